@@ -1,0 +1,54 @@
+// Application shell: the process-wide state of the entry point, the frame loop and the window
+// procedure, which the scenes and the framework read.
+#pragma once
+#include "platform/window.h"
+
+constexpr int kCommandLineSize = 256;
+// Frames are paced to one every 50 ms: the game counts its time and speeds in frames at 20 a second.
+constexpr unsigned kFramePeriodMs = 50;
+
+// What the last frame that ran saw (for observers such as the headless runner's trace).
+struct FrameSeen {
+    int Count = 0;          // frames run since start
+    int Scene = 0;          // SceneId whose frame function ran; 0 when elDraw::Flip ran instead
+    int Entered = 0;
+    int MouseX = 0, MouseY = 0;
+    int LeftClick = 0, RightClick = 0;
+};
+
+struct ShellState {
+    int FullScreen = 1;
+    int ClientWidth = 480;
+    int ClientHeight = 360;
+    platform::WindowId MainWindow = 0;
+    char CommandLine[kCommandLineSize] = {};
+    int AppActive = 0;
+    int SceneId = 0;
+    int PrevSceneId = 0;
+    int NextSceneId = 0;
+    int SceneEntered = 0;
+    int PrevMouseX = 0, PrevMouseY = 0;
+    int MouseMoveX = 0, MouseMoveY = 0;
+    int CursorShown = 1;
+    int CursorClipMode = 0;
+    int ClientOriginX = 0, ClientOriginY = 0;
+    FrameSeen LastFrame;
+    void reset() { *this = ShellState{}; }
+};
+extern ShellState Shell;
+
+struct InputState {
+    int MouseX = 0, MouseY = 0;
+    int LeftDown = 0, RightDown = 0;
+    int LeftClick = 0, RightClick = 0;
+    int LastKey = 0;
+    int ScrollKey = 0;
+    int HoldKey = 0;
+    int HoldLeftDown = 0;
+    int ShiftToggle = 0;
+    void reset() { *this = InputState{}; }
+};
+extern InputState Input;
+
+// Every service's state back to the program's start (tests start each case from here).
+void ResetProgramState();

@@ -1,0 +1,142 @@
+// Application shell: WinMain and the frame loop. Messages first; a frame whenever the queue is
+// empty, the application is active and the frame is due (one every kFramePeriodMs).
+#include "app/frame_loop.h"
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/flip.h"
+#include "app/window_proc.h"
+#include "framework/system/random.h"
+#include "framework/system/wait_timers.h"
+#include "game/scenes.h"
+#include "platform/system.h"
+#include "platform/window.h"
+
+namespace {
+
+void CallScene(int scene) {
+    switch (scene) {
+        case 1: ScenePlay(); break;
+        case 2: SceneTitle(); break;
+        case 3: SceneResult(); break;
+        default: break;
+    }
+}
+
+// Shows the system cursor outside the client area and hides it inside, where the scenes draw
+// their own crosshair. Calls are always paired, so the system's display count never drifts.
+void UpdateCursorVisibility() {
+    int x = 0, y = 0;
+    platform::getCursorPos(x, y);
+    bool inside = Shell.ClientOriginX <= x && x < Shell.ClientOriginX + Shell.ClientWidth &&
+                  Shell.ClientOriginY <= y && y < Shell.ClientOriginY + Shell.ClientHeight;
+    if (!inside && Shell.CursorShown == 0) {
+        platform::showCursor(true);
+        Shell.CursorShown = 1;
+    } else if (inside && Shell.CursorShown == 1) {
+        platform::showCursor(false);
+        Shell.CursorShown = 0;
+    }
+}
+
+}  // namespace
+
+void RunFrame() {
+    elSystem::UpdateFrameClock();
+    Shell.MouseMoveX = Input.MouseX - Shell.PrevMouseX;
+    Shell.MouseMoveY = Input.MouseY - Shell.PrevMouseY;
+    if (Shell.PrevSceneId == 0 && Shell.SceneId != 0) {
+        Shell.SceneEntered = 1;
+        Shell.PrevSceneId = Shell.SceneId;
+    }
+
+    FrameSeen& seen = Shell.LastFrame;
+    ++seen.Count;
+    seen.Entered = Shell.SceneEntered;
+    seen.MouseX = Input.MouseX;
+    seen.MouseY = Input.MouseY;
+    seen.LeftClick = Input.LeftClick;
+    seen.RightClick = Input.RightClick;
+    if (Present.TransitionDirection == 1) {
+        seen.Scene = 0;
+        elDraw::Flip();
+        if (Present.TransitionDirection == 0) Shell.SceneId = Shell.NextSceneId;
+    } else {
+        seen.Scene = Shell.SceneId;
+        CallScene(Shell.SceneId);
+    }
+
+    Shell.SceneEntered = Shell.SceneId != Shell.PrevSceneId ? 1 : 0;
+    Shell.PrevSceneId = Shell.SceneId;
+    elSystem::AdvanceBlink();
+    Shell.PrevMouseX = Input.MouseX;
+    Shell.PrevMouseY = Input.MouseY;
+    Input.LeftClick = 0;
+    Input.RightClick = 0;
+    if (Shell.FullScreen == 0) UpdateCursorVisibility();
+}
+
+int WinMain(const char* commandLine, int showCommand) {
+    using namespace platform;
+    // Values taken before the entry point's own work, as static initialisation would.
+    elSystem::SetStartValues();
+
+    WindowClass wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.proc = WndProc;
+    wc.icon = "MAIN";
+    wc.menuName = "DEFAULT";
+    wc.className = "DEFAULT";
+    wc.background = BLACK_BRUSH;
+    registerClass(wc);
+
+    Shell.FullScreen = 0;
+    Shell.ClientWidth = 480;
+    Shell.ClientHeight = 360;
+    Shell.CursorClipMode = 0;
+
+    WindowId window;
+    if (Shell.FullScreen != 0) {
+        window = createWindow("DEFAULT", "Quorbix v1.0", WS_POPUP, 0, 0,
+                              getSystemMetrics(SM_CXSCREEN), getSystemMetrics(SM_CYSCREEN));
+    } else {
+        int outerW = Shell.ClientWidth + getSystemMetrics(SM_CXBORDER) + getSystemMetrics(SM_CXEDGE) +
+                     getSystemMetrics(SM_CXDLGFRAME);
+        int outerH = Shell.ClientHeight + getSystemMetrics(SM_CYCAPTION) + getSystemMetrics(SM_CYEDGE) +
+                     getSystemMetrics(SM_CYBORDER) + getSystemMetrics(SM_CYDLGFRAME);
+        window = createWindow("DEFAULT", "Quorbix v1.0", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                              (getSystemMetrics(SM_CXSCREEN) - outerW) / 2,
+                              (getSystemMetrics(SM_CYSCREEN) - outerH) / 2, outerW, outerH);
+    }
+    if (window == 0) return 0;
+    Shell.MainWindow = window;
+
+    showWindow(window, showCommand);
+    updateWindow(window);
+    if (Shell.FullScreen == 0) setWindowTopmost(window);
+
+    // The command line is kept up to 255 characters and always terminated.
+    std::strncpy(Shell.CommandLine, commandLine != nullptr ? commandLine : "", kCommandLineSize - 1);
+    Shell.CommandLine[kCommandLineSize - 1] = '\0';
+
+    elSystem::SeedRandom(static_cast<std::uint32_t>(calendarTime()));
+    GameInit();
+    elSystem::UpdateFrameClock();
+
+    for (;;) {
+        Message msg;
+        if (peekMessage(msg)) {
+            if (msg.message == WM_QUIT) return 1;
+            translateMessage(msg);
+            dispatchMessage(msg);
+            continue;
+        }
+        if (Shell.AppActive == 0) {
+            waitMessage();
+            continue;
+        }
+        if (!waitFrame(kFramePeriodMs)) continue;
+        RunFrame();
+    }
+}

@@ -1,0 +1,10 @@
+// Application shell: the entry point and its frame loop.
+#pragma once
+
+// The program's entry point: registers the window class, opens the window, runs GameInit and
+// then the frame loop until WM_QUIT. commandLine is the text after the program name. Returns 0
+// when the window cannot be created, else non-zero.
+int WinMain(const char* commandLine, int showCommand);
+
+// One frame of the loop: frame clock, scene dispatch and the loop's own bookkeeping.
+void RunFrame();

@@ -1,0 +1,15 @@
+// quorbix: the game in a real window (SDL2 backend).
+#include <string>
+
+#include "app/frame_loop.h"
+#include "platform/window.h"
+
+int main(int argc, char** argv) {
+    // The entry point gets the command line after the program's name, as one text.
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) commandLine += ' ';
+        commandLine += argv[i];
+    }
+    return WinMain(commandLine.c_str(), platform::SW_SHOWNORMAL) == 0 ? 1 : 0;
+}

@@ -1,0 +1,11 @@
+// elSystem: UTF-8 source texts converted into the program's code page.
+#include "framework/system/code_page.h"
+
+#include "platform/text_codec.h"
+
+namespace elSystem {
+
+CodePageText::CodePageText(const char* utf8)
+    : length_(platform::utf8ToSjis(utf8, bytes_, sizeof bytes_)) {}
+
+}  // namespace elSystem

@@ -1,0 +1,132 @@
+// elSystem: thin services over the platform, each returning exactly what the caller relies on.
+#include "framework/system/system_utils.h"
+
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "framework/draw/display.h"
+#include "framework/system/wait_timers.h"
+#include "platform/system.h"
+#include "platform/window.h"
+
+namespace elSystem {
+
+SystemState System;
+
+namespace {
+constexpr int kMessageSize = 256;
+
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+}  // namespace
+
+int FormatInto(char* buffer, int size, int reserve, const char* format, va_list args) {
+    int room = size - reserve;
+    if (room < 1) room = 1;
+    int n = std::vsnprintf(buffer, static_cast<std::size_t>(room), format, args);
+    if (n < 0) n = 0;
+    if (n >= room) {
+        n = room - 1;
+        // Do not leave half of a two-byte character at the cut.
+        int i = 0;
+        while (i < n) {
+            if (IsLeadByte(static_cast<unsigned char>(buffer[i]))) {
+                if (i + 1 >= n) break;
+                i += 2;
+            } else {
+                ++i;
+            }
+        }
+        n = i;
+        buffer[n] = '\0';
+    }
+    return n;
+}
+
+void Message(const char* format, ...) {
+    char text[kMessageSize];
+    va_list args;
+    va_start(args, format);
+    // Room is kept for the line break and the terminator.
+    int n = FormatInto(text, kMessageSize, 2, format, args);
+    va_end(args);
+    std::memcpy(text + n, "\r\n", 3);
+    elDraw::FlipToGDISurface();
+    platform::messageBox(0, text, "Message", platform::MB_SYSTEMMODAL | platform::MB_ICONEXCLAMATION);
+}
+
+int GetDiskFree(int drive) {
+    char root[4] = "?:\\";
+    root[0] = static_cast<char>(drive & 0xFF);
+    std::uint32_t spc = 0, bps = 0, freeClusters = 0, total = 0;
+    if (!platform::getDiskFreeSpace(root, spc, bps, freeClusters, total)) return 0;
+    // The true figure is reported up to the largest int; beyond that, the largest int.
+    std::uint64_t bytes = static_cast<std::uint64_t>(spc) * bps;
+    if (bytes != 0 && freeClusters > static_cast<std::uint64_t>(INT_MAX) / bytes) return INT_MAX;
+    bytes *= freeClusters;
+    return bytes > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(bytes);
+}
+
+int GetFreeMemory() {
+    std::uint64_t avail = platform::availablePhysicalMemory();
+    return avail > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(avail);
+}
+
+int SetCursorPos(int x, int y) { return platform::setCursorPos(x, y) ? 1 : 0; }
+
+const char* GetExeDir() {
+    char* dir = System.ExeDir;
+    int n = platform::getModuleFileName(dir, kExeDirSize);
+    // A path cut to fit the buffer would name some other directory: report none instead.
+    if (n >= kExeDirSize - 1) n = 0;
+    dir[n] = '\0';
+    int i = n;
+    while (i > 0 && dir[i - 1] != platform::kPathSeparator) dir[--i] = '\0';
+    return dir;
+}
+
+const char* GetCommandLine() { return Shell.CommandLine; }
+
+void HoldInput() { System.InputHold = 1; }
+
+void ResumeInput() {
+    System.InputHold = 0;
+    Input.LastKey = 0;
+}
+
+int GetColorDepth() { return platform::getColorDepth(); }
+
+int IsWindowed() { return Shell.FullScreen == 0 ? 1 : 0; }
+
+int ClipCursor(int left, int top, int right, int bottom) {
+    platform::Rect r{left, top, right, bottom};
+    System.CursorClipped = 1;
+    return platform::clipCursor(&r) ? 1 : 0;
+}
+
+void ClipCursorToScreen() {
+    int w = elDraw::Display.ScreenWidth, h = elDraw::Display.ScreenHeight;
+    if (Shell.FullScreen != 0)
+        ClipCursor(0, 0, w, h);
+    else
+        ClipCursor(Shell.ClientOriginX, Shell.ClientOriginY, Shell.ClientOriginX + w,
+                   Shell.ClientOriginY + h);
+}
+
+int FreeCursor() {
+    System.CursorClipped = 0;
+    return platform::clipCursor(nullptr) ? 1 : 0;
+}
+
+int IsCursorClipped() { return System.CursorClipped; }
+
+int Shutdown() {
+    elDraw::ReleaseScreen();
+    if (System.CloseState == 0) platform::postMessage(Shell.MainWindow, platform::WM_CLOSE, 0, 0);
+    System.CloseState = 2;
+    return 1;
+}
+
+}  // namespace elSystem

@@ -1,0 +1,39 @@
+// elSystem: the ten numbered wait timers, the blocking delay, the frame clock and the blink clock.
+#pragma once
+#include <cstdint>
+
+namespace elSystem {
+
+// A timer holding this deadline counts as not running. It is an ordinary tick value.
+constexpr std::uint32_t WaitIdle = 999999999u;
+constexpr int kWaitTimers = 10;       // numbers 1 to 10
+constexpr int kDelayEntry = 11;       // the delay's own entry, no public number
+
+struct ClockState {
+    std::uint32_t Wait[kDelayEntry + 1] = {};   // entries 1 to 11; entry 0 is unused
+    std::uint32_t LastFrameTick = 0;
+    float FrameDelta = 0.0f;
+    int BlinkPhase = 1;
+    std::uint32_t BlinkDeadline = 0;
+    std::uint32_t FpsDeadline = 0;   // first measuring deadline of the frame-rate display
+    // Program-start state: every entry 0, then the start values read from the tick count.
+    void reset();
+};
+extern ClockState Clock;
+
+// Sets the start values from the tick count, in this order: LastFrameTick, BlinkDeadline
+// (+1000), the frame-rate display's first deadline. Runs before the entry point's own work.
+void SetStartValues();
+
+void Init();
+int SetWait(int number, int ms);
+int InitWait(int number);
+int CheckWait(int number);
+std::uint32_t Delay(int ms);
+std::uint32_t UpdateFrameClock();
+
+// Called by the frame loop once per frame: flips BlinkPhase at its deadline
+// (1000 ms lit, 200 ms dark).
+void AdvanceBlink();
+
+}  // namespace elSystem

@@ -1,0 +1,41 @@
+// Platform: what each backend supplies to the shared platform code (platform/ only).
+#pragma once
+#include <cstdint>
+#include "platform/window.h"
+
+namespace platform::backend {
+
+// Called by createWindow: open the backend's window with a client area of width x height whose
+// top-left corner is at (x, y) on the screen. False when no window can be opened.
+bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style);
+// Called by showWindow and setWindowTopmost.
+void showWindow(bool show);
+void setTopmost();
+// Called by destroyWindow after WM_DESTROY was sent.
+void closeWindow();
+
+// Called by peekMessage before it looks at the queue: turn pending input into posted messages.
+void pumpEvents();
+// Called by waitMessage while the queue is empty: sleep until something may be queued.
+void waitEvents();
+// Called by waitFrame (see platform/window.h).
+bool waitFrame(std::uint32_t periodMs);
+// Called by postMessage from any thread: wake a thread that sleeps in waitEvents or waitFrame.
+void wake();
+
+// Called by messageBox with UTF-8 texts; returns when the box is closed.
+int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t style);
+void beep(std::uint32_t type);
+
+// Called by showCursor with the new visibility.
+void setCursorVisible(bool visible);
+
+int screenWidth();
+int screenHeight();
+
+}  // namespace platform::backend
+
+namespace platform::shared {
+// True while no message is queued. Called by backends that decide whether to sleep.
+bool queueEmpty();
+}  // namespace platform::shared

@@ -1,0 +1,56 @@
+// Headless backend: the controls that the headless runner and the tests use.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::headless {
+
+struct Config {
+    std::uint32_t startTick = 0;   // the tick count during start-up (frame 0)
+    std::uint32_t frameMs = 50;    // the clock advances this much per frame number
+    std::int64_t time = 0;         // calendar time at start-up, whole seconds
+    int frames = 100000;           // the runner stops after this many frame numbers
+    int screenWidth = 1024;
+    int screenHeight = 768;
+};
+
+// Starts the backend afresh: clock at startTick, frame number 0, no script, empty logs.
+void configure(const Config& config);
+const Config& config();
+
+// Parses a script (see docs/headless.md). On a bad line returns false and sets error to
+// "line N: ..."; the events already in place are kept only when it succeeds.
+bool loadScript(const std::string& text, std::string& error);
+
+// Called by the backend when it leaves a frame number (after that frame ran or was skipped),
+// before the events of the next one are posted.
+using SlotHook = void (*)(int frame, void* user);
+void setSlotEndHook(SlotHook hook, void* user);
+
+// The frame number being handled (0 during start-up).
+int currentFrame();
+// True once the frame limit was reached (the backend then posted WM_QUIT itself).
+bool frameLimitReached();
+
+// Tests move the clock by hand; the runner never does.
+void setTick(std::uint32_t tick);
+void advanceTick(std::uint32_t ms);
+
+// Message boxes shown so far, as UTF-8, oldest first; taking them empties the log.
+struct Box {
+    std::string caption;
+    std::string text;
+};
+std::vector<Box> takeBoxes();
+int beepCount();
+
+// The system cursor as the program left it.
+bool cursorVisible();
+// The window's client area on the virtual screen.
+int clientOriginX();
+int clientOriginY();
+bool windowOpen();
+bool windowTopmost();
+
+}  // namespace platform::headless

@@ -1,0 +1,127 @@
+// Headless backend: parsing the input script and turning its events into window messages.
+#include "platform/headless/script.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sstream>
+
+#include "platform/window.h"
+
+namespace platform::headless {
+namespace {
+
+struct EventKind {
+    const char* name;
+    int argc;
+    int minValue;   // smallest value each argument may take
+    int maxValue;
+};
+
+// Every event the script knows, with its argument count and the range of its arguments.
+constexpr EventKind kKinds[] = {
+    {"move", 2, -32768, 32767}, {"ldown", 0, 0, 0},    {"lup", 0, 0, 0},
+    {"rdown", 0, 0, 0},         {"rup", 0, 0, 0},      {"ldbl", 0, 0, 0},
+    {"rdbl", 0, 0, 0},          {"key", 1, 1, 255},    {"keyup", 1, 1, 255},
+    {"activate", 1, 0, 1},      {"close", 0, 0, 0},
+};
+
+const EventKind* findKind(const std::string& name) {
+    for (const EventKind& k : kKinds)
+        if (name == k.name) return &k;
+    return nullptr;
+}
+
+bool parseInt(const std::string& word, long long minValue, long long maxValue, int& out) {
+    if (word.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    long long v = std::strtoll(word.c_str(), &end, 10);
+    if (errno != 0 || end == nullptr || *end != '\0' || v < minValue || v > maxValue) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+bool parseScript(const std::string& text, Script& out, std::string& error) {
+    std::istringstream in(text);
+    std::string line;
+    int lineNo = 0;
+    out.events.clear();
+    while (std::getline(in, line)) {
+        ++lineNo;
+        std::size_t hash = line.find('#');
+        if (hash != std::string::npos) line.erase(hash);
+        std::istringstream words(line);
+        std::string frameWord, name;
+        if (!(words >> frameWord)) continue;
+        ScriptEvent ev;
+        ev.line = lineNo;
+        if (!parseInt(frameWord, 1, INT_MAX, ev.frame)) {
+            error = "line " + std::to_string(lineNo) + ": frame number must be 1 or more, not '" +
+                    frameWord + "'";
+            return false;
+        }
+        if (!(words >> name)) {
+            error = "line " + std::to_string(lineNo) + ": event missing after frame number";
+            return false;
+        }
+        const EventKind* kind = findKind(name);
+        if (kind == nullptr) {
+            error = "line " + std::to_string(lineNo) + ": unknown event '" + name + "'";
+            return false;
+        }
+        ev.name = name;
+        for (int i = 0; i < kind->argc; ++i) {
+            std::string w;
+            if (!(words >> w) || !parseInt(w, kind->minValue, kind->maxValue, ev.args[i])) {
+                error = "line " + std::to_string(lineNo) + ": '" + name + "' takes " +
+                        std::to_string(kind->argc) + " number(s) from " +
+                        std::to_string(kind->minValue) + " to " + std::to_string(kind->maxValue);
+                return false;
+            }
+        }
+        std::string extra;
+        if (words >> extra) {
+            error = "line " + std::to_string(lineNo) + ": unexpected '" + extra + "' after '" + name + "'";
+            return false;
+        }
+        out.events.push_back(ev);
+    }
+    std::stable_sort(out.events.begin(), out.events.end(),
+                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; });
+    return true;
+}
+
+void applyEvent(const ScriptEvent& ev) {
+    WindowId w = mainWindow();
+    const std::string& n = ev.name;
+    if (n == "move") {
+        setCursorFromClient(ev.args[0], ev.args[1]);
+        postMessage(w, WM_MOUSEMOVE, 0, makePosition(ev.args[0], ev.args[1]));
+    } else if (n == "ldown") {
+        postMessage(w, WM_LBUTTONDOWN, 1, 0);
+    } else if (n == "lup") {
+        postMessage(w, WM_LBUTTONUP, 0, 0);
+    } else if (n == "rdown") {
+        postMessage(w, WM_RBUTTONDOWN, 2, 0);
+    } else if (n == "rup") {
+        postMessage(w, WM_RBUTTONUP, 0, 0);
+    } else if (n == "ldbl") {
+        postMessage(w, WM_LBUTTONDBLCLK, 1, 0);
+    } else if (n == "rdbl") {
+        postMessage(w, WM_RBUTTONDBLCLK, 2, 0);
+    } else if (n == "key") {
+        postMessage(w, WM_KEYDOWN, static_cast<WParam>(ev.args[0]), 1);
+    } else if (n == "keyup") {
+        postMessage(w, WM_KEYUP, static_cast<WParam>(ev.args[0]), 1);
+    } else if (n == "activate") {
+        postMessage(w, WM_ACTIVATEAPP, static_cast<WParam>(ev.args[0]), 0);
+    } else if (n == "close") {
+        postMessage(w, WM_CLOSE, 0, 0);
+    }
+}
+
+}  // namespace platform::headless

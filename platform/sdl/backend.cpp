@@ -1,0 +1,312 @@
+// SDL2 backend: the real window, its events as window messages, the tick count, the cursor and
+// message boxes. Leaves out: the beep (SDL has none; said once on standard error).
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/backend.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/system.h"
+
+namespace platform::sdl {
+namespace {
+
+struct SdlState {
+    bool videoTried = false;
+    bool videoOk = false;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    int clientW = 0, clientH = 0;
+    Uint32 wakeEvent = 0;
+    std::uint32_t nextFrameDue = 0;
+    bool frameClockStarted = false;
+    bool beepSaid = false;
+};
+
+SdlState ss;
+
+// One translation table from SDL's keys to the classic virtual-key codes; 0 for keys the
+// program has no code for.
+int VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 97 + (key - SDLK_KP_1);
+    switch (key) {
+        case SDLK_BACKSPACE: return 8;
+        case SDLK_TAB: return 9;
+        case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
+        case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
+        case SDLK_LCTRL: case SDLK_RCTRL: return 17;
+        case SDLK_LALT: case SDLK_RALT: return 18;
+        case SDLK_PAUSE: return 19;
+        case SDLK_CAPSLOCK: return 20;
+        case SDLK_ESCAPE: return 27;
+        case SDLK_SPACE: return 32;
+        case SDLK_PAGEUP: return 33;
+        case SDLK_PAGEDOWN: return 34;
+        case SDLK_END: return 35;
+        case SDLK_HOME: return 36;
+        case SDLK_LEFT: return 37;
+        case SDLK_UP: return 38;
+        case SDLK_RIGHT: return 39;
+        case SDLK_DOWN: return 40;
+        case SDLK_INSERT: return 45;
+        case SDLK_DELETE: return 46;
+        case SDLK_KP_0: return 96;
+        case SDLK_KP_MULTIPLY: return 106;
+        case SDLK_KP_PLUS: return 107;
+        case SDLK_KP_MINUS: return 109;
+        case SDLK_KP_PERIOD: return 110;
+        case SDLK_KP_DIVIDE: return 111;
+        default: return 0;
+    }
+}
+
+WindowId Main() { return mainWindow(); }
+
+// Turns one SDL event into the window messages the original system would have queued.
+void Translate(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_QUIT:
+            postMessage(Main(), WM_CLOSE, 0, 0);
+            break;
+        case SDL_WINDOWEVENT:
+            switch (e.window.event) {
+                case SDL_WINDOWEVENT_CLOSE: postMessage(Main(), WM_CLOSE, 0, 0); break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED: postMessage(Main(), WM_ACTIVATEAPP, 1, 0); break;
+                case SDL_WINDOWEVENT_FOCUS_LOST: postMessage(Main(), WM_ACTIVATEAPP, 0, 0); break;
+                case SDL_WINDOWEVENT_MOVED:
+                    postMessage(Main(), WM_MOVE, 0, makePosition(e.window.data1, e.window.data2));
+                    break;
+                case SDL_WINDOWEVENT_EXPOSED: presentNow(); break;
+                default: break;
+            }
+            break;
+        case SDL_KEYDOWN: {
+            int vk = VirtualKey(e.key.keysym.sym);
+            if (vk != 0) postMessage(Main(), WM_KEYDOWN, static_cast<WParam>(vk), 1);
+            break;
+        }
+        case SDL_KEYUP: {
+            int vk = VirtualKey(e.key.keysym.sym);
+            if (vk != 0) postMessage(Main(), WM_KEYUP, static_cast<WParam>(vk), 1);
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            postMessage(Main(), WM_MOUSEMOVE, 0, makePosition(e.motion.x, e.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN: {
+            // SDL counts quick presses on one spot; every second one is the double-click.
+            bool dbl = e.button.clicks >= 2 && e.button.clicks % 2 == 0;
+            LParam pos = makePosition(e.button.x, e.button.y);
+            if (e.button.button == SDL_BUTTON_LEFT)
+                postMessage(Main(), dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, 1, pos);
+            else if (e.button.button == SDL_BUTTON_RIGHT)
+                postMessage(Main(), dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, 2, pos);
+            break;
+        }
+        case SDL_MOUSEBUTTONUP: {
+            LParam pos = makePosition(e.button.x, e.button.y);
+            if (e.button.button == SDL_BUTTON_LEFT)
+                postMessage(Main(), WM_LBUTTONUP, 0, pos);
+            else if (e.button.button == SDL_BUTTON_RIGHT)
+                postMessage(Main(), WM_RBUTTONUP, 0, pos);
+            break;
+        }
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            deviceLost();
+            break;
+        default:
+            break;
+    }
+}
+
+void DrainEvents() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) Translate(e);
+}
+
+}  // namespace
+
+bool ensureVideo() {
+    if (ss.videoTried) return ss.videoOk;
+    ss.videoTried = true;
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+        std::fprintf(stderr,
+                     "quorbix: no display to open a window on (%s); the headless runner "
+                     "build/bin/quorbix-headless runs the game without one.\n",
+                     SDL_GetError());
+        return false;
+    }
+    ss.wakeEvent = SDL_RegisterEvents(1);
+    ss.videoOk = true;
+    return true;
+}
+
+SDL_Window* window() { return ss.window; }
+SDL_Renderer* renderer() { return ss.renderer; }
+
+void presentNow() {
+    if (ss.renderer == nullptr) return;
+    if (!presentPicture()) {
+        SDL_SetRenderDrawColor(ss.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(ss.renderer);
+        SDL_RenderPresent(ss.renderer);
+    }
+}
+
+}  // namespace platform::sdl
+
+namespace platform {
+
+using sdl::ss;
+
+std::uint32_t getTickCount() {
+    sdl::ensureVideo();
+    return SDL_GetTicks();
+}
+
+std::int64_t calendarTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+int getColorDepth() {
+    SDL_DisplayMode mode;
+    if (!sdl::ensureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 32;
+    return SDL_BYTESPERPIXEL(mode.format) * 8;
+}
+
+bool getCursorPos(int& x, int& y) {
+    SDL_GetGlobalMouseState(&x, &y);
+    return true;
+}
+
+bool setCursorPos(int x, int y) { return SDL_WarpMouseGlobal(x, y) == 0; }
+
+bool clipCursor(const Rect* rect) {
+    if (ss.window == nullptr) return false;
+    if (rect == nullptr) return SDL_SetWindowMouseRect(ss.window, nullptr) == 0;
+    int wx = 0, wy = 0;
+    SDL_GetWindowPosition(ss.window, &wx, &wy);
+    SDL_Rect r{rect->left - wx, rect->top - wy, rect->right - rect->left, rect->bottom - rect->top};
+    return SDL_SetWindowMouseRect(ss.window, &r) == 0;
+}
+
+void spinWait() {}
+
+namespace backend {
+
+bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style) {
+    if (!sdl::ensureVideo()) return false;
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (style & WS_POPUP) flags |= SDL_WINDOW_FULLSCREEN;
+    ss.window = SDL_CreateWindow(title, x, y, width, height, flags);
+    if (ss.window == nullptr) {
+        std::fprintf(stderr, "quorbix: cannot open a window: %s\n", SDL_GetError());
+        return false;
+    }
+    ss.renderer = SDL_CreateRenderer(ss.window, -1, SDL_RENDERER_ACCELERATED);
+    if (ss.renderer == nullptr) ss.renderer = SDL_CreateRenderer(ss.window, -1, SDL_RENDERER_SOFTWARE);
+    if (ss.renderer != nullptr) SDL_RenderSetLogicalSize(ss.renderer, width, height);
+    ss.clientW = width;
+    ss.clientH = height;
+    return true;
+}
+
+void showWindow(bool show) {
+    if (ss.window == nullptr) return;
+    if (show) {
+        SDL_ShowWindow(ss.window);
+        SDL_RaiseWindow(ss.window);
+        sdl::presentNow();
+    } else {
+        SDL_HideWindow(ss.window);
+    }
+}
+
+void setTopmost() {
+    if (ss.window != nullptr) SDL_SetWindowAlwaysOnTop(ss.window, SDL_TRUE);
+}
+
+void closeWindow() {
+    sdl::releasePresentation();
+    if (ss.renderer != nullptr) SDL_DestroyRenderer(ss.renderer);
+    if (ss.window != nullptr) SDL_DestroyWindow(ss.window);
+    ss.renderer = nullptr;
+    ss.window = nullptr;
+}
+
+void pumpEvents() {
+    if (ss.videoOk) sdl::DrainEvents();
+}
+
+void waitEvents() {
+    SDL_Event e;
+    if (ss.videoOk && SDL_WaitEvent(&e)) {
+        sdl::Translate(e);
+        sdl::DrainEvents();
+    }
+}
+
+bool waitFrame(std::uint32_t periodMs) {
+    std::uint32_t now = SDL_GetTicks();
+    // After a pause (inactive, a box, a slow frame) the schedule restarts from now rather than
+    // running the missed frames back to back.
+    if (!ss.frameClockStarted || static_cast<std::int32_t>(now - ss.nextFrameDue) > static_cast<std::int32_t>(periodMs)) {
+        ss.nextFrameDue = now;
+        ss.frameClockStarted = true;
+    }
+    std::int32_t remaining = static_cast<std::int32_t>(ss.nextFrameDue - now);
+    if (remaining <= 0) {
+        ss.nextFrameDue += periodMs;
+        return true;
+    }
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, remaining)) {
+        sdl::Translate(e);
+        sdl::DrainEvents();
+    }
+    return false;
+}
+
+void wake() {
+    if (!ss.videoOk) return;
+    SDL_Event e{};
+    e.type = ss.wakeEvent;
+    SDL_PushEvent(&e);
+}
+
+int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t style) {
+    Uint32 flags = (style & MB_ICONEXCLAMATION) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+    if (SDL_ShowSimpleMessageBox(flags, utf8Caption, utf8Text, ss.window) != 0)
+        std::fprintf(stderr, "%s: %s\n", utf8Caption, utf8Text);
+    return IDOK;
+}
+
+void beep(std::uint32_t) {
+    if (!ss.beepSaid) std::fprintf(stderr, "quorbix: this system has no beep; error boxes are silent\n");
+    ss.beepSaid = true;
+}
+
+void setCursorVisible(bool visible) {
+    if (ss.videoOk) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+int screenWidth() {
+    SDL_DisplayMode mode;
+    if (!sdl::ensureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    return mode.w;
+}
+
+int screenHeight() {
+    SDL_DisplayMode mode;
+    if (!sdl::ensureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    return mode.h;
+}
+
+}  // namespace backend
+}  // namespace platform

@@ -1,0 +1,22 @@
+// SDL2 backend: what its files share with each other (platform/sdl only).
+#pragma once
+#include <SDL.h>
+
+namespace platform::sdl {
+
+// Initialises SDL's video once; false (said on standard error) where there is no display.
+bool ensureVideo();
+SDL_Window* window();
+SDL_Renderer* renderer();
+
+// Shows the current picture in the window again (after an expose), or black before the first.
+void presentNow();
+
+// Presentation of the desktop surface (platform/sdl/video.cpp). presentPicture returns false
+// while there is nothing to show.
+bool presentPicture();
+void releasePresentation();
+// The renderer lost its device or its targets: every surface is marked lost.
+void deviceLost();
+
+}  // namespace platform::sdl

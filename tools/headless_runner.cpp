@@ -1,0 +1,171 @@
+// Headless runner: option parsing, the run itself and the per-frame trace.
+#include "tools/headless_runner.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/frame_loop.h"
+#include "platform/system.h"
+#include "platform/window.h"
+
+namespace {
+
+struct TraceContext {
+    std::ostream* out = nullptr;
+    int lastWritten = 0;
+    int framesBefore = 0;   // Shell.LastFrame.Count when the frame number was entered
+};
+
+void WriteLine(TraceContext& ctx, int frame, bool quit) {
+    if (ctx.out == nullptr || frame <= ctx.lastWritten) return;
+    const auto& cfg = platform::headless::config();
+    const FrameSeen& seen = Shell.LastFrame;
+    bool ran = seen.Count != ctx.framesBefore;
+    std::uint32_t tick = cfg.startTick + static_cast<std::uint32_t>(frame) * cfg.frameMs;
+    std::string line;
+    line.reserve(256);
+    line += "{\"frame\":" + std::to_string(frame);
+    line += ",\"tick\":" + std::to_string(tick);
+    line += ",\"ran\":" + std::to_string(ran ? 1 : 0);
+    line += ",\"scene\":" + std::to_string(ran ? seen.Scene : 0);
+    line += ",\"entered\":" + std::to_string(ran ? seen.Entered : 0);
+    line += ",\"next_scene\":" + std::to_string(Shell.SceneId);
+    line += ",\"mouse\":[" + std::to_string(ran ? seen.MouseX : Input.MouseX) + "," +
+            std::to_string(ran ? seen.MouseY : Input.MouseY) + "]";
+    line += ",\"left_click\":" + std::to_string(ran ? seen.LeftClick : 0);
+    line += ",\"right_click\":" + std::to_string(ran ? seen.RightClick : 0);
+    line += ",\"boxes\":[";
+    bool first = true;
+    for (const auto& box : platform::headless::takeBoxes()) {
+        if (!first) line += ",";
+        first = false;
+        line += "{\"caption\":";
+        AppendJsonString(line, box.caption);
+        line += ",\"text\":";
+        AppendJsonString(line, box.text);
+        line += "}";
+    }
+    line += "]";
+    line += ",\"quit\":" + std::to_string(quit ? 1 : 0);
+    line += "}\n";
+    *ctx.out << line;
+    ctx.lastWritten = frame;
+    ctx.framesBefore = seen.Count;
+}
+
+void OnFrameEnd(int frame, void* user) { WriteLine(*static_cast<TraceContext*>(user), frame, false); }
+
+bool ParseNumber(const char* text, long long minValue, long long maxValue, long long& out) {
+    if (text == nullptr || *text == '\0') return false;
+    errno = 0;
+    char* end = nullptr;
+    long long v = std::strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v < minValue || v > maxValue) return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, const std::string& s) {
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
+}
+
+int RunHeadless(const RunOptions& options, std::string& error) {
+    platform::headless::configure(options.config);
+    if (!platform::headless::loadScript(options.script, error)) return 2;
+    ResetProgramState();   // the start values are read from the configured clock
+    TraceContext ctx;
+    ctx.out = options.trace;
+    platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
+    WinMain("", platform::SW_SHOWNORMAL);
+    // The frame number in which the program quit has not been written yet.
+    if (!platform::headless::frameLimitReached())
+        WriteLine(ctx, platform::headless::currentFrame(), true);
+    platform::headless::setSlotEndHook(nullptr, nullptr);
+    return 0;
+}
+
+bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::string& scriptPath,
+                          std::string& tracePath, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                error = std::string(name) + " needs a value";
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        long long v = 0;
+        if (arg == "--frames") {
+            const char* s = value("--frames");
+            if (s == nullptr) return false;
+            if (!ParseNumber(s, 0, 100000000, v)) {
+                error = "--frames takes a whole number from 0 to 100000000";
+                return false;
+            }
+            options.config.frames = static_cast<int>(v);
+        } else if (arg == "--time") {
+            const char* s = value("--time");
+            if (s == nullptr) return false;
+            if (!ParseNumber(s, 0, 253402300799LL, v)) {
+                error = "--time takes whole seconds from 0 to 253402300799";
+                return false;
+            }
+            options.config.time = v;
+        } else if (arg == "--start-tick") {
+            const char* s = value("--start-tick");
+            if (s == nullptr) return false;
+            if (!ParseNumber(s, 0, 4294967295LL, v)) {
+                error = "--start-tick takes milliseconds from 0 to 4294967295";
+                return false;
+            }
+            options.config.startTick = static_cast<std::uint32_t>(v);
+        } else if (arg == "--frame-ms") {
+            const char* s = value("--frame-ms");
+            if (s == nullptr) return false;
+            if (!ParseNumber(s, 1, 60000, v)) {
+                error = "--frame-ms takes milliseconds from 1 to 60000";
+                return false;
+            }
+            options.config.frameMs = static_cast<std::uint32_t>(v);
+        } else if (arg == "--trace") {
+            const char* s = value("--trace");
+            if (s == nullptr) return false;
+            tracePath = s;
+        } else if (arg == "-" || arg.rfind("--", 0) != 0) {
+            if (!scriptPath.empty()) {
+                error = "only one script may be given";
+                return false;
+            }
+            scriptPath = arg;
+        } else {
+            error = "unknown option '" + arg + "'";
+            return false;
+        }
+    }
+    return true;
+}
