@@ -2,6 +2,8 @@
 #include "app/app_state.h"
 
 #include "app/flip.h"
+#include "app/frame_loop.h"
+#include "game/scenes.h"
 
 #include "framework/draw/display.h"
 #include "framework/system/random.h"
@@ -17,6 +19,9 @@ void ResetProgramState() {
     Shell.reset();
     Input.reset();
     Present.reset();
+    SceneFunctions[1] = ScenePlay;
+    SceneFunctions[2] = SceneTitle;
+    SceneFunctions[3] = SceneResult;
     elSystem::Clock.reset();
     elSystem::System.reset();
     elSystem::RandomGen.reset();

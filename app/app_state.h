@@ -12,6 +12,7 @@ struct FrameSeen {
     int Count = 0;          // frames run since start
     int Scene = 0;          // SceneId whose frame function ran; 0 when elDraw::Flip ran instead
     int Entered = 0;
+    float DeltaMs = 0.0f;   // FrameDelta in milliseconds
     int MouseX = 0, MouseY = 0;
     int LeftClick = 0, RightClick = 0;
 };

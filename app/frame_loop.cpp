@@ -13,15 +13,12 @@
 #include "platform/system.h"
 #include "platform/window.h"
 
+SceneFunction SceneFunctions[4] = {nullptr, ScenePlay, SceneTitle, SceneResult};
+
 namespace {
 
 void CallScene(int scene) {
-    switch (scene) {
-        case 1: ScenePlay(); break;
-        case 2: SceneTitle(); break;
-        case 3: SceneResult(); break;
-        default: break;
-    }
+    if (scene >= 1 && scene <= 3 && SceneFunctions[scene] != nullptr) SceneFunctions[scene]();
 }
 
 // Shows the system cursor outside the client area and hides it inside, where the scenes draw
@@ -54,6 +51,7 @@ void RunFrame() {
     FrameSeen& seen = Shell.LastFrame;
     ++seen.Count;
     seen.Entered = Shell.SceneEntered;
+    seen.DeltaMs = elSystem::Clock.FrameDelta * 1000.0f;
     seen.MouseX = Input.MouseX;
     seen.MouseY = Input.MouseY;
     seen.LeftClick = Input.LeftClick;

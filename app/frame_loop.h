@@ -8,3 +8,7 @@ int WinMain(const char* commandLine, int showCommand);
 
 // One frame of the loop: frame clock, scene dispatch and the loop's own bookkeeping.
 void RunFrame();
+
+// The frame function of each scene number (1 play, 2 title, 3 result); tests may put their own.
+using SceneFunction = void (*)();
+extern SceneFunction SceneFunctions[4];

@@ -30,7 +30,13 @@ void overrideMachineFigures(const MachineFigures* figures) {
 int getModuleFileName(char* buffer, int size) {
     if (buffer == nullptr || size <= 0) return 0;
     char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    ssize_t n;
+    if (machine.overridden && machine.figures.modulePath != nullptr) {
+        n = static_cast<ssize_t>(std::min<std::size_t>(std::strlen(machine.figures.modulePath), sizeof path - 1));
+        std::memcpy(path, machine.figures.modulePath, static_cast<std::size_t>(n));
+    } else {
+        n = readlink("/proc/self/exe", path, sizeof path - 1);
+    }
     if (n <= 0) {
         buffer[0] = '\0';
         return 0;
@@ -38,7 +44,7 @@ int getModuleFileName(char* buffer, int size) {
     int len = static_cast<int>(std::min<ssize_t>(n, size - 1));
     std::memcpy(buffer, path, static_cast<std::size_t>(len));
     buffer[len] = '\0';
-    return len;
+    return static_cast<int>(n);
 }
 
 bool getDiskFreeSpace(const char* root, std::uint32_t& sectorsPerCluster,

@@ -64,7 +64,7 @@ void messageBeep(std::uint32_t type);
 constexpr char kPathSeparator = '/';
 
 // Full path of the running executable, resolved through links, NUL-terminated and cut to fit.
-// Returns the number of bytes written without the terminator (0 on failure).
+// Returns the length of the whole path, which is size or more when it was cut (0 on failure).
 int getModuleFileName(char* buffer, int size);
 
 // Free space of the volume a drive letter stands for. Every letter stands for the volume that
@@ -87,6 +87,7 @@ struct MachineFigures {
     bool diskQueryFails = false;
     std::uint32_t sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     std::uint64_t availablePhysicalMemory = 0;
+    const char* modulePath = nullptr;   // the executable's path; null keeps the real one
 };
 void overrideMachineFigures(const MachineFigures* figures);
 

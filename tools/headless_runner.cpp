@@ -34,6 +34,7 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
     line += ",\"scene\":" + std::to_string(ran ? seen.Scene : 0);
     line += ",\"entered\":" + std::to_string(ran ? seen.Entered : 0);
     line += ",\"next_scene\":" + std::to_string(Shell.SceneId);
+    line += ",\"delta_ms\":" + std::to_string(ran ? static_cast<long>(seen.DeltaMs + 0.5f) : 0L);
     line += ",\"mouse\":[" + std::to_string(ran ? seen.MouseX : Input.MouseX) + "," +
             std::to_string(ran ? seen.MouseY : Input.MouseY) + "]";
     line += ",\"left_click\":" + std::to_string(ran ? seen.LeftClick : 0);

@@ -80,7 +80,7 @@ const char* GetExeDir() {
     char* dir = System.ExeDir;
     int n = platform::getModuleFileName(dir, kExeDirSize);
     // A path cut to fit the buffer would name some other directory: report none instead.
-    if (n >= kExeDirSize - 1) n = 0;
+    if (n >= kExeDirSize) n = 0;
     dir[n] = '\0';
     int i = n;
     while (i > 0 && dir[i - 1] != platform::kPathSeparator) dir[--i] = '\0';

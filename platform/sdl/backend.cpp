@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "platform/backend.h"
@@ -135,6 +136,15 @@ void DrainEvents() {
 bool ensureVideo() {
     if (ss.videoTried) return ss.videoOk;
     ss.videoTried = true;
+    // Without a display server SDL would fall back to drivers that show nothing anyone sees
+    // (or take over the console): say so instead, unless a driver was chosen on purpose.
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
+        std::getenv("SDL_VIDEODRIVER") == nullptr) {
+        std::fprintf(stderr,
+                     "quorbix: no display to open a window on (DISPLAY is not set); the headless "
+                     "runner build/bin/quorbix-headless runs the game without one.\n");
+        return false;
+    }
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {

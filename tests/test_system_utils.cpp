@@ -1,0 +1,156 @@
+// System utilities: message box text, machine queries at their limits, the executable's
+// directory, the command line, window position and cursor confinement.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/frame_loop.h"
+#include "app/window_proc.h"
+#include "framework/draw/display.h"
+#include "framework/system/code_page.h"
+#include "framework/system/system_utils.h"
+#include "platform/headless/headless.h"
+#include "platform/system.h"
+#include "test_support.h"
+
+namespace hl = platform::headless;
+
+TEST(SystemMessage, FormatsAppendsLineBreakAndCutsToTheBuffer) {
+    StartFresh();
+    elSystem::Message("Quorbix v1.0");
+    elSystem::Message("%s %d", "score", 420);
+    std::string longText(400, 'x');
+    elSystem::Message("%s", longText.c_str());
+    // A two-byte character straddling the cut is dropped whole, never halved.
+    const elSystem::CodePageText kana("ア");
+    std::string kanas;
+    for (int i = 0; i < 200; ++i) kanas += kana.c_str();
+    elSystem::Message("x%s", kanas.c_str());
+    auto boxes = hl::takeBoxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[0].caption, "Message");
+    EXPECT_EQ(boxes[0].text, "Quorbix v1.0\r\n");
+    EXPECT_EQ(boxes[1].text, "score 420\r\n");
+    EXPECT_EQ(boxes[2].text, std::string(253, 'x') + "\r\n") << "text, line break and terminator fit 256";
+    std::string expected = "x";
+    for (int i = 0; i < 126; ++i) expected += "ア";
+    EXPECT_EQ(boxes[3].text, expected + "\r\n");
+}
+
+TEST(SystemQueries, DiskAndMemoryFiguresClampAtIntMax) {
+    StartFresh();
+    struct Case {
+        const char* what;
+        platform::MachineFigures figures;
+        int drive;
+        int disk;
+    } cases[] = {
+        {"small disk", {false, 8, 512, 1000, 2000, 0}, 'C', 4096000},
+        {"exactly INT_MAX", {false, 1, 1, 0x7FFFFFFFu, 0x7FFFFFFFu, 0}, 'C', INT_MAX},
+        {"2 GiB free", {false, 8, 512, 524288, 600000, 0}, 'C', INT_MAX},
+        {"terabytes free", {false, 64, 4096, 0xFFFFFFFFu, 0xFFFFFFFFu, 0}, 'D', INT_MAX},
+        {"failed query", {true, 0, 0, 0, 0, 0}, 'C', 0},
+        {"not a drive letter", {false, 8, 512, 1000, 2000, 0}, '1', 0},
+        {"only the low byte counts", {false, 8, 512, 1000, 2000, 0}, 0x4100 | 'C', 4096000},
+    };
+    for (const auto& c : cases) {
+        platform::overrideMachineFigures(&c.figures);
+        EXPECT_EQ(elSystem::GetDiskFree(c.drive), c.disk) << c.what;
+    }
+    platform::MachineFigures mem{};
+    mem.availablePhysicalMemory = 1u << 30;
+    platform::overrideMachineFigures(&mem);
+    EXPECT_EQ(elSystem::GetFreeMemory(), 1 << 30);
+    mem.availablePhysicalMemory = 24ull << 30;
+    platform::overrideMachineFigures(&mem);
+    EXPECT_EQ(elSystem::GetFreeMemory(), INT_MAX);
+    platform::overrideMachineFigures(nullptr);
+    EXPECT_GT(elSystem::GetFreeMemory(), 0) << "the real machine";
+}
+
+TEST(SystemQueries, ExeDirEndsWithTheSeparatorOfThisSystem) {
+    StartFresh();
+    std::string dir = elSystem::GetExeDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), platform::kPathSeparator);
+    EXPECT_EQ(dir, std::string(QRB_BINARY_DIR) + "/bin/");
+    struct Case { std::string module; std::string dir; } cases[] = {
+        {"/quorbix", "/"},
+        {"quorbix", ""},
+        {"/opt/games/quorbix", "/opt/games/"},
+        {"/" + std::string(250, 'd') + "/quorbix", ""},   // does not fit 256 bytes: no directory
+        {"/" + std::string(252, 'd') + "/q", "/" + std::string(252, 'd') + "/"},   // 255 bytes fit
+    };
+    for (const auto& c : cases) {
+        platform::MachineFigures figures{};
+        figures.modulePath = c.module.c_str();
+        platform::overrideMachineFigures(&figures);
+        EXPECT_EQ(std::string(elSystem::GetExeDir()), c.dir) << c.module;
+    }
+    platform::overrideMachineFigures(nullptr);
+    EXPECT_EQ(elSystem::IsWindowed(), 0) << "FullScreen starts at 1";
+    Shell.FullScreen = 0;
+    EXPECT_EQ(elSystem::IsWindowed(), 1);
+}
+
+TEST(SystemQueries, CommandLineIsCutTo255Characters) {
+    struct Case { std::string given; std::string kept; } cases[] = {
+        {"", ""},
+        {"-x level", "-x level"},
+        {std::string(255, 'a'), std::string(255, 'a')},
+        {std::string(300, 'b'), std::string(255, 'b')},
+    };
+    for (const auto& c : cases) {
+        platform::headless::Config cfg;
+        cfg.frames = 1;
+        hl::configure(cfg);
+        ResetProgramState();
+        WinMain(c.given.c_str(), platform::SW_SHOWNORMAL);
+        EXPECT_EQ(std::string(elSystem::GetCommandLine()), c.kept) << c.given.size() << " characters";
+    }
+    ResetProgramState();
+}
+
+TEST(WindowMessages, MoveKeepsNegativePositionsAndClickIgnoresMessagePosition) {
+    StartFresh();
+    struct Case { int x, y; } cases[] = {{100, 200}, {-30, 40}, {-1, -1}, {2000, -600}};
+    for (const auto& c : cases) {
+        WndProc(1, platform::WM_MOVE, 0, platform::makePosition(c.x, c.y));
+        EXPECT_EQ(Shell.ClientOriginX, c.x);
+        EXPECT_EQ(Shell.ClientOriginY, c.y);
+    }
+    // Mouse positions stay unsigned 16-bit, as the message carries them.
+    WndProc(1, platform::WM_MOUSEMOVE, 0, platform::makePosition(65535, 3));
+    EXPECT_EQ(Input.MouseX, 65535);
+    EXPECT_EQ(Input.MouseY, 3);
+}
+
+TEST(WindowMessages, KeysReleaseOnlyTheirOwnCodes) {
+    StartFresh();
+    WndProc(1, platform::WM_KEYDOWN, 'A', 0);
+    WndProc(1, platform::WM_KEYUP, 'B', 0);
+    EXPECT_EQ(Input.LastKey, 'A') << "another key's release leaves LastKey";
+    WndProc(1, platform::WM_KEYUP, 'A', 0);
+    EXPECT_EQ(Input.LastKey, 0);
+    WndProc(1, platform::WM_KEYUP, 16, 0);
+    WndProc(1, platform::WM_KEYUP, 16, 0);
+    WndProc(1, platform::WM_KEYUP, 16, 0);
+    EXPECT_EQ(Input.ShiftToggle, 1);
+}
+
+TEST(WindowMessages, RightDoubleClickTogglesConfinementOnlyWhenEnabled) {
+    StartFresh();
+    elDraw::Display.ScreenWidth = 480;
+    elDraw::Display.ScreenHeight = 360;
+    Shell.FullScreen = 0;
+    WndProc(1, platform::WM_RBUTTONDBLCLK, 2, 0);
+    EXPECT_EQ(elSystem::IsCursorClipped(), 0);
+    Shell.CursorClipMode = 1;
+    WndProc(1, platform::WM_RBUTTONDBLCLK, 2, 0);
+    EXPECT_EQ(elSystem::IsCursorClipped(), 1);
+    WndProc(1, platform::WM_RBUTTONDBLCLK, 2, 0);
+    EXPECT_EQ(elSystem::IsCursorClipped(), 0);
+    EXPECT_EQ(Input.RightClick, 1) << "the double-click is a press too";
+}
