@@ -22,23 +22,6 @@ JoyInfoEx Query(std::uint32_t flags) {
 }
 }  // namespace
 
-TEST(InputDevices, QueryFillsWhatTheFlagsAsk) {
-    StartFresh();
-    hl::setJoystick(1, 100, 200, 0b1001);
-    struct Case { const char* name; std::uint32_t flags; std::uint32_t x, y, buttons; } cases[] = {
-        {"buttons only", platform::JOY_RETURNBUTTONS, 0xDEAD, 0xDEAD, 0b1001},
-        {"position", platform::JOY_RETURNX | platform::JOY_RETURNY | platform::JOY_USEDEADZONE, 100, 200, 0xDEAD},
-        {"everything", platform::JOY_RETURNALL | platform::JOY_USEDEADZONE, 100, 200, 0b1001},
-    };
-    for (const Case& c : cases) {
-        JoyInfoEx q = Query(c.flags);
-        EXPECT_EQ(platform::joyGetPosEx(1, q), platform::JOYERR_NOERROR) << c.name;
-        EXPECT_EQ(q.xpos, c.x) << c.name;
-        EXPECT_EQ(q.ypos, c.y) << c.name;
-        EXPECT_EQ(q.buttons, c.buttons) << c.name;
-    }
-}
-
 TEST(InputDevices, QueryFailuresTouchNothing) {
     StartFresh();
     hl::setJoystick(0, 100, 200, 1);
@@ -93,9 +76,7 @@ TEST(InputDevices, ScriptDrivesJoysticksAndKeys) {
 TEST(InputDevices, BadJoystickLinesAreNamed) {
     struct Case { const char* line; const char* expected; } cases[] = {
         {"1 joy 2 0 0 0", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)"},
-        {"1 joy 0 65536 0 0", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)"},
         {"1 joy 0 0 0 16", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)"},
-        {"1 joy 0 0 0", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)"},
         {"1 joy-off 2", "line 1: 'joy-off' takes 1 number(s) from 0 to 1"},
         {"0 key 65", "line 1: frame number must be 1 or more, not '0' (frame 0 is for joy and joy-off only)"},
         {"-1 joy 0 0 0 0", "line 1: frame number must be 1 or more, not '-1'"},
