@@ -6,6 +6,7 @@
 #include "game/scenes.h"
 
 #include "framework/draw/display.h"
+#include "framework/input/joystick.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -26,4 +27,5 @@ void ResetProgramState() {
     elSystem::System.reset();
     elSystem::RandomGen.reset();
     elDraw::Display.reset();
+    elJoystick::Joysticks.reset();
 }

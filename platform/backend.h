@@ -33,6 +33,12 @@ void setCursorVisible(bool visible);
 int screenWidth();
 int screenHeight();
 
+// Called by joyGetPosEx with an id of 0 or 1: the joystick's position (0 to 65535) and its
+// buttons mask. False when no joystick is behind that id now.
+bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons);
+// Called by getKeyState with a code of 0 to 255: true while that virtual key is down.
+bool keyDown(int virtualKey);
+
 }  // namespace platform::backend
 
 namespace platform::shared {

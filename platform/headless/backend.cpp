@@ -74,6 +74,7 @@ void configure(const Config& config) {
     hs.cursorVisible = true;
     hs.cursorX = hs.cursorY = 0;
     hs.windowOpen = hs.windowShown = hs.topmost = false;
+    resetInput();
 }
 
 const Config& config() { return hs.config; }
@@ -83,8 +84,12 @@ bool loadScript(const std::string& text, std::string& error) {
     if (!parseScript(text, parsed, error)) return false;
     hs.script = std::move(parsed);
     hs.nextEvent = 0;
-    while (hs.nextEvent < hs.script.events.size() && hs.script.events[hs.nextEvent].frame <= hs.frame)
-        ++hs.nextEvent;
+    // Frame 0 describes the machine at start-up (a joystick already plugged in): it takes
+    // effect now, before the program reads anything.
+    while (hs.nextEvent < hs.script.events.size() && hs.script.events[hs.nextEvent].frame <= hs.frame) {
+        const ScriptEvent& ev = hs.script.events[hs.nextEvent++];
+        if (ev.frame == 0 && hs.frame == 0) applyEvent(ev);
+    }
     return true;
 }
 

@@ -53,4 +53,10 @@ int clientOriginY();
 bool windowOpen();
 bool windowTopmost();
 
+// The scripted input devices; the script's joy, joy-off, key and keyup events set them too.
+// A joystick (id 0 or 1) is absent, and every key up, after configure.
+void setJoystick(int id, int x, int y, std::uint32_t buttons);   // present from now on
+void unplugJoystick(int id);                                      // reads fail from now on
+void setKeyDown(int virtualKey, bool down);
+
 }  // namespace platform::headless

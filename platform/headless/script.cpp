@@ -7,17 +7,28 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/headless/headless.h"
 #include "platform/window.h"
 
 namespace platform::headless {
 namespace {
+
+struct ArgRange {
+    int minValue;
+    int maxValue;
+};
 
 struct EventKind {
     const char* name;
     int argc;
     int minValue;   // smallest value each argument may take
     int maxValue;
+    const ArgRange* ranges = nullptr;   // per argument, for events whose arguments differ
+    const char* usage = nullptr;        // what the arguments are, for the error message
+    bool atStart = false;               // may be given for frame 0: the machine at start-up
 };
+
+constexpr ArgRange kJoyArgs[] = {{0, 1}, {0, 65535}, {0, 65535}, {0, 15}};
 
 // Every event the script knows, with its argument count and the range of its arguments.
 constexpr EventKind kKinds[] = {
@@ -25,6 +36,8 @@ constexpr EventKind kKinds[] = {
     {"rdown", 0, 0, 0},         {"rup", 0, 0, 0},      {"ldbl", 0, 0, 0},
     {"rdbl", 0, 0, 0},          {"key", 1, 1, 255},    {"keyup", 1, 1, 255},
     {"activate", 1, 0, 1},      {"close", 0, 0, 0},
+    {"joy", 4, 0, 0, kJoyArgs, "ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)", true},
+    {"joy-off", 1, 0, 1, nullptr, nullptr, true},
 };
 
 const EventKind* findKind(const std::string& name) {
@@ -59,7 +72,7 @@ bool parseScript(const std::string& text, Script& out, std::string& error) {
         if (!(words >> frameWord)) continue;
         ScriptEvent ev;
         ev.line = lineNo;
-        if (!parseInt(frameWord, 1, INT_MAX, ev.frame)) {
+        if (!parseInt(frameWord, 0, INT_MAX, ev.frame)) {
             error = "line " + std::to_string(lineNo) + ": frame number must be 1 or more, not '" +
                     frameWord + "'";
             return false;
@@ -73,13 +86,22 @@ bool parseScript(const std::string& text, Script& out, std::string& error) {
             error = "line " + std::to_string(lineNo) + ": unknown event '" + name + "'";
             return false;
         }
+        if (ev.frame == 0 && !kind->atStart) {
+            error = "line " + std::to_string(lineNo) + ": frame number must be 1 or more, not '" +
+                    frameWord + "' (frame 0 is for joy and joy-off only)";
+            return false;
+        }
         ev.name = name;
         for (int i = 0; i < kind->argc; ++i) {
             std::string w;
-            if (!(words >> w) || !parseInt(w, kind->minValue, kind->maxValue, ev.args[i])) {
-                error = "line " + std::to_string(lineNo) + ": '" + name + "' takes " +
-                        std::to_string(kind->argc) + " number(s) from " +
-                        std::to_string(kind->minValue) + " to " + std::to_string(kind->maxValue);
+            ArgRange range = kind->ranges ? kind->ranges[i] : ArgRange{kind->minValue, kind->maxValue};
+            if (!(words >> w) || !parseInt(w, range.minValue, range.maxValue, ev.args[i])) {
+                error = "line " + std::to_string(lineNo) + ": '" + name + "' takes ";
+                if (kind->usage != nullptr)
+                    error += kind->usage;
+                else
+                    error += std::to_string(kind->argc) + " number(s) from " +
+                             std::to_string(kind->minValue) + " to " + std::to_string(kind->maxValue);
                 return false;
             }
         }
@@ -114,13 +136,19 @@ void applyEvent(const ScriptEvent& ev) {
     } else if (n == "rdbl") {
         postMessage(w, WM_RBUTTONDBLCLK, 2, 0);
     } else if (n == "key") {
+        setKeyDown(ev.args[0], true);
         postMessage(w, WM_KEYDOWN, static_cast<WParam>(ev.args[0]), 1);
     } else if (n == "keyup") {
+        setKeyDown(ev.args[0], false);
         postMessage(w, WM_KEYUP, static_cast<WParam>(ev.args[0]), 1);
     } else if (n == "activate") {
         postMessage(w, WM_ACTIVATEAPP, static_cast<WParam>(ev.args[0]), 0);
     } else if (n == "close") {
         postMessage(w, WM_CLOSE, 0, 0);
+    } else if (n == "joy") {
+        setJoystick(ev.args[0], ev.args[1], ev.args[2], static_cast<std::uint32_t>(ev.args[3]));
+    } else if (n == "joy-off") {
+        unplugJoystick(ev.args[0]);
     }
 }
 

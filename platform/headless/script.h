@@ -22,6 +22,9 @@ bool parseScript(const std::string& text, Script& out, std::string& error);
 // Called by the backend when the event's frame is entered: posts the event's messages.
 void applyEvent(const ScriptEvent& event);
 
+// Called by configure: no joystick, every key up.
+void resetInput();
+
 // Called by applyEvent for mouse motion: the cursor's screen position follows the client point.
 void setCursorFromClient(int x, int y);
 

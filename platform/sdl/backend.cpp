@@ -24,47 +24,11 @@ struct SdlState {
     std::uint32_t nextFrameDue = 0;
     bool frameClockStarted = false;
     bool beepSaid = false;
+    bool joystickTried = false;
+    bool joystickOk = false;
 };
 
 SdlState ss;
-
-// One translation table from SDL's keys to the classic virtual-key codes; 0 for keys the
-// program has no code for.
-int VirtualKey(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
-    if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
-    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 97 + (key - SDLK_KP_1);
-    switch (key) {
-        case SDLK_BACKSPACE: return 8;
-        case SDLK_TAB: return 9;
-        case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
-        case SDLK_LCTRL: case SDLK_RCTRL: return 17;
-        case SDLK_LALT: case SDLK_RALT: return 18;
-        case SDLK_PAUSE: return 19;
-        case SDLK_CAPSLOCK: return 20;
-        case SDLK_ESCAPE: return 27;
-        case SDLK_SPACE: return 32;
-        case SDLK_PAGEUP: return 33;
-        case SDLK_PAGEDOWN: return 34;
-        case SDLK_END: return 35;
-        case SDLK_HOME: return 36;
-        case SDLK_LEFT: return 37;
-        case SDLK_UP: return 38;
-        case SDLK_RIGHT: return 39;
-        case SDLK_DOWN: return 40;
-        case SDLK_INSERT: return 45;
-        case SDLK_DELETE: return 46;
-        case SDLK_KP_0: return 96;
-        case SDLK_KP_MULTIPLY: return 106;
-        case SDLK_KP_PLUS: return 107;
-        case SDLK_KP_MINUS: return 109;
-        case SDLK_KP_PERIOD: return 110;
-        case SDLK_KP_DIVIDE: return 111;
-        default: return 0;
-    }
-}
 
 WindowId Main() { return mainWindow(); }
 
@@ -87,12 +51,12 @@ void Translate(const SDL_Event& e) {
             }
             break;
         case SDL_KEYDOWN: {
-            int vk = VirtualKey(e.key.keysym.sym);
+            int vk = virtualKey(e.key.keysym.sym);
             if (vk != 0) postMessage(Main(), WM_KEYDOWN, static_cast<WParam>(vk), 1);
             break;
         }
         case SDL_KEYUP: {
-            int vk = VirtualKey(e.key.keysym.sym);
+            int vk = virtualKey(e.key.keysym.sym);
             if (vk != 0) postMessage(Main(), WM_KEYUP, static_cast<WParam>(vk), 1);
             break;
         }
@@ -156,6 +120,22 @@ bool ensureVideo() {
     }
     ss.wakeEvent = SDL_RegisterEvents(1);
     ss.videoOk = true;
+    return true;
+}
+
+bool ensureJoystick() {
+    if (ss.joystickTried) return ss.joystickOk;
+    ss.joystickTried = true;
+    // Joysticks are read when the program asks, in or out of focus, as the classic query does.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
+        std::fprintf(stderr, "quorbix: joysticks cannot be read (%s); they read as absent.\n",
+                     SDL_GetError());
+        return false;
+    }
+    // Joystick state is read straight from the devices, so their events would only fill the queue.
+    SDL_JoystickEventState(SDL_IGNORE);
+    ss.joystickOk = true;
     return true;
 }
 

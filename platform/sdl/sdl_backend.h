@@ -6,6 +6,9 @@ namespace platform::sdl {
 
 // Initialises SDL's video once; false (said on standard error) where there is no display.
 bool ensureVideo();
+// Initialises SDL's joystick subsystem once, apart from video; false (said on standard error)
+// where joysticks cannot be read.
+bool ensureJoystick();
 SDL_Window* window();
 SDL_Renderer* renderer();
 
@@ -18,5 +21,9 @@ bool presentPicture();
 void releasePresentation();
 // The renderer lost its device or its targets: every surface is marked lost.
 void deviceLost();
+
+// The virtual-key code of an SDL key; 0 for keys the program has no code for. Called for the key
+// messages and for the key state (platform/sdl/keys.cpp).
+int virtualKey(SDL_Keycode key);
 
 }  // namespace platform::sdl

@@ -1,0 +1,90 @@
+// The edge states of polled keys and buttons, and the input locks that hold them back.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/flip.h"
+#include "framework/input/button_state.h"
+#include "framework/input/joystick.h"
+#include "framework/system/system_utils.h"
+#include "platform/headless/headless.h"
+#include "test_support.h"
+
+namespace hl = platform::headless;
+
+namespace {
+constexpr int kVkSpace = 32;
+
+// Polls one key once per step with the key down or up as given; returns the states read.
+std::vector<int> PollKey(const std::vector<bool>& downs) {
+    ButtonState state = 0;
+    std::vector<int> seen;
+    for (bool down : downs) {
+        hl::setKeyDown(kVkSpace, down);
+        int returned = elSystem::GetKey(kVkSpace, state);
+        EXPECT_EQ(returned, state) << "the result is also stored in the caller's state";
+        seen.push_back(returned);
+    }
+    return seen;
+}
+}  // namespace
+
+TEST(KeyPoll, EdgeStatesFollowTheKey) {
+    StartFresh();
+    struct Case {
+        const char* name;
+        std::vector<bool> downs;
+        std::vector<int> expected;
+    } cases[] = {
+        {"held across polls, then released", {true, true, true, false, false}, {1, 3, 3, 2, 0}},
+        {"down, up, down: a press right after a release reads held", {true, false, true}, {1, 2, 3}},
+        {"never pressed", {false, false}, {0, 0}},
+        {"pressed again after resting up", {true, false, false, true}, {1, 2, 0, 1}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PollKey(c.downs), c.expected) << c.name;
+}
+
+TEST(KeyPoll, StatesOutsideTheFourStepSafely) {
+    StartFresh();
+    // The caller's variable may hold anything: other values count as "not up".
+    for (ButtonState previous : {7, -1, 1 << 30}) {
+        EXPECT_EQ(elJoystick::NextButtonState(previous, true), 3) << "previous " << previous << ", down";
+        EXPECT_EQ(elJoystick::NextButtonState(previous, false), 0) << "previous " << previous << ", up";
+    }
+}
+
+TEST(KeyPoll, LocksReadEveryKeyAndButtonAsUp) {
+    struct Lock { const char* name; void (*on)(); void (*off)(); } locks[] = {
+        {"transition running", [] { elDraw::TransitionOut(); }, [] { Present.TransitionStep = 0; Present.TransitionDirection = 0; }},
+        {"scroll page on", [] { Present.ScrollMode = 1; }, [] { Present.ScrollMode = 0; }},
+        {"input held", [] { elSystem::HoldInput(); }, [] { elSystem::ResumeInput(); }},
+    };
+    for (const Lock& lock : locks) {
+        StartFresh();
+        hl::setKeyDown(kVkSpace, true);
+        hl::setJoystick(0, 32767, 32767, 0x1);
+        elJoystick::Init();
+        ButtonState key = 0;
+        EXPECT_EQ(elSystem::GetKey(kVkSpace, key), 1) << lock.name;
+        EXPECT_EQ(elJoystick::GetButtonState(0, 1), 1) << lock.name;
+        lock.on();
+        EXPECT_EQ(elSystem::GetKey(kVkSpace, key), 0) << lock.name;
+        EXPECT_EQ(key, 0) << lock.name << ": 0 is stored";
+        EXPECT_EQ(elJoystick::GetButtonState(0, 1), 0) << lock.name;
+        EXPECT_EQ(elJoystick::Joysticks.Pad[0].Buttons[0], 0) << lock.name << ": 0 is stored";
+        ButtonState s[4] = {9, 9, 9, 9};
+        elJoystick::GetButtonStates(0, s[0], s[1], s[2], s[3]);
+        for (int b = 0; b < 4; ++b) EXPECT_EQ(s[b], 0) << lock.name << ", button " << b + 1;
+        lock.off();
+        EXPECT_EQ(elSystem::GetKey(kVkSpace, key), 1) << lock.name << ": still down after the lock";
+        EXPECT_EQ(elJoystick::GetButtonState(0, 1), 1) << lock.name << ": still down after the lock";
+    }
+}
+
+TEST(KeyPoll, KeyCodesOutsideTheTableReadAsUp) {
+    StartFresh();
+    for (int vk : {-1, 256, 100000, -2147483647 - 1}) {
+        ButtonState state = 3;
+        EXPECT_EQ(elSystem::GetKey(vk, state), 2) << "code " << vk << ": a held state is released";
+    }
+}
