@@ -2,6 +2,11 @@
 #pragma once
 
 void GameInit();
-void SceneTitle();
-void ScenePlay();
-void SceneResult();
+void SceneTitle();   // scene 2
+void ScenePlay();    // scene 1
+void SceneResult();  // scene 3
+
+// Lays out all 40 balls of a wave afresh from the random generator.
+void LayOutWave();
+// The result's three password letters from the score and the level, into PasswordText.
+void MakePassword();

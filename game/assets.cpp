@@ -1,0 +1,18 @@
+// Game: GameInit, which opens the display and loads the sprite sheet and the hit sounds.
+#include "app/app_state.h"
+#include "framework/draw/display.h"
+#include "framework/draw/object_table.h"
+#include "framework/sound/sound_objects.h"
+#include "framework/system/wait_timers.h"
+#include "game/game_state.h"
+#include "game/scenes.h"
+
+void GameInit() {
+    elDraw::Screen(480, 360);
+    elDraw::SetDefaultKey(0x00FF00);
+    Game.SheetObject = elDraw::LoadObject("CHARA");
+    // Five copies of one sound, so that up to five pops can sound over each other.
+    for (int i = 0; i < kHitSoundCount; ++i) Game.HitSounds[i] = elSound::LoadObject("HIT");
+    elSystem::SetWait(1, 50);
+    Shell.SceneId = 2;
+}

@@ -1,0 +1,36 @@
+// Game: the shared game variables and the drawing steps the scenes have in common.
+#include "game/game_state.h"
+
+#include "framework/draw/blit.h"
+#include "framework/draw/text.h"
+#include "framework/system/code_page.h"
+
+GameState Game;
+
+namespace {
+const elSystem::CodePageText kLevelEasy("レベル－かんたん");
+const elSystem::CodePageText kLevelNormal("レベル－ふつう");
+const elSystem::CodePageText kLevelHard("レベル－むずかしい");
+}  // namespace
+
+void DrawCrosshair(int mouseX, int mouseY) {
+    elDraw::PutObject(mouseX - 15, mouseY - 15, Game.SheetObject, 9, 9, 39, 39);
+}
+
+void DrawBallRows(int& cell) {
+    cell = cell + 1;
+    if (cell == 3) cell = 1;
+    for (int x = 0; x < 480; x += 48) {
+        elDraw::PutObject(x, 0, Game.SheetObject, 48 * cell, 0, 48 * cell + 48, 48);
+        elDraw::PutObject(x, 150, Game.SheetObject, 48 * cell, 0, 48 * cell + 48, 48);
+    }
+}
+
+void PutLevelLine() {
+    switch (Game.Level) {
+        case 1: elDraw::PutText(150, 200, kLevelEasy); break;
+        case 2: elDraw::PutText(150, 200, kLevelNormal); break;
+        case 3: elDraw::PutText(150, 200, kLevelHard); break;
+        default: break;
+    }
+}

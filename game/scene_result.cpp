@@ -1,0 +1,78 @@
+// Game: the result scene: score, password and level; back to the title after a second.
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/flip.h"
+#include "framework/draw/blit.h"
+#include "framework/draw/text.h"
+#include "framework/sound/midi.h"
+#include "framework/system/code_page.h"
+#include "framework/system/system_utils.h"
+#include "game/game_state.h"
+#include "game/scenes.h"
+#include "platform/system.h"
+
+namespace {
+const elSystem::CodePageText kPasswordLabel("パスワード- ");
+const elSystem::CodePageText kTitlePrompt("左クリック－タイトルへ");
+const elSystem::CodePageText kVersionPrompt("右クリック－バージョン情報");
+}  // namespace
+
+void MakePassword() {
+    const int s = Game.Score;
+    const int l = Game.Level;
+    const int p = (s + l) % 26;
+    const int q = (s + 11 * l) % 26;
+    const int r = (s + 111 * l) % 26;
+    const int n = p * q * r;
+    const char first = static_cast<char>(65 + n / 676);
+    const char second = static_cast<char>(65 + (n / 26) % 26);
+    const char third = static_cast<char>(65 + n % 26);
+    // The password shows the base-26 digits of n lowest first.
+    std::snprintf(Game.PasswordText, sizeof Game.PasswordText, "%s%c%c%c", kPasswordLabel.c_str(),
+                  third, second, first);
+    Game.PasswordLetters[0] = third;
+    Game.PasswordLetters[1] = second;
+    Game.PasswordLetters[2] = first;
+    Game.PasswordLetters[3] = '\0';
+}
+
+void SceneResult() {
+    if (Shell.SceneEntered == 1) {
+        elSound::StopMidi();
+        MakePassword();
+        Game.ResultEnteredAt = platform::getTickCount();
+    }
+
+    char scoreLine[20];
+    std::snprintf(scoreLine, sizeof scoreLine, "SCORE- %0.5d", Game.Score);
+
+    elDraw::FillBlack();
+
+    elDraw::BeginText(0, 36, 0, 1, 0, 1);
+    elDraw::SetTextColors(0x00FFFF, 0xFF00FF, 1);
+    elDraw::PutText(100, 50, scoreLine);
+    elDraw::PutText(100, 100, Game.PasswordText);
+    elDraw::EndText();
+
+    elDraw::BeginText(1, 24, 0, 1, 0, 1);
+    elDraw::SetTextColors(0xFFFFFF, 0xFF00FF, 1);
+    PutLevelLine();
+    elDraw::EndText();
+
+    elDraw::BeginText(1, 24, 0, 1, 0, 1);
+    elDraw::SetTextColors(0xFFFFFF, 0xFF00FF, 1);
+    elDraw::PutText(70, 250, kTitlePrompt);
+    elDraw::PutText(70, 285, kVersionPrompt);
+    elDraw::EndText();
+
+    DrawBallRows(Game.ResultBallCell);
+    DrawCrosshair(Input.MouseX, Input.MouseY);
+    elDraw::ShowFps();
+    elDraw::Flip();
+
+    // The version box comes first; a left click that arrives while it is open still counts below.
+    if (Input.RightClick == 1) elSystem::Message("Quorbix v1.0");
+    if (platform::getTickCount() - Game.ResultEnteredAt >= 1000u && Input.LeftClick == 1)
+        Shell.SceneId = 2;
+}
