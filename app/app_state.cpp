@@ -3,7 +3,9 @@
 
 #include "app/flip.h"
 
+#include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
+#include "framework/draw/text.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -21,4 +23,6 @@ void ResetProgramState() {
     elSystem::System.reset();
     elSystem::RandomGen.reset();
     elDraw::Display.reset();
+    elDraw::Text.reset();
+    elDraw::Fps.reset();
 }
