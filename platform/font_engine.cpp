@@ -318,6 +318,14 @@ void collectSpans(FT_GlyphSlot slot, Glyph& g) {
             long x0 = slot->bitmap_left + static_cast<long>(start);
             long x1 = slot->bitmap_left + static_cast<long>(c);
             if (dy < -32768 || dy > 32767 || x0 < -32768 || x1 > 32767) continue;
+            if (g.spans.empty()) {
+                g.left = static_cast<int>(x0);
+                g.right = static_cast<int>(x1);
+                g.top = static_cast<int>(dy);
+            }
+            g.left = std::min(g.left, static_cast<int>(x0));
+            g.right = std::max(g.right, static_cast<int>(x1));
+            g.bottom = static_cast<int>(dy) + 1;
             g.spans.push_back({static_cast<std::int16_t>(dy), static_cast<std::int16_t>(x0),
                                static_cast<std::int16_t>(x1)});
         }
@@ -326,6 +334,7 @@ void collectSpans(FT_GlyphSlot slot, Glyph& g) {
 
 void render(FontFace& f, char32_t c, Glyph& g) {
     g.spans.clear();
+    g.left = g.top = g.right = g.bottom = 0;
     g.advanceX = g.advanceY = 0;
     FT_Face face = f.file->face;
     FT_Activate_Size(f.size);

@@ -23,6 +23,9 @@ struct Glyph {
     std::int32_t advanceX = 0;
     std::int32_t advanceY = 0;
     std::vector<GlyphSpan> spans;
+    // The box around the spans (right and bottom exclusive), so that a glyph well inside the
+    // clip is drawn without checking each span.
+    int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 // A font's measures in whole pixels, as the text operations lay text out with them.

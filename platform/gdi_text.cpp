@@ -63,8 +63,28 @@ void layOut(FontFace* face, const char* text, std::size_t length, bool prefixes,
     }
 }
 
+// Paints a glyph's spans straight into rows of one pixel format; the caller has made sure the
+// whole glyph lies inside the pixels.
+template <typename Word, int Bytes>
+void paintUnclipped(const PixelView& v, const Glyph& g, long long penX, long long penY, std::uint32_t ink) {
+    const Word w = static_cast<Word>(ink);
+    std::uint8_t* origin = v.pixels + static_cast<std::ptrdiff_t>(penY) * v.pitch + penX * Bytes;
+    const std::ptrdiff_t pitch = v.pitch;
+    for (const GlyphSpan& s : g.spans) {
+        // Copies of the span, so that the pixel stores need not reload it.
+        const int n = s.x1 - s.x0;
+        std::uint8_t* p = origin + s.dy * pitch + s.x0 * Bytes;
+        for (int i = 0; i < n; ++i) std::memcpy(p + i * Bytes, &w, Bytes);
+    }
+}
+
 void drawGlyph(const PixelView& v, const Clip& clip, const Glyph& g, long long penX, long long penY,
                std::uint32_t ink) {
+    if (g.spans.empty()) return;
+    bool inside = penX + g.left >= clip.left && penX + g.right <= clip.right && penY + g.top >= clip.top &&
+                  penY + g.bottom <= clip.bottom;
+    if (inside && v.format == PixelFormat::XRGB8888) return paintUnclipped<std::uint32_t, 4>(v, g, penX, penY, ink);
+    if (inside && v.format == PixelFormat::RGB565) return paintUnclipped<std::uint16_t, 2>(v, g, penX, penY, ink);
     for (const GlyphSpan& s : g.spans) raster::fillSpan(v, clip, penY + s.dy, penX + s.x0, penX + s.x1, ink);
 }
 
