@@ -111,7 +111,10 @@ bool start() {
     if (!es.started) {
         es.started = true;
         if (FT_Init_FreeType(&es.library) != 0) es.library = nullptr;
-        if (!FcInit()) std::fprintf(stderr, "quorbix: fontconfig could not load its configuration\n");
+        if (FcInit())
+            std::atexit(FcFini);   // nothing of fontconfig's is held past a match
+        else
+            std::fprintf(stderr, "quorbix: fontconfig could not load its configuration\n");
     }
     return es.library != nullptr;
 }
@@ -432,5 +435,10 @@ const Glyph& glyphFor(FontFace* face, char32_t c) {
 char32_t replacementChar(FontFace* face) { return face->file->replacement; }
 
 const char* fontFile(const FontFace* face) { return face->file->path.c_str(); }
+
+const char* fontFamily(const FontFace* face) {
+    const char* name = face->file->face->family_name;
+    return name != nullptr ? name : "";
+}
 
 }  // namespace platform

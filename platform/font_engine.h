@@ -58,7 +58,8 @@ const Glyph& glyphFor(FontFace* face, char32_t c);
 // The character drawn for a byte sequence the code page does not define.
 char32_t replacementChar(FontFace* face);
 
-// The file the face was opened from (for tests and diagnostics).
+// The file the face was opened from and its family name (for tests and diagnostics).
 const char* fontFile(const FontFace* face);
+const char* fontFamily(const FontFace* face);
 
 }  // namespace platform

@@ -68,12 +68,11 @@ void layOut(FontFace* face, const char* text, std::size_t length, bool prefixes,
 template <typename Word, int Bytes>
 void paintUnclipped(const PixelView& v, const Glyph& g, long long penX, long long penY, std::uint32_t ink) {
     const Word w = static_cast<Word>(ink);
-    std::uint8_t* origin = v.pixels + static_cast<std::ptrdiff_t>(penY) * v.pitch + penX * Bytes;
     const std::ptrdiff_t pitch = v.pitch;
     for (const GlyphSpan& s : g.spans) {
         // Copies of the span, so that the pixel stores need not reload it.
         const int n = s.x1 - s.x0;
-        std::uint8_t* p = origin + s.dy * pitch + s.x0 * Bytes;
+        std::uint8_t* p = v.pixels + (penY + s.dy) * pitch + (penX + s.x0) * Bytes;
         for (int i = 0; i < n; ++i) std::memcpy(p + i * Bytes, &w, Bytes);
     }
 }
