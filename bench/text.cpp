@@ -89,9 +89,14 @@ class Collector : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> nsPerIteration;
     void ReportRuns(const std::vector<Run>& runs) override {
+        // The best of the repetitions, in CPU time: the machine may be busy with other work, which
+        // stretches wall-clock time but not the time this thread spends.
         for (const Run& r : runs) {
+            if (r.run_type != Run::RT_Iteration) continue;
             std::string name = r.benchmark_name();
-            nsPerIteration[name.substr(0, name.find("/min_time"))] = r.GetAdjustedRealTime();
+            name = name.substr(0, name.find("/min_time"));
+            double t = r.GetAdjustedCPUTime();
+            if (!nsPerIteration.count(name) || t < nsPerIteration[name]) nsPerIteration[name] = t;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -112,11 +117,11 @@ int main(int argc, char** argv) {
     }
     gothicFile = platform::fontFile(face);
 
-    benchmark::RegisterBenchmark("ours/show_fps", OurFps)->MinTime(0.5);
-    benchmark::RegisterBenchmark("ttf/fps", TtfFps)->MinTime(0.5);
-    benchmark::RegisterBenchmark("ours/status_line", OurStatus)->MinTime(0.5);
-    benchmark::RegisterBenchmark("ttf/status_line", TtfStatus)->MinTime(0.5);
-    benchmark::RegisterBenchmark("ttf/status_line_open_close", TtfStatusOpenClose)->MinTime(0.5);
+    benchmark::RegisterBenchmark("ours/show_fps", OurFps)->MinTime(0.2)->Repetitions(5);
+    benchmark::RegisterBenchmark("ttf/fps", TtfFps)->MinTime(0.2)->Repetitions(5);
+    benchmark::RegisterBenchmark("ours/status_line", OurStatus)->MinTime(0.2)->Repetitions(5);
+    benchmark::RegisterBenchmark("ttf/status_line", TtfStatus)->MinTime(0.2)->Repetitions(5);
+    benchmark::RegisterBenchmark("ttf/status_line_open_close", TtfStatusOpenClose)->MinTime(0.2)->Repetitions(5);
     benchmark::Initialize(&argc, argv);
     Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
