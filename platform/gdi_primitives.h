@@ -41,26 +41,26 @@ HGDIOBJ createBrushIndirect(const LogBrush* brush);
 // Each draws nothing, and answers failure, without a context; nothing is drawn outside the
 // context's pixels.
 
-// Sets one pixel; answers the colour the pixel got (the format's nearest), or CLR_INVALID
+// Called by elDraw::SetPixel. Sets one pixel; answers the colour the pixel got (the format's nearest), or CLR_INVALID
 // outside the pixels.
 std::uint32_t setPixel(HDC dc, int x, int y, std::uint32_t color);
-// The colour of one pixel, or CLR_INVALID outside the pixels.
+// Called by elDraw::GetPixel. The colour of one pixel, or CLR_INVALID outside the pixels.
 std::uint32_t getPixel(HDC dc, int x, int y);
 
-// Moves the current position (the previous one into `previous` when given).
+// Called by elDraw::Line, then lineTo. Moves the current position (the previous one into `previous` when given).
 bool moveToEx(HDC dc, int x, int y, Point* previous);
 // Draws from the current position to (x, y) with the selected pen and makes (x, y) current.
 // A one-pixel line leaves out its end point, so that lines joined end to start light each
 // pixel once.
 bool lineTo(HDC dc, int x, int y);
 
-// Fills the polygon's inside (alternate rule: a pixel is inside when its centre is; the right
+// Called by elDraw::Polygon. Fills the polygon's inside (alternate rule: a pixel is inside when its centre is; the right
 // and bottom edges stay outside) with the selected brush, then draws its closed outline with the
 // selected pen. A hatched brush paints its lines in its colour and the gaps in the background
 // colour, or leaves the gaps alone in TRANSPARENT mode. Fewer than 2 points draw nothing.
 bool polygon(HDC dc, const Point* points, int count);
 
-// Inverts the colours of a rectangle (right and bottom exclusive); an empty or inside-out
+// Called by elDraw::InvertRect. Inverts the colours of a rectangle (right and bottom exclusive); an empty or inside-out
 // rectangle inverts nothing.
 bool invertRect(HDC dc, const Rect* rect);
 
