@@ -5,8 +5,10 @@
 #include "app/frame_loop.h"
 #include "game/scenes.h"
 
+#include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
 #include "framework/input/joystick.h"
+#include "framework/draw/text.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -28,4 +30,6 @@ void ResetProgramState() {
     elSystem::RandomGen.reset();
     elDraw::Display.reset();
     elJoystick::Joysticks.reset();
+    elDraw::Text.reset();
+    elDraw::Fps.reset();
 }
