@@ -39,3 +39,17 @@ namespace platform::shared {
 // True while no message is queued. Called by backends that decide whether to sleep.
 bool queueEmpty();
 }  // namespace platform::shared
+
+namespace platform::backend {
+
+// Called by the display surfaces after the primary surface's picture changed (a blit or fill
+// onto it, a flip, an unlock or a released device context): show it now (readDesktop gives
+// the pixels).
+void presentPrimary();
+// Called by SetDisplayMode: make the window cover a screen of width x height at that depth;
+// false when the backend refuses the mode.
+bool setDisplayMode(int width, int height, int bitsPerPixel);
+// Called when the display object that set a mode is released: back to the desktop's own mode.
+void restoreDisplayMode();
+
+}  // namespace platform::backend

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/surface.h"
 #include "platform/window.h"
 
 namespace platform::headless {
@@ -24,7 +25,7 @@ constexpr EventKind kKinds[] = {
     {"move", 2, -32768, 32767}, {"ldown", 0, 0, 0},    {"lup", 0, 0, 0},
     {"rdown", 0, 0, 0},         {"rup", 0, 0, 0},      {"ldbl", 0, 0, 0},
     {"rdbl", 0, 0, 0},          {"key", 1, 1, 255},    {"keyup", 1, 1, 255},
-    {"activate", 1, 0, 1},      {"close", 0, 0, 0},
+    {"activate", 1, 0, 1},      {"close", 0, 0, 0},    {"lose-surfaces", 0, 0, 0},
 };
 
 const EventKind* findKind(const std::string& name) {
@@ -121,6 +122,8 @@ void applyEvent(const ScriptEvent& ev) {
         postMessage(w, WM_ACTIVATEAPP, static_cast<WParam>(ev.args[0]), 0);
     } else if (n == "close") {
         postMessage(w, WM_CLOSE, 0, 0);
+    } else if (n == "lose-surfaces") {
+        loseAllSurfaces();
     }
 }
 

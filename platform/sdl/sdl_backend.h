@@ -19,4 +19,8 @@ void releasePresentation();
 // The renderer lost its device or its targets: every surface is marked lost.
 void deviceLost();
 
+// Where the program was last told its client area is (window creation, WM_MOVE): the screen
+// point whose part of the desktop the window shows.
+void reportedClientOrigin(int& x, int& y);
+
 }  // namespace platform::sdl
