@@ -4,6 +4,7 @@
 #include "app/flip.h"
 
 #include "framework/draw/display.h"
+#include "framework/draw/object_table.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -21,4 +22,5 @@ void ResetProgramState() {
     elSystem::System.reset();
     elSystem::RandomGen.reset();
     elDraw::Display.reset();
+    elDraw::Objects.reset();
 }
