@@ -45,6 +45,14 @@ inline std::uint32_t BackRgb(int x, int y) {
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
 
+// A colour (0x00RRGGBB) as Back's format keeps it (16 bits lose the low bits).
+inline std::uint32_t InBackFormat(std::uint32_t rgb) {
+    platform::PixelFormat f = BackView().format;
+    std::uint32_t c = platform::pixelToColor(
+        platform::colorToPixel(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF), f), f);
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
 // A pixel of the picture the window shows, 0x00RRGGBB.
 inline std::uint32_t ShownRgb(int x, int y) {
     const auto& p = platform::headless::shownPicture();
