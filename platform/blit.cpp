@@ -1,9 +1,10 @@
 // Platform: the blit and fill loops. The colour-keyed copy is the framework's hot path (every
-// sprite goes through it), so it compares and selects whole vectors of pixels: AVX2 where the
-// processor has it, SSE2 everywhere else on x86-64, plain loops elsewhere.
+// sprite goes through it), so it compares and selects whole vectors of pixels: AVX-512 or AVX2
+// where the processor has them, SSE2 everywhere else on x86-64, plain loops elsewhere.
 #include "platform/blit.h"
 
 #include <cstring>
+#include <string>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -184,22 +185,72 @@ __attribute__((target("avx2"))) void Fill32Avx2(std::uint32_t* d, int w, std::ui
     for (; i < w; ++i) d[i] = value;
 }
 
+// ---------------------------------------------------------------- AVX-512 (chosen at run time)
+
+// With masked stores only the pixels that differ from the key are written, so the destination
+// is never read, and the end of a row is one masked vector.
+__attribute__((target("avx512f,avx512bw"))) void KeyedRows32Avx512(std::uint8_t* d, int dpitch,
+                                                                    const std::uint8_t* s, int spitch,
+                                                                    int w, int h, std::uint32_t key) {
+    const __m512i vkey = _mm512_set1_epi32(static_cast<int>(key & 0x00FFFFFFu));
+    const __m512i mask = _mm512_set1_epi32(0x00FFFFFF);
+    const int full = w & ~15;
+    const __mmask16 tail = static_cast<__mmask16>((1u << (w - full)) - 1);
+    for (int y = 0; y < h; ++y, d += dpitch, s += spitch) {
+        auto* dr = reinterpret_cast<std::uint32_t*>(d);
+        auto* sr = reinterpret_cast<const std::uint32_t*>(s);
+        for (int i = 0; i < full; i += 16) {
+            __m512i sv = _mm512_loadu_si512(sr + i);
+            __mmask16 keep = _mm512_cmpneq_epi32_mask(_mm512_and_si512(sv, mask), vkey);
+            _mm512_mask_storeu_epi32(dr + i, keep, sv);
+        }
+        if (tail != 0) {
+            __m512i sv = _mm512_maskz_loadu_epi32(tail, sr + full);
+            __mmask16 keep = _mm512_mask_cmpneq_epi32_mask(tail, _mm512_and_si512(sv, mask), vkey);
+            _mm512_mask_storeu_epi32(dr + full, keep, sv);
+        }
+    }
+}
+
+__attribute__((target("avx512f,avx512bw"))) void KeyedRows16Avx512(std::uint8_t* d, int dpitch,
+                                                                    const std::uint8_t* s, int spitch,
+                                                                    int w, int h, std::uint32_t key) {
+    const __m512i vkey = _mm512_set1_epi16(static_cast<short>(key & 0xFFFF));
+    const int full = w & ~31;
+    const __mmask32 tail = static_cast<__mmask32>((w - full) == 0 ? 0u : (0xFFFFFFFFu >> (32 - (w - full))));
+    for (int y = 0; y < h; ++y, d += dpitch, s += spitch) {
+        auto* dr = reinterpret_cast<std::uint16_t*>(d);
+        auto* sr = reinterpret_cast<const std::uint16_t*>(s);
+        for (int i = 0; i < full; i += 32) {
+            __m512i sv = _mm512_loadu_si512(sr + i);
+            _mm512_mask_storeu_epi16(dr + i, _mm512_cmpneq_epi16_mask(sv, vkey), sv);
+        }
+        if (tail != 0) {
+            __m512i sv = _mm512_maskz_loadu_epi16(tail, sr + full);
+            _mm512_mask_storeu_epi16(dr + full, _mm512_mask_cmpneq_epi16_mask(tail, sv, vkey), sv);
+        }
+    }
+}
+
 using KeyedRowsFn = void (*)(std::uint8_t*, int, const std::uint8_t*, int, int, int, std::uint32_t);
 
 struct Paths {
     KeyedRowsFn keyed32;
     KeyedRowsFn keyed16;
     bool avx2;
+    const char* name;
 };
 
 Paths ChoosePaths() {
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return Paths{KeyedRows32Avx2, KeyedRows16Avx2, true};
-    return Paths{KeyedRows32Sse2, KeyedRows16Sse2, false};
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+        return Paths{KeyedRows32Avx512, KeyedRows16Avx512, true, "avx512"};
+    if (__builtin_cpu_supports("avx2")) return Paths{KeyedRows32Avx2, KeyedRows16Avx2, true, "avx2"};
+    return Paths{KeyedRows32Sse2, KeyedRows16Sse2, false, "sse2"};
 }
 
-const Paths& Chosen() {
-    static const Paths paths = ChoosePaths();
+Paths& Chosen() {
+    static Paths paths = ChoosePaths();
     return paths;
 }
 #endif  // QRB_X86
@@ -251,9 +302,33 @@ void blitKeyedScalar(const PixelView& dst, int dx, int dy, const PixelView& src,
     KeyedScalar(dst, dx, dy, src, sx, sy, w, h, key);
 }
 
+bool forceBlitPath(const char* name) {
+#ifdef QRB_X86
+    __builtin_cpu_init();
+    const std::string want = name != nullptr ? name : "";
+    if (want.empty()) {
+        Chosen() = ChoosePaths();
+        return true;
+    }
+    if (want == "avx512" && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) {
+        Chosen() = Paths{KeyedRows32Avx512, KeyedRows16Avx512, true, "avx512"};
+        return true;
+    }
+    if (want == "avx2" && __builtin_cpu_supports("avx2")) {
+        Chosen() = Paths{KeyedRows32Avx2, KeyedRows16Avx2, true, "avx2"};
+        return true;
+    }
+    if (want == "sse2") {
+        Chosen() = Paths{KeyedRows32Sse2, KeyedRows16Sse2, false, "sse2"};
+        return true;
+    }
+#endif
+    return name == nullptr;
+}
+
 const char* blitPath() {
 #ifdef QRB_X86
-    return Chosen().avx2 ? "avx2" : "sse2";
+    return Chosen().name;
 #else
     return "scalar";
 #endif

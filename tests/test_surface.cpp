@@ -107,26 +107,30 @@ TEST(Surface, BlitRectanglesOutsideEitherSurfaceChangeNothing) {
 
 TEST(Surface, VectorKeyedCopyEqualsThePlainLoopInEveryFormat) {
     std::mt19937 rng(12345);
-    for (PixelFormat f : {PixelFormat::RGB565, PixelFormat::RGB888, PixelFormat::XRGB8888}) {
-        const int bpp = bytesPerPixel(f);
-        const int W = 80, H = 6;
-        std::vector<std::uint8_t> src(W * H * bpp), dst(W * H * bpp);
-        PixelView sv{src.data(), W, H, W * bpp, f};
-        for (int w = 1; w <= 70; ++w) {
-            const std::uint32_t key = rng() & colorBits(f);
-            for (int y = 0; y < H; ++y)
-                for (int x = 0; x < W; ++x) writePixel(sv, x, y, (rng() & 1) ? key : (rng() & colorBits(f)));
-            if (f == PixelFormat::XRGB8888)   // a fourth byte that is not zero is not colour either
-                for (std::size_t i = 3; i < src.size(); i += 4) src[i] = static_cast<std::uint8_t>(rng());
-            for (auto& b : dst) b = static_cast<std::uint8_t>(rng());
-            std::vector<std::uint8_t> ref = dst;
-            PixelView dv{dst.data(), W, H, W * bpp, f}, rv{ref.data(), W, H, W * bpp, f};
-            const int dx = static_cast<int>(rng() % (W - w + 1)), sx = static_cast<int>(rng() % (W - w + 1));
-            blitKeyed(dv, dx, 1, sv, sx, 0, w, H - 2, key);
-            blitKeyedScalar(rv, dx, 1, sv, sx, 0, w, H - 2, key);
-            ASSERT_EQ(dst, ref) << "format " << bpp * 8 << " bits, width " << w << " (" << blitPath() << ")";
+    for (const char* path : {"avx512", "avx2", "sse2"}) {
+        if (!forceBlitPath(path)) continue;   // this processor has not got it
+        for (PixelFormat f : {PixelFormat::RGB565, PixelFormat::RGB888, PixelFormat::XRGB8888}) {
+            const int bpp = bytesPerPixel(f);
+            const int W = 80, H = 6;
+            std::vector<std::uint8_t> src(W * H * bpp), dst(W * H * bpp);
+            PixelView sv{src.data(), W, H, W * bpp, f};
+            for (int w = 1; w <= 70; ++w) {
+                const std::uint32_t key = rng() & colorBits(f);
+                for (int y = 0; y < H; ++y)
+                    for (int x = 0; x < W; ++x) writePixel(sv, x, y, (rng() & 1) ? key : (rng() & colorBits(f)));
+                if (f == PixelFormat::XRGB8888)   // a fourth byte that is not zero is not colour either
+                    for (std::size_t i = 3; i < src.size(); i += 4) src[i] = static_cast<std::uint8_t>(rng());
+                for (auto& b : dst) b = static_cast<std::uint8_t>(rng());
+                std::vector<std::uint8_t> ref = dst;
+                PixelView dv{dst.data(), W, H, W * bpp, f}, rv{ref.data(), W, H, W * bpp, f};
+                const int dx = static_cast<int>(rng() % (W - w + 1)), sx = static_cast<int>(rng() % (W - w + 1));
+                blitKeyed(dv, dx, 1, sv, sx, 0, w, H - 2, key);
+                blitKeyedScalar(rv, dx, 1, sv, sx, 0, w, H - 2, key);
+                ASSERT_EQ(dst, ref) << "format " << bpp * 8 << " bits, width " << w << " (" << blitPath() << ")";
+            }
         }
     }
+    forceBlitPath(nullptr);
 }
 
 TEST(Surface, BlitsWithinOneSurfaceReadBeforeTheyWrite) {
