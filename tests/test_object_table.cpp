@@ -289,3 +289,18 @@ TEST(BitmapHelpers, PalettesFromResourcesAndFiles) {
     EXPECT_EQ(rgb(p->entries[3]), 0x0000FFu) << "beyond the file's colours: default";
     p->Release();
 }
+
+TEST(ObjectTable, ExecutableDirectoryTooLongForThePath) {
+    // Run from a long directory by the test object_loader_long_directory; elsewhere it has
+    // nothing to show.
+    const std::size_t dirLength = std::strlen(elSystem::GetExeDir());
+    if (dirLength + kMaxObjectName < static_cast<std::size_t>(kPathSize)) GTEST_SKIP() << "directory of " << dirLength;
+    OpenDisplay();
+    ASSERT_EQ(Screen(480, 360), 1);
+    testbmp::Resources res;
+    const std::string name(kMaxObjectName, 'L');
+    res.Add(name, Sheet());
+    EXPECT_EQ(LoadObject(name.c_str()), 2) << "the resource is still found";
+    EXPECT_EQ(SwapObject(name.c_str(), 2), 1);
+    EXPECT_EQ(TakeBoxTexts(), "");
+}
