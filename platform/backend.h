@@ -51,5 +51,8 @@ void presentPrimary();
 bool setDisplayMode(int width, int height, int bitsPerPixel);
 // Called when the display object that set a mode is released: back to the desktop's own mode.
 void restoreDisplayMode();
+// Called when the windowed primary surface is made: the screen area windows can be on (every
+// display), in screen coordinates; it holds (0, 0, screenWidth(), screenHeight()).
+void desktopArea(int& left, int& top, int& right, int& bottom);
 
 }  // namespace platform::backend

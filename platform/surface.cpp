@@ -43,11 +43,10 @@ bool ValidRect(const Rect& r) { return r.left <= r.right && r.top <= r.bottom; }
 
 // ---------------------------------------------------------------- surface memory
 
-Surface* Surface::make(int width, int height, PixelFormat format, int marginX, int marginY,
-                       std::uint32_t caps) {
+Surface* Surface::make(int width, int height, PixelFormat format, Reach reach, std::uint32_t caps) {
     const int bpp = bytesPerPixel(format);
-    const std::int64_t storeW = static_cast<std::int64_t>(width) + 2 * marginX;
-    const std::int64_t storeH = static_cast<std::int64_t>(height) + 2 * marginY;
+    const std::int64_t storeW = static_cast<std::int64_t>(width) + reach.left + reach.right;
+    const std::int64_t storeH = static_cast<std::int64_t>(height) + reach.top + reach.bottom;
     // Rows start on 16-byte boundaries.
     const std::int64_t pitch = (storeW * bpp + 15) / 16 * 16;
     const std::int64_t size = pitch * storeH;
@@ -60,8 +59,7 @@ Surface* Surface::make(int width, int height, PixelFormat format, int marginX, i
     }
     s->width_ = width;
     s->height_ = height;
-    s->marginX_ = marginX;
-    s->marginY_ = marginY;
+    s->reach_ = reach;
     s->pitch_ = static_cast<int>(pitch);
     s->format_ = format;
     s->store_ = store;
@@ -79,18 +77,19 @@ Surface::~Surface() {
 }
 
 bool Surface::inside(const Rect& r) const {
-    return ValidRect(r) && r.left >= -marginX_ && r.top >= -marginY_ &&
-           static_cast<std::int64_t>(r.right) <= static_cast<std::int64_t>(width_) + marginX_ &&
-           static_cast<std::int64_t>(r.bottom) <= static_cast<std::int64_t>(height_) + marginY_;
+    return ValidRect(r) && r.left >= -reach_.left && r.top >= -reach_.top &&
+           static_cast<std::int64_t>(r.right) <= static_cast<std::int64_t>(width_) + reach_.right &&
+           static_cast<std::int64_t>(r.bottom) <= static_cast<std::int64_t>(height_) + reach_.bottom;
 }
 
 std::uint8_t* Surface::at(int x, int y) const {
-    return store_ + static_cast<std::ptrdiff_t>(y + marginY_) * pitch_ +
-           static_cast<std::ptrdiff_t>(x + marginX_) * bytesPerPixel(format_);
+    return store_ + (static_cast<std::ptrdiff_t>(y) + reach_.top) * pitch_ +
+           (static_cast<std::ptrdiff_t>(x) + reach_.left) * bytesPerPixel(format_);
 }
 
 PixelView Surface::storeView() const {
-    return PixelView{store_, width_ + 2 * marginX_, height_ + 2 * marginY_, pitch_, format_};
+    return PixelView{store_, width_ + reach_.left + reach_.right, height_ + reach_.top + reach_.bottom,
+                     pitch_, format_};
 }
 
 PixelView Surface::view() const { return PixelView{at(0, 0), width_, height_, pitch_, format_}; }
@@ -111,14 +110,14 @@ HResult Surface::BltFast(int x, int y, Surface* source, const Rect* sourceRect, 
     const std::int64_t w = static_cast<std::int64_t>(sr.right) - sr.left;
     const std::int64_t h = static_cast<std::int64_t>(sr.bottom) - sr.top;
     // The destination is checked in 64 bits: x + w may lie beyond the range of int.
-    if (x < -marginX_ || y < -marginY_ || x + w > static_cast<std::int64_t>(width_) + marginX_ ||
-        y + h > static_cast<std::int64_t>(height_) + marginY_)
+    if (x < -reach_.left || y < -reach_.top || x + w > static_cast<std::int64_t>(width_) + reach_.right ||
+        y + h > static_cast<std::int64_t>(height_) + reach_.bottom)
         return DDERR_INVALIDRECT;
     if (w == 0 || h == 0) return DD_OK;
 
     const PixelView dst = storeView(), src = source->storeView();
-    const int dx = x + marginX_, dy = y + marginY_;
-    const int sx = sr.left + source->marginX_, sy = sr.top + source->marginY_;
+    const int dx = x + reach_.left, dy = y + reach_.top;
+    const int sx = sr.left + source->reach_.left, sy = sr.top + source->reach_.top;
     const int iw = static_cast<int>(w), ih = static_cast<int>(h);
     const bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0 && source->hasKey_;
     if (!keyed) {
@@ -146,7 +145,7 @@ HResult Surface::Blt(const Rect* destRect, Surface* source, const Rect* sourceRe
         if (fx == nullptr || fx->size != sizeof(BltFx)) return DDERR_INVALIDPARAMS;
         if (!inside(dr)) return DDERR_INVALIDRECT;
         if (dr.right > dr.left && dr.bottom > dr.top)
-            fillRect(storeView(), dr.left + marginX_, dr.top + marginY_, dr.right - dr.left,
+            fillRect(storeView(), dr.left + reach_.left, dr.top + reach_.top, dr.right - dr.left,
                      dr.bottom - dr.top, fx->fillColor);
         changed();
         return DD_OK;
@@ -348,15 +347,24 @@ HResult DirectDraw::CreateSurface(const SurfaceDesc* desc, Surface** out) {
                 return DDERR_INVALIDCAPS;
             if (!fullScreen_) return DDERR_NOEXCLUSIVEMODE;
         }
-        // Windowed, the desktop reaches a window's size beyond each edge of the screen, so that
-        // a window dragged partly off the screen still gets its whole picture.
-        int mx = 0, my = 0;
-        if (!fullScreen_) clientSize(mainWindow(), mx, my);
-        Surface* front = Surface::make(w, h, fmt, mx, my, caps | DDSCAPS_FRONTBUFFER);
+        // Windowed, the desktop covers every display and reaches a window's size beyond their
+        // edges, so that a window dragged partly off the screen still gets its whole picture.
+        Surface::Reach reach;
+        if (!fullScreen_) {
+            int cw = 0, ch = 0, l = 0, t = 0, r = w, b = h;
+            clientSize(mainWindow(), cw, ch);
+            backend::desktopArea(l, t, r, b);
+            auto within = [](std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, kMaxSurfaceSide)); };
+            reach.left = within(static_cast<std::int64_t>(cw) - l);
+            reach.top = within(static_cast<std::int64_t>(ch) - t);
+            reach.right = within(static_cast<std::int64_t>(r) - w + cw);
+            reach.bottom = within(static_cast<std::int64_t>(b) - h + ch);
+        }
+        Surface* front = Surface::make(w, h, fmt, reach, caps | DDSCAPS_FRONTBUFFER);
         if (front == nullptr) return DDERR_OUTOFMEMORY;
         front->primary_ = true;
         if (flip) {
-            Surface* back = Surface::make(w, h, fmt, 0, 0,
+            Surface* back = Surface::make(w, h, fmt, Surface::Reach{},
                                           (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) |
                                               DDSCAPS_BACKBUFFER);
             if (back == nullptr) {
@@ -380,7 +388,7 @@ HResult DirectDraw::CreateSurface(const SurfaceDesc* desc, Surface** out) {
         if (w < 1 || h < 1 || w > kMaxSurfaceSide || h > kMaxSurfaceSide ||
             static_cast<std::int64_t>(w) * h > kMaxSurfacePixels)
             return DDERR_INVALIDPARAMS;
-        Surface* s = Surface::make(w, h, fmt, 0, 0, caps);
+        Surface* s = Surface::make(w, h, fmt, Surface::Reach{}, caps);
         if (s == nullptr) return DDERR_OUTOFMEMORY;
         *out = s;
         return DD_OK;
@@ -436,9 +444,9 @@ bool readDesktop(int x, int y, int width, int height, std::uint32_t* out) {
     const Surface* p = registry.primary;
     if (p == nullptr || out == nullptr || width < 0 || height < 0) return false;
     const int bpp = bytesPerPixel(p->format_);
-    const std::int64_t left = -p->marginX_, top = -p->marginY_;
-    const std::int64_t right = static_cast<std::int64_t>(p->width_) + p->marginX_;
-    const std::int64_t bottom = static_cast<std::int64_t>(p->height_) + p->marginY_;
+    const std::int64_t left = -p->reach_.left, top = -p->reach_.top;
+    const std::int64_t right = static_cast<std::int64_t>(p->width_) + p->reach_.right;
+    const std::int64_t bottom = static_cast<std::int64_t>(p->height_) + p->reach_.bottom;
     const std::int64_t x0 = std::max<std::int64_t>(x, left);
     const std::int64_t x1 = std::min<std::int64_t>(static_cast<std::int64_t>(x) + width, right);
     for (int row = 0; row < height; ++row) {

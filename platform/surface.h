@@ -182,9 +182,12 @@ private:
     friend class DirectDraw;
     friend bool readDesktop(int, int, int, int, std::uint32_t*);
     friend void loseAllSurfaces();
+    // How far the memory reaches beyond each edge (the primary's, around the desktop).
+    struct Reach {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
     // nullptr when the memory cannot be had.
-    static Surface* make(int width, int height, PixelFormat format, int marginX, int marginY,
-                         std::uint32_t caps);
+    static Surface* make(int width, int height, PixelFormat format, Reach reach, std::uint32_t caps);
     Surface() = default;
     ~Surface();
     Surface(const Surface&) = delete;
@@ -196,7 +199,7 @@ private:
     void changed() const;
 
     int width_ = 0, height_ = 0;
-    int marginX_ = 0, marginY_ = 0;   // the primary reaches this far beyond the desktop's edges
+    Reach reach_;                     // the primary reaches beyond the desktop's edges
     int pitch_ = 0;
     PixelFormat format_ = PixelFormat::XRGB8888;
     std::uint8_t* store_ = nullptr;
@@ -236,6 +239,7 @@ public:
     HResult CreatePalette(std::uint32_t flags, const PaletteEntry* entries, Palette** out);
     // Shows the desktop surface (called before a message box, so that it can be seen).
     HResult FlipToGDISurface();
+    // Surfaces made by the object are plain memory: they stay usable until they are released.
     std::uint32_t Release();
 
     PixelFormat format() const;

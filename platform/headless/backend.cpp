@@ -223,6 +223,12 @@ bool setDisplayMode(int, int, int bitsPerPixel) {
 
 void restoreDisplayMode() {}
 
+void desktopArea(int& left, int& top, int& right, int& bottom) {
+    left = top = 0;
+    right = hs.config.screenWidth;
+    bottom = hs.config.screenHeight;
+}
+
 }  // namespace backend
 }  // namespace platform
 

@@ -1,6 +1,7 @@
 // SDL2 backend: presentation of the desktop surface. Windowed, the window shows the part of the
 // primary surface under its client area; full screen, the whole primary at the display mode's
 // size, scaled to the screen. A streaming texture is filled and presented at once (no vsync).
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -91,6 +92,21 @@ bool setDisplayMode(int width, int height, int) {
     if (sdl::renderer() != nullptr) SDL_RenderSetLogicalSize(sdl::renderer(), width, height);
     sdl::vs.modeSet = true;
     return true;
+}
+
+void desktopArea(int& left, int& top, int& right, int& bottom) {
+    left = top = 0;
+    right = screenWidth();
+    bottom = screenHeight();
+    const int displays = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < displays; ++i) {
+        SDL_Rect r;
+        if (SDL_GetDisplayBounds(i, &r) != 0) continue;
+        left = std::min(left, r.x);
+        top = std::min(top, r.y);
+        right = std::max(right, r.x + r.w);
+        bottom = std::max(bottom, r.y + r.h);
+    }
 }
 
 void restoreDisplayMode() {
