@@ -17,6 +17,7 @@ struct DecodedBitmap {
     std::vector<std::uint32_t> pixels;   // 0x00RRGGBB, top row first
 };
 
+// Called by loadImage for BMP files and bitmap resources (and by the fuzz target).
 // Decodes a BMP file ("BM", the file header, then as below). Accepts the core header and the
 // info headers up to the fifth version; 1, 4, 8, 16, 24 and 32 bits; uncompressed, bit fields,
 // RLE4 and RLE8; bottom-up and top-down. Anything malformed (cut short, sizes that overflow,
