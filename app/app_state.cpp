@@ -9,6 +9,7 @@
 #include "framework/draw/display.h"
 #include "framework/input/joystick.h"
 #include "framework/draw/text.h"
+#include "framework/draw/object_table.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -32,4 +33,5 @@ void ResetProgramState() {
     elJoystick::Joysticks.reset();
     elDraw::Text.reset();
     elDraw::Fps.reset();
+    elDraw::Objects.reset();
 }

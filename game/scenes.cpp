@@ -3,10 +3,11 @@
 
 #include "app/app_state.h"
 #include "app/flip.h"
+#include "framework/draw/display.h"
 #include "framework/system/wait_timers.h"
 
 void GameInit() {
-    elSystem::Init();
+    elDraw::Screen(480, 360);
     elSystem::SetWait(1, 50);
     Shell.SceneId = 2;
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "back_support.h"
 #include "framework/draw/back_dc.h"
 #include "framework/draw/primitives.h"
 #include "memory_dc.h"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "back_support.h"
 #include "framework/draw/back_dc.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/primitives.h"
@@ -255,8 +256,8 @@ TEST(FrameRate, ShowsTheFramesOfTheLastTwoSecondsHalved) {
         {"across the wrap of the tick count", 0xFFFFF000u, 20, 200, 20.0f},
     };
     for (const Case& c : cases) {
-        Start();
         StartFresh(c.start);
+        elDraw::ResetBackPixels();
         elDraw::AllocFont();
         float lowest = 1e9f;
         for (int i = 0; i < c.frames; ++i) {
@@ -338,7 +339,7 @@ TEST(TextBrackets, WithoutFontDescriptionOrContextNothingIsDrawn) {
 
     // Back's one context already taken: brackets and primitives get none.
     elDraw::AllocFont();
-    platform::HDC held = elDraw::GetBackDC();
+    platform::HDC held = elDraw::TakeBackDC();
     ASSERT_NE(held, nullptr);
     elDraw::BeginText(1, 20, 0, 0, 0, 0);
     EXPECT_EQ(elDraw::PutText(0, 0, "text"), 0);
@@ -353,7 +354,7 @@ TEST(TextBrackets, WithoutFontDescriptionOrContextNothingIsDrawn) {
     int r = 0, g = 0, b = 0;
     elDraw::GetPixel(5, 5, r, g, b);
     EXPECT_EQ(r + g + b, 3 * 255) << "the invalid colour";
-    elDraw::ReleaseBackDC(held);
+    elDraw::GiveBackDC(held);
     EXPECT_EQ(Count(0), 480 * 360) << "without a context";
 
     // A null text draws nothing.
@@ -368,16 +369,16 @@ TEST(TextBrackets, ABracketLeftOpenIsClosedByTheNextAndByFreeFont) {
     elDraw::BeginText(1, 20, 0, 0, 0, 0);
     elDraw::BeginText(0, 30, 0, 1, 0, 0);   // no EndText for the first
     elDraw::EndText();
-    platform::HDC dc = elDraw::GetBackDC();
+    platform::HDC dc = elDraw::TakeBackDC();
     EXPECT_NE(dc, nullptr) << "Back's context was given back";
-    elDraw::ReleaseBackDC(dc);
+    elDraw::GiveBackDC(dc);
 
     elDraw::BeginText(1, 20, 0, 0, 0, 0);
     elDraw::FreeFont();
     EXPECT_FALSE(elDraw::Text.Open);
-    dc = elDraw::GetBackDC();
+    dc = elDraw::TakeBackDC();
     EXPECT_NE(dc, nullptr) << "FreeFont gave the context back";
-    elDraw::ReleaseBackDC(dc);
+    elDraw::GiveBackDC(dc);
     elDraw::BeginText(1, 20, 0, 0, 0, 0);
     EXPECT_FALSE(elDraw::Text.Open) << "no description after FreeFont";
 }

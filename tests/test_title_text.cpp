@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "back_support.h"
 #include "framework/draw/back_dc.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"

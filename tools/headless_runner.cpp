@@ -5,10 +5,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "app/app_state.h"
 #include "app/frame_loop.h"
+#include "framework/draw/object_table.h"
+#include "platform/png_writer.h"
 #include "platform/system.h"
 #include "platform/window.h"
 
@@ -18,9 +22,29 @@ struct TraceContext {
     std::ostream* out = nullptr;
     int lastWritten = 0;
     int framesBefore = 0;   // Shell.LastFrame.Count when the frame number was entered
+    const RunOptions* options = nullptr;
+    int lastDumped = 0;
+    std::string dumpError;  // the first frame that could not be written
 };
 
+// Writes the picture the window shows as DIR/frame-NNNNNN.png when the frame is listed. A
+// frame number in which no frame ran shows the picture presented last.
+void DumpFrame(TraceContext& ctx, int frame) {
+    const RunOptions& o = *ctx.options;
+    if (o.framesDir.empty() || frame <= ctx.lastDumped || !ctx.dumpError.empty()) return;
+    ctx.lastDumped = frame;
+    if (!o.dump.contains(frame)) return;
+    const platform::headless::Picture& pic = platform::headless::shownPicture();
+    if (pic.pixels.empty()) return;
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06d.png", frame);
+    std::string error;
+    if (!platform::writePng(o.framesDir + "/" + name, pic.pixels.data(), pic.width, pic.height, error))
+        ctx.dumpError = error;
+}
+
 void WriteLine(TraceContext& ctx, int frame, bool quit) {
+    DumpFrame(ctx, frame);
     if (ctx.out == nullptr || frame <= ctx.lastWritten) return;
     const auto& cfg = platform::headless::config();
     const FrameSeen& seen = Shell.LastFrame;
@@ -51,6 +75,7 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
         line += "}";
     }
     line += "]";
+    line += ",\"objects\":" + std::to_string(elDraw::NamedObjectCount());
     line += ",\"quit\":" + std::to_string(quit ? 1 : 0);
     line += "}\n";
     *ctx.out << line;
@@ -71,6 +96,42 @@ bool ParseNumber(const char* text, long long minValue, long long maxValue, long 
 }
 
 }  // namespace
+
+bool FrameSet::contains(int frame) const {
+    if (all) return true;
+    for (const auto& r : ranges)
+        if (frame >= r.first && frame <= r.second) return true;
+    return false;
+}
+
+bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error) {
+    out = FrameSet{};
+    const std::string bad = "--dump takes 'all' or frame numbers and ranges such as 1,2,600 or 10-20";
+    if (text == "all") {
+        out.all = true;
+        return true;
+    }
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        std::size_t dash = item.find('-');
+        long long first = 0, last = 0;
+        bool ok = dash == std::string::npos
+                      ? ParseNumber(item.c_str(), 1, 100000000, first)
+                      : ParseNumber(item.substr(0, dash).c_str(), 1, 100000000, first) &&
+                            ParseNumber(item.substr(dash + 1).c_str(), 1, 100000000, last);
+        if (dash == std::string::npos) last = first;
+        if (!ok || last < first) {
+            error = bad;
+            return false;
+        }
+        out.ranges.emplace_back(static_cast<int>(first), static_cast<int>(last));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return true;
+}
 
 void AppendJsonString(std::string& out, const std::string& s) {
     out += '"';
@@ -97,15 +158,28 @@ void AppendJsonString(std::string& out, const std::string& s) {
 int RunHeadless(const RunOptions& options, std::string& error) {
     platform::headless::configure(options.config);
     if (!platform::headless::loadScript(options.script, error)) return 2;
+    if (!options.framesDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.framesDir, ec);
+        if (ec || !std::filesystem::is_directory(options.framesDir)) {
+            error = "cannot make the frames directory '" + options.framesDir + "'";
+            return 2;
+        }
+    }
     ResetProgramState();   // the start values are read from the configured clock
     TraceContext ctx;
     ctx.out = options.trace;
+    ctx.options = &options;
     platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
     WinMain("", platform::SW_SHOWNORMAL);
     // The frame number in which the program quit has not been written yet.
     if (!platform::headless::frameLimitReached())
         WriteLine(ctx, platform::headless::currentFrame(), true);
     platform::headless::setSlotEndHook(nullptr, nullptr);
+    if (!ctx.dumpError.empty()) {
+        error = "writing a frame failed: " + ctx.dumpError;
+        return 1;
+    }
     return 0;
 }
 
@@ -157,6 +231,18 @@ bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::strin
             const char* s = value("--trace");
             if (s == nullptr) return false;
             tracePath = s;
+        } else if (arg == "--frames-dir") {
+            const char* s = value("--frames-dir");
+            if (s == nullptr) return false;
+            if (*s == '\0') {
+                error = "--frames-dir needs a directory";
+                return false;
+            }
+            options.framesDir = s;
+        } else if (arg == "--dump") {
+            const char* s = value("--dump");
+            if (s == nullptr) return false;
+            if (!ParseFrameList(s, options.dump, error)) return false;
         } else if (arg == "-" || arg.rfind("--", 0) != 0) {
             if (!scriptPath.empty()) {
                 error = "only one script may be given";
@@ -167,6 +253,10 @@ bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::strin
             error = "unknown option '" + arg + "'";
             return false;
         }
+    }
+    if (options.framesDir.empty() != options.dump.empty()) {
+        error = "--frames-dir and --dump go together";
+        return false;
     }
     return true;
 }

@@ -1,20 +1,14 @@
-// elDraw: the device context of Back, which every text bracket and primitive takes and gives back
-// within one call.
+// elDraw: Back's device context as the text brackets and the primitives take it and give it back.
 #pragma once
 #include "platform/gdi.h"
-#include "platform/pixels.h"
 
 namespace elDraw {
 
 // Called by elDraw::BeginText and by each primitive. nullptr when Back has no context to give
-// (no surface, or its one context is already taken); the caller then draws nothing.
-platform::HDC GetBackDC();
-// Called by elDraw::EndText and by each primitive with what GetBackDC gave; nullptr is ignored.
-void ReleaseBackDC(platform::HDC dc);
-
-// The pixels behind the context, for tests that look at what was drawn.
-platform::PixelView BackPixels();
-// Clears the pixels to black and takes back a context left out (tests start from here).
-void ResetBackPixels();
+// (no display, a lost surface, or its one context is already taken); the caller then draws
+// nothing. Every context starts from the defaults.
+platform::HDC TakeBackDC();
+// Called by elDraw::EndText and by each primitive with what TakeBackDC gave; nullptr is ignored.
+void GiveBackDC(platform::HDC dc);
 
 }  // namespace elDraw

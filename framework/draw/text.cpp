@@ -59,7 +59,7 @@ void BeginText(int face, int height, int angle, int weight, int italic, int unde
     f.lfItalic = static_cast<std::uint8_t>(italic & 0xFF);
     f.lfUnderline = static_cast<std::uint8_t>(underline & 0xFF);
     Text.CurrentFont = platform::createFontIndirect(Text.Font);
-    Text.Context = GetBackDC();
+    Text.Context = TakeBackDC();
     Text.PreviousFont = platform::selectObject(Text.Context, Text.CurrentFont);
     Text.Open = true;
 }
@@ -95,7 +95,7 @@ void EndText() {
     if (!Text.Open) return;
     platform::selectObject(Text.Context, Text.PreviousFont);
     platform::deleteObject(Text.CurrentFont);
-    ReleaseBackDC(Text.Context);
+    GiveBackDC(Text.Context);
     Text.Open = false;
     Text.CurrentFont = nullptr;
     Text.Context = nullptr;
