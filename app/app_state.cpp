@@ -4,6 +4,8 @@
 #include "app/flip.h"
 
 #include "framework/draw/display.h"
+#include "framework/sound/midi_music.h"
+#include "framework/sound/sound_objects.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -21,4 +23,6 @@ void ResetProgramState() {
     elSystem::System.reset();
     elSystem::RandomGen.reset();
     elDraw::Display.reset();
+    elSound::Sound.reset();
+    elSound::Midi.reset();
 }

@@ -9,10 +9,11 @@ struct RunOptions {
     platform::headless::Config config;
     std::string script;             // script text (already read from its file)
     std::ostream* trace = nullptr;  // JSON Lines, one object per frame number; null for none
+    std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
 };
 
 // Runs the program to its end or to the frame limit. Returns the process exit code: 0 when the
-// run worked, 2 for a bad script (error says why).
+// run worked, 2 for a bad script, 1 when the audio file cannot be written (error says why).
 int RunHeadless(const RunOptions& options, std::string& error);
 
 // Parses the command line of quorbix-headless into options and the script's path

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/script.h"
 #include "platform/system.h"
@@ -45,6 +46,7 @@ void advanceFrame() {
     }
     ++hs.frame;
     hs.tick = hs.config.startTick + static_cast<std::uint32_t>(hs.frame) * hs.config.frameMs;
+    advanceAudio(hs.config.frameMs);   // the sound of the time that just passed
     hs.framePending = true;
     while (hs.nextEvent < hs.script.events.size() &&
            hs.script.events[hs.nextEvent].frame == hs.frame)
@@ -74,6 +76,7 @@ void configure(const Config& config) {
     hs.cursorVisible = true;
     hs.cursorX = hs.cursorY = 0;
     hs.windowOpen = hs.windowShown = hs.topmost = false;
+    resetAudio();
 }
 
 const Config& config() { return hs.config; }
