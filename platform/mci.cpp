@@ -37,6 +37,7 @@ struct Sequencer {
 struct MciState {
     Sequencer seq;
     int lastId = 0;
+    std::vector<std::string>* log = nullptr;
     float chunk[kRenderChunk * audio::kChannels];
 };
 
@@ -234,6 +235,7 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
 
 MciError mciSendString(const char* command, char* answer, std::uint32_t answerSize, WindowId callback) {
     if (answer != nullptr && answerSize > 0) answer[0] = '\0';
+    if (mci().log != nullptr && command != nullptr) mci().log->push_back(std::string(command, strnlen(command, kMaxMciCommand + 1)));
     MciCommand c;
     if (MciError e = parseMciCommand(command, c)) return e;
     std::vector<Post> posts;
@@ -242,6 +244,8 @@ MciError mciSendString(const char* command, char* answer, std::uint32_t answerSi
     for (const Post& p : posts) postMessage(p.window, MM_MCINOTIFY, p.code, p.id);
     return result;
 }
+
+void logMciCommands(std::vector<std::string>* log) { mci().log = log; }
 
 void resetMci() {
     std::vector<Post> ignored;

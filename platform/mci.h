@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/window.h"
 
@@ -70,5 +71,7 @@ MciError mciSendString(const char* command, char* answer, std::uint32_t answerSi
 
 // Closes every device (tests start from here).
 void resetMci();
+// Tests: every command string received from now on is appended to `log` (nullptr: none).
+void logMciCommands(std::vector<std::string>* log);
 
 }  // namespace platform

@@ -19,4 +19,7 @@ extern const int kResourceCount;
 // Called by the bitmap and wave loaders when no file of that name exists.
 const ResourceEntry* findResource(const char* name, const char* type);
 
+// Tests put a table of their own in place of the built-in one; nullptr goes back to it.
+void overrideResources(const ResourceEntry* table, int count);
+
 }  // namespace platform
