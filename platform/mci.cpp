@@ -19,6 +19,7 @@ namespace platform {
 namespace {
 
 constexpr int kRenderChunk = 512;
+constexpr int kFlushFrames = 32768;   // three quarters of a second
 
 // The one sequencer device. Everything here is guarded by audio::lock(): the audio thread
 // renders it and finds the end of a play.
@@ -105,6 +106,14 @@ void EndPending(Sequencer& q, WParam code, std::vector<Post>& posts) {
     q.notifyPending = false;
 }
 
+// The player counts on until its last voice has died away, seconds later; the piece itself is
+// over once its last event's tick has passed.
+bool PlayedToEnd(fluid_player_t* player) {
+    if (fluid_player_get_status(player) == FLUID_PLAYER_DONE) return true;
+    int total = fluid_player_get_total_ticks(player);
+    return total > 0 && fluid_player_get_current_tick(player) >= total;
+}
+
 void RenderSequencer(void*, float* mix, int frames, bool mayWait) {
     Sequencer& q = mci().seq;
     if (!q.open) return;
@@ -118,7 +127,7 @@ void RenderSequencer(void*, float* mix, int frames, bool mayWait) {
         for (int i = 0; i < n * audio::kChannels; ++i) mix[i] += chunk[i];
         mix += n * audio::kChannels;
         frames -= n;
-        if (q.playing && q.player != nullptr && fluid_player_get_status(q.player) == FLUID_PLAYER_DONE) {
+        if (q.playing && q.player != nullptr && PlayedToEnd(q.player)) {
             q.playing = false;
             q.atEnd = true;
             if (q.notifyPending) {
@@ -159,7 +168,14 @@ bool CloseLocked(Sequencer& q, std::vector<Post>& posts) {
     if (!q.open) return false;
     EndPending(q, MCI_NOTIFY_ABORTED, posts);
     DropPlayer(q);
-    Silence();
+    // The synthesiser is not rendered while closed: the voices and the reverb it still held
+    // would sound at the next open. They are let die away now, unheard.
+    if (fluid_synth_t* synth = midi::readySynth(false)) {
+        fluid_synth_system_reset(synth);
+        float* chunk = mci().chunk;
+        for (int done = 0; done < kFlushFrames; done += kRenderChunk)
+            fluid_synth_write_float(synth, kRenderChunk, chunk, 0, 2, chunk, 1, 2);
+    }
     audio::removeSource(RenderSequencer, nullptr);
     q = Sequencer{};
     return true;

@@ -80,7 +80,9 @@ MciError ParseOpen(std::string_view rest, MciCommand& out) {
             out.notify = true;
         } else if (Same(words[i], "type") || Same(words[i], "alias")) {
             if (i + 1 >= words.size()) return MCIERR_MISSING_PARAMETER;
-            (Same(words[i], "type") ? out.type : out.alias) = words[++i];
+            std::string& field = Same(words[i], "type") ? out.type : out.alias;
+            field = words[i + 1];
+            ++i;
         } else {
             return MCIERR_UNRECOGNIZED_KEYWORD;
         }
