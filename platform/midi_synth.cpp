@@ -49,7 +49,7 @@ void Load() {
     fluid_synth_t* synth = nullptr;
     if (settings != nullptr) {
         fluid_settings_setnum(settings, "synth.sample-rate", audio::kRate);
-        fluid_settings_setnum(settings, "synth.gain", 0.4);
+        fluid_settings_setnum(settings, "synth.gain", 0.6);
         fluid_settings_setint(settings, "synth.cpu-cores", 1);
         synth = new_fluid_synth(settings);
     }

@@ -31,3 +31,18 @@ list(GET lines 2 last)
 if(NOT last MATCHES "\"frame\":3,.*\"ran\":0,.*\"quit\":1")
   message(FATAL_ERROR "frame 3 should quit before it runs: ${last}")
 endif()
+
+# The mix of the whole run as a WAV: 4 frames of 50 ms are 8820 stereo 16-bit frames after a
+# 44-byte header; the trace carries the sound fields.
+expect_run(0 --frames 4 --audio ${WORK}/mix.wav --trace ${WORK}/sound.jsonl)
+file(SIZE ${WORK}/mix.wav wav_size)
+if(NOT wav_size EQUAL 35324)
+  message(FATAL_ERROR "expected a 35324-byte WAV for 4 frames, got ${wav_size}")
+endif()
+file(STRINGS ${WORK}/sound.jsonl sound_lines)
+list(GET sound_lines 0 first)
+if(NOT first MATCHES "\"sounds\":\\[\\],\"midi\":{\"open\":0,\"loop\":[01],\"playing\":0}")
+  message(FATAL_ERROR "the trace lacks the sound fields: ${first}")
+endif()
+expect_run(1 --frames 1 --audio ${WORK}/no-such-dir/mix.wav)
+expect_run(2 --audio)
