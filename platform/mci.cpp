@@ -251,7 +251,8 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
 
 MciError mciSendString(const char* command, char* answer, std::uint32_t answerSize, WindowId callback) {
     if (answer != nullptr && answerSize > 0) answer[0] = '\0';
-    if (mci().log != nullptr && command != nullptr) mci().log->push_back(std::string(command, strnlen(command, kMaxMciCommand + 1)));
+    if (mci().log != nullptr && command != nullptr)
+        mci().log->push_back(std::string(command, strnlen(command, kMaxMciCommand + 1)));
     MciCommand c;
     if (MciError e = parseMciCommand(command, c)) return e;
     std::vector<Post> posts;

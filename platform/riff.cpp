@@ -247,7 +247,9 @@ bool WavWriter::open(const std::string& path, int channels, int rate, std::strin
         return false;
     }
     std::vector<std::uint8_t> header = encodeWav16(nullptr, 0, channels, rate);
-    return append(nullptr, 0) && std::fwrite(header.data(), 1, header.size(), file_) == header.size();
+    failed_ = std::fwrite(header.data(), 1, header.size(), file_) != header.size();
+    if (failed_) error = "writing '" + path + "' failed";
+    return !failed_;
 }
 
 bool WavWriter::append(const std::int16_t* samples, std::size_t count) {
