@@ -138,7 +138,7 @@ public:
         : path_(std::string(elSystem::GetExeDir()) + name) {
         std::FILE* f = std::fopen(path_.c_str(), "wb");
         if (f != nullptr) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
             std::fclose(f);
         }
     }
