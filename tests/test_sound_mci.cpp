@@ -122,8 +122,12 @@ TEST(MciCommands, FileCheck) {
 
 TEST(MciCommands, DevicesAndErrors) {
     StartFresh();
-    std::string dir = std::string(elSystem::GetExeDir()) + "dir with a type word";
-    ::mkdir(dir.c_str(), 0755);
+    // Removed after the files in it, which go first.
+    struct Dir {
+        std::string path = std::string(elSystem::GetExeDir()) + "dir with a type word";
+        Dir() { ::mkdir(path.c_str(), 0755); }
+        ~Dir() { ::rmdir(path.c_str()); }
+    } dir;
     ExeFile music("dir with a type word/x y.mid", MidiBytes(480));
     ExeFile notMidi("bad.mid", {'M', 'T', 'h', 'd', 0, 0});
     std::string open = "open " + music.path() + " type sequencer alias midi";
@@ -159,7 +163,6 @@ TEST(MciCommands, DevicesAndErrors) {
     EXPECT_EQ(platform::mciSendString("status midi mode", answer, 4, 0), platform::MCIERR_PARAM_OVERFLOW);
     EXPECT_STREQ(answer, "") << "an answer that does not fit is not cut";
     platform::resetMci();
-    ::rmdir(dir.c_str());
 }
 
 TEST(MciCommands, SoundFontSearch) {
