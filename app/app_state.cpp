@@ -10,6 +10,8 @@
 #include "framework/input/joystick.h"
 #include "framework/draw/text.h"
 #include "framework/draw/object_table.h"
+#include "framework/sound/midi_music.h"
+#include "framework/sound/sound_objects.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -34,4 +36,6 @@ void ResetProgramState() {
     elDraw::Text.reset();
     elDraw::Fps.reset();
     elDraw::Objects.reset();
+    elSound::Sound.reset();
+    elSound::Midi.reset();
 }

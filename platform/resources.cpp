@@ -6,15 +6,20 @@
 namespace platform {
 namespace {
 
-struct ExtraResources {
+struct Table {
     const ResourceEntry* entries = nullptr;
     int count = 0;
 };
-ExtraResources extra;
 
-const ResourceEntry* FindIn(const ResourceEntry* table, int count, const char* name, const char* type) {
-    for (int i = 0; i < count; ++i) {
-        const ResourceEntry& entry = table[i];
+struct ResourceState {
+    Table extra;       // looked up before the built-in table
+    Table builtIn{kResourceTable, kResourceCount};
+};
+ResourceState resources;
+
+const ResourceEntry* FindIn(const Table& table, const char* name, const char* type) {
+    for (int i = 0; i < table.count; ++i) {
+        const ResourceEntry& entry = table.entries[i];
         if (entry.name != nullptr && entry.type != nullptr && strcasecmp(entry.name, name) == 0 &&
             strcasecmp(entry.type, type) == 0)
             return &entry;
@@ -26,8 +31,8 @@ const ResourceEntry* FindIn(const ResourceEntry* table, int count, const char* n
 
 const ResourceEntry* findResource(const char* name, const char* type) {
     if (name == nullptr || type == nullptr) return nullptr;
-    if (const ResourceEntry* e = FindIn(extra.entries, extra.count, name, type)) return e;
-    return FindIn(kResourceTable, kResourceCount, name, type);
+    if (const ResourceEntry* e = FindIn(resources.extra, name, type)) return e;
+    return FindIn(resources.builtIn, name, type);
 }
 
 const unsigned char* lockResource(const ResourceEntry* entry, std::size_t& size) {
@@ -44,8 +49,11 @@ const unsigned char* lockResource(const ResourceEntry* entry, std::size_t& size)
 }
 
 void setExtraResources(const ResourceEntry* entries, int count) {
-    extra.entries = count > 0 ? entries : nullptr;
-    extra.count = count > 0 ? count : 0;
+    resources.extra = count > 0 ? Table{entries, count} : Table{};
+}
+
+void overrideResources(const ResourceEntry* table, int count) {
+    resources.builtIn = table != nullptr ? Table{table, count} : Table{kResourceTable, kResourceCount};
 }
 
 }  // namespace platform

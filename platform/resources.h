@@ -27,5 +27,8 @@ const unsigned char* lockResource(const ResourceEntry* entry, std::size_t& size)
 // Tests and benchmarks: extra resources, looked up before the built-in table (nullptr, 0 ends
 // them). The entries must live until they are replaced.
 void setExtraResources(const ResourceEntry* entries, int count);
+// Tests put a table of their own in place of the built-in one (extra resources still come
+// first); nullptr goes back to it.
+void overrideResources(const ResourceEntry* table, int count);
 
 }  // namespace platform

@@ -325,7 +325,7 @@ TEST(DebugText, PrintCutsAt255BytesOnAWholeCharacter) {
 TEST(TextBrackets, WithoutFontDescriptionOrContextNothingIsDrawn) {
     StartFresh();
     elDraw::ResetBackPixels();
-    // Before AllocFont.
+    elDraw::FreeFont();   // the display's set-up allocated it: back to before AllocFont
     elDraw::BeginText(1, 20, 0, 0, 0, 0);
     elDraw::SetTextColors(0xFFFFFF, 0x800000, 0);
     EXPECT_EQ(elDraw::PutText(0, 0, "text"), 0);

@@ -13,6 +13,11 @@
 #include "app/frame_loop.h"
 #include "framework/draw/object_table.h"
 #include "platform/png_writer.h"
+#include "framework/sound/midi_music.h"
+#include "framework/sound/sound_objects.h"
+#include "platform/audio_stream.h"
+#include "platform/headless/audio.h"
+#include "platform/riff.h"
 #include "platform/system.h"
 #include "platform/window.h"
 
@@ -20,6 +25,7 @@ namespace {
 
 struct TraceContext {
     std::ostream* out = nullptr;
+    platform::WavWriter* audio = nullptr;
     int lastWritten = 0;
     int framesBefore = 0;   // Shell.LastFrame.Count when the frame number was entered
     const RunOptions* options = nullptr;
@@ -76,6 +82,14 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
     }
     line += "]";
     line += ",\"objects\":" + std::to_string(elDraw::NamedObjectCount());
+    line += ",\"sounds\":[";
+    int started[elSound::kStartLogSize];
+    int count = elSound::TakeStartedSlots(started, elSound::kStartLogSize);
+    for (int i = 0; i < count; ++i) line += (i > 0 ? "," : "") + std::to_string(started[i]);
+    line += "]";
+    line += ",\"midi\":{\"open\":" + std::to_string(elSound::Midi.MidiOpen) +
+            ",\"loop\":" + std::to_string(elSound::Midi.MidiLoop) +
+            ",\"playing\":" + std::to_string(elSound::MidiPlaying() ? 1 : 0) + "}";
     line += ",\"quit\":" + std::to_string(quit ? 1 : 0);
     line += "}\n";
     *ctx.out << line;
@@ -83,7 +97,18 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
     ctx.framesBefore = seen.Count;
 }
 
-void OnFrameEnd(int frame, void* user) { WriteLine(*static_cast<TraceContext*>(user), frame, false); }
+// Moves what the headless clock has mixed so far into the audio file.
+void DrainAudio(TraceContext& ctx) {
+    if (ctx.audio == nullptr) return;
+    std::vector<std::int16_t> samples = platform::headless::takeAudio();
+    ctx.audio->append(samples.data(), samples.size());
+}
+
+void OnFrameEnd(int frame, void* user) {
+    auto& ctx = *static_cast<TraceContext*>(user);
+    WriteLine(ctx, frame, false);
+    DrainAudio(ctx);
+}
 
 bool ParseNumber(const char* text, long long minValue, long long maxValue, long long& out) {
     if (text == nullptr || *text == '\0') return false;
@@ -170,6 +195,12 @@ int RunHeadless(const RunOptions& options, std::string& error) {
     TraceContext ctx;
     ctx.out = options.trace;
     ctx.options = &options;
+    platform::WavWriter audio;
+    if (!options.audioPath.empty()) {
+        if (!audio.open(options.audioPath, platform::audio::kChannels, platform::audio::kRate, error)) return 1;
+        platform::headless::setAudioCapture(true);
+        ctx.audio = &audio;
+    }
     platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
     WinMain("", platform::SW_SHOWNORMAL);
     // The frame number in which the program quit has not been written yet.
@@ -180,6 +211,9 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         error = "writing a frame failed: " + ctx.dumpError;
         return 1;
     }
+    DrainAudio(ctx);
+    platform::headless::setAudioCapture(false);
+    if (ctx.audio != nullptr && !audio.finish(error)) return 1;
     return 0;
 }
 
@@ -227,6 +261,10 @@ bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::strin
                 return false;
             }
             options.config.frameMs = static_cast<std::uint32_t>(v);
+        } else if (arg == "--audio") {
+            const char* s = value("--audio");
+            if (s == nullptr) return false;
+            options.audioPath = s;
         } else if (arg == "--trace") {
             const char* s = value("--trace");
             if (s == nullptr) return false;

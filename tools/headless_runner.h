@@ -25,11 +25,12 @@ struct RunOptions {
     std::ostream* trace = nullptr;  // JSON Lines, one object per frame number; null for none
     std::string framesDir;          // where the dumped frames go ("" for none)
     FrameSet dump;                  // which frames are written there as frame-NNNNNN.png
+    std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
 };
 
 // Runs the program to its end or to the frame limit. Returns the process exit code: 0 when the
-// run worked, 1 when a frame could not be written, 2 for a bad script or a frames directory
-// that cannot be made (error says why).
+// run worked, 1 when a frame or the audio file could not be written, 2 for a bad script or a
+// frames directory that cannot be made (error says why).
 int RunHeadless(const RunOptions& options, std::string& error);
 
 // Parses the command line of quorbix-headless into options and the script's path

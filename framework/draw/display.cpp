@@ -6,6 +6,10 @@
 #include "app/app_state.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/object_table.h"
+#include "framework/draw/text.h"
+#include "framework/input/joystick.h"
+#include "framework/sound/midi_music.h"
+#include "framework/sound/sound_objects.h"
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -134,9 +138,13 @@ int Screen(int width, int height) {
     if (!CreateWorkSurface(0)) return Fail(kNoBuffer);
     if (!CreateWorkSurface(1)) return Fail(kNoScreen);
 
-    // The other services start here, their results ignored. Sound, MIDI, the font record and the
-    // joysticks join this list as they are built.
+    // The other services start here, their results ignored.
+    elSound::Init();
+    elSound::ClearObjects();
+    elSound::InitMidi();
     elSystem::Init();
+    AllocFont();
+    elJoystick::Init();
     if (Shell.CursorClipMode != 0) elSystem::ClipCursorToScreen();
     return 1;
 }

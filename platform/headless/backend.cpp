@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/script.h"
 #include "platform/surface.h"
@@ -48,6 +49,7 @@ void advanceFrame() {
     }
     ++hs.frame;
     hs.tick = hs.config.startTick + static_cast<std::uint32_t>(hs.frame) * hs.config.frameMs;
+    advanceAudio(hs.config.frameMs);   // the sound of the time that just passed
     hs.framePending = true;
     while (hs.nextEvent < hs.script.events.size() &&
            hs.script.events[hs.nextEvent].frame == hs.frame)
@@ -80,6 +82,7 @@ void configure(const Config& config) {
     resetInput();
     hs.shown = Picture{};
     hs.presents = 0;
+    resetAudio();
 }
 
 const Config& config() { return hs.config; }
