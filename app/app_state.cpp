@@ -3,10 +3,16 @@
 
 #include "app/flip.h"
 #include "app/frame_loop.h"
+#include "game/game_state.h"
 #include "game/scenes.h"
 
+#include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
 #include "framework/input/joystick.h"
+#include "framework/draw/text.h"
+#include "framework/draw/object_table.h"
+#include "framework/sound/midi_music.h"
+#include "framework/sound/sound_objects.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
@@ -20,6 +26,7 @@ void ResetProgramState() {
     Shell.reset();
     Input.reset();
     Present.reset();
+    Game.reset();
     SceneFunctions[1] = ScenePlay;
     SceneFunctions[2] = SceneTitle;
     SceneFunctions[3] = SceneResult;
@@ -28,4 +35,9 @@ void ResetProgramState() {
     elSystem::RandomGen.reset();
     elDraw::Display.reset();
     elJoystick::Joysticks.reset();
+    elDraw::Text.reset();
+    elDraw::Fps.reset();
+    elDraw::Objects.reset();
+    elSound::Sound.reset();
+    elSound::Midi.reset();
 }

@@ -5,7 +5,9 @@
 
 #include "app/app_state.h"
 #include "app/flip.h"
+#include "framework/sound/midi_music.h"
 #include "framework/system/system_utils.h"
+#include "platform/mci.h"
 #include "platform/system.h"
 
 namespace {
@@ -121,6 +123,11 @@ platform::LResult WndProc(platform::WindowId window, std::uint32_t message, plat
             return 0;
         case WM_RBUTTONUP:
             Input.RightDown = 0;
+            break;
+        case MM_MCINOTIFY:
+            // Only a play that reached its end restarts the music; a stopped or superseded one
+            // must not.
+            if (wParam == MCI_NOTIFY_SUCCESSFUL) elSound::NotifyMidi();
             break;
         default:
             break;

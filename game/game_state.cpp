@@ -2,6 +2,7 @@
 #include "game/game_state.h"
 
 #include "framework/draw/blit.h"
+#include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"
 #include "framework/system/code_page.h"
 

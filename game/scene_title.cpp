@@ -2,6 +2,7 @@
 #include "app/app_state.h"
 #include "app/flip.h"
 #include "framework/draw/blit.h"
+#include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"
 #include "framework/system/code_page.h"
 #include "game/game_state.h"

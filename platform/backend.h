@@ -45,3 +45,20 @@ namespace platform::shared {
 // True while no message is queued. Called by backends that decide whether to sleep.
 bool queueEmpty();
 }  // namespace platform::shared
+
+namespace platform::backend {
+
+// Called by the display surfaces after the primary surface's picture changed (a blit or fill
+// onto it, a flip, an unlock or a released device context): show it now (readDesktop gives
+// the pixels).
+void presentPrimary();
+// Called by SetDisplayMode: make the window cover a screen of width x height at that depth;
+// false when the backend refuses the mode.
+bool setDisplayMode(int width, int height, int bitsPerPixel);
+// Called when the display object that set a mode is released: back to the desktop's own mode.
+void restoreDisplayMode();
+// Called when the windowed primary surface is made: the screen area windows can be on (every
+// display), in screen coordinates; it holds (0, 0, screenWidth(), screenHeight()).
+void desktopArea(int& left, int& top, int& right, int& bottom);
+
+}  // namespace platform::backend

@@ -17,6 +17,8 @@ GdiObject stockNullBrush = makeStock(GdiKind::Brush, BS_NULL, 0);
 GdiObject stockNullPen = makeStock(GdiKind::Pen, NULL_PEN, 0);
 GdiObject defaultPen = makeStock(GdiKind::Pen, PS_SOLID, 0x000000);
 GdiObject defaultBrush = makeStock(GdiKind::Brush, BS_SOLID, 0xFFFFFF);
+// The font a context starts with (all members zero: the default face and size).
+GdiObject defaultFont = makeStock(GdiKind::Font, 0, 0);
 
 }  // namespace
 
@@ -52,6 +54,9 @@ HGDIOBJ selectObject(HDC dc, HGDIOBJ object) {
         switch (object->kind) {
             case GdiKind::Pen: return &defaultPen;
             case GdiKind::Brush: return &defaultBrush;
+            // Without this a font selected first could never be selected out again, and
+            // deleting it would leave the context pointing at freed memory.
+            case GdiKind::Font: return &defaultFont;
             default: return nullptr;
         }
     }

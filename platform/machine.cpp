@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -82,4 +83,10 @@ std::uint64_t availablePhysicalMemory() {
     return (static_cast<std::uint64_t>(info.freeram) + info.bufferram) * info.mem_unit;
 }
 
+}  // namespace platform
+
+namespace platform {
+void outputDebugString(const char* text) {
+    if (text != nullptr) std::fputs(text, stderr);
+}
 }  // namespace platform

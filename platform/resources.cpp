@@ -4,16 +4,56 @@
 #include <strings.h>
 
 namespace platform {
+namespace {
 
-const ResourceEntry* findResource(const char* name, const char* type) {
-    if (name == nullptr || type == nullptr) return nullptr;
-    for (int i = 0; i < kResourceCount; ++i) {
-        const ResourceEntry& entry = kResourceTable[i];
-        if (entry.name != nullptr && strcasecmp(entry.name, name) == 0 &&
+struct Table {
+    const ResourceEntry* entries = nullptr;
+    int count = 0;
+};
+
+struct ResourceState {
+    Table extra;       // looked up before the built-in table
+    Table builtIn{kResourceTable, kResourceCount};
+};
+ResourceState resources;
+
+const ResourceEntry* FindIn(const Table& table, const char* name, const char* type) {
+    for (int i = 0; i < table.count; ++i) {
+        const ResourceEntry& entry = table.entries[i];
+        if (entry.name != nullptr && entry.type != nullptr && strcasecmp(entry.name, name) == 0 &&
             strcasecmp(entry.type, type) == 0)
             return &entry;
     }
     return nullptr;
+}
+
+}  // namespace
+
+const ResourceEntry* findResource(const char* name, const char* type) {
+    if (name == nullptr || type == nullptr) return nullptr;
+    if (const ResourceEntry* e = FindIn(resources.extra, name, type)) return e;
+    return FindIn(resources.builtIn, name, type);
+}
+
+const unsigned char* lockResource(const ResourceEntry* entry, std::size_t& size) {
+    size = 0;
+    if (entry == nullptr || entry->data == nullptr) return nullptr;
+    const unsigned char* data = entry->data;
+    size = entry->size;
+    // Bitmaps are embedded as whole BMP files; a bitmap resource starts at the bitmap header.
+    if (strcasecmp(entry->type, "BITMAP") == 0 && size >= 14 && data[0] == 'B' && data[1] == 'M') {
+        data += 14;
+        size -= 14;
+    }
+    return data;
+}
+
+void setExtraResources(const ResourceEntry* entries, int count) {
+    resources.extra = count > 0 ? Table{entries, count} : Table{};
+}
+
+void overrideResources(const ResourceEntry* table, int count) {
+    resources.builtIn = table != nullptr ? Table{table, count} : Table{kResourceTable, kResourceCount};
 }
 
 }  // namespace platform

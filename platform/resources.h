@@ -19,4 +19,16 @@ extern const int kResourceCount;
 // Called by the bitmap and wave loaders when no file of that name exists.
 const ResourceEntry* findResource(const char* name, const char* type);
 
+// The bytes of a found resource as a program sees them once it is loaded and locked: a bitmap
+// resource is a packed bitmap (the BMP file without its 14-byte file header), anything else is
+// as stored. nullptr for no entry.
+const unsigned char* lockResource(const ResourceEntry* entry, std::size_t& size);
+
+// Tests and benchmarks: extra resources, looked up before the built-in table (nullptr, 0 ends
+// them). The entries must live until they are replaced.
+void setExtraResources(const ResourceEntry* entries, int count);
+// Tests put a table of their own in place of the built-in one (extra resources still come
+// first); nullptr goes back to it.
+void overrideResources(const ResourceEntry* table, int count);
+
 }  // namespace platform

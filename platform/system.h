@@ -94,6 +94,12 @@ void overrideMachineFigures(const MachineFigures* figures);
 }  // namespace platform
 
 namespace platform {
+// Called by the bitmap helpers for their short English notes: the debugger's output, which is
+// standard error here.
+void outputDebugString(const char* text);
+}  // namespace platform
+
+namespace platform {
 // Called by busy waits on the tick count, once per reading. The real clock moves by itself;
 // the headless clock moves one millisecond, so that a busy wait there ends too.
 void spinWait();

@@ -1,6 +1,8 @@
 // Platform: Shift-JIS <-> UTF-8 through iconv, one sequence at a time so bad bytes never stop it.
 #include "platform/text_codec.h"
 
+#include <atomic>
+#include <cstdint>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -37,7 +39,65 @@ std::size_t utf8Length(unsigned char lead) {
     return 1;
 }
 
+bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Decoded characters, indexed by the code's bytes (a single byte b at b, a pair at lead << 8 |
+// trail). 0 means not converted yet, kInvalid a sequence the code page does not define. Every code
+// page 932 character lies in the Basic Multilingual Plane, so 16 bits hold it.
+constexpr std::uint16_t kInvalid = 0xFFFF;
+std::atomic<std::uint16_t> decoded[65536];
+
+std::uint16_t convertOnce(const char* in, std::size_t n) {
+    Converter& conv = fromSjis();
+    if (!conv.ok()) return kInvalid;
+    char src[2] = {in[0], n == 2 ? in[1] : '\0'};
+    char buf[8];
+    char* inp = src;
+    std::size_t inLeft = n;
+    char* outp = buf;
+    std::size_t outLeft = sizeof buf;
+    iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(conv.cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0)
+        return kInvalid;
+    std::size_t len = sizeof buf - outLeft;
+    // One UTF-8 sequence of up to three bytes is expected; anything else is not one character.
+    const unsigned char* u = reinterpret_cast<const unsigned char*>(buf);
+    std::uint32_t cp;
+    if (len == 1 && u[0] < 0x80)
+        cp = u[0];
+    else if (len == 2 && (u[0] & 0xE0) == 0xC0)
+        cp = ((u[0] & 0x1Fu) << 6) | (u[1] & 0x3Fu);
+    else if (len == 3 && (u[0] & 0xF0) == 0xE0)
+        cp = ((u[0] & 0x0Fu) << 12) | ((u[1] & 0x3Fu) << 6) | (u[2] & 0x3Fu);
+    else
+        return kInvalid;
+    if (cp == 0 || cp >= kInvalid) return kInvalid;
+    return static_cast<std::uint16_t>(cp);
+}
+
 }  // namespace
+
+char32_t decodeSjisChar(const char* text, std::size_t length, std::size_t& used) {
+    used = 1;
+    if (text == nullptr || length == 0) return U'\uFFFD';
+    unsigned char b = static_cast<unsigned char>(text[0]);
+    if (b < 0x80) return b;
+    std::size_t n = 1;
+    std::size_t index = b;
+    if (isLeadByte(b)) {
+        if (length < 2) return U'\uFFFD';
+        n = 2;
+        index = (static_cast<std::size_t>(b) << 8) | static_cast<unsigned char>(text[1]);
+    }
+    std::uint16_t cp = decoded[index].load(std::memory_order_relaxed);
+    if (cp == 0) {
+        cp = convertOnce(text, n);
+        decoded[index].store(cp, std::memory_order_relaxed);
+    }
+    if (cp == kInvalid) return U'\uFFFD';
+    used = n;
+    return cp;
+}
 
 std::string sjisToUtf8(const char* text, std::size_t length) {
     std::string out;

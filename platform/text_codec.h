@@ -15,4 +15,10 @@ std::string sjisToUtf8(const char* text);
 // Returns the number of bytes written without the terminator.
 std::size_t utf8ToSjis(const char* utf8, char* buffer, std::size_t size);
 
+// One character of Shift-JIS text: `length` bytes are available at `text`; `used` gets the bytes
+// the character took (1 or 2). An invalid or cut-off sequence gives U+FFFD and uses one byte, so
+// the caller always moves on. Each code is converted once and remembered, so that drawing a frame's
+// text costs a table lookup per character. Called by the text renderer for every character.
+char32_t decodeSjisChar(const char* text, std::size_t length, std::size_t& used);
+
 }  // namespace platform

@@ -11,9 +11,11 @@
 namespace {
 const char kUsage[] =
     "usage: quorbix-headless [--frames N] [--time S] [--start-tick MS] [--frame-ms MS]\n"
-    "                        [--trace FILE] [SCRIPT]\n"
+    "                        [--trace FILE] [--frames-dir DIR --dump LIST] [--audio FILE]\n"
+    "                        [SCRIPT]\n"
     "SCRIPT is a file of events, one per line as 'FRAME EVENT ARGS', or - for standard input.\n"
-    "See docs/headless.md.\n";
+    "--dump LIST names the frames written to DIR as frame-NNNNNN.png: 'all', or numbers and\n"
+    "ranges such as 1,2,600 or 10-20. See docs/headless.md.\n";
 }
 
 int main(int argc, char** argv) {
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
         options.trace = &traceFile;
     }
     int code = RunHeadless(options, error);
+    if (code == 1) {
+        std::fprintf(stderr, "quorbix-headless: %s\n", error.c_str());
+        return code;
+    }
     if (code != 0) {
         std::fprintf(stderr, "quorbix-headless: %s: %s\n",
                      scriptPath.empty() ? "script" : scriptPath.c_str(), error.c_str());

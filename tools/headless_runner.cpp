@@ -5,10 +5,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "app/app_state.h"
 #include "app/frame_loop.h"
+#include "framework/draw/object_table.h"
+#include "platform/png_writer.h"
+#include "framework/sound/midi_music.h"
+#include "framework/sound/sound_objects.h"
+#include "game/game_state.h"
+#include "platform/audio_stream.h"
+#include "platform/headless/audio.h"
+#include "platform/riff.h"
 #include "platform/system.h"
 #include "platform/window.h"
 
@@ -16,11 +26,54 @@ namespace {
 
 struct TraceContext {
     std::ostream* out = nullptr;
+    platform::WavWriter* audio = nullptr;
     int lastWritten = 0;
     int framesBefore = 0;   // Shell.LastFrame.Count when the frame number was entered
+    const RunOptions* options = nullptr;
+    int lastDumped = 0;
+    std::string dumpError;  // the first frame that could not be written
 };
 
+// Writes the picture the window shows as DIR/frame-NNNNNN.png when the frame is listed. A
+// frame number in which no frame ran shows the picture presented last.
+void DumpFrame(TraceContext& ctx, int frame) {
+    const RunOptions& o = *ctx.options;
+    if (o.framesDir.empty() || frame <= ctx.lastDumped || !ctx.dumpError.empty()) return;
+    ctx.lastDumped = frame;
+    if (!o.dump.contains(frame)) return;
+    const platform::headless::Picture& pic = platform::headless::shownPicture();
+    if (pic.pixels.empty()) return;
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06d.png", frame);
+    std::string error;
+    if (!platform::writePng(o.framesDir + "/" + name, pic.pixels.data(), pic.width, pic.height, error))
+        ctx.dumpError = error;
+}
+
+// The game's own variables after the frame: level, score, time, the 40 balls, the password and
+// the next hit sound.
+void AppendGameFields(std::string& line) {
+    char num[32];
+    line += ",\"level\":" + std::to_string(Game.Level);
+    line += ",\"score\":" + std::to_string(Game.Score);
+    line += ",\"time_left\":" + std::to_string(Game.TimeLeft);
+    line += ",\"balls\":[";
+    for (int i = 0; i < kBallCount; ++i) {
+        if (i > 0) line += ",";
+        // Nine significant digits give every float back exactly.
+        std::snprintf(num, sizeof num, "[%.9g,", static_cast<double>(Game.BallX[i]));
+        line += num;
+        std::snprintf(num, sizeof num, "%.9g,%d]", static_cast<double>(Game.BallY[i]), Game.BallAlive[i]);
+        line += num;
+    }
+    line += "]";
+    line += ",\"password\":";
+    AppendJsonString(line, Game.PasswordLetters);
+    line += ",\"next_hit\":" + std::to_string(Game.NextHitSound);
+}
+
 void WriteLine(TraceContext& ctx, int frame, bool quit) {
+    DumpFrame(ctx, frame);
     if (ctx.out == nullptr || frame <= ctx.lastWritten) return;
     const auto& cfg = platform::headless::config();
     const FrameSeen& seen = Shell.LastFrame;
@@ -51,6 +104,16 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
         line += "}";
     }
     line += "]";
+    line += ",\"objects\":" + std::to_string(elDraw::NamedObjectCount());
+    line += ",\"sounds\":[";
+    int started[elSound::kStartLogSize];
+    int count = elSound::TakeStartedSlots(started, elSound::kStartLogSize);
+    for (int i = 0; i < count; ++i) line += (i > 0 ? "," : "") + std::to_string(started[i]);
+    line += "]";
+    line += ",\"midi\":{\"open\":" + std::to_string(elSound::Midi.MidiOpen) +
+            ",\"loop\":" + std::to_string(elSound::Midi.MidiLoop) +
+            ",\"playing\":" + std::to_string(elSound::MidiPlaying() ? 1 : 0) + "}";
+    AppendGameFields(line);
     line += ",\"quit\":" + std::to_string(quit ? 1 : 0);
     line += "}\n";
     *ctx.out << line;
@@ -58,7 +121,18 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
     ctx.framesBefore = seen.Count;
 }
 
-void OnFrameEnd(int frame, void* user) { WriteLine(*static_cast<TraceContext*>(user), frame, false); }
+// Moves what the headless clock has mixed so far into the audio file.
+void DrainAudio(TraceContext& ctx) {
+    if (ctx.audio == nullptr) return;
+    std::vector<std::int16_t> samples = platform::headless::takeAudio();
+    ctx.audio->append(samples.data(), samples.size());
+}
+
+void OnFrameEnd(int frame, void* user) {
+    auto& ctx = *static_cast<TraceContext*>(user);
+    WriteLine(ctx, frame, false);
+    DrainAudio(ctx);
+}
 
 bool ParseNumber(const char* text, long long minValue, long long maxValue, long long& out) {
     if (text == nullptr || *text == '\0') return false;
@@ -71,6 +145,42 @@ bool ParseNumber(const char* text, long long minValue, long long maxValue, long 
 }
 
 }  // namespace
+
+bool FrameSet::contains(int frame) const {
+    if (all) return true;
+    for (const auto& r : ranges)
+        if (frame >= r.first && frame <= r.second) return true;
+    return false;
+}
+
+bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error) {
+    out = FrameSet{};
+    const std::string bad = "--dump takes 'all' or frame numbers and ranges such as 1,2,600 or 10-20";
+    if (text == "all") {
+        out.all = true;
+        return true;
+    }
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        std::size_t dash = item.find('-');
+        long long first = 0, last = 0;
+        bool ok = dash == std::string::npos
+                      ? ParseNumber(item.c_str(), 1, 100000000, first)
+                      : ParseNumber(item.substr(0, dash).c_str(), 1, 100000000, first) &&
+                            ParseNumber(item.substr(dash + 1).c_str(), 1, 100000000, last);
+        if (dash == std::string::npos) last = first;
+        if (!ok || last < first) {
+            error = bad;
+            return false;
+        }
+        out.ranges.emplace_back(static_cast<int>(first), static_cast<int>(last));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return true;
+}
 
 void AppendJsonString(std::string& out, const std::string& s) {
     out += '"';
@@ -97,15 +207,37 @@ void AppendJsonString(std::string& out, const std::string& s) {
 int RunHeadless(const RunOptions& options, std::string& error) {
     platform::headless::configure(options.config);
     if (!platform::headless::loadScript(options.script, error)) return 2;
+    if (!options.framesDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.framesDir, ec);
+        if (ec || !std::filesystem::is_directory(options.framesDir)) {
+            error = "cannot make the frames directory '" + options.framesDir + "'";
+            return 2;
+        }
+    }
     ResetProgramState();   // the start values are read from the configured clock
     TraceContext ctx;
     ctx.out = options.trace;
+    ctx.options = &options;
+    platform::WavWriter audio;
+    if (!options.audioPath.empty()) {
+        if (!audio.open(options.audioPath, platform::audio::kChannels, platform::audio::kRate, error)) return 1;
+        platform::headless::setAudioCapture(true);
+        ctx.audio = &audio;
+    }
     platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
     WinMain("", platform::SW_SHOWNORMAL);
     // The frame number in which the program quit has not been written yet.
     if (!platform::headless::frameLimitReached())
         WriteLine(ctx, platform::headless::currentFrame(), true);
     platform::headless::setSlotEndHook(nullptr, nullptr);
+    if (!ctx.dumpError.empty()) {
+        error = "writing a frame failed: " + ctx.dumpError;
+        return 1;
+    }
+    DrainAudio(ctx);
+    platform::headless::setAudioCapture(false);
+    if (ctx.audio != nullptr && !audio.finish(error)) return 1;
     return 0;
 }
 
@@ -153,10 +285,26 @@ bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::strin
                 return false;
             }
             options.config.frameMs = static_cast<std::uint32_t>(v);
+        } else if (arg == "--audio") {
+            const char* s = value("--audio");
+            if (s == nullptr) return false;
+            options.audioPath = s;
         } else if (arg == "--trace") {
             const char* s = value("--trace");
             if (s == nullptr) return false;
             tracePath = s;
+        } else if (arg == "--frames-dir") {
+            const char* s = value("--frames-dir");
+            if (s == nullptr) return false;
+            if (*s == '\0') {
+                error = "--frames-dir needs a directory";
+                return false;
+            }
+            options.framesDir = s;
+        } else if (arg == "--dump") {
+            const char* s = value("--dump");
+            if (s == nullptr) return false;
+            if (!ParseFrameList(s, options.dump, error)) return false;
         } else if (arg == "-" || arg.rfind("--", 0) != 0) {
             if (!scriptPath.empty()) {
                 error = "only one script may be given";
@@ -167,6 +315,10 @@ bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::strin
             error = "unknown option '" + arg + "'";
             return false;
         }
+    }
+    if (options.framesDir.empty() != options.dump.empty()) {
+        error = "--frames-dir and --dump go together";
+        return false;
     }
     return true;
 }

@@ -5,14 +5,32 @@
 
 #include "platform/headless/headless.h"
 
+#include <utility>
+#include <vector>
+
+// A set of frame numbers: "all", or numbers and ranges such as "1,2,600" or "10-20".
+struct FrameSet {
+    bool all = false;
+    std::vector<std::pair<int, int>> ranges;   // first and last, both included
+    bool contains(int frame) const;
+    bool empty() const { return !all && ranges.empty(); }
+};
+
+// Parses a --dump list. False with a message in error for anything else.
+bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error);
+
 struct RunOptions {
     platform::headless::Config config;
     std::string script;             // script text (already read from its file)
     std::ostream* trace = nullptr;  // JSON Lines, one object per frame number; null for none
+    std::string framesDir;          // where the dumped frames go ("" for none)
+    FrameSet dump;                  // which frames are written there as frame-NNNNNN.png
+    std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
 };
 
 // Runs the program to its end or to the frame limit. Returns the process exit code: 0 when the
-// run worked, 2 for a bad script (error says why).
+// run worked, 1 when a frame or the audio file could not be written, 2 for a bad script or a
+// frames directory that cannot be made (error says why).
 int RunHeadless(const RunOptions& options, std::string& error);
 
 // Parses the command line of quorbix-headless into options and the script's path

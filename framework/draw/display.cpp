@@ -4,7 +4,15 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "framework/draw/bitmap_helpers.h"
+#include "framework/draw/object_table.h"
+#include "framework/draw/text.h"
+#include "framework/input/joystick.h"
+#include "framework/sound/midi_music.h"
+#include "framework/sound/sound_objects.h"
 #include "framework/system/code_page.h"
+#include "framework/system/system_utils.h"
+#include "framework/system/wait_timers.h"
 #include "platform/system.h"
 
 namespace elDraw {
@@ -13,6 +21,60 @@ DisplayState Display;
 
 namespace {
 const elSystem::CodePageText kErrorCaption("エラー発生");
+const elSystem::CodePageText kNoDriver("DirectDrawが使用できません");
+const elSystem::CodePageText kNoCooperation("フルスクリーン化できません");
+const elSystem::CodePageText kNoMode("解像度が変更できません");
+const elSystem::CodePageText kNoFront("スプライト(Front)が生成できません");
+const elSystem::CodePageText kNoBack("スプライト(Back)が取得できません");
+const elSystem::CodePageText kNoBuffer("スプライト(Buffer)が生成できません");
+const elSystem::CodePageText kNoScreen("スプライト(Screen)が生成できません");
+
+int Fail(const char* message) { return ShowError("elDraw::Screen", message); }
+
+// A secondary display device that can do 3D is preferred; the primary driver (no GUID) is
+// skipped here and taken afterwards if nothing better turned up.
+bool TryDriver(const platform::Guid* guid, const char*, const char*, void* context) {
+    if (guid == nullptr) return true;
+    platform::DirectDraw* dd = nullptr;
+    if (platform::failed(platform::directDrawCreate(guid, &dd)) || dd == nullptr) return true;
+    platform::DDCaps driverCaps, emulationCaps;
+    driverCaps.size = sizeof driverCaps;
+    emulationCaps.size = sizeof emulationCaps;
+    dd->GetCaps(&driverCaps, &emulationCaps);
+    if (driverCaps.caps & platform::DDCAPS_3D) {
+        *static_cast<platform::DirectDraw**>(context) = dd;
+        return false;
+    }
+    dd->Release();
+    return true;
+}
+
+platform::Surface* CreateOffscreen(int width, int height) {
+    platform::SurfaceDesc desc;
+    desc.flags = platform::DDSD_CAPS | platform::DDSD_HEIGHT | platform::DDSD_WIDTH;
+    desc.caps = platform::DDSCAPS_OFFSCREENPLAIN;
+    desc.width = width;
+    desc.height = height;
+    platform::Surface* s = nullptr;
+    if (platform::failed(Display.DirectDraw->CreateSurface(&desc, &s))) return nullptr;
+    return s;
+}
+
+// Buffer and Screen: screen-sized work surfaces keyed black, with key 0 recorded in their slot.
+bool CreateWorkSurface(int slot) {
+    platform::Surface* s = CreateOffscreen(Display.ScreenWidth, Display.ScreenHeight);
+    if (s == nullptr) return false;
+    Objects.Slot[slot].Surface = s;
+    SetSurfaceColorKey(s, 0x000000);
+    Objects.Slot[slot].Key = 0;
+    return true;
+}
+
+}  // namespace
+
+void DisplayState::reset() {
+    ReleaseScreen();
+    *this = DisplayState{};
 }
 
 int ShowError(const char* operation, const char* message) {
@@ -26,9 +88,86 @@ int ShowError(const char* operation, const char* message) {
     return 0;
 }
 
-void FlipToGDISurface() {}
+void FlipToGDISurface() {
+    if (Display.DirectDraw != nullptr) Display.DirectDraw->FlipToGDISurface();
+}
 
-void ReleaseScreen() { Display.Open = false; }
+int Screen(int width, int height) {
+    using namespace platform;
+    Display.ScreenWidth = width;
+    Display.ScreenHeight = height;
+    SetClipWindow(0, 0, width, height);
+
+    DirectDraw* chosen = nullptr;
+    directDrawEnumerate(TryDriver, &chosen);
+    if (chosen == nullptr && failed(directDrawCreate(nullptr, &chosen))) chosen = nullptr;
+    if (chosen == nullptr) return Fail(kNoDriver);
+    Display.DirectDraw = chosen;
+
+    const bool full = Shell.FullScreen != 0;
+    const std::uint32_t level = full ? (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT) : DDSCL_NORMAL;
+    if (failed(Display.DirectDraw->SetCooperativeLevel(Shell.MainWindow, level))) return Fail(kNoCooperation);
+
+    if (full && failed(Display.DirectDraw->SetDisplayMode(width, height, Display.ColorDepth))) {
+        // A card without 32-bit modes often has 24-bit ones; the depth stays 24 from then on.
+        if (Display.ColorDepth != 32) return Fail(kNoMode);
+        Display.ColorDepth = 24;
+        if (failed(Display.DirectDraw->SetDisplayMode(width, height, Display.ColorDepth))) return Fail(kNoMode);
+    }
+
+    SurfaceDesc desc;
+    desc.flags = DDSD_CAPS;
+    desc.caps = DDSCAPS_PRIMARYSURFACE;
+    if (full) {
+        desc.flags |= DDSD_BACKBUFFERCOUNT;
+        desc.caps |= DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+        desc.backBufferCount = 1;
+    }
+    if (failed(Display.DirectDraw->CreateSurface(&desc, &Display.Front))) {
+        Display.Front = nullptr;
+        return Fail(kNoFront);
+    }
+
+    if (full) {
+        if (failed(Display.Front->GetAttachedSurface(DDSCAPS_BACKBUFFER, &Display.Back))) Display.Back = nullptr;
+    } else {
+        Display.Back = CreateOffscreen(width, height);
+    }
+    if (Display.Back == nullptr) return Fail(kNoBack);
+
+    if (!CreateWorkSurface(0)) return Fail(kNoBuffer);
+    if (!CreateWorkSurface(1)) return Fail(kNoScreen);
+
+    // The other services start here, their results ignored.
+    elSound::Init();
+    elSound::ClearObjects();
+    elSound::InitMidi();
+    elSystem::Init();
+    AllocFont();
+    elJoystick::Init();
+    if (Shell.CursorClipMode != 0) elSystem::ClipCursorToScreen();
+    return 1;
+}
+
+void SetClipWindow(int left, int top, int right, int bottom) {
+    Display.ClipWindow = ClipRect{left, top, right, bottom};
+}
+
+void ReleaseScreen() {
+    if (Display.DirectDraw == nullptr) return;
+    if (Display.BackDC != nullptr && Display.Back != nullptr) Display.Back->ReleaseDC(Display.BackDC);
+    Display.BackDC = nullptr;
+    // Windowed, Back is a surface of its own; full screen it is Front's back buffer and goes
+    // with Front, and its pointer is cleared all the same so that nothing draws into freed memory.
+    platform::Surface* attached = nullptr;
+    if (Display.Front != nullptr) Display.Front->GetAttachedSurface(platform::DDSCAPS_BACKBUFFER, &attached);
+    if (Display.Back != nullptr && Display.Back != attached) Display.Back->Release();
+    Display.Back = nullptr;
+    if (Display.Front != nullptr) Display.Front->Release();
+    Display.Front = nullptr;
+    Display.DirectDraw->Release();
+    Display.DirectDraw = nullptr;
+}
 
 void UseTrueColor() { Display.ColorDepth = 32; }
 

@@ -1,16 +1,40 @@
 // elDraw: the display (driver, Front, Back, Buffer, Screen), the clip window and the error box.
 #pragma once
+#include "platform/gdi.h"
+#include "platform/surface.h"
 
 namespace elDraw {
 
+// Left, top, right, bottom in pixels of Back; right and bottom are exclusive.
+struct ClipRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
 struct DisplayState {
-    bool Open = false;           // a display driver object exists
+    platform::DirectDraw* DirectDraw = nullptr;   // null while the display is closed
+    platform::Surface* Front = nullptr;           // the visible primary surface
+    platform::Surface* Back = nullptr;            // every frame is composed here
     int ScreenWidth = 0;
     int ScreenHeight = 0;
     int ColorDepth = 16;         // full-screen colour depth; UseTrueColor makes it 32
-    void reset() { *this = DisplayState{}; }
+    ClipRect ClipWindow;         // every object blit is clipped to it
+    platform::HDC BackDC = nullptr;   // held between GetBackDC and ReleaseBackDC
+    // Program-start state; a display still open is released first.
+    void reset();
 };
 extern DisplayState Display;
+
+// Opens the display at width x height: driver, cooperative level, (full screen) display mode,
+// Front, Back, Buffer (object 0) and Screen (object 1), then starts the other services.
+// Returns 1, or 0 after an error box.
+int Screen(int width, int height);
+// Stores the clip window as given, without any check.
+void SetClipWindow(int left, int top, int right, int bottom);
+// Releases Front, Back (windowed) and the driver. The object table keeps its contents.
+void ReleaseScreen();
 
 // Builds operation + " : " + message (code-page texts), beeps, shows the system-modal error box
 // with the caption "エラー発生" and returns 0, the failure result its callers pass on.
@@ -19,7 +43,6 @@ int ShowError(const char* operation, const char* message);
 // Makes the desktop surface visible (for a box in full-screen mode); nothing without a display.
 void FlipToGDISurface();
 
-void ReleaseScreen();
 void UseTrueColor();
 
 }  // namespace elDraw

@@ -8,6 +8,8 @@
 
 #include "app/app_state.h"
 #include "framework/draw/display.h"
+#include "framework/draw/text.h"
+#include "framework/sound/sound_objects.h"
 #include "framework/system/wait_timers.h"
 #include "platform/system.h"
 #include "platform/window.h"
@@ -124,6 +126,8 @@ int IsCursorClipped() { return System.CursorClipped; }
 
 int Shutdown() {
     elDraw::ReleaseScreen();
+    elDraw::FreeFont();
+    elSound::Release();
     if (System.CloseState == 0) platform::postMessage(Shell.MainWindow, platform::WM_CLOSE, 0, 0);
     System.CloseState = 2;
     return 1;

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/script.h"
+#include "platform/surface.h"
 #include "platform/system.h"
 
 namespace platform::headless {
@@ -28,6 +30,8 @@ struct HeadlessState {
     int cursorX = 0, cursorY = 0;
     bool windowOpen = false, windowShown = false, topmost = false;
     int clientX = 0, clientY = 0, clientW = 0, clientH = 0;
+    Picture shown;
+    int presents = 0;
     std::mutex boxLock;
 };
 
@@ -45,6 +49,7 @@ void advanceFrame() {
     }
     ++hs.frame;
     hs.tick = hs.config.startTick + static_cast<std::uint32_t>(hs.frame) * hs.config.frameMs;
+    advanceAudio(hs.config.frameMs);   // the sound of the time that just passed
     hs.framePending = true;
     while (hs.nextEvent < hs.script.events.size() &&
            hs.script.events[hs.nextEvent].frame == hs.frame)
@@ -75,6 +80,9 @@ void configure(const Config& config) {
     hs.cursorX = hs.cursorY = 0;
     hs.windowOpen = hs.windowShown = hs.topmost = false;
     resetInput();
+    hs.shown = Picture{};
+    hs.presents = 0;
+    resetAudio();
 }
 
 const Config& config() { return hs.config; }
@@ -117,6 +125,15 @@ int clientOriginY() { return hs.clientY; }
 bool windowOpen() { return hs.windowOpen; }
 bool windowTopmost() { return hs.topmost; }
 
+void moveWindow(int x, int y) {
+    hs.clientX = x;
+    hs.clientY = y;
+    sendMessage(mainWindow(), WM_MOVE, 0, makePosition(x, y));
+}
+
+const Picture& shownPicture() { return hs.shown; }
+int presentCount() { return hs.presents; }
+
 }  // namespace platform::headless
 
 // ---------------------------------------------------------------- the backend's side of the platform
@@ -131,7 +148,7 @@ std::int64_t calendarTime() {
     return hs.config.time + static_cast<std::int64_t>((hs.tick - hs.config.startTick) / 1000u);
 }
 
-int getColorDepth() { return 32; }
+int getColorDepth() { return hs.config.colorDepth; }
 
 bool getCursorPos(int& x, int& y) {
     x = hs.cursorX;
@@ -192,6 +209,33 @@ void beep(std::uint32_t) { ++hs.beeps; }
 void setCursorVisible(bool visible) { hs.cursorVisible = visible; }
 int screenWidth() { return hs.config.screenWidth; }
 int screenHeight() { return hs.config.screenHeight; }
+
+void presentPrimary() {
+    int x = hs.clientX, y = hs.clientY, w = hs.clientW, h = hs.clientH;
+    int fw = 0, fh = 0;
+    if (desktopIsFullScreen(fw, fh)) {
+        x = y = 0;
+        w = fw;
+        h = fh;
+    }
+    if (w < 1 || h < 1) return;
+    hs.shown.width = w;
+    hs.shown.height = h;
+    hs.shown.pixels.resize(static_cast<std::size_t>(w) * h);
+    if (readDesktop(x, y, w, h, hs.shown.pixels.data())) ++hs.presents;
+}
+
+bool setDisplayMode(int, int, int bitsPerPixel) {
+    return bitsPerPixel != hs.config.refusedDepth;
+}
+
+void restoreDisplayMode() {}
+
+void desktopArea(int& left, int& top, int& right, int& bottom) {
+    left = top = 0;
+    right = hs.config.screenWidth;
+    bottom = hs.config.screenHeight;
+}
 
 }  // namespace backend
 }  // namespace platform

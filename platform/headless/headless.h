@@ -13,6 +13,8 @@ struct Config {
     int frames = 100000;           // the runner stops after this many frame numbers
     int screenWidth = 1024;
     int screenHeight = 768;
+    int colorDepth = 32;           // bits per pixel of the desktop: 16, 24 or 32
+    int refusedDepth = 0;          // a full-screen display mode at this depth is refused
 };
 
 // Starts the backend afresh: clock at startTick, frame number 0, no script, empty logs.
@@ -52,6 +54,19 @@ int clientOriginX();
 int clientOriginY();
 bool windowOpen();
 bool windowTopmost();
+// Moves the window's client area to (x, y) on the virtual screen and tells the window (WM_MOVE).
+void moveWindow(int x, int y);
+
+// The picture the window shows: captured each time the primary surface is presented (the part
+// under the client area, or the whole screen in full screen). Empty before the first.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;   // 0x00RRGGBB, top row first
+};
+const Picture& shownPicture();
+// How many times a picture was presented since configure.
+int presentCount();
 
 // The scripted input devices; the script's joy, joy-off, key and keyup events set them too.
 // A joystick (id 0 or 1) is absent, and every key up, after configure.

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/headless/headless.h"
+#include "platform/surface.h"
 #include "platform/window.h"
 
 namespace platform::headless {
@@ -35,7 +36,7 @@ constexpr EventKind kKinds[] = {
     {"move", 2, -32768, 32767}, {"ldown", 0, 0, 0},    {"lup", 0, 0, 0},
     {"rdown", 0, 0, 0},         {"rup", 0, 0, 0},      {"ldbl", 0, 0, 0},
     {"rdbl", 0, 0, 0},          {"key", 1, 1, 255},    {"keyup", 1, 1, 255},
-    {"activate", 1, 0, 1},      {"close", 0, 0, 0},
+    {"activate", 1, 0, 1},      {"close", 0, 0, 0},    {"lose-surfaces", 0, 0, 0},
     {"joy", 4, 0, 0, kJoyArgs, "ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)", true},
     {"joy-off", 1, 0, 1, nullptr, nullptr, true},
 };
@@ -149,6 +150,8 @@ void applyEvent(const ScriptEvent& ev) {
         setJoystick(ev.args[0], ev.args[1], ev.args[2], static_cast<std::uint32_t>(ev.args[3]));
     } else if (n == "joy-off") {
         unplugJoystick(ev.args[0]);
+    } else if (n == "lose-surfaces") {
+        loseAllSurfaces();
     }
 }
 

@@ -20,6 +20,7 @@ struct SdlState {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     int clientW = 0, clientH = 0;
+    int reportedX = 0, reportedY = 0;
     Uint32 wakeEvent = 0;
     std::uint32_t nextFrameDue = 0;
     bool frameClockStarted = false;
@@ -44,6 +45,8 @@ void Translate(const SDL_Event& e) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED: postMessage(Main(), WM_ACTIVATEAPP, 1, 0); break;
                 case SDL_WINDOWEVENT_FOCUS_LOST: postMessage(Main(), WM_ACTIVATEAPP, 0, 0); break;
                 case SDL_WINDOWEVENT_MOVED:
+                    ss.reportedX = e.window.data1;
+                    ss.reportedY = e.window.data2;
                     postMessage(Main(), WM_MOVE, 0, makePosition(e.window.data1, e.window.data2));
                     break;
                 case SDL_WINDOWEVENT_EXPOSED: presentNow(); break;
@@ -140,6 +143,11 @@ bool ensureJoystick() {
 }
 
 SDL_Window* window() { return ss.window; }
+
+void reportedClientOrigin(int& x, int& y) {
+    x = ss.reportedX;
+    y = ss.reportedY;
+}
 SDL_Renderer* renderer() { return ss.renderer; }
 
 void presentNow() {
@@ -204,6 +212,8 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
     if (ss.renderer != nullptr) SDL_RenderSetLogicalSize(ss.renderer, width, height);
     ss.clientW = width;
     ss.clientH = height;
+    ss.reportedX = x;
+    ss.reportedY = y;
     return true;
 }
 

@@ -25,5 +25,8 @@ void deviceLost();
 // The virtual-key code of an SDL key; 0 for keys the program has no code for. Called for the key
 // messages and for the key state (platform/sdl/keys.cpp).
 int virtualKey(SDL_Keycode key);
+// Where the program was last told its client area is (window creation, WM_MOVE): the screen
+// point whose part of the desktop the window shows.
+void reportedClientOrigin(int& x, int& y);
 
 }  // namespace platform::sdl

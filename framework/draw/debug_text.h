@@ -1,0 +1,24 @@
+// elDraw: quick text for debugging (DebugText, DebugPrint) and the frame-rate display (ShowFps).
+#pragma once
+
+namespace elDraw {
+
+struct FpsState {
+    int FrameCount = 0;      // frames in the current window, never above 999
+    float FrameRate = 0.0f;  // frames per second measured over the last window
+    void reset() { *this = FpsState{}; }
+};
+extern FpsState Fps;
+
+// 12-pixel Gothic, normal weight, white on dark blue (opaque), top-left corner at (x, y). Each
+// takes Back's context itself, so it is called outside a text bracket.
+void DebugText(int x, int y, const char* text);
+// printf-style formatting; text longer than 255 bytes is cut at a whole character.
+void DebugPrint(int x, int y, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+// Called by every scene as the last drawing of a frame: counts the frame and shows the frame
+// rate of the last window of about two seconds ("%3.1f FPS", 16-pixel bold Gothic, white on
+// dark blue) in the top-left corner. The window's deadline is elSystem::Clock.FpsDeadline.
+void ShowFps();
+
+}  // namespace elDraw

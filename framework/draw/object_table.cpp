@@ -1,0 +1,224 @@
+// elDraw: the object table: loading bitmaps into slots, blank objects, colour keys, and the
+// reload of every bitmap after the display's surfaces were lost.
+#include "framework/draw/object_table.h"
+
+#include <cstring>
+
+#include "app/flip.h"
+#include "framework/draw/bitmap_helpers.h"
+#include "framework/draw/display.h"
+#include "framework/system/code_page.h"
+#include "framework/system/system_utils.h"
+#include "platform/gdi_bitmap.h"
+
+namespace elDraw {
+
+ObjectTable Objects;
+
+namespace {
+
+using namespace platform;
+
+const elSystem::CodePageText kNameTooLong("ファイル名またはリソース名が長すぎます");
+const elSystem::CodePageText kTooManyObjects("オブジェクト数が多すぎます");
+const elSystem::CodePageText kCannotLoad("BMPファイルを読み込めません");
+const elSystem::CodePageText kCannotCreate("スプライトを作成できません");
+
+bool NameTooLong(const char* name) { return std::strlen(name) > kMaxObjectName; }
+
+int FreeSlot() {
+    for (int i = kFirstFreeSlot; i < kObjectCount; ++i)
+        if (Objects.Slot[i].Name[0] == '\0') return i;
+    return 0;
+}
+
+void SetName(DrawObject& slot, const char* name) {
+    // RestoreObjects passes the slot's own name: the copy may be onto itself.
+    std::memmove(slot.Name, name, std::strlen(name) + 1);
+}
+
+void ReleaseSurface(DrawObject& slot) {
+    if (slot.Surface != nullptr) slot.Surface->Release();
+    slot.Surface = nullptr;
+}
+
+// The key rule for a slot's new surface: its own top-left pixel in corner-key mode, else the
+// default key colour.
+void ApplyKeyRule(DrawObject& slot) {
+    if (Objects.CornerKeyMode != 0) {
+        SetSurfaceColorKey(slot.Surface, CornerKey);
+        slot.Key = CornerKey;
+    } else {
+        SetSurfaceColorKey(slot.Surface, Objects.DefaultKey);
+        slot.Key = Objects.DefaultKey;
+    }
+}
+
+// Loads the bitmap `name` into the slot: a bitmap resource or BMP file at the executable's
+// directory + name, else a bitmap resource under the bare name. The key is taken once the
+// picture is in the surface, so that corner-key mode reads the picture's own top-left pixel
+// on either way.
+bool LoadInto(DrawObject& slot, const char* name) {
+    char path[kPathSize];
+    const char* dir = elSystem::GetExeDir();
+    const std::size_t dirLen = std::strlen(dir), nameLen = std::strlen(name);
+    // A path that does not fit the buffer names no file; the resource is still tried.
+    if (dirLen + nameLen < sizeof path) {
+        std::memcpy(path, dir, dirLen);
+        std::memcpy(path + dirLen, name, nameLen + 1);
+        if (Surface* s = LoadBitmapSurface(Display.DirectDraw, path, 0, 0)) {
+            slot.Surface = s;
+            ApplyKeyRule(slot);
+            return true;
+        }
+    }
+    if (Display.DirectDraw == nullptr) return false;
+    HGDIOBJ bitmap = loadImage(getModuleHandle(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (bitmap == nullptr) return false;
+    BitmapDesc bm;
+    getObject(bitmap, sizeof bm, &bm);
+    SurfaceDesc desc;
+    desc.flags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    desc.caps = DDSCAPS_OFFSCREENPLAIN;
+    desc.width = bm.bmWidth;
+    desc.height = bm.bmHeight;
+    if (failed(Display.DirectDraw->CreateSurface(&desc, &slot.Surface))) {
+        slot.Surface = nullptr;
+        deleteObject(bitmap);
+        return false;
+    }
+    HResult copied = CopyBitmapToSurface(slot.Surface, bitmap, 0, 0, 0, 0);
+    deleteObject(bitmap);
+    if (failed(copied)) return false;
+    ApplyKeyRule(slot);
+    return true;
+}
+
+}  // namespace
+
+void ObjectTable::reset() {
+    for (DrawObject& slot : Slot) ReleaseSurface(slot);
+    *this = ObjectTable{};
+}
+
+bool ValidObject(int index) { return index >= 0 && index < kObjectCount; }
+
+int NamedObjectCount() {
+    int n = 0;
+    for (const DrawObject& slot : Objects.Slot) n += slot.Name[0] != '\0' ? 1 : 0;
+    return n;
+}
+
+int LoadObject(const char* name) {
+    if (name == nullptr) name = "";
+    if (NameTooLong(name)) return ShowError("elDraw::LoadObject", kNameTooLong);
+    int index = FreeSlot();
+    if (index == 0) return ShowError("elDraw::LoadObject", kTooManyObjects);
+    DrawObject& slot = Objects.Slot[index];
+    SetName(slot, name);
+    // A failed load keeps its slot: the name stays, as the caller's later reload expects.
+    if (!LoadInto(slot, name)) return ShowError("elDraw::LoadObject", kCannotLoad);
+    return index;
+}
+
+int CreateObject() {
+    int index = FreeSlot();
+    if (index == 0) return ShowError("elDraw::CreateObject", kTooManyObjects);
+    DrawObject& slot = Objects.Slot[index];
+    SetName(slot, "*");
+    SurfaceDesc desc;
+    desc.flags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    desc.caps = DDSCAPS_OFFSCREENPLAIN;
+    desc.width = Display.ScreenWidth;
+    desc.height = Display.ScreenHeight;
+    if (Display.DirectDraw == nullptr || failed(Display.DirectDraw->CreateSurface(&desc, &slot.Surface))) {
+        slot.Surface = nullptr;
+        return ShowError("elDraw::CreateObject", kCannotCreate);
+    }
+    // A new surface is cleared to black, so in corner-key mode its key is black.
+    ApplyKeyRule(slot);
+    return index;
+}
+
+int SwapObject(const char* name, int index) {
+    if (name == nullptr) name = "";
+    if (NameTooLong(name)) return ShowError("elDraw::SwapObject", kNameTooLong);
+    if (!ValidObject(index)) return 0;
+    DrawObject& slot = Objects.Slot[index];
+    ReleaseSurface(slot);
+    SetName(slot, name);
+    if (!LoadInto(slot, slot.Name)) return ShowError("elDraw::SwapObject", kCannotLoad);
+    return 1;
+}
+
+void ReleaseObject(int index) {
+    if (!ValidObject(index)) return;
+    DrawObject& slot = Objects.Slot[index];
+    if (slot.Surface == nullptr) return;
+    ReleaseSurface(slot);
+    slot.Name[0] = '\0';
+    slot.Key = 0;
+}
+
+void RestoreObjects() {
+    if (Display.Front != nullptr) Display.Front->Restore();
+    // Back (windowed, a surface of its own) and Screen are restored too: a lost Back would make
+    // every later frame fail, and a lost Screen every transition.
+    if (Display.Back != nullptr) Display.Back->Restore();
+    for (int i = 0; i < kFirstFreeSlot; ++i)
+        if (Objects.Slot[i].Surface != nullptr) Objects.Slot[i].Surface->Restore();
+    for (int i = kFirstFreeSlot; i < kObjectCount; ++i) {
+        DrawObject& slot = Objects.Slot[i];
+        if (slot.Name[0] == '\0') continue;
+        if (slot.Surface != nullptr) slot.Surface->Restore();
+        if (slot.Name[0] == '*') continue;
+        SetDefaultKey(slot.Key);
+        SwapObject(slot.Name, i);
+    }
+}
+
+void SetDefaultKey(std::uint32_t color) {
+    Objects.DefaultKey = color;
+    Objects.CornerKeyMode = 0;
+}
+
+void UseCornerKey() { Objects.CornerKeyMode = 1; }
+
+void SetObjectKey(int index, std::uint32_t color) {
+    if (!ValidObject(index)) return;
+    Objects.Slot[index].Key = color;
+    SetSurfaceColorKey(Objects.Slot[index].Surface, color);
+}
+
+void SetObjectCornerKey(int index) { SetObjectKey(index, CornerKey); }
+
+void CopyObjectKey(int destination, int source) {
+    if (!ValidObject(destination) || !ValidObject(source)) return;
+    Surface* from = Objects.Slot[source].Surface;
+    Surface* to = Objects.Slot[destination].Surface;
+    if (from == nullptr || to == nullptr) return;
+    ColorKey key;
+    // A source without a key has nothing to give; the destination keeps its own.
+    if (!failed(from->GetColorKey(DDCKEY_SRCBLT, &key))) to->SetColorKey(DDCKEY_SRCBLT, &key);
+}
+
+void LoadWipePattern(const char* name) {
+    SetDefaultKey(0x000000);
+    Present.TransitionPattern = LoadObject(name);
+}
+
+void LoadScrollPage(const char* page, const char* tile, int height) {
+    SetDefaultKey(0x000000);
+    Present.ScrollPageObject = LoadObject(page);
+    Present.ScrollTileObject = LoadObject(tile);
+    Present.ScrollPageHeight = height;
+}
+
+void ToggleScrollPage() {
+    if (Present.ScrollMode != 0)
+        Present.ScrollMode = 0;
+    else if (Present.ScrollPageHeight != 0)
+        Present.ScrollMode = 1;
+}
+
+}  // namespace elDraw

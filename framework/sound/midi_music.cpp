@@ -1,0 +1,71 @@
+// elSound: the background music through the sequencer's command strings.
+#include "framework/sound/midi_music.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "framework/system/system_utils.h"
+#include "platform/mci.h"
+
+namespace elSound {
+
+MidiState Midi;
+
+namespace {
+
+void Send(const char* command, platform::WindowId callback = 0) {
+    platform::mciSendString(command, nullptr, 0, callback);
+}
+
+}  // namespace
+
+void MidiState::reset() {
+    platform::resetMci();
+    *this = MidiState{};
+}
+
+void InitMidi() {
+    Midi.MidiOpen = 0;
+    Midi.MidiLoop = 1;
+}
+
+void PlayMidi(const char* name) {
+    int n = std::snprintf(Midi.OpenCommand, sizeof Midi.OpenCommand, "open %s%s type sequencer alias midi",
+                          elSystem::GetExeDir(), name != nullptr ? name : "");
+    // A command cut to fit would open some other file, or none: it is not sent at all.
+    bool fits = n >= 0 && n < kMidiCommandSize;
+    if (!fits) Midi.OpenCommand[0] = '\0';
+    if (Midi.MidiOpen == 1) StopMidi();
+    if (fits) Send(Midi.OpenCommand);
+    Send("seek midi to start");
+    Send("play midi notify", Shell.MainWindow);
+    Midi.MidiOpen = 1;
+    Midi.MidiLoop = 1;
+}
+
+void NotifyMidi() {
+    if (Midi.MidiLoop == 1) {
+        Send("seek midi to start");
+        Send("play midi notify", Shell.MainWindow);
+    } else {
+        StopMidi();
+    }
+}
+
+void StopMidi() {
+    if (Midi.MidiOpen != 1) return;
+    Send("stop midi");
+    Send("close midi");
+    Midi.MidiOpen = 0;
+}
+
+void CancelMidiLoop() { Midi.MidiLoop = 0; }
+
+bool MidiPlaying() {
+    char mode[16];
+    return platform::mciSendString("status midi mode", mode, sizeof mode, 0) == 0 &&
+           std::strcmp(mode, "playing") == 0;
+}
+
+}  // namespace elSound

@@ -1,0 +1,33 @@
+// elSound: the looping background music, a standard MIDI file beside the executable played by
+// the sequencer under the alias "midi".
+#pragma once
+
+namespace elSound {
+
+constexpr int kMidiCommandSize = 256;
+
+struct MidiState {
+    int MidiOpen = 0;   // 1 once the open command was sent, until it is closed here
+    int MidiLoop = 0;   // 1: a piece that ends starts again
+    char OpenCommand[kMidiCommandSize] = {};
+    // Stops and closes the music, then back to the program's start.
+    void reset();
+};
+extern MidiState Midi;
+
+// Called by the display set-up: closed, looping.
+void InitMidi();
+// Closes any piece that is open and plays `name` (relative to the executable's directory) from
+// its start, looping. A name whose command does not fit the command buffer stays silent.
+void PlayMidi(const char* name);
+// Called by the window procedure when a play has reached its end: starts it again while it
+// loops, else stops and closes it.
+void NotifyMidi();
+void StopMidi();
+// The piece plays on to its end, then stops and closes.
+void CancelMidiLoop();
+
+// True while the sequencer is playing the piece (for observers such as the runner's trace).
+bool MidiPlaying();
+
+}  // namespace elSound

@@ -1,0 +1,36 @@
+// elSound: playing the wave objects and their frequency, pan and volume controls, the beep, and
+// the blocking player of a named sound.
+#pragma once
+#include <cstdint>
+
+namespace elSound {
+
+// Each slot operation acts only on a slot 0 to 29 that holds a buffer while there is a device;
+// otherwise it does nothing and returns a non-zero code. Otherwise it returns the result of its
+// last device call (0 on success). Values are clamped to their bounds and stored in the slot
+// whether or not the device accepts them.
+std::int32_t Play(int slot);       // once, from where the buffer stands after a stop
+std::int32_t PlayLoop(int slot);   // looping; a playing buffer is not restarted
+std::int32_t Stop(int slot);
+
+std::int32_t AddFrequency(int slot, int steps);   // 100 Hz steps, 100 to 100000 Hz
+std::int32_t ResetFrequency(int slot);            // back to the wave's own rate
+std::int32_t SetFrequency(int slot, int steps);   // the wave's own rate plus the steps
+
+std::int32_t AddPan(int slot, int steps);   // steps of 1 dB, -10000 (left) to 10000 (right)
+std::int32_t ResetPan(int slot);
+std::int32_t SetPan(int slot, int steps);
+std::int32_t PanLeft(int slot);
+std::int32_t PanRight(int slot);
+
+std::int32_t AddVolume(int slot, int steps);   // steps of 1 dB, -10000 (silent) to 0 (full)
+std::int32_t ResetVolume(int slot);
+std::int32_t SetVolume(int slot, int steps);
+
+// The simple system beep (the error reporter's).
+void Beep();
+// Releases the sound device and the music, plays the named wave file to its end (the call
+// blocks for that long), then restores every loaded slot. The music is not restarted.
+void PlayFile(const char* name);
+
+}  // namespace elSound

@@ -1,0 +1,58 @@
+// elSound: the sound device and the table of 30 wave objects (load, release, restore).
+#pragma once
+#include <cstdint>
+
+#include "platform/sound.h"
+
+namespace elSound {
+
+constexpr int kSoundSlots = 30;
+constexpr int kSoundNameSize = 31;     // 30 characters and the terminator
+constexpr int kSoundPathSize = 256;
+constexpr int kStartLogSize = 64;
+
+struct SoundObject {
+    int InUse = 0;
+    platform::SoundBuffer* Buffer = nullptr;
+    std::uint32_t Frequency = 0;
+    std::uint32_t BaseFrequency = 0;   // the wave's own rate, kept across Release and Restore
+    std::int32_t Pan = 0;
+    std::int32_t Volume = 0;
+    char Name[kSoundNameSize] = {};
+};
+
+struct SoundState {
+    SoundObject Objects[kSoundSlots];
+    platform::SoundDevice* Device = nullptr;
+    platform::SoundBuffer* Primary = nullptr;
+    int RestoreMode = 0;    // 1 only while Restore reloads the slots
+    int LoadingSlot = 0;    // the slot Restore is reloading
+    // Slots whose buffers were started, oldest first, for observers such as the headless
+    // runner's trace; TakeStartedSlots empties it. Starts beyond its size are not recorded.
+    int StartLog[kStartLogSize] = {};
+    int StartLogCount = 0;
+    // Releases every buffer and the device, then back to the program's start.
+    void reset();
+};
+extern SoundState Sound;
+
+// Called by the display set-up. 1 on success; 0 after reporting that there is no device.
+int Init();
+// Called by the display set-up after Init: every slot free, controls 0, names empty.
+void ClearObjects();
+// Called by elSystem::Shutdown and elSound::PlayFile: buffers, device, then the MIDI music.
+// Slots keep their names and controls for Restore.
+void Release();
+// The slot number (0 to 29) of a newly loaded wave; 0 after reporting a failure. Without a
+// device nothing is loaded and 0 is returned.
+int LoadObject(const char* name);
+// Called by elSound::PlayFile: a new device, and every slot in use reloaded from its name.
+void Restore();
+void ReleaseObject(int slot);
+
+// The slot of a number if it is one (0 to 29), else nullptr.
+SoundObject* Slot(int slot);
+// Copies up to `max` started slots into `out`, oldest first, and empties the log.
+int TakeStartedSlots(int* out, int max);
+
+}  // namespace elSound

@@ -1,0 +1,20 @@
+// elSound: the RIFF WAVE reader behind elSound::LoadObject.
+#pragma once
+#include <cstdint>
+
+#include "platform/riff.h"
+
+namespace elSound {
+
+// Reads a wave file: the format record (18 bytes plus its extra bytes, little-endian), the
+// samples and their byte count. 0 on success; 1 on failure, with everything freed and the
+// outputs null and 0. The caller frees the two blocks with FreeWaveBlock.
+int ReadWaveFile(const char* path, std::uint8_t** format, std::uint8_t** samples, std::uint32_t* count);
+
+// The same, from a file the caller has opened (the file is left open).
+int ReadWaveFrom(platform::RiffFile& file, std::uint8_t** format, std::uint8_t** samples,
+                 std::uint32_t* count);
+
+void FreeWaveBlock(std::uint8_t* block);
+
+}  // namespace elSound

@@ -1,0 +1,27 @@
+// Platform: the process-wide General MIDI synthesiser behind the sequencer (platform/ only).
+#pragma once
+#include <string>
+
+#include <fluidsynth/types.h>
+
+namespace platform::midi {
+
+// Where the General MIDI sound fonts of the system are, and the one preferred among them.
+constexpr const char* kSoundFontDir = "/usr/share/sounds/sf2";
+constexpr const char* kPreferredFont = "TimGM6mb.sf2";
+
+// The font to load from `dir`: the preferred one if present, else the first *.sf2 or *.sf3 in
+// name order; "" when there is none.
+std::string findSoundFont(const std::string& dir);
+
+// Called by the sequencer's open. Starts building the synthesiser and loading its font on a
+// thread of its own (once per process), so that no caller waits for the font.
+void startSynth();
+
+// The synthesiser once it is ready, else nullptr. With `wait` the call blocks until it is
+// ready (the headless clock does this, so that its output does not depend on thread timing).
+// Without a font the synthesiser is ready all the same and plays silence; that is said once on
+// standard error.
+fluid_synth_t* readySynth(bool wait);
+
+}  // namespace platform::midi

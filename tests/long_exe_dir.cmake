@@ -1,0 +1,22 @@
+# Runs the test program from a directory whose path nearly fills the 256-byte path buffer of
+# the object loader, so that the directory and a 30-character name do not fit together.
+set(dir ${WORK})
+string(LENGTH "${dir}" n)
+while(n LESS 200)
+  string(APPEND dir "/deep-directory-name")
+  string(LENGTH "${dir}" n)
+endwhile()
+math(EXPR pad "234 - ${n}")
+string(REPEAT "d" ${pad} tail)
+string(APPEND dir "/${tail}")
+file(MAKE_DIRECTORY ${dir})
+file(CREATE_LINK ${TESTS} ${dir}/quorbix-tests COPY_ON_ERROR)
+execute_process(COMMAND ${dir}/quorbix-tests --gtest_filter=ObjectTable.ExecutableDirectoryTooLongForThePath
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(REMOVE ${dir}/quorbix-tests)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "from ${dir}:\n${out}\n${err}")
+endif()
+if(out MATCHES "SKIPPED")
+  message(FATAL_ERROR "the directory was not long enough:\n${out}")
+endif()
