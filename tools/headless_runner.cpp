@@ -132,6 +132,7 @@ void OnFrameEnd(int frame, void* user) {
     auto& ctx = *static_cast<TraceContext*>(user);
     WriteLine(ctx, frame, false);
     DrainAudio(ctx);
+    if (ctx.options->onFrame != nullptr) ctx.options->onFrame(frame, ctx.options->onFrameUser);
 }
 
 bool ParseNumber(const char* text, long long minValue, long long maxValue, long long& out) {

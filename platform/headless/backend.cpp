@@ -14,6 +14,11 @@
 namespace platform::headless {
 namespace {
 
+struct PendingPicture {
+    bool waiting = false;
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
 struct HeadlessState {
     Config config;
     std::uint32_t tick = 0;
@@ -31,6 +36,7 @@ struct HeadlessState {
     bool windowOpen = false, windowShown = false, topmost = false;
     int clientX = 0, clientY = 0, clientW = 0, clientH = 0;
     Picture shown;
+    PendingPicture pending;   // presented, not yet read from the desktop surface
     int presents = 0;
     std::mutex boxLock;
 };
@@ -81,6 +87,7 @@ void configure(const Config& config) {
     hs.windowOpen = hs.windowShown = hs.topmost = false;
     resetInput();
     hs.shown = Picture{};
+    hs.pending = PendingPicture{};
     hs.presents = 0;
     resetAudio();
 }
@@ -131,7 +138,20 @@ void moveWindow(int x, int y) {
     sendMessage(mainWindow(), WM_MOVE, 0, makePosition(x, y));
 }
 
-const Picture& shownPicture() { return hs.shown; }
+void captureShownPicture() {
+    PendingPicture& p = hs.pending;
+    if (!p.waiting) return;
+    p.waiting = false;
+    hs.shown.width = p.w;
+    hs.shown.height = p.h;
+    hs.shown.pixels.resize(static_cast<std::size_t>(p.w) * p.h);
+    if (!readDesktop(p.x, p.y, p.w, p.h, hs.shown.pixels.data())) hs.shown = Picture{};
+}
+
+const Picture& shownPicture() {
+    captureShownPicture();
+    return hs.shown;
+}
 int presentCount() { return hs.presents; }
 
 }  // namespace platform::headless
@@ -219,10 +239,10 @@ void presentPrimary() {
         h = fh;
     }
     if (w < 1 || h < 1) return;
-    hs.shown.width = w;
-    hs.shown.height = h;
-    hs.shown.pixels.resize(static_cast<std::size_t>(w) * h);
-    if (readDesktop(x, y, w, h, hs.shown.pixels.data())) ++hs.presents;
+    // The picture stays on the desktop surface until the next presentation: it is read from
+    // there only when someone looks at it, so that a run without output pays nothing for it.
+    hs.pending = headless::PendingPicture{true, x, y, w, h};
+    ++hs.presents;
 }
 
 bool setDisplayMode(int, int, int bitsPerPixel) {

@@ -65,6 +65,8 @@ struct Picture {
     std::vector<std::uint32_t> pixels;   // 0x00RRGGBB, top row first
 };
 const Picture& shownPicture();
+// Reads the presented picture from the desktop surface now (before something may change it).
+void captureShownPicture();
 // How many times a picture was presented since configure.
 int presentCount();
 

@@ -151,6 +151,7 @@ void applyEvent(const ScriptEvent& ev) {
     } else if (n == "joy-off") {
         unplugJoystick(ev.args[0]);
     } else if (n == "lose-surfaces") {
+        captureShownPicture();   // the lost desktop keeps nothing of what it showed
         loseAllSurfaces();
     }
 }
