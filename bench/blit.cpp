@@ -5,6 +5,8 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include "bench/best_runs.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -174,21 +176,6 @@ void Memset(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
-// Keeps the best items-per-second of each benchmark's repetitions (the machine is shared).
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> best;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration) continue;
-            auto it = r.counters.find("items_per_second");
-            if (it == r.counters.end()) continue;
-            double& b = best[r.run_name.function_name];
-            b = std::max(b, static_cast<double>(it->second));
-        }
-    }
-};
 
 }  // namespace
 
@@ -200,7 +187,7 @@ int main(int argc, char** argv) {
              {"fill/ours", OursFill}, {"fill/sdl", SdlFill}, {"fill/memset", Memset}})
         benchmark::RegisterBenchmark(name, fn)->MinTime(0.2)->Repetitions(3)->ReportAggregatesOnly(false);
     benchmark::Initialize(&argc, argv);
-    Recorder recorder;
+    BestRuns recorder;
     benchmark::RunSpecifiedBenchmarks(&recorder);
     auto& b = recorder.best;
     auto ratio = [&](const char* name, const char* ours, const char* theirs) {

@@ -8,6 +8,8 @@
 // start-up time to the first presented frame and the resident memory after 10 s of play.
 #include <benchmark/benchmark.h>
 
+#include "bench/best_runs.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -112,20 +114,6 @@ long ResidentKiB() {
     return resident * 4;
 }
 
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> best;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration) continue;
-            auto it = r.counters.find("items_per_second");
-            if (it == r.counters.end()) continue;
-            double& b = best[r.run_name.function_name];
-            b = std::max(b, static_cast<double>(it->second));
-        }
-    }
-};
 
 }  // namespace
 
@@ -138,7 +126,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("frame/play", PlayFrames)->UseManualTime()->Iterations(3)->Repetitions(2);
     benchmark::RegisterBenchmark("frame/floor", Floor)->MinTime(0.2)->Repetitions(3);
     benchmark::Initialize(&argc, argv);
-    Recorder recorder;
+    BestRuns recorder;
     benchmark::RunSpecifiedBenchmarks(&recorder);
 
     // Resident memory after 10 seconds of play (200 frames at 20 a second).

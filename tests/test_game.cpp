@@ -217,21 +217,7 @@ TEST(Game, PasswordsAreCapitalsWithTheLastAtMostX) {
 
 TEST(Game, ResultAcceptsTheLeftClickAfterOneSecondAndShowsTheVersionBox) {
     // One millisecond per frame: the result is entered in frame 603 at tick 603.
-    auto run = [](const std::string& extra) {
-        RunOptions options;
-        options.config.frames = 1700;
-        options.config.frameMs = 1;
-        options.config.time = kTime;
-        options.script = std::string(kStart) + extra;
-        std::ostringstream trace;
-        options.trace = &trace;
-        std::string error;
-        RunHeadless(options, error);
-        std::vector<std::string> lines;
-        std::istringstream in(trace.str());
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    };
+    auto run = [](const std::string& extra) { return RunScript(std::string(kStart) + extra, 1700, 0, kTime, 1); };
     auto early = run("1602 ldown\n");   // 999 ms after entry
     EXPECT_EQ(Field(early[1601], "next_scene"), 3);
     auto late = run("1603 ldown\n");    // 1000 ms after entry

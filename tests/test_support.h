@@ -18,9 +18,11 @@ inline void StartFresh(std::uint32_t startTick = 0) {
 
 // Runs the whole program headless on a script; returns the trace lines.
 inline std::vector<std::string> RunScript(const std::string& script, int frames,
-                                          std::uint32_t startTick = 0, std::int64_t time = 0) {
+                                          std::uint32_t startTick = 0, std::int64_t time = 0,
+                                          std::uint32_t frameMs = 50) {
     RunOptions options;
     options.config.frames = frames;
+    options.config.frameMs = frameMs;
     options.config.startTick = startTick;
     options.config.time = time;
     options.script = script;
