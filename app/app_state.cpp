@@ -5,11 +5,13 @@
 #include "app/frame_loop.h"
 #include "game/scenes.h"
 
+#include "framework/draw/clip_wipes.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
 #include "framework/input/joystick.h"
 #include "framework/draw/text.h"
 #include "framework/draw/object_table.h"
+#include "framework/draw/raster_effects.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
 #include "framework/system/random.h"
@@ -36,6 +38,8 @@ void ResetProgramState() {
     elDraw::Text.reset();
     elDraw::Fps.reset();
     elDraw::Objects.reset();
+    elDraw::Effects.reset();
+    elDraw::Wipe.reset();
     elSound::Sound.reset();
     elSound::Midi.reset();
 }

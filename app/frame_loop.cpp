@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/flip.h"
 #include "app/window_proc.h"
+#include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "game/scenes.h"
@@ -65,7 +66,17 @@ void RunFrame() {
         CallScene(Shell.SceneId);
     }
 
-    Shell.SceneEntered = Shell.SceneId != Shell.PrevSceneId ? 1 : 0;
+    if (Shell.SceneId != Shell.PrevSceneId) {
+        Shell.SceneEntered = 1;
+        // A wipe still opening or closing ends with the full window; a closed window stays closed.
+        if (elDraw::Wipe.ClipWipeState > 0) {
+            const elDraw::ClipRect& full = elDraw::Wipe.SavedClipWindow;
+            elDraw::SetClipWindow(full.left, full.top, full.right, full.bottom);
+            elDraw::Wipe.ClipWipeState = elDraw::kWipeIdle;
+        }
+    } else {
+        Shell.SceneEntered = 0;
+    }
     Shell.PrevSceneId = Shell.SceneId;
     elSystem::AdvanceBlink();
     Shell.PrevMouseX = Input.MouseX;
