@@ -30,6 +30,7 @@ void ResetProgramState() {
     SceneFunctions[1] = ScenePlay;
     SceneFunctions[2] = SceneTitle;
     SceneFunctions[3] = SceneResult;
+    Program = ProgramSetup{};
     elSystem::Clock.reset();
     elSystem::System.reset();
     elSystem::RandomGen.reset();

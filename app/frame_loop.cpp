@@ -15,6 +15,7 @@
 #include "platform/window.h"
 
 SceneFunction SceneFunctions[4] = {nullptr, ScenePlay, SceneTitle, SceneResult};
+ProgramSetup Program;
 
 namespace {
 
@@ -107,14 +108,14 @@ int WinMain(const char* commandLine, int showCommand) {
 
     WindowId window;
     if (Shell.FullScreen != 0) {
-        window = createWindow("DEFAULT", "Quorbix v1.0", WS_POPUP, 0, 0,
+        window = createWindow("DEFAULT", Program.Title, WS_POPUP, 0, 0,
                               getSystemMetrics(SM_CXSCREEN), getSystemMetrics(SM_CYSCREEN));
     } else {
         int outerW = Shell.ClientWidth + getSystemMetrics(SM_CXBORDER) + getSystemMetrics(SM_CXEDGE) +
                      getSystemMetrics(SM_CXDLGFRAME);
         int outerH = Shell.ClientHeight + getSystemMetrics(SM_CYCAPTION) + getSystemMetrics(SM_CYEDGE) +
                      getSystemMetrics(SM_CYBORDER) + getSystemMetrics(SM_CYDLGFRAME);
-        window = createWindow("DEFAULT", "Quorbix v1.0", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+        window = createWindow("DEFAULT", Program.Title, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                               (getSystemMetrics(SM_CXSCREEN) - outerW) / 2,
                               (getSystemMetrics(SM_CYSCREEN) - outerH) / 2, outerW, outerH);
     }
@@ -130,7 +131,10 @@ int WinMain(const char* commandLine, int showCommand) {
     Shell.CommandLine[kCommandLineSize - 1] = '\0';
 
     elSystem::SeedRandom(static_cast<std::uint32_t>(calendarTime()));
-    GameInit();
+    if (Program.Init != nullptr)
+        Program.Init();
+    else
+        GameInit();
     elSystem::UpdateFrameClock();
 
     for (;;) {
