@@ -88,6 +88,39 @@ TEST(RasterEffects, WavePhaseAdvancesPerCallAndWrapsAt360) {
     }
 }
 
+TEST(RasterEffects, WaveOffsetsFollowTheExtendedPrecisionFormula) {
+    // Every row's offset is trunc(amplitude x cos((row div d + phase) x pi x 2 / 360)) with the
+    // cosine in extended precision, also where the product lies on a whole number (cos 60,
+    // cos 90, ...), for phases the per-second advance gives and for ones set by hand.
+    OpenEffectsDisplay(0.0f);
+    const int pic = CodedObject();
+    int wrong = 0, checked = 0;
+    std::string first;
+    for (int amplitude : {7, 16, 200})
+        for (int d : {1, 3})
+            for (float phase : {0.0f, 4.5f, 45.0f, 123.25f, -30.0f, 1000.5f}) {
+                FillBlack();
+                Effects.WavePhase = phase;
+                WaveObject(240, 0, amplitude, d, 0.0f, pic, 0, 0, 4, 360);
+                for (int row = 0; row < 360; ++row) {
+                    const long double angle = (static_cast<long double>(row / d) + phase) * 3.141592653589793L * 2 / 360;
+                    const int expected = static_cast<int>(amplitude * std::cos(angle));
+                    int x = 0;
+                    while (x < 480 && !SourceOf(x, row).found()) ++x;
+                    ++checked;
+                    if (x - 240 != expected) {
+                        ++wrong;
+                        if (first.empty())
+                            first = "amplitude " + std::to_string(amplitude) + ", d " + std::to_string(d) + ", phase " +
+                                    std::to_string(phase) + ", row " + std::to_string(row) + ": expected " +
+                                    std::to_string(expected) + ", got " + std::to_string(x - 240);
+                    }
+                }
+            }
+    EXPECT_EQ(checked, 3 * 2 * 6 * 360);
+    EXPECT_EQ(wrong, 0) << first;
+}
+
 TEST(RasterEffects, TileCoversTheScreenAndWrapsWithoutASeam) {
     OpenEffectsDisplay(0.5f);
     const int pic = CodedObject();

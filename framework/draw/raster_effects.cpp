@@ -24,6 +24,9 @@ namespace {
 
 using i64 = std::int64_t;
 
+// Rows whose wave offsets are worked out together before they are blitted: the arithmetic of
+// one row then overlaps with that of the next.
+constexpr int kBatch = 64;
 constexpr long double kDegree = 3.141592653589793L * 2 / 360;
 
 // Positions far outside the screen are cut into int's range: they are clipped away anyway.
@@ -62,11 +65,101 @@ void PutRow(i64 x, i64 y, int index, int left, i64 row, int right) {
     PutObject(ToInt(x), ToInt(y), index, left, static_cast<int>(row), right, static_cast<int>(row + 1));
 }
 
-// trunc(amplitude x cos((row div rowsPerDegree + phase) degrees)), in extended precision.
-i64 WaveTerm(int amplitude, i64 row, int rowsPerDegree, long double phase) {
-    const long double angle = (static_cast<long double>(row / rowsPerDegree) + phase) * kDegree;
-    return Trunc(amplitude * std::cos(angle));
-}
+// The wave term trunc(amplitude x cos((row div rowsPerDegree + phase) degrees)), with the angle
+// in radians taken as degrees x 3.141592653589793 x 2 / 360 in extended precision. That cosine
+// costs a slow argument reduction, once per row; so each row is first worked out in double
+// precision from a table of whole degrees, and the exact formula is used only when that value
+// lies so near a whole number that the two could truncate differently (cos 60, 90, 180, ...).
+class WaveTerm {
+public:
+    WaveTerm(int amplitude, int rowsPerDegree, long double phase)
+        : amplitude_(amplitude), rowsPerDegree_(rowsPerDegree), phase_(phase) {
+        // Within these bounds (and rows up to kFastRows) the double value lies within 2e-7 of the
+        // exact one, so a value 1e-6 or more from a whole number truncates the same way.
+        fast_ = amplitude >= -1000000 && amplitude <= 1000000 && phase >= -100000.0L && phase <= 100000.0L;
+        if (fast_) {
+            const double radians = static_cast<double>(phase) * (3.141592653589793 / 180);
+            cosPhase_ = std::cos(radians);
+            sinPhase_ = std::sin(radians);
+        }
+    }
+
+    i64 operator()(i64 row) {
+        if (amplitude_ == 0) return 0;
+        if (!fast_ || row < -kFastRows || row > kFastRows) return Exact(row / rowsPerDegree_);
+        const int degree = DegreeOf(static_cast<int>(row));
+        int d = degree % 360;
+        if (d < 0) d += 360;
+        const double v = amplitude_ * (table_.cos[d] * cosPhase_ - table_.sin[d] * sinPhase_);
+        const i64 whole = static_cast<i64>(v);
+        const double fraction = std::fabs(v - static_cast<double>(whole));
+        if (fraction < 1e-6 || fraction > 1.0 - 1e-6) return Exact(degree);
+        return whole;
+    }
+
+private:
+    // row div rowsPerDegree. The effects ask for rows in ascending order, so the degree is
+    // counted along instead of divided out for every row.
+    int DegreeOf(int row) {
+        if (row == nextRow_ && row > 0) {
+            if (++rowInDegree_ == rowsPerDegree_) {
+                rowInDegree_ = 0;
+                ++degree_;
+            }
+        } else {
+            degree_ = row / rowsPerDegree_;
+            rowInDegree_ = row % rowsPerDegree_;
+        }
+        nextRow_ = row + 1;
+        return degree_;
+    }
+
+    struct Degrees {
+        double cos[360], sin[360];
+        Degrees() {
+            for (int d = 0; d < 360; ++d) {
+                cos[d] = std::cos(d * (3.141592653589793 / 180));
+                sin[d] = std::sin(d * (3.141592653589793 / 180));
+            }
+        }
+    };
+    static const Degrees& Table() {
+        static const Degrees table;
+        return table;
+    }
+    static constexpr i64 kFastRows = 100000;
+
+    i64 Exact(i64 degree) const {
+        const long double angle = (static_cast<long double>(degree) + phase_) * kDegree;
+        return Trunc(amplitude_ * Cosine(angle));
+    }
+
+    // cos x in extended precision. The library reduces every argument beyond a quarter turn
+    // with its slow general method; up to a few thousand radians a three-part quarter turn
+    // (the first two parts short enough that q times them is exact) does the same to within
+    // a few units in the last place.
+    static long double Cosine(long double x) {
+        if (!(std::fabs(x) <= 3000.0L)) return std::cos(x);
+        constexpr long double kQuarter1 = 0x1.921fb54442p+0L;
+        constexpr long double kQuarter2 = 0x1.a308d31318p-41L;
+        constexpr long double kQuarter3 = 6.36831716351095013961776675768502361e-25L;
+        const long double q = std::nearbyint(x / (kQuarter1 + kQuarter2));
+        const long double r = ((x - q * kQuarter1) - q * kQuarter2) - q * kQuarter3;
+        switch (static_cast<int>(q) & 3) {
+            case 0: return std::cos(r);
+            case 1: return -std::sin(r);
+            case 2: return -std::cos(r);
+            default: return std::sin(r);
+        }
+    }
+
+    int amplitude_, rowsPerDegree_;
+    long double phase_;
+    bool fast_ = false;
+    double cosPhase_ = 1.0, sinPhase_ = 0.0;
+    const Degrees& table_ = Table();
+    int nextRow_ = -1, degree_ = 0, rowInDegree_ = 0;
+};
 
 // phase += FrameDelta x speed, brought back below 360. A jump of many turns (the first frame
 // after a long pause) is reduced whole; a negative speed is left below 0. A speed that gives no
@@ -126,9 +219,12 @@ void WaveObject(int x, int y, int amplitude, int rowsPerDegree, float speed, int
     // Source row `row` lands on y + row - top.
     const i64 toDest = static_cast<i64>(y) - top;
     const Rows rows = Rows{top, bottom}.within(SourceRows(index)).within(BackRows().shifted(-toDest));
-    for (i64 row = rows.first; row < rows.last; ++row) {
-        const i64 offset = WaveTerm(amplitude, row, rowsPerDegree, Effects.WavePhase);
-        PutRow(x + offset, row + toDest, index, left, row, right);
+    WaveTerm wave(amplitude, rowsPerDegree, Effects.WavePhase);
+    i64 offsets[kBatch];
+    for (i64 first = rows.first; first < rows.last; first += kBatch) {
+        const int n = static_cast<int>(std::min<i64>(kBatch, rows.last - first));
+        for (int i = 0; i < n; ++i) offsets[i] = wave(first + i);
+        for (int i = 0; i < n; ++i) PutRow(x + offsets[i], first + i + toDest, index, left, first + i, right);
     }
     AdvancePhase(Effects.WavePhase, speed);
 }
@@ -156,11 +252,17 @@ void WaveScrollObject(int x, int y, int amplitude, int rowsPerDegree, float wave
     const i64 scroll = ScrollRows(Effects.WaveScrollPos, rows);
     // Here the destination is y plus the source row itself, not relative to top.
     const Rows visible = Rows{top, bottom}.within(BackRows().shifted(-static_cast<i64>(y)));
-    for (i64 row = visible.first; row < visible.last; ++row) {
-        const i64 offset = WaveTerm(amplitude, row, rowsPerDegree, Effects.WaveScrollPhase);
-        i64 s = row + scroll;
-        if (s >= bottom) s -= rows;   // the picture repeats with a period of `rows`
-        PutRow(x + offset, y + row, index, left, s, right);
+    WaveTerm wave(amplitude, rowsPerDegree, Effects.WaveScrollPhase);
+    i64 offsets[kBatch];
+    for (i64 first = visible.first; first < visible.last; first += kBatch) {
+        const int n = static_cast<int>(std::min<i64>(kBatch, visible.last - first));
+        for (int i = 0; i < n; ++i) offsets[i] = wave(first + i);
+        for (int i = 0; i < n; ++i) {
+            const i64 row = first + i;
+            i64 s = row + scroll;
+            if (s >= bottom) s -= rows;   // the picture repeats with a period of `rows`
+            PutRow(x + offsets[i], y + row, index, left, s, right);
+        }
     }
     AdvancePhase(Effects.WaveScrollPhase, waveSpeed);
     MoveScroll(Effects.WaveScrollPos, elSystem::Clock.FrameDelta * scrollSpeed, rows);
@@ -172,13 +274,13 @@ void WaveTileBand(int bandTop, int bandBottom, int amplitude, int rowsPerDegree,
     if (rowsPerDegree < 1 || rows < 1 || tw < 1) return;
     const i64 scroll = ScrollRows(Effects.BandScroll, rows);
     // The phase is cut to whole degrees before it is added.
-    const long double phase = static_cast<long double>(Trunc(Effects.BandPhase));
+    WaveTerm wave(amplitude, rowsPerDegree, static_cast<long double>(Trunc(Effects.BandPhase)));
     const Rows band = Rows{0, static_cast<i64>(bandBottom) - bandTop}.within(BackRows().shifted(-static_cast<i64>(bandTop)));
     for (i64 i = band.first; i < band.last; ++i) {
         i64 r = i % rows + scroll;
         if (r > rows - 1) r -= rows;
         // Shifting every row left by the amplitude keeps the left edge covered for any offset.
-        const i64 offset = WaveTerm(amplitude, i, rowsPerDegree, phase) - amplitude;
+        const i64 offset = wave(i) - amplitude;
         for (i64 k = 0; k <= Display.ScreenWidth / tw + 1; ++k)
             PutRow(k * tw + offset, bandTop + i, index, left, top + r, right);
     }
