@@ -118,6 +118,7 @@ void DrawPadText(const Pad& p, int id, int x0) {
 }
 
 void Enter() {
+    State = InputPageState{};
     for (int id = 0; id < elJoystick::kJoysticks; ++id) elJoystick::SetRates(id, 200.0f, 100.0f);
     elJoystick::Clear();
 }
