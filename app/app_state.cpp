@@ -6,11 +6,13 @@
 #include "game/game_state.h"
 #include "game/scenes.h"
 
+#include "framework/draw/clip_wipes.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
 #include "framework/input/joystick.h"
 #include "framework/draw/text.h"
 #include "framework/draw/object_table.h"
+#include "framework/draw/raster_effects.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
 #include "framework/system/random.h"
@@ -30,6 +32,7 @@ void ResetProgramState() {
     SceneFunctions[1] = ScenePlay;
     SceneFunctions[2] = SceneTitle;
     SceneFunctions[3] = SceneResult;
+    Program = ProgramSetup{};
     elSystem::Clock.reset();
     elSystem::System.reset();
     elSystem::RandomGen.reset();
@@ -38,6 +41,8 @@ void ResetProgramState() {
     elDraw::Text.reset();
     elDraw::Fps.reset();
     elDraw::Objects.reset();
+    elDraw::Effects.reset();
+    elDraw::Wipe.reset();
     elSound::Sound.reset();
     elSound::Midi.reset();
 }

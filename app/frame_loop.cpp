@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/flip.h"
 #include "app/window_proc.h"
+#include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "game/scenes.h"
@@ -14,6 +15,7 @@
 #include "platform/window.h"
 
 SceneFunction SceneFunctions[4] = {nullptr, ScenePlay, SceneTitle, SceneResult};
+ProgramSetup Program;
 
 namespace {
 
@@ -65,7 +67,17 @@ void RunFrame() {
         CallScene(Shell.SceneId);
     }
 
-    Shell.SceneEntered = Shell.SceneId != Shell.PrevSceneId ? 1 : 0;
+    if (Shell.SceneId != Shell.PrevSceneId) {
+        Shell.SceneEntered = 1;
+        // A wipe still opening or closing ends with the full window; a closed window stays closed.
+        if (elDraw::Wipe.ClipWipeState > 0) {
+            const elDraw::ClipRect& full = elDraw::Wipe.SavedClipWindow;
+            elDraw::SetClipWindow(full.left, full.top, full.right, full.bottom);
+            elDraw::Wipe.ClipWipeState = elDraw::kWipeIdle;
+        }
+    } else {
+        Shell.SceneEntered = 0;
+    }
     Shell.PrevSceneId = Shell.SceneId;
     elSystem::AdvanceBlink();
     Shell.PrevMouseX = Input.MouseX;
@@ -96,14 +108,14 @@ int WinMain(const char* commandLine, int showCommand) {
 
     WindowId window;
     if (Shell.FullScreen != 0) {
-        window = createWindow("DEFAULT", "Quorbix v1.0", WS_POPUP, 0, 0,
+        window = createWindow("DEFAULT", Program.Title, WS_POPUP, 0, 0,
                               getSystemMetrics(SM_CXSCREEN), getSystemMetrics(SM_CYSCREEN));
     } else {
         int outerW = Shell.ClientWidth + getSystemMetrics(SM_CXBORDER) + getSystemMetrics(SM_CXEDGE) +
                      getSystemMetrics(SM_CXDLGFRAME);
         int outerH = Shell.ClientHeight + getSystemMetrics(SM_CYCAPTION) + getSystemMetrics(SM_CYEDGE) +
                      getSystemMetrics(SM_CYBORDER) + getSystemMetrics(SM_CYDLGFRAME);
-        window = createWindow("DEFAULT", "Quorbix v1.0", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+        window = createWindow("DEFAULT", Program.Title, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                               (getSystemMetrics(SM_CXSCREEN) - outerW) / 2,
                               (getSystemMetrics(SM_CYSCREEN) - outerH) / 2, outerW, outerH);
     }
@@ -119,7 +131,10 @@ int WinMain(const char* commandLine, int showCommand) {
     Shell.CommandLine[kCommandLineSize - 1] = '\0';
 
     elSystem::SeedRandom(static_cast<std::uint32_t>(calendarTime()));
-    GameInit();
+    if (Program.Init != nullptr)
+        Program.Init();
+    else
+        GameInit();
     elSystem::UpdateFrameClock();
 
     for (;;) {

@@ -24,8 +24,9 @@ const ResourceEntry* findResource(const char* name, const char* type);
 // as stored. nullptr for no entry.
 const unsigned char* lockResource(const ResourceEntry* entry, std::size_t& size);
 
-// Tests and benchmarks: extra resources, looked up before the built-in table (nullptr, 0 ends
-// them). The entries must live until they are replaced.
+// Tests, benchmarks and the gallery (for the bitmaps it makes at start-up): extra resources,
+// looked up before the built-in table (nullptr, 0 ends them). The entries must live until they
+// are replaced.
 void setExtraResources(const ResourceEntry* entries, int count);
 // Tests put a table of their own in place of the built-in one (extra resources still come
 // first); nullptr goes back to it.

@@ -70,8 +70,8 @@ int main(int argc, char** argv) {
     options.config.frames = static_cast<int>(frames);
     options.config.time = 1700000000;
     options.script = RandomScript(static_cast<int>(frames), seed);
-    options.onFrame = OnFrame;
-    options.onFrameUser = &watch;
+    options.frameEnd = OnFrame;
+    options.frameEndUser = &watch;
     std::string error;
     int code = RunHeadless(options, error);
     if (code != 0) {

@@ -132,7 +132,7 @@ void OnFrameEnd(int frame, void* user) {
     auto& ctx = *static_cast<TraceContext*>(user);
     WriteLine(ctx, frame, false);
     DrainAudio(ctx);
-    if (ctx.options->onFrame != nullptr) ctx.options->onFrame(frame, ctx.options->onFrameUser);
+    if (ctx.options->frameEnd != nullptr) ctx.options->frameEnd(frame, ctx.options->frameEndUser);
 }
 
 bool ParseNumber(const char* text, long long minValue, long long maxValue, long long& out) {
@@ -217,6 +217,7 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         }
     }
     ResetProgramState();   // the start values are read from the configured clock
+    if (options.prepare != nullptr) options.prepare();
     TraceContext ctx;
     ctx.out = options.trace;
     ctx.options = &options;

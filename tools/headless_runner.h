@@ -26,9 +26,12 @@ struct RunOptions {
     std::string framesDir;          // where the dumped frames go ("" for none)
     FrameSet dump;                  // which frames are written there as frame-NNNNNN.png
     std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
-    // Called after each frame number has been handled (tests and benchmarks watch the run).
-    void (*onFrame)(int frame, void* user) = nullptr;
-    void* onFrameUser = nullptr;
+    // Another program on the same shell: called after the program-start reset, before WinMain,
+    // to put its own start-up and scenes in place (app/frame_loop.h).
+    void (*prepare)() = nullptr;
+    // Called after each frame number, once the trace line and the dumped frame are written.
+    void (*frameEnd)(int frame, void* user) = nullptr;
+    void* frameEndUser = nullptr;
 };
 
 // Runs the program to its end or to the frame limit. Returns the process exit code: 0 when the

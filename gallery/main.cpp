@@ -1,0 +1,9 @@
+// quorbix-gallery: the effects gallery in a real window (SDL2 backend).
+#include "app/frame_loop.h"
+#include "gallery/gallery.h"
+#include "platform/window.h"
+
+int main() {
+    UseGallery();
+    return WinMain("", platform::SW_SHOWNORMAL) == 0 ? 1 : 0;
+}
