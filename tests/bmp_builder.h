@@ -20,7 +20,7 @@ inline void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v)
     for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
 }
 
-struct Spec {
+struct BmpLayout {
     int headerSize = 40;          // 12, 40, 52, 56, 108, 124
     int width = 1;
     int height = 1;               // negative: top-down
@@ -32,7 +32,7 @@ struct Spec {
 };
 
 // Packed bitmap: header, masks (after a 40-byte header with bit fields), colour table, pixels.
-inline std::vector<std::uint8_t> PackedDib(const Spec& s, const std::vector<std::uint8_t>& pixels) {
+inline std::vector<std::uint8_t> PackedDib(const BmpLayout& s, const std::vector<std::uint8_t>& pixels) {
     std::vector<std::uint8_t> b(static_cast<std::size_t>(s.headerSize), 0);
     Put32(b, 0, static_cast<std::uint32_t>(s.headerSize));
     if (s.headerSize == 12) {
@@ -68,7 +68,7 @@ inline std::vector<std::uint8_t> PackedDib(const Spec& s, const std::vector<std:
 }
 
 // A BMP file: the file header in front of the packed bitmap, pixels right after the table.
-inline std::vector<std::uint8_t> File(const Spec& s, const std::vector<std::uint8_t>& pixels) {
+inline std::vector<std::uint8_t> File(const BmpLayout& s, const std::vector<std::uint8_t>& pixels) {
     std::vector<std::uint8_t> dib = PackedDib(s, pixels);
     std::vector<std::uint8_t> b(14 + dib.size(), 0);
     b[0] = 'B';
@@ -104,7 +104,7 @@ inline std::vector<std::uint8_t> Rows(int width, int height, int bpp,
 
 // A 24-bit uncompressed BMP file of 0x00RRGGBB pixels (top row first).
 inline std::vector<std::uint8_t> Rgb24(int width, int height, const std::vector<std::uint32_t>& rgb) {
-    Spec s;
+    BmpLayout s;
     s.width = width;
     s.height = height;
     s.bpp = 24;

@@ -42,7 +42,7 @@ struct WaveSpec {
     const char* form = "WAVE";
 };
 
-// A RIFF WAVE file as the spec says; in canonical order it is 44 bytes plus the samples.
+// A RIFF WAVE file as its format lays it out; in canonical order it is 44 bytes plus the samples.
 inline std::vector<std::uint8_t> WaveBytes(const WaveSpec& s) {
     std::vector<std::uint8_t> fmt;
     PutId(fmt, "fmt ");

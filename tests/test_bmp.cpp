@@ -34,7 +34,7 @@ std::vector<Good> GoodFiles() {
     const int W = 5, H = 3;
     auto full = [](int x, int y) { return Expected(x, y); };
     {
-        Spec s; s.width = W; s.height = H; s.bpp = 24;
+        BmpLayout s; s.width = W; s.height = H; s.bpp = 24;
         g.push_back({"24-bit bottom-up", File(s, Rows(W, H, 24, full)), Picture(W, H, full), W, H});
         s.height = -H;
         g.push_back({"24-bit top-down", File(s, Rows(W, -H, 24, full)), Picture(W, H, full), W, H});
@@ -47,7 +47,7 @@ std::vector<Good> GoodFiles() {
         }
     }
     {
-        Spec s; s.width = W; s.height = H; s.bpp = 32;   // the fourth byte is not colour
+        BmpLayout s; s.width = W; s.height = H; s.bpp = 32;   // the fourth byte is not colour
         g.push_back({"32-bit", File(s, Rows(W, H, 32, [&](int x, int y) { return full(x, y) | 0xAB000000u; })),
                      Picture(W, H, full), W, H});
         s.compression = 3;
@@ -59,7 +59,7 @@ std::vector<Good> GoodFiles() {
     }
     {
         // 16 bits: 5-5-5 by default, 5-6-5 with bit fields; full intensity stays full.
-        Spec s; s.width = 3; s.height = 1; s.bpp = 16;
+        BmpLayout s; s.width = 3; s.height = 1; s.bpp = 16;
         const std::uint32_t px555[3] = {0x7C00, 0x03E0, 0x7FFF}, px565[3] = {0xF800, 0x07E0, 0x001F};
         g.push_back({"16-bit 5-5-5", File(s, Rows(3, 1, 16, [&](int x, int) { return px555[x]; })),
                      {kRed, kGreen, kWhite}, 3, 1});
@@ -73,7 +73,7 @@ std::vector<Good> GoodFiles() {
         auto index = [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 4); };
         auto colour = [&](int x, int y) { return pal[index(x, y)]; };
         for (int bpp : {1, 4, 8}) {
-            Spec s; s.width = 11; s.height = 3; s.bpp = bpp;
+            BmpLayout s; s.width = 11; s.height = 3; s.bpp = bpp;
             std::vector<std::uint32_t> p = pal;
             if (bpp == 1) p.resize(2);
             s.palette = p;
@@ -82,7 +82,7 @@ std::vector<Good> GoodFiles() {
             g.push_back({bpp == 1 ? "1-bit" : bpp == 4 ? "4-bit" : "8-bit", File(s, Rows(11, 3, bpp, idx)),
                          Picture(11, 3, [&](int x, int y) { return p[idx(x, y)]; }), 11, 3});
         }
-        Spec s; s.width = 11; s.height = 3; s.bpp = 8; s.headerSize = 12;
+        BmpLayout s; s.width = 11; s.height = 3; s.bpp = 8; s.headerSize = 12;
         s.palette = pal;
         s.palette.resize(256, 0);
         g.push_back({"8-bit core header", File(s, Rows(11, 3, 8, index)), Picture(11, 3, colour), 11, 3});
@@ -91,7 +91,7 @@ std::vector<Good> GoodFiles() {
         // RLE8 (bottom row first): a run, a literal group with its pad byte, end of line; then a
         // move right past two pixels of the second row, a run and the end of the bitmap. Pixels
         // the data never names keep colour 0.
-        Spec s; s.width = 6; s.height = 2; s.bpp = 8; s.compression = 1;
+        BmpLayout s; s.width = 6; s.height = 2; s.bpp = 8; s.compression = 1;
         s.palette = {kBlue, kRed, kGreen, kWhite};
         s.colorsUsed = 4;
         std::vector<std::uint8_t> rle = {3, 1, 0, 3, 2, 3, 2, 0, 0, 0, 0, 2, 2, 0, 2, 3, 0, 1};
@@ -160,7 +160,7 @@ TEST(Bmp, CutAtAnyByteIsRefusedNeverReadPast) {
 
 TEST(Bmp, MalformedHeadersAreRefusedWithAReason) {
     auto base = [] {
-        Spec s; s.width = 2; s.height = 2; s.bpp = 8;
+        BmpLayout s; s.width = 2; s.height = 2; s.bpp = 8;
         s.palette = {kRed, kGreen};
         s.colorsUsed = 2;
         return File(s, Rows(2, 2, 8, [](int x, int) { return static_cast<std::uint32_t>(x); }));
@@ -200,7 +200,7 @@ TEST(Bmp, MalformedHeadersAreRefusedWithAReason) {
 TEST(Bmp, ForgivingWhereWindowsIs) {
     // More colours used than indices exist: the extra entries are ignored. Indices beyond the
     // table read as black. Runs past the right edge are cut there.
-    Spec s; s.width = 3; s.height = 1; s.bpp = 1;
+    BmpLayout s; s.width = 3; s.height = 1; s.bpp = 1;
     s.palette = {kRed, kGreen, kBlue, kWhite};   // four entries for two indices
     s.colorsUsed = 4;
     auto file = File(s, Rows(3, 1, 1, [](int x, int) { return static_cast<std::uint32_t>(x & 1); }));
@@ -209,7 +209,7 @@ TEST(Bmp, ForgivingWhereWindowsIs) {
     ASSERT_TRUE(platform::decodeBmpFile(file.data(), file.size(), out, error)) << error;
     EXPECT_EQ(Describe(out), "3x1: FF0000 00FF00 FF0000");
 
-    Spec r; r.width = 2; r.height = 1; r.bpp = 8; r.compression = 1;
+    BmpLayout r; r.width = 2; r.height = 1; r.bpp = 8; r.compression = 1;
     r.palette = {kRed};
     r.colorsUsed = 1;
     std::vector<std::uint8_t> rle = {5, 7, 0, 1};   // a run of five past a two-pixel row, index 7

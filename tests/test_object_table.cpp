@@ -261,7 +261,7 @@ TEST(BitmapHelpers, PalettesFromResourcesAndFiles) {
     p->Release();
 
     // A resource that claims 300 colours but holds four: four are taken, the rest stay default.
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.width = 2;
     s.bpp = 8;
     s.colorsUsed = 300;
