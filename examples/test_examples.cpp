@@ -1,7 +1,10 @@
 // The examples of docs/framework.md end to end, headless: each does what the guide says it does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -41,7 +44,52 @@ int LitPixels(int left, int top, int right, int bottom) {
     return lit;
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The last `path` with a directory in the text, or "".
+std::string LastPath(const std::string& text) {
+    std::string last;
+    for (std::size_t start = text.find('`'); start != std::string::npos; start = text.find('`', start + 1)) {
+        const std::size_t end = text.find('`', start + 1);
+        if (end == std::string::npos) break;
+        const std::string name = text.substr(start + 1, end - start - 1);
+        if (name.find('/') != std::string::npos && name.find(' ') == std::string::npos) last = name;
+        start = end;
+    }
+    return last;
+}
+
 }  // namespace
+
+// Every C++ and CMake block of the guide is quoted word for word from the file named just before
+// it, so that the guide only shows code that the build compiles and these tests run.
+TEST(Examples, TheGuideQuotesItsFilesWordForWord) {
+    const std::string guide = ReadFile(QRB_SOURCE_DIR "/docs/framework.md");
+    ASSERT_FALSE(guide.empty());
+    int quoted = 0;
+    std::size_t from = 0;   // where the text after the last block begins
+    for (std::size_t at = guide.find("\n```"); at != std::string::npos; at = guide.find("\n```", from)) {
+        const std::size_t body = guide.find('\n', at + 1) + 1;
+        const std::size_t end = guide.find("\n```", body - 1);
+        ASSERT_NE(end, std::string::npos) << "a block without its end";
+        const std::string lang = guide.substr(at + 4, body - 1 - (at + 4));
+        const std::string code = guide.substr(body, end + 1 - body);
+        // The paragraph just before the block.
+        const std::size_t paragraph = std::max(from, guide.rfind("\n\n", at - 2) + 1);
+        const std::string before = guide.substr(paragraph, at - paragraph);
+        from = end + 4;
+        if (lang != "cpp" && lang != "cmake") continue;
+        const std::string path = LastPath(before);
+        ASSERT_NE(path, "") << "no file named before the block:\n" << code;
+        const std::string file = ReadFile(std::string(QRB_SOURCE_DIR "/") + path);
+        EXPECT_NE(file.find(code), std::string::npos) << "not in " << path << ":\n" << code;
+        ++quoted;
+    }
+    EXPECT_GE(quoted, 20);
+}
 
 TEST(Examples, FirstSceneEntersOnceAndChangesSceneOnTheFrameAfterAClick) {
     auto t = RunChecked(UseFirstScene, "5 ldown\n5 lup\n30 rdown\n30 rup\n", 32);
