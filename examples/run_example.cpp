@@ -1,0 +1,21 @@
+// Examples: RunExample, the headless runner with a program of one's own in place of the game.
+#include "examples/run_example.h"
+
+#include <sstream>
+
+#include "tools/headless_runner.h"
+
+std::vector<std::string> RunExample(void (*use)(), const std::string& script, int frames, std::string& error) {
+    RunOptions options;
+    options.config.frames = frames;
+    options.script = script;
+    options.prepare = use;   // after the program-start reset, before WinMain
+    std::ostringstream trace;
+    options.trace = &trace;
+    error.clear();
+    if (RunHeadless(options, error) != 0 && error.empty()) error = "the run failed";
+    std::vector<std::string> lines;
+    std::istringstream in(trace.str());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}

@@ -1,0 +1,236 @@
+// The examples of docs/framework.md end to end, headless: each does what the guide says it does.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/flip.h"
+#include "examples/examples.h"
+#include "examples/run_example.h"
+#include "framework/draw/clip_wipes.h"
+#include "framework/draw/display.h"
+#include "framework/draw/raster_effects.h"
+#include "framework/input/joystick.h"
+#include "framework/sound/sound_objects.h"
+#include "platform/headless/headless.h"
+#include "tests/test_support.h"
+
+namespace {
+
+std::vector<std::string> RunChecked(void (*use)(), const std::string& script, int frames) {
+    std::string error;
+    std::vector<std::string> trace = RunExample(use, script, frames, error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(trace.size(), static_cast<std::size_t>(frames));
+    return trace;
+}
+
+bool Has(const std::string& line, const std::string& text) { return line.find(text) != std::string::npos; }
+
+// The last picture the run presented, 0x00RRGGBB.
+std::uint32_t Shown(int x, int y) {
+    const auto& pic = platform::headless::shownPicture();
+    return pic.pixels[static_cast<std::size_t>(y) * pic.width + x] & 0xFFFFFF;
+}
+
+int LitPixels(int left, int top, int right, int bottom) {
+    int lit = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) lit += Shown(x, y) != 0 ? 1 : 0;
+    return lit;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The last `path` with a directory in the text, or "".
+std::string LastPath(const std::string& text) {
+    std::string last;
+    for (std::size_t start = text.find('`'); start != std::string::npos; start = text.find('`', start + 1)) {
+        const std::size_t end = text.find('`', start + 1);
+        if (end == std::string::npos) break;
+        const std::string name = text.substr(start + 1, end - start - 1);
+        if (name.find('/') != std::string::npos && name.find(' ') == std::string::npos) last = name;
+        start = end;
+    }
+    return last;
+}
+
+}  // namespace
+
+// Every C++ and CMake block of the guide is quoted word for word from the file named just before
+// it, so that the guide only shows code that the build compiles and these tests run.
+TEST(Examples, TheGuideQuotesItsFilesWordForWord) {
+    const std::string guide = ReadFile(QRB_SOURCE_DIR "/docs/framework.md");
+    ASSERT_FALSE(guide.empty());
+    int quoted = 0;
+    std::size_t from = 0;   // where the text after the last block begins
+    for (std::size_t at = guide.find("\n```"); at != std::string::npos; at = guide.find("\n```", from)) {
+        const std::size_t body = guide.find('\n', at + 1) + 1;
+        const std::size_t end = guide.find("\n```", body - 1);
+        ASSERT_NE(end, std::string::npos) << "a block without its end";
+        const std::string lang = guide.substr(at + 4, body - 1 - (at + 4));
+        const std::string code = guide.substr(body, end + 1 - body);
+        // The paragraph just before the block.
+        const std::size_t paragraph = std::max(from, guide.rfind("\n\n", at - 2) + 1);
+        const std::string before = guide.substr(paragraph, at - paragraph);
+        from = end + 4;
+        if (lang != "cpp" && lang != "cmake") continue;
+        const std::string path = LastPath(before);
+        ASSERT_NE(path, "") << "no file named before the block:\n" << code;
+        const std::string file = ReadFile(std::string(QRB_SOURCE_DIR "/") + path);
+        EXPECT_NE(file.find(code), std::string::npos) << "not in " << path << ":\n" << code;
+        ++quoted;
+    }
+    EXPECT_GE(quoted, 20);
+}
+
+TEST(Examples, FirstSceneEntersOnceAndChangesSceneOnTheFrameAfterAClick) {
+    auto t = RunChecked(UseFirstScene, "5 ldown\n5 lup\n30 rdown\n30 rup\n", 32);
+    struct Case { int frame, scene, entered, next; };
+    const Case cases[] = {
+        {1, 2, 1, 2}, {2, 2, 0, 2}, {5, 2, 0, 1}, {6, 1, 1, 1}, {7, 1, 0, 1}, {30, 1, 0, 2}, {31, 2, 1, 2},
+    };
+    for (const Case& c : cases) {
+        const std::string& line = t[c.frame - 1];
+        EXPECT_EQ(Field(line, "scene"), c.scene) << "frame " << c.frame;
+        EXPECT_EQ(Field(line, "entered"), c.entered) << "frame " << c.frame;
+        EXPECT_EQ(Field(line, "next_scene"), c.next) << "frame " << c.frame;
+    }
+    EXPECT_EQ(Field(t[4], "left_click"), 1);
+    EXPECT_EQ(Field(t[5], "left_click"), 0) << "a click is seen by one frame only";
+}
+
+TEST(Examples, BitmapsAreKeyedClippedAndStretchedAsTheCommentsSay) {
+    RunChecked(UseBitmaps, "", 2);
+    const std::uint32_t white = 0xFFFFFF, green = 0x00FF00;
+    struct Case { const char* what; int x, y; bool ball; std::uint32_t exact; };
+    const Case cases[] = {
+        {"keyed ball's centre", 64, 64, true, 0},
+        {"keyed ball's corner shows the white", 41, 41, false, white},
+        {"right half of the clipped ball at the left edge", 2, 124, true, 0},
+        {"opaque copy's corner is green", 141, 41, false, green},
+        {"stretched copy's corner is green", 242, 42, false, green},
+        {"ball inside the ClipWindow", 168, 229, true, 0},
+        {"ball left of the ClipWindow is clipped", 72, 229, false, white},
+        {"ball right of the ClipWindow is clipped", 408, 229, false, white},
+    };
+    for (const Case& c : cases) {
+        const std::uint32_t seen = Shown(c.x, c.y);
+        if (c.ball)
+            EXPECT_TRUE(seen != white && seen != green) << c.what << ": 0x" << std::hex << seen;
+        else
+            EXPECT_EQ(seen, c.exact) << c.what;
+    }
+}
+
+TEST(Examples, TextsDrawTheTitleAndWrapTheBox) {
+    RunChecked(UseTexts, "", 2);
+    EXPECT_GT(LitPixels(40, 30, 280, 70), 200) << "the title";
+    EXPECT_GT(LitPixels(300, 90, 420, 112), 500) << "the opaque score line";
+    // The box is 240 pixels wide: the story needs at least three lines of 16-pixel text.
+    EXPECT_GT(LitPixels(200, 172, 440, 190), 50) << "the box's third line";
+    EXPECT_EQ(LitPixels(0, 230, 480, 300), 0) << "nothing below the story";
+}
+
+TEST(Examples, SoundsPlayTheCopiesInTurnWithTheirControls) {
+    auto t = RunChecked(UseSounds, "3 move 40 100\n3 ldown\n4 ldown\n5 ldown\n6 ldown\n8 rdown\n12 rdown\n", 13);
+    struct Case { int frame; const char* sounds; };
+    const Case cases[] = {{3, "[0]"}, {4, "[1]"}, {5, "[2]"}, {6, "[0]"}, {8, "[3]"}, {12, "[]"}};
+    for (const Case& c : cases)
+        EXPECT_TRUE(Has(t[c.frame - 1], std::string("\"sounds\":") + c.sounds)) << "frame " << c.frame << ": "
+                                                                                 << t[c.frame - 1];
+    // x 40 pans 83 steps left; the hum is 6000 Hz below HIT's 11025 and 12 dB down.
+    EXPECT_EQ(elSound::Slot(0)->Pan, -8300);
+    EXPECT_EQ(elSound::Slot(3)->Frequency, 5025u);
+    EXPECT_EQ(elSound::Slot(3)->Volume, -1200);
+}
+
+TEST(Examples, MusicRunsInOneSceneStopsInTheOtherAndCanEndItsLoop) {
+    auto t = RunChecked(UseMusic, "10 ldown\n20 ldown\n25 rdown\n", 26);
+    struct Case { int frame; const char* midi; };
+    const Case cases[] = {
+        {1, "{\"open\":1,\"loop\":1,\"playing\":1}"},
+        {11, "{\"open\":0,\"loop\":1,\"playing\":0}"},
+        {21, "{\"open\":1,\"loop\":1,\"playing\":1}"},
+        {25, "{\"open\":1,\"loop\":0,\"playing\":1}"},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(Has(t[c.frame - 1], std::string("\"midi\":") + c.midi)) << "frame " << c.frame << ": "
+                                                                             << t[c.frame - 1];
+}
+
+TEST(Examples, EveryTransitionCoversForTenFramesThenTheNextSceneUncovers) {
+    const int clicks[] = {3, 28, 53, 78, 103, 128, 153, 178, 203};
+    std::string script;
+    for (int c : clicks) script += std::to_string(c) + " ldown\n";
+    auto t = RunChecked(UseTransitions, script, 225);
+    int scene = 2;
+    for (int c : clicks) {
+        for (int f = c + 1; f <= c + 10; ++f) EXPECT_EQ(Field(t[f - 1], "scene"), 0) << "frame " << f;
+        scene = scene == 2 ? 3 : 2;
+        EXPECT_EQ(Field(t[c + 10], "scene"), scene) << "frame " << c + 11;
+        EXPECT_EQ(Field(t[c + 10], "entered"), 1) << "frame " << c + 11;
+    }
+    EXPECT_EQ(Present.TransitionStyle, 8) << "the ninth click used the last style";
+    EXPECT_EQ(Present.TransitionStep, 0) << "the last uncovering half is over";
+}
+
+TEST(Examples, WipesCloseBeforeTheSceneChangesAndTheNextSceneOpens) {
+    // The opening wipe of the first scene is over after frame 7; a click before that is ignored.
+    auto t = RunChecked(UseWipes, "5 ldown\n12 ldown\n40 ldown\n", 70);
+    std::vector<int> entries;
+    for (const std::string& line : t)
+        if (Field(line, "entered") == 1) entries.push_back(static_cast<int>(Field(line, "frame")));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_GT(entries[1], 14) << "the closing wipe takes frames";
+    EXPECT_LT(entries[1], 40);
+    EXPECT_GT(entries[2], 41);
+    const elDraw::ClipRect& w = elDraw::Display.ClipWindow;
+    EXPECT_EQ(w.left, 0);
+    EXPECT_EQ(w.top, 0);
+    EXPECT_EQ(w.right, 480);
+    EXPECT_EQ(w.bottom, 360);
+    EXPECT_EQ(elDraw::Wipe.ClipWipeOpened, 1);
+}
+
+TEST(Examples, EffectsAdvanceTheWaveBySpeedTimesFrameDelta) {
+    RunChecked(UseEffects, "", 30);
+    // 180 degrees a second for 30 frames of 50 ms is 270 degrees.
+    EXPECT_NEAR(elDraw::Effects.WavePhase, 270.0f, 0.01f);
+    EXPECT_GT(LitPixels(250, 20, 470, 180), 1000) << "the mirrored poster";
+}
+
+TEST(Examples, InputMovesAtASpeedPerSecondAndRampsTheStick) {
+    const Example* e = FindExample("input");
+    ASSERT_NE(e, nullptr);
+    RunChecked(e->use, e->script, e->frames);
+    // Ten frames right and six left at 8 pixels a frame: the ball's centre at 272, its cell's
+    // ball from column 2 on, so its first lit pixel at 272 - 24 + 2.
+    int first = -1;
+    for (int x = 0; x < 480 && first < 0; ++x)
+        if (Shown(x, 180) != 0) first = x;
+    EXPECT_EQ(first, 250);
+    // Six frames left at 200 a second, then five frames back toward 0.
+    EXPECT_EQ(static_cast<int>(elJoystick::Joysticks.Pad[0].AnalogX), -10);
+}
+
+TEST(Examples, ErrorsShowTheirBoxesAndTheProgramGoesOn) {
+    auto t = RunChecked(UseErrors, "5 ldown\n6 rdown\n", 8);
+    struct Case { int frame; const char* box; };
+    const Case cases[] = {
+        {1, "{\"caption\":\"エラー発生\",\"text\":\"elDraw::LoadObject : BMPファイルを読み込めません\"}"},
+        {5, "{\"caption\":\"エラー発生\",\"text\":\"LoadStage : 面データが見つかりません\"}"},
+        {6, "{\"caption\":\"Message\",\"text\":\"Stage 1 of 8\\r\\n\"}"},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(Has(t[c.frame - 1], c.box)) << "frame " << c.frame << ": " << t[c.frame - 1];
+    EXPECT_EQ(Field(t[7], "ran"), 1);
+    EXPECT_EQ(Field(t[7], "objects"), 1) << "the failed load keeps its slot";
+}
