@@ -4,6 +4,8 @@
 // Prints "ratio NAME VALUE": our speed divided by the reference's (higher is better).
 #include <benchmark/benchmark.h>
 
+#include "bench/best_runs.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -66,21 +68,6 @@ void SingleBlit(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
-// Keeps the best items-per-second of each benchmark's repetitions (the machine is shared).
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> best;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration) continue;
-            auto it = r.counters.find("items_per_second");
-            if (it == r.counters.end()) continue;
-            double& b = best[r.run_name.function_name];
-            b = std::max(b, static_cast<double>(it->second));
-        }
-    }
-};
 
 }  // namespace
 
@@ -89,7 +76,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("wave/ours", Wave)->MinTime(0.3)->Repetitions(5);
     benchmark::RegisterBenchmark("wave/single_blit", SingleBlit)->MinTime(0.3)->Repetitions(5);
     benchmark::Initialize(&argc, argv);
-    Recorder recorder;
+    BestRuns recorder;
     benchmark::RunSpecifiedBenchmarks(&recorder);
     auto& b = recorder.best;
     if (b["wave/ours"] <= 0 || b["wave/single_blit"] <= 0) return 1;
