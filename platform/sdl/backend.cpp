@@ -207,8 +207,15 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
         std::fprintf(stderr, "quorbix: cannot open a window: %s\n", SDL_GetError());
         return false;
     }
-    ss.renderer = SDL_CreateRenderer(ss.window, -1, SDL_RENDERER_ACCELERATED);
-    if (ss.renderer == nullptr) ss.renderer = SDL_CreateRenderer(ss.window, -1, SDL_RENDERER_SOFTWARE);
+    // The picture is one 480 x 360 texture a frame: SDL's software renderer shows it through the
+    // window system's own image path and starts in a millisecond, where a GL context takes a
+    // few hundred on a machine that renders GL in software. GL is the fallback (a window system
+    // without a native framebuffer); an SDL_RENDER_DRIVER the user sets still wins.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (std::getenv("SDL_RENDER_DRIVER") == nullptr)
+        ss.renderer = SDL_CreateRenderer(ss.window, -1, SDL_RENDERER_SOFTWARE);
+    if (ss.renderer == nullptr) ss.renderer = SDL_CreateRenderer(ss.window, -1, SDL_RENDERER_ACCELERATED);
+    if (ss.renderer == nullptr) ss.renderer = SDL_CreateRenderer(ss.window, -1, 0);
     if (ss.renderer != nullptr) SDL_RenderSetLogicalSize(ss.renderer, width, height);
     ss.clientW = width;
     ss.clientH = height;
