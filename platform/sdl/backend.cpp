@@ -33,7 +33,7 @@ SdlState ss;
 
 WindowId Main() { return mainWindow(); }
 
-// Turns one SDL event into the window messages the original system would have queued.
+// Turns one SDL event into the window messages a classic window system would have queued.
 void Translate(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
