@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/frame_loop.h"
 #include "game/scenes.h"
 #include "platform/headless/headless.h"
 #include "platform/window.h"

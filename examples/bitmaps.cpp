@@ -1,8 +1,8 @@
 // Example: bitmaps in objects and how they are drawn: colour keys, PutObject and its clipping,
 // the ClipWindow, opaque and stretched copies.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -50,10 +50,10 @@ void SceneBitmaps() {
 }  // namespace
 
 void UseBitmaps() {
-    State = BitmapState{};
-    Program.Title = "Bitmaps";
-    Program.Init = BitmapInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[2] = SceneBitmaps;
-    SceneFunctions[3] = nullptr;
+    ProgramSetup setup;
+    setup.Title = "Bitmaps";
+    setup.Init = BitmapInit;
+    setup.Scenes[2] = SceneBitmaps;
+    setup.Reset = [] { State = BitmapState{}; };
+    UseProgram(setup);
 }

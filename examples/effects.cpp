@@ -1,8 +1,8 @@
 // Example: raster effects on a picture that the program draws itself at start-up: a wave, a
 // mirrored copy and mosaic strips.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -61,10 +61,10 @@ void SceneEffects() {
 }  // namespace
 
 void UseEffects() {
-    State = EffectExampleState{};
-    Program.Title = "Effects";
-    Program.Init = EffectInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[2] = SceneEffects;
-    SceneFunctions[3] = nullptr;
+    ProgramSetup setup;
+    setup.Title = "Effects";
+    setup.Init = EffectInit;
+    setup.Scenes[2] = SceneEffects;
+    setup.Reset = [] { State = EffectExampleState{}; };
+    UseProgram(setup);
 }

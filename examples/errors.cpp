@@ -1,9 +1,9 @@
 // Example: what failures look like. A bitmap that is not there shows the framework's error box
 // and loads as 0; a program reports its own failures through the same box, and shows other
 // news in a message box.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -46,10 +46,10 @@ void SceneErrors() {
 }  // namespace
 
 void UseErrors() {
-    State = ErrorExampleState{};
-    Program.Title = "Errors";
-    Program.Init = ErrorInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[2] = SceneErrors;
-    SceneFunctions[3] = nullptr;
+    ProgramSetup setup;
+    setup.Title = "Errors";
+    setup.Init = ErrorInit;
+    setup.Scenes[2] = SceneErrors;
+    setup.Reset = [] { State = ErrorExampleState{}; };
+    UseProgram(setup);
 }

@@ -1,8 +1,8 @@
 // Example: a program with two scenes on the game's shell: start-up, the frame protocol, entry
 // work, clicks and changing scenes.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -70,10 +70,11 @@ void SceneCount() {
 }  // namespace
 
 void UseFirstScene() {
-    State = FirstSceneState{};
-    Program.Title = "First scene";
-    Program.Init = FirstInit;
-    SceneFunctions[kCountScene] = SceneCount;
-    SceneFunctions[kMenuScene] = SceneMenu;
-    SceneFunctions[3] = nullptr;
+    ProgramSetup setup;
+    setup.Title = "First scene";
+    setup.Init = FirstInit;
+    setup.Scenes[kCountScene] = SceneCount;
+    setup.Scenes[kMenuScene] = SceneMenu;
+    setup.Reset = [] { State = FirstSceneState{}; };
+    UseProgram(setup);
 }

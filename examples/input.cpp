@@ -1,8 +1,8 @@
 // Example: polled input. The arrow keys or joystick 0 move a ball at a speed per second; Space
 // or button 1 counts jumps; the stick's analogue ramp and the button's hold timer are shown.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -68,10 +68,10 @@ void SceneInput() {
 }  // namespace
 
 void UseInput() {
-    State = InputExampleState{};
-    Program.Title = "Input";
-    Program.Init = InputInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[2] = SceneInput;
-    SceneFunctions[3] = nullptr;
+    ProgramSetup setup;
+    setup.Title = "Input";
+    setup.Init = InputInit;
+    setup.Scenes[2] = SceneInput;
+    setup.Reset = [] { State = InputExampleState{}; };
+    UseProgram(setup);
 }

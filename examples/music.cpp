@@ -1,8 +1,8 @@
 // Example: background music that one scene starts on entry and another stops on entry, as the
 // game's play and result scenes do, and a last pass without looping.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -46,9 +46,10 @@ void SceneQuiet() {
 }  // namespace
 
 void UseMusic() {
-    Program.Title = "Music";
-    Program.Init = MusicInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[kMusicScene] = SceneMusic;
-    SceneFunctions[kQuietScene] = SceneQuiet;
+    ProgramSetup setup;
+    setup.Title = "Music";
+    setup.Init = MusicInit;
+    setup.Scenes[kMusicScene] = SceneMusic;
+    setup.Scenes[kQuietScene] = SceneQuiet;
+    UseProgram(setup);
 }

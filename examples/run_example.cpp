@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "tools/headless_runner.h"
+#include "framework/runner/headless_runner.h"
 
 std::vector<std::string> RunExample(void (*use)(), const std::string& script, int frames, std::string& error) {
     RunOptions options;
@@ -16,6 +16,7 @@ std::vector<std::string> RunExample(void (*use)(), const std::string& script, in
     if (RunHeadless(options, error) != 0 && error.empty()) error = "the run failed";
     std::vector<std::string> lines;
     std::istringstream in(trace.str());
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("{\"backend\":", 0) != 0) lines.push_back(line);   // frames only
     return lines;
 }

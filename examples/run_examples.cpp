@@ -12,7 +12,7 @@
 #include "examples/run_example.h"
 #include "platform/headless/headless.h"
 #include "platform/png_writer.h"
-#include "tests/test_support.h"
+#include "framework/runner/headless_runner.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ std::string Check(const Example& e, const std::vector<std::string>& trace) {
     if (static_cast<int>(trace.size()) != e.frames)
         return std::to_string(trace.size()) + " trace lines, expected " + std::to_string(e.frames);
     for (const std::string& line : trace) {
-        if (Field(line, "ran") != 1) return "frame " + std::to_string(Field(line, "frame")) + " did not run";
-        if (Field(line, "quit") != 0) return "the program quit at frame " + std::to_string(Field(line, "frame"));
+        if (TraceField(line, "ran") != 1) return "frame " + std::to_string(TraceField(line, "frame")) + " did not run";
+        if (TraceField(line, "quit") != 0) return "the program quit at frame " + std::to_string(TraceField(line, "frame"));
     }
-    if (Field(trace[0], "scene") == 0) return "the first frame ran no scene";
+    if (TraceField(trace[0], "scene") == 0) return "the first frame ran no scene";
     const int boxes = CountBoxes(trace);
     if (boxes != e.boxes) return std::to_string(boxes) + " message boxes, expected " + std::to_string(e.boxes);
     return "";

@@ -1,8 +1,8 @@
 // Example: wave objects: loading copies of one sound so that it can overlap itself, playing
 // them in turn, pan, volume and frequency, and a looping sound switched on and off.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -61,10 +61,10 @@ void SceneSounds() {
 }  // namespace
 
 void UseSounds() {
-    State = SoundExampleState{};
-    Program.Title = "Sounds";
-    Program.Init = SoundInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[2] = SceneSounds;
-    SceneFunctions[3] = nullptr;
+    ProgramSetup setup;
+    setup.Title = "Sounds";
+    setup.Init = SoundInit;
+    setup.Scenes[2] = SceneSounds;
+    setup.Reset = [] { State = SoundExampleState{}; };
+    UseProgram(setup);
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/flip.h"
+#include "framework/shell/flip.h"
 #include "examples/examples.h"
 #include "examples/run_example.h"
 #include "framework/draw/clip_wipes.h"
@@ -17,7 +17,7 @@
 #include "framework/input/joystick.h"
 #include "framework/sound/sound_objects.h"
 #include "platform/headless/headless.h"
-#include "tests/test_support.h"
+#include "framework/runner/headless_runner.h"
 
 namespace {
 
@@ -99,12 +99,12 @@ TEST(Examples, FirstSceneEntersOnceAndChangesSceneOnTheFrameAfterAClick) {
     };
     for (const Case& c : cases) {
         const std::string& line = t[c.frame - 1];
-        EXPECT_EQ(Field(line, "scene"), c.scene) << "frame " << c.frame;
-        EXPECT_EQ(Field(line, "entered"), c.entered) << "frame " << c.frame;
-        EXPECT_EQ(Field(line, "next_scene"), c.next) << "frame " << c.frame;
+        EXPECT_EQ(TraceField(line, "scene"), c.scene) << "frame " << c.frame;
+        EXPECT_EQ(TraceField(line, "entered"), c.entered) << "frame " << c.frame;
+        EXPECT_EQ(TraceField(line, "next_scene"), c.next) << "frame " << c.frame;
     }
-    EXPECT_EQ(Field(t[4], "left_click"), 1);
-    EXPECT_EQ(Field(t[5], "left_click"), 0) << "a click is seen by one frame only";
+    EXPECT_EQ(TraceField(t[4], "left_click"), 1);
+    EXPECT_EQ(TraceField(t[5], "left_click"), 0) << "a click is seen by one frame only";
 }
 
 TEST(Examples, BitmapsAreKeyedClippedAndStretchedAsTheCommentsSay) {
@@ -173,10 +173,10 @@ TEST(Examples, EveryTransitionCoversForTenFramesThenTheNextSceneUncovers) {
     auto t = RunChecked(UseTransitions, script, 225);
     int scene = 2;
     for (int c : clicks) {
-        for (int f = c + 1; f <= c + 10; ++f) EXPECT_EQ(Field(t[f - 1], "scene"), 0) << "frame " << f;
+        for (int f = c + 1; f <= c + 10; ++f) EXPECT_EQ(TraceField(t[f - 1], "scene"), 0) << "frame " << f;
         scene = scene == 2 ? 3 : 2;
-        EXPECT_EQ(Field(t[c + 10], "scene"), scene) << "frame " << c + 11;
-        EXPECT_EQ(Field(t[c + 10], "entered"), 1) << "frame " << c + 11;
+        EXPECT_EQ(TraceField(t[c + 10], "scene"), scene) << "frame " << c + 11;
+        EXPECT_EQ(TraceField(t[c + 10], "entered"), 1) << "frame " << c + 11;
     }
     EXPECT_EQ(Present.TransitionStyle, 8) << "the ninth click used the last style";
     EXPECT_EQ(Present.TransitionStep, 0) << "the last uncovering half is over";
@@ -187,7 +187,7 @@ TEST(Examples, WipesCloseBeforeTheSceneChangesAndTheNextSceneOpens) {
     auto t = RunChecked(UseWipes, "5 ldown\n12 ldown\n40 ldown\n", 70);
     std::vector<int> entries;
     for (const std::string& line : t)
-        if (Field(line, "entered") == 1) entries.push_back(static_cast<int>(Field(line, "frame")));
+        if (TraceField(line, "entered") == 1) entries.push_back(static_cast<int>(TraceField(line, "frame")));
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_GT(entries[1], 14) << "the closing wipe takes frames";
     EXPECT_LT(entries[1], 40);
@@ -231,6 +231,6 @@ TEST(Examples, ErrorsShowTheirBoxesAndTheProgramGoesOn) {
     };
     for (const Case& c : cases)
         EXPECT_TRUE(Has(t[c.frame - 1], c.box)) << "frame " << c.frame << ": " << t[c.frame - 1];
-    EXPECT_EQ(Field(t[7], "ran"), 1);
-    EXPECT_EQ(Field(t[7], "objects"), 1) << "the failed load keeps its slot";
+    EXPECT_EQ(TraceField(t[7], "ran"), 1);
+    EXPECT_EQ(TraceField(t[7], "objects"), 1) << "the failed load keeps its slot";
 }

@@ -2,9 +2,9 @@
 // and the debugging text that takes no bracket.
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -66,10 +66,10 @@ void SceneTexts() {
 }  // namespace
 
 void UseTexts() {
-    State = TextState{};
-    Program.Title = "Texts";
-    Program.Init = TextInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[2] = SceneTexts;
-    SceneFunctions[3] = nullptr;
+    ProgramSetup setup;
+    setup.Title = "Texts";
+    setup.Init = TextInit;
+    setup.Scenes[2] = SceneTexts;
+    setup.Reset = [] { State = TextState{}; };
+    UseProgram(setup);
 }

@@ -1,8 +1,8 @@
 // Example: a change of scene behind a transition. A click covers the picture, the frame loop
 // switches to NextSceneId, and the new scene uncovers it; every click takes the next style.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
@@ -67,10 +67,11 @@ void SceneRoom() {
 }  // namespace
 
 void UseTransitions() {
-    State = TransitionExampleState{};
-    Program.Title = "Transitions";
-    Program.Init = TransitionInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[2] = SceneRoom;
-    SceneFunctions[3] = SceneRoom;
+    ProgramSetup setup;
+    setup.Title = "Transitions";
+    setup.Init = TransitionInit;
+    setup.Scenes[2] = SceneRoom;
+    setup.Scenes[3] = SceneRoom;
+    setup.Reset = [] { State = TransitionExampleState{}; };
+    UseProgram(setup);
 }

@@ -1,7 +1,7 @@
 // framework-examples-window: one example of docs/framework.md in a real window (SDL2 backend).
 #include <cstdio>
 
-#include "app/frame_loop.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "platform/window.h"
 

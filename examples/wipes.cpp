@@ -1,8 +1,8 @@
 // Example: clip-window wipes. Each scene opens its picture on entry; a click closes it, and once
 // it is closed the other scene comes up and opens its own.
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/clip_wipes.h"
@@ -49,10 +49,11 @@ void SceneWiped() {
 }  // namespace
 
 void UseWipes() {
-    State = WipeExampleState{};
-    Program.Title = "Wipes";
-    Program.Init = WipeInit;
-    SceneFunctions[1] = nullptr;
-    SceneFunctions[2] = SceneWiped;
-    SceneFunctions[3] = SceneWiped;
+    ProgramSetup setup;
+    setup.Title = "Wipes";
+    setup.Init = WipeInit;
+    setup.Scenes[2] = SceneWiped;
+    setup.Scenes[3] = SceneWiped;
+    setup.Reset = [] { State = WipeExampleState{}; };
+    UseProgram(setup);
 }

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
@@ -90,13 +90,15 @@ void DrawCaption(const GalleryPage& page, int index) {
 }
 
 void UseGallery() {
-    Program.Title = "Quorbix gallery";
-    Program.Init = GalleryInit;
+    ProgramSetup setup;
+    setup.Title = "Quorbix gallery";
+    setup.Init = GalleryInit;
     // Scenes 2 and 3 take turns on the transition pages; every scene number is the gallery.
-    SceneFunctions[1] = GalleryFrame;
-    SceneFunctions[2] = GalleryFrame;
-    SceneFunctions[3] = GalleryFrame;
-    Gallery.reset();
+    setup.Scenes[1] = GalleryFrame;
+    setup.Scenes[2] = GalleryFrame;
+    setup.Scenes[3] = GalleryFrame;
+    setup.Reset = [] { Gallery.reset(); };
+    UseProgram(setup);
 }
 
 void GalleryInit() {

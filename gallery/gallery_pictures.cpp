@@ -3,7 +3,7 @@
 // and the scrolling page are bitmaps made in memory and loaded by name.
 #include <cstdint>
 
-#include "app/flip.h"
+#include "framework/shell/flip.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/object_table.h"
 #include "framework/draw/primitives.h"

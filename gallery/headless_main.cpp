@@ -11,7 +11,7 @@
 
 #include "gallery/gallery.h"
 #include "gallery/headless_tour.h"
-#include "tools/headless_runner.h"
+#include "framework/runner/headless_runner.h"
 
 namespace {
 const char kUsage[] =

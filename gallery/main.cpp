@@ -1,5 +1,5 @@
 // quorbix-gallery: the effects gallery in a real window (SDL2 backend).
-#include "app/frame_loop.h"
+#include "framework/shell/frame_loop.h"
 #include "gallery/gallery.h"
 #include "platform/window.h"
 

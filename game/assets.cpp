@@ -1,5 +1,5 @@
 // Game: GameInit, which opens the display and loads the sprite sheet and the hit sounds.
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
 #include "framework/sound/sound_objects.h"
@@ -14,5 +14,5 @@ void GameInit() {
     // Five copies of one sound, so that up to five pops can sound over each other.
     for (int i = 0; i < kHitSoundCount; ++i) Game.HitSounds[i] = elSound::LoadObject("HIT");
     elSystem::SetWait(1, 50);
-    Shell.SceneId = 2;
+    Shell.SceneId = kSceneTitle;
 }

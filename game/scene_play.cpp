@@ -2,8 +2,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/flip.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"
@@ -81,7 +81,7 @@ void ScenePlay() {
     elDraw::ShowFps();
 
     Game.TimeLeft = Game.TimeLeft - 1;
-    if (Game.TimeLeft == 0) Shell.SceneId = 3;
+    if (Game.TimeLeft == 0) Shell.SceneId = kSceneResult;
 
     elDraw::Flip();
 }

@@ -1,8 +1,8 @@
 // Game: the result scene: score, password and level; back to the title after a second.
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/flip.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"
@@ -75,5 +75,5 @@ void SceneResult() {
     // The version box comes first; a left click that arrives while it is open still counts below.
     if (Input.RightClick == 1) elSystem::Message("Quorbix v1.0");
     if (platform::getTickCount() - Game.ResultEnteredAt >= 1000u && Input.LeftClick == 1)
-        Shell.SceneId = 2;
+        Shell.SceneId = kSceneTitle;
 }

@@ -1,6 +1,6 @@
 // Game: the title scene: name, credit, level and prompts over two rows of balls.
-#include "app/app_state.h"
-#include "app/flip.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"
@@ -42,5 +42,5 @@ void SceneTitle() {
     // After the picture: a level change shows from the next frame on.
     if (Input.RightClick == 1) Game.Level = Game.Level + 1;
     if (Game.Level == 4) Game.Level = 1;
-    if (Input.LeftClick == 1) Shell.SceneId = 1;
+    if (Input.LeftClick == 1) Shell.SceneId = kScenePlay;
 }

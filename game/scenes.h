@@ -1,10 +1,25 @@
 // Game: the one-time initialisation and the frame functions of the three scenes.
 #pragma once
+#include <string>
+
+#include "framework/shell/frame_loop.h"
+
+// The game's scene numbers.
+constexpr int kScenePlay = 1;
+constexpr int kSceneTitle = 2;
+constexpr int kSceneResult = 3;
+
+// The game as the shell runs it: its window title, GameInit, the three scenes, the reset of the
+// game's variables and the trace fields below.
+ProgramSetup GameProgram();
+// The game's own variables after a frame, as headless trace fields: level, score, time, the 40
+// balls, the password and the next hit sound.
+void AppendGameFields(std::string& line);
 
 void GameInit();
-void SceneTitle();   // scene 2
-void ScenePlay();    // scene 1
-void SceneResult();  // scene 3
+void SceneTitle();
+void ScenePlay();
+void SceneResult();
 
 // Lays out all 40 balls of a wave afresh from the random generator.
 void LayOutWave();

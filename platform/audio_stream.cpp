@@ -1,5 +1,6 @@
 // Platform: the mixed output stream shared by the sound device and the MIDI sequencer.
 #include "platform/audio_stream.h"
+#include "platform/backend.h"
 
 #include <algorithm>
 #include <cmath>

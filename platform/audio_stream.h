@@ -47,20 +47,3 @@ void floatToPcm16(const float* in, std::int16_t* out, int samples);
 void resetStream();
 
 }  // namespace platform::audio
-
-namespace platform::backend {
-
-// An output renders through `render` from the backend's audio thread, 44100 Hz interleaved
-// 16-bit stereo, at most kDeviceFrames frames a call.
-using AudioRenderFn = void (*)(void* user, std::int16_t* out, int frames, bool mayWait);
-
-// Called by acquireStream and by the blocking player. Returns an output id (not 0), or 0 when
-// the system has no usable audio device.
-int openAudioOutput(AudioRenderFn render, void* user);
-// Called when the output is no longer needed; when it returns, render is not running and will
-// not be called again.
-void closeAudioOutput(int output);
-// Called by the blocking player while its sound plays: lets `ms` milliseconds of sound pass.
-void waitAudio(std::uint32_t ms);
-
-}  // namespace platform::backend

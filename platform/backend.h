@@ -1,9 +1,28 @@
-// Platform: what each backend supplies to the shared platform code (platform/ only).
+// Platform: the backend contract, every function a backend supplies (platform/sdl, platform/headless).
+//
+// The shared platform code (platform/*.cpp) is the only caller: the framework reaches these
+// through the platform's public headers (window.h, system.h, surface.h, sound.h). A backend is
+// linked into each executable at build time; there is no run-time driver table. Unless a
+// function says otherwise it is called on the window's thread, the one that runs the frame loop.
 #pragma once
 #include <cstdint>
+
+#include "platform/system.h"
 #include "platform/window.h"
 
 namespace platform::backend {
+
+// ---------------------------------------------------------------- identity
+
+struct Capabilities {
+    const char* name;   // "sdl", "headless"
+    bool realTime;      // the clock is the wall clock and waits take real time
+    bool hasDisplay;    // frames are shown to a person
+};
+// Called by platform::backendInfo (the headless trace's first line, the start-up log).
+const Capabilities& describe();
+
+// ---------------------------------------------------------------- window
 
 // Called by createWindow: open the backend's window with a client area of width x height whose
 // top-left corner is at (x, y) on the screen. False when no window can be opened.
@@ -14,40 +33,35 @@ void setTopmost();
 // Called by destroyWindow after WM_DESTROY was sent.
 void closeWindow();
 
+// ---------------------------------------------------------------- events and pacing
+
 // Called by peekMessage before it looks at the queue: turn pending input into posted messages.
 void pumpEvents();
 // Called by waitMessage while the queue is empty: sleep until something may be queued.
 void waitEvents();
 // Called by waitFrame (see platform/window.h).
 bool waitFrame(std::uint32_t periodMs);
-// Called by postMessage from any thread: wake a thread that sleeps in waitEvents or waitFrame.
+// Called by postMessage from any thread (the audio thread's end-of-music notice included):
+// wake a thread that sleeps in waitEvents or waitFrame.
 void wake();
 
-// Called by messageBox with UTF-8 texts; returns when the box is closed.
-int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t style);
-void beep(std::uint32_t type);
+// ---------------------------------------------------------------- time
 
-// Called by showCursor with the new visibility.
-void setCursorVisible(bool visible);
+// Called by getTickCount, from the frame clock, the wait timers and the sequencer: milliseconds,
+// unsigned 32-bit, wrapping after about 49.7 days. No side effects.
+std::uint32_t tickCount();
+// Called by calendarTime when the program seeds its random generator: whole seconds.
+std::int64_t calendarSeconds();
+// Called by spinWait, once per reading of a busy wait on the tick count. A real clock moves by
+// itself; a virtual one moves one millisecond, so that the wait ends there too.
+void spinWait();
+
+// ---------------------------------------------------------------- screen and presentation
 
 int screenWidth();
 int screenHeight();
-
-// Called by joyGetPosEx with an id of 0 or 1: the joystick's position (0 to 65535) and its
-// buttons mask. False when no joystick is behind that id now.
-bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons);
-// Called by getKeyState with a code of 0 to 255: true while that virtual key is down.
-bool keyDown(int virtualKey);
-
-}  // namespace platform::backend
-
-namespace platform::shared {
-// True while no message is queued. Called by backends that decide whether to sleep.
-bool queueEmpty();
-}  // namespace platform::shared
-
-namespace platform::backend {
-
+// Called by getColorDepth: bits per pixel of the desktop.
+int colorDepth();
 // Called by the display surfaces after the primary surface's picture changed (a blit or fill
 // onto it, a flip, an unlock or a released device context): show it now (readDesktop gives
 // the pixels).
@@ -61,4 +75,50 @@ void restoreDisplayMode();
 // display), in screen coordinates; it holds (0, 0, screenWidth(), screenHeight()).
 void desktopArea(int& left, int& top, int& right, int& bottom);
 
+// ---------------------------------------------------------------- cursor
+
+// Called by showCursor with the new visibility.
+void setCursorVisible(bool visible);
+// Called by getCursorPos, setCursorPos and clipCursor; screen coordinates, right and bottom
+// exclusive. A null rectangle ends the confinement.
+bool cursorPosition(int& x, int& y);
+bool moveCursor(int x, int y);
+bool confineCursor(const Rect* rect);
+
+// ---------------------------------------------------------------- message box
+
+// Called by messageBox with UTF-8 texts; returns when the box is closed.
+int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t style);
+// Called by messageBeep.
+void beep(std::uint32_t type);
+
+// ---------------------------------------------------------------- input devices
+
+// Called by joyGetPosEx with an id of 0 or 1: the joystick's position (0 to 65535) and its
+// buttons mask. False when no joystick is behind that id now.
+bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons);
+// Called by getKeyState with a code of 0 to 255: true while that virtual key is down.
+bool keyDown(int virtualKey);
+
+// ---------------------------------------------------------------- audio
+
+// An output renders through `render` from the backend's audio thread (SDL's own thread, or the
+// headless clock on the window's thread), 44100 Hz interleaved 16-bit stereo, at most
+// audio::kDeviceFrames frames a call. `mayWait` is false on a real-time thread.
+using AudioRenderFn = void (*)(void* user, std::int16_t* out, int frames, bool mayWait);
+
+// Called by acquireStream and by the blocking player. Returns an output id (not 0), or 0 when
+// the system has no usable audio device.
+int openAudioOutput(AudioRenderFn render, void* user);
+// Called when the output is no longer needed; when it returns, render is not running and will
+// not be called again.
+void closeAudioOutput(int output);
+// Called by the blocking player while its sound plays: lets `ms` milliseconds of sound pass.
+void waitAudio(std::uint32_t ms);
+
 }  // namespace platform::backend
+
+namespace platform::shared {
+// True while no message is queued. Called by backends that decide whether to sleep.
+bool queueEmpty();
+}  // namespace platform::shared

@@ -22,14 +22,14 @@ std::uint8_t* Row(const PixelView& v, int x, int y) {
 // ---------------------------------------------------------------- plain loops
 
 template <typename T>
-void KeyedRowScalar(T* d, const T* s, int w, T key, T mask) {
+void keyedRowScalar(T* d, const T* s, int w, T key, T mask) {
     for (int i = 0; i < w; ++i) {
         T p = s[i];
         if ((p & mask) != key) d[i] = p;
     }
 }
 
-void KeyedRow24(std::uint8_t* d, const std::uint8_t* s, int w, std::uint32_t key) {
+void keyedRow24(std::uint8_t* d, const std::uint8_t* s, int w, std::uint32_t key) {
     const std::uint8_t k0 = key & 0xFF, k1 = (key >> 8) & 0xFF, k2 = (key >> 16) & 0xFF;
     for (int i = 0; i < w; ++i, d += 3, s += 3) {
         if (s[0] != k0 || s[1] != k1 || s[2] != k2) {
@@ -40,22 +40,22 @@ void KeyedRow24(std::uint8_t* d, const std::uint8_t* s, int w, std::uint32_t key
     }
 }
 
-void KeyedScalar(const PixelView& dst, int dx, int dy, const PixelView& src, int sx, int sy, int w,
+void keyedScalar(const PixelView& dst, int dx, int dy, const PixelView& src, int sx, int sy, int w,
                  int h, std::uint32_t key) {
     for (int y = 0; y < h; ++y) {
         std::uint8_t* d = Row(dst, dx, dy + y);
         const std::uint8_t* s = Row(src, sx, sy + y);
         switch (dst.format) {
             case PixelFormat::RGB565:
-                KeyedRowScalar<std::uint16_t>(reinterpret_cast<std::uint16_t*>(d),
+                keyedRowScalar<std::uint16_t>(reinterpret_cast<std::uint16_t*>(d),
                                               reinterpret_cast<const std::uint16_t*>(s), w,
                                               static_cast<std::uint16_t>(key), 0xFFFF);
                 break;
             case PixelFormat::RGB888:
-                KeyedRow24(d, s, w, key);
+                keyedRow24(d, s, w, key);
                 break;
             case PixelFormat::XRGB8888:
-                KeyedRowScalar<std::uint32_t>(reinterpret_cast<std::uint32_t*>(d),
+                keyedRowScalar<std::uint32_t>(reinterpret_cast<std::uint32_t*>(d),
                                               reinterpret_cast<const std::uint32_t*>(s), w, key,
                                               0x00FFFFFFu);
                 break;
@@ -69,7 +69,7 @@ void KeyedScalar(const PixelView& dst, int dx, int dy, const PixelView& src, int
 // One vector of pixels: where the source equals the key keep the destination, else take the
 // source. Working on the last vector of a row a second time (overlapping the one before) gives
 // the same result, so rows of any width >= one vector need no scalar tail.
-inline void Keyed32Sse2(std::uint32_t* d, const std::uint32_t* s, __m128i key, __m128i mask) {
+inline void keyed32Sse2(std::uint32_t* d, const std::uint32_t* s, __m128i key, __m128i mask) {
     __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
     __m128i eq = _mm_cmpeq_epi32(_mm_and_si128(sv, mask), key);
@@ -77,7 +77,7 @@ inline void Keyed32Sse2(std::uint32_t* d, const std::uint32_t* s, __m128i key, _
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), r);
 }
 
-inline void Keyed16Sse2(std::uint16_t* d, const std::uint16_t* s, __m128i key) {
+inline void keyed16Sse2(std::uint16_t* d, const std::uint16_t* s, __m128i key) {
     __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
     __m128i eq = _mm_cmpeq_epi16(sv, key);
@@ -85,7 +85,7 @@ inline void Keyed16Sse2(std::uint16_t* d, const std::uint16_t* s, __m128i key) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), r);
 }
 
-void KeyedRows32Sse2(std::uint8_t* d, int dpitch, const std::uint8_t* s, int spitch, int w, int h,
+void keyedRows32Sse2(std::uint8_t* d, int dpitch, const std::uint8_t* s, int spitch, int w, int h,
                      std::uint32_t key) {
     const __m128i vkey = _mm_set1_epi32(static_cast<int>(key & 0x00FFFFFFu));
     const __m128i mask = _mm_set1_epi32(0x00FFFFFF);
@@ -93,34 +93,34 @@ void KeyedRows32Sse2(std::uint8_t* d, int dpitch, const std::uint8_t* s, int spi
         auto* dr = reinterpret_cast<std::uint32_t*>(d);
         auto* sr = reinterpret_cast<const std::uint32_t*>(s);
         if (w < 4) {
-            KeyedRowScalar<std::uint32_t>(dr, sr, w, key & 0x00FFFFFFu, 0x00FFFFFFu);
+            keyedRowScalar<std::uint32_t>(dr, sr, w, key & 0x00FFFFFFu, 0x00FFFFFFu);
             continue;
         }
         int i = 0;
-        for (; i + 4 <= w; i += 4) Keyed32Sse2(dr + i, sr + i, vkey, mask);
-        if (i < w) Keyed32Sse2(dr + w - 4, sr + w - 4, vkey, mask);
+        for (; i + 4 <= w; i += 4) keyed32Sse2(dr + i, sr + i, vkey, mask);
+        if (i < w) keyed32Sse2(dr + w - 4, sr + w - 4, vkey, mask);
     }
 }
 
-void KeyedRows16Sse2(std::uint8_t* d, int dpitch, const std::uint8_t* s, int spitch, int w, int h,
+void keyedRows16Sse2(std::uint8_t* d, int dpitch, const std::uint8_t* s, int spitch, int w, int h,
                      std::uint32_t key) {
     const __m128i vkey = _mm_set1_epi16(static_cast<short>(key & 0xFFFF));
     for (int y = 0; y < h; ++y, d += dpitch, s += spitch) {
         auto* dr = reinterpret_cast<std::uint16_t*>(d);
         auto* sr = reinterpret_cast<const std::uint16_t*>(s);
         if (w < 8) {
-            KeyedRowScalar<std::uint16_t>(dr, sr, w, static_cast<std::uint16_t>(key), 0xFFFF);
+            keyedRowScalar<std::uint16_t>(dr, sr, w, static_cast<std::uint16_t>(key), 0xFFFF);
             continue;
         }
         int i = 0;
-        for (; i + 8 <= w; i += 8) Keyed16Sse2(dr + i, sr + i, vkey);
-        if (i < w) Keyed16Sse2(dr + w - 8, sr + w - 8, vkey);
+        for (; i + 8 <= w; i += 8) keyed16Sse2(dr + i, sr + i, vkey);
+        if (i < w) keyed16Sse2(dr + w - 8, sr + w - 8, vkey);
     }
 }
 
 // ---------------------------------------------------------------- AVX2 (chosen at run time)
 
-__attribute__((target("avx2"))) inline void Keyed32Avx2(std::uint32_t* d, const std::uint32_t* s,
+__attribute__((target("avx2"))) inline void keyed32Avx2(std::uint32_t* d, const std::uint32_t* s,
                                                          __m256i key, __m256i mask) {
     __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
     __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
@@ -140,7 +140,7 @@ __attribute__((target("avx2"))) void KeyedRows32Avx2(std::uint8_t* d, int dpitch
                                                       const std::uint8_t* s, int spitch, int w,
                                                       int h, std::uint32_t key) {
     if (w < 8) {
-        KeyedRows32Sse2(d, dpitch, s, spitch, w, h, key);
+        keyedRows32Sse2(d, dpitch, s, spitch, w, h, key);
         return;
     }
     const __m256i vkey = _mm256_set1_epi32(static_cast<int>(key & 0x00FFFFFFu));
@@ -150,14 +150,14 @@ __attribute__((target("avx2"))) void KeyedRows32Avx2(std::uint8_t* d, int dpitch
         auto* sr = reinterpret_cast<const std::uint32_t*>(s);
         int i = 0;
         for (; i + 16 <= w; i += 16) {
-            Keyed32Avx2(dr + i, sr + i, vkey, mask);
-            Keyed32Avx2(dr + i + 8, sr + i + 8, vkey, mask);
+            keyed32Avx2(dr + i, sr + i, vkey, mask);
+            keyed32Avx2(dr + i + 8, sr + i + 8, vkey, mask);
         }
         if (i + 8 <= w) {
-            Keyed32Avx2(dr + i, sr + i, vkey, mask);
+            keyed32Avx2(dr + i, sr + i, vkey, mask);
             i += 8;
         }
-        if (i < w) Keyed32Avx2(dr + w - 8, sr + w - 8, vkey, mask);
+        if (i < w) keyed32Avx2(dr + w - 8, sr + w - 8, vkey, mask);
     }
 }
 
@@ -165,7 +165,7 @@ __attribute__((target("avx2"))) void KeyedRows16Avx2(std::uint8_t* d, int dpitch
                                                       const std::uint8_t* s, int spitch, int w,
                                                       int h, std::uint32_t key) {
     if (w < 16) {
-        KeyedRows16Sse2(d, dpitch, s, spitch, w, h, key);
+        keyedRows16Sse2(d, dpitch, s, spitch, w, h, key);
         return;
     }
     const __m256i vkey = _mm256_set1_epi16(static_cast<short>(key & 0xFFFF));
@@ -178,7 +178,7 @@ __attribute__((target("avx2"))) void KeyedRows16Avx2(std::uint8_t* d, int dpitch
     }
 }
 
-__attribute__((target("avx2"))) void Fill32Avx2(std::uint32_t* d, int w, std::uint32_t value) {
+__attribute__((target("avx2"))) void fill32Avx2(std::uint32_t* d, int w, std::uint32_t value) {
     const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
     int i = 0;
     for (; i + 8 <= w; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), v);
@@ -241,24 +241,24 @@ struct Paths {
     const char* name;
 };
 
-Paths ChoosePaths() {
+Paths choosePaths() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
         return Paths{KeyedRows32Avx512, KeyedRows16Avx512, true, "avx512"};
     if (__builtin_cpu_supports("avx2")) return Paths{KeyedRows32Avx2, KeyedRows16Avx2, true, "avx2"};
-    return Paths{KeyedRows32Sse2, KeyedRows16Sse2, false, "sse2"};
+    return Paths{keyedRows32Sse2, keyedRows16Sse2, false, "sse2"};
 }
 
-Paths& Chosen() {
-    static Paths paths = ChoosePaths();
+Paths& chosenPaths() {
+    static Paths paths = choosePaths();
     return paths;
 }
 #endif  // QRB_X86
 
-void Fill32(std::uint32_t* d, int w, std::uint32_t value) {
+void fill32(std::uint32_t* d, int w, std::uint32_t value) {
 #ifdef QRB_X86
-    if (Chosen().avx2) {
-        Fill32Avx2(d, w, value);
+    if (chosenPaths().avx2) {
+        fill32Avx2(d, w, value);
         return;
     }
 #endif
@@ -286,20 +286,20 @@ void blitKeyed(const PixelView& dst, int dx, int dy, const PixelView& src, int s
                int h, std::uint32_t key) {
 #ifdef QRB_X86
     if (dst.format == PixelFormat::XRGB8888) {
-        Chosen().keyed32(Row(dst, dx, dy), dst.pitch, Row(src, sx, sy), src.pitch, w, h, key);
+        chosenPaths().keyed32(Row(dst, dx, dy), dst.pitch, Row(src, sx, sy), src.pitch, w, h, key);
         return;
     }
     if (dst.format == PixelFormat::RGB565) {
-        Chosen().keyed16(Row(dst, dx, dy), dst.pitch, Row(src, sx, sy), src.pitch, w, h, key);
+        chosenPaths().keyed16(Row(dst, dx, dy), dst.pitch, Row(src, sx, sy), src.pitch, w, h, key);
         return;
     }
 #endif
-    KeyedScalar(dst, dx, dy, src, sx, sy, w, h, key);
+    keyedScalar(dst, dx, dy, src, sx, sy, w, h, key);
 }
 
 void blitKeyedScalar(const PixelView& dst, int dx, int dy, const PixelView& src, int sx, int sy,
                      int w, int h, std::uint32_t key) {
-    KeyedScalar(dst, dx, dy, src, sx, sy, w, h, key);
+    keyedScalar(dst, dx, dy, src, sx, sy, w, h, key);
 }
 
 bool forceBlitPath(const char* name) {
@@ -307,19 +307,19 @@ bool forceBlitPath(const char* name) {
     __builtin_cpu_init();
     const std::string want = name != nullptr ? name : "";
     if (want.empty()) {
-        Chosen() = ChoosePaths();
+        chosenPaths() = choosePaths();
         return true;
     }
     if (want == "avx512" && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) {
-        Chosen() = Paths{KeyedRows32Avx512, KeyedRows16Avx512, true, "avx512"};
+        chosenPaths() = Paths{KeyedRows32Avx512, KeyedRows16Avx512, true, "avx512"};
         return true;
     }
     if (want == "avx2" && __builtin_cpu_supports("avx2")) {
-        Chosen() = Paths{KeyedRows32Avx2, KeyedRows16Avx2, true, "avx2"};
+        chosenPaths() = Paths{KeyedRows32Avx2, KeyedRows16Avx2, true, "avx2"};
         return true;
     }
     if (want == "sse2") {
-        Chosen() = Paths{KeyedRows32Sse2, KeyedRows16Sse2, false, "sse2"};
+        chosenPaths() = Paths{keyedRows32Sse2, keyedRows16Sse2, false, "sse2"};
         return true;
     }
 #endif
@@ -328,7 +328,7 @@ bool forceBlitPath(const char* name) {
 
 const char* blitPath() {
 #ifdef QRB_X86
-    return Chosen().name;
+    return chosenPaths().name;
 #else
     return "scalar";
 #endif
@@ -368,7 +368,7 @@ void fillRect(const PixelView& dst, int x, int y, int w, int h, std::uint32_t va
                 if (value == 0)
                     std::memset(d, 0, static_cast<std::size_t>(w) * 4);
                 else
-                    Fill32(reinterpret_cast<std::uint32_t*>(d), w, value);
+                    fill32(reinterpret_cast<std::uint32_t*>(d), w, value);
                 break;
         }
     }

@@ -104,26 +104,26 @@ struct EngineState {
     bool noJapaneseSaid = false;
 };
 
-EngineState es;
+EngineState engine;
 const LogFont kDefaultLogFont{};
 
 bool start() {
-    if (!es.started) {
-        es.started = true;
-        if (FT_Init_FreeType(&es.library) != 0) es.library = nullptr;
+    if (!engine.started) {
+        engine.started = true;
+        if (FT_Init_FreeType(&engine.library) != 0) engine.library = nullptr;
         if (FcInit())
             std::atexit(FcFini);   // nothing of fontconfig's is held past a match
         else
             std::fprintf(stderr, "quorbix: fontconfig could not load its configuration\n");
     }
-    return es.library != nullptr;
+    return engine.library != nullptr;
 }
 
 FaceFile* openFile(const char* path, int index) {
-    for (auto& f : es.files)
+    for (auto& f : engine.files)
         if (f->path == path && f->index == index) return f.get();
     FT_Face face = nullptr;
-    if (FT_New_Face(es.library, path, index, &face) != 0) return nullptr;
+    if (FT_New_Face(engine.library, path, index, &face) != 0) return nullptr;
     if (!FT_IS_SCALABLE(face)) {
         FT_Done_Face(face);
         return nullptr;
@@ -154,8 +154,8 @@ FaceFile* openFile(const char* path, int index) {
             break;
         }
     }
-    es.files.push_back(std::move(file));
-    return es.files.back().get();
+    engine.files.push_back(std::move(file));
+    return engine.files.back().get();
 }
 
 bool hasJapanese(FcPattern* match) {
@@ -197,8 +197,8 @@ FaceFile* match(const std::vector<const char*>& families, bool japanese, bool ex
     if (accepted && FcPatternGetString(found, FC_FILE, 0, &path) == FcResultMatch) {
         FcPatternGetInteger(found, FC_INDEX, 0, &index);
         file = openFile(reinterpret_cast<const char*>(path), index);
-        if (file != nullptr && japanese && !hasJapanese(found) && !es.noJapaneseSaid) {
-            es.noJapaneseSaid = true;
+        if (file != nullptr && japanese && !hasJapanese(found) && !engine.noJapaneseSaid) {
+            engine.noJapaneseSaid = true;
             std::fprintf(stderr,
                          "quorbix: no Japanese font is installed (IPAexGothic and IPAexMincho are "
                          "expected); text is drawn with %s and Japanese characters may not show\n",
@@ -213,7 +213,7 @@ FaceFile* gothic() { return match({"IPAexGothic", "IPAGothic", "sans-serif"}, tr
 FaceFile* mincho() { return match({"IPAexMincho", "IPAMincho", "serif"}, true, false); }
 
 FaceFile* faceForName(const std::string& name) {
-    for (auto& entry : es.names)
+    for (auto& entry : engine.names)
         if (entry.first == name) return entry.second;
     std::string utf8 = sjisToUtf8(name.data(), name.size());
     FaceFile* file = nullptr;
@@ -226,8 +226,8 @@ FaceFile* faceForName(const std::string& name) {
         if (file == nullptr) file = gothic();
     }
     if (file == nullptr) file = match({"sans-serif"}, false, false);
-    if (es.names.size() >= kMaxNames) es.names.clear();
-    es.names.emplace_back(name, file);
+    if (engine.names.size() >= kMaxNames) engine.names.clear();
+    engine.names.emplace_back(name, file);
     return file;
 }
 
@@ -375,13 +375,13 @@ void render(FontFace& f, char32_t c, Glyph& g) {
 
 FontFace* resolveFont(const LogFont& font, FontFace* hint) {
     SizeKey key = makeKey(font);
-    ++es.clock;
+    ++engine.clock;
     FontFace* found = nullptr;
     if (hint != nullptr && hint->inUse && hint->key == key) found = hint;
     for (int i = 0; found == nullptr && i < kSizedFaces; ++i)
-        if (es.faces[i].inUse && es.faces[i].key == key) found = &es.faces[i];
+        if (engine.faces[i].inUse && engine.faces[i].key == key) found = &engine.faces[i];
     if (found != nullptr) {
-        found->lastUse = es.clock;
+        found->lastUse = engine.clock;
         // Glyphs are dropped only here, between operations, never while one holds them.
         if (found->others.size() > kMaxGlyphs) found->others.clear();
         return found;
@@ -389,15 +389,15 @@ FontFace* resolveFont(const LogFont& font, FontFace* hint) {
     if (!start()) return nullptr;
     FaceFile* file = faceForName(std::string(key.faceName, strnlen(key.faceName, sizeof key.faceName)));
     if (file == nullptr) {
-        if (!es.noFontSaid) {
-            es.noFontSaid = true;
+        if (!engine.noFontSaid) {
+            engine.noFontSaid = true;
             std::fprintf(stderr, "quorbix: no font can be opened (fontconfig offers none); text is not drawn\n");
         }
         return nullptr;
     }
-    FontFace* slot = &es.faces[0];
+    FontFace* slot = &engine.faces[0];
     for (int i = 0; i < kSizedFaces; ++i) {
-        FontFace& f = es.faces[i];
+        FontFace& f = engine.faces[i];
         if (!f.inUse) {
             slot = &f;
             break;
@@ -409,7 +409,7 @@ FontFace* resolveFont(const LogFont& font, FontFace* hint) {
         release(*slot);
         return nullptr;
     }
-    slot->lastUse = es.clock;
+    slot->lastUse = engine.clock;
     return slot;
 }
 

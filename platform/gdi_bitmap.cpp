@@ -19,7 +19,7 @@ const int kModuleToken = 0;
 // BMP files larger than this are refused before they are read.
 constexpr long kMaxBmpFileBytes = 256L * 1024 * 1024;
 
-bool ReadFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error) {
+bool readFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error) {
     std::FILE* f = std::fopen(path, "rb");
     if (f == nullptr) return false;   // no such file: not an error worth a line
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
@@ -37,7 +37,7 @@ bool ReadFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& e
     return error.empty();
 }
 
-GdiObject* MakeBitmap(int width, int height) {
+GdiObject* makeBitmap(int width, int height) {
     auto* b = new (std::nothrow) GdiObject;
     if (b == nullptr) return nullptr;
     b->kind = GdiKind::Bitmap;
@@ -53,7 +53,7 @@ std::uint32_t Convert(std::uint32_t raw, PixelFormat from, PixelFormat to) {
 }
 
 // The destination indices i (0 <= i < |extent|) whose pixel origin + step * i lies in [0, size).
-void VisibleRange(std::int64_t origin, std::int64_t extent, int size, std::int64_t& first,
+void visibleRange(std::int64_t origin, std::int64_t extent, int size, std::int64_t& first,
                   std::int64_t& last) {
     const std::int64_t n = extent < 0 ? -extent : extent;
     if (extent > 0) {
@@ -86,7 +86,7 @@ HGDIOBJ loadImage(HINSTANCE instance, const char* name, unsigned type, int width
     } else {
         if ((flags & LR_LOADFROMFILE) == 0) return nullptr;
         std::vector<std::uint8_t> bytes;
-        if (!ReadFile(name, bytes, error)) {
+        if (!readFile(name, bytes, error)) {
             if (!error.empty()) std::fprintf(stderr, "quorbix: %s: %s\n", name, error.c_str());
             return nullptr;
         }
@@ -95,7 +95,7 @@ HGDIOBJ loadImage(HINSTANCE instance, const char* name, unsigned type, int width
             return nullptr;
         }
     }
-    GdiObject* b = MakeBitmap(pic.width, pic.height);
+    GdiObject* b = makeBitmap(pic.width, pic.height);
     if (b == nullptr) return nullptr;
     for (int y = 0; y < pic.height; ++y)
         for (int x = 0; x < pic.width; ++x)
@@ -108,7 +108,7 @@ HGDIOBJ loadImage(HINSTANCE instance, const char* name, unsigned type, int width
         deleteObject(b);
         return nullptr;
     }
-    GdiObject* scaled = MakeBitmap(w, h);
+    GdiObject* scaled = makeBitmap(w, h);
     if (scaled != nullptr) {
         DeviceContext from, to;
         from.view = b->view;
@@ -145,8 +145,8 @@ bool stretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
     const std::int64_t nw = dw < 0 ? -dw : dw, nh = dh < 0 ? -dh : dh;
     const std::int64_t nsw = srcW < 0 ? -srcW : srcW, nsh = srcH < 0 ? -srcH : srcH;
     std::int64_t i0, i1, j0, j1;
-    VisibleRange(x, dw, dv.width, i0, i1);
-    VisibleRange(y, dh, dv.height, j0, j1);
+    visibleRange(x, dw, dv.width, i0, i1);
+    visibleRange(y, dh, dv.height, j0, j1);
     for (std::int64_t j = j0; j < j1; ++j) {
         const std::int64_t py = y + (dh > 0 ? j : -j);
         const std::int64_t qy = sy + (srcH > 0 ? 1 : -1) * (j * nsh / nh);

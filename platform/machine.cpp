@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -89,4 +90,23 @@ namespace platform {
 void outputDebugString(const char* text) {
     if (text != nullptr) std::fputs(text, stderr);
 }
+}  // namespace platform
+
+// ---------------------------------------------------------------- what the backend supplies
+
+namespace platform {
+
+BackendInfo backendInfo() {
+    const backend::Capabilities& c = backend::describe();
+    return {c.name, c.realTime, c.hasDisplay};
+}
+
+std::uint32_t getTickCount() { return backend::tickCount(); }
+std::int64_t calendarTime() { return backend::calendarSeconds(); }
+int getColorDepth() { return backend::colorDepth(); }
+bool getCursorPos(int& x, int& y) { return backend::cursorPosition(x, y); }
+bool setCursorPos(int x, int y) { return backend::moveCursor(x, y); }
+bool clipCursor(const Rect* rect) { return backend::confineCursor(rect); }
+void spinWait() { backend::spinWait(); }
+
 }  // namespace platform

@@ -10,15 +10,15 @@
 namespace platform {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool Same(std::string_view a, const char* b) {
+bool same(std::string_view a, const char* b) {
     return a.size() == std::strlen(b) && strncasecmp(a.data(), b, a.size()) == 0;
 }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
     return s;
 }
 
@@ -26,7 +26,7 @@ std::string_view Trim(std::string_view s) {
 MciError Words(std::string_view s, std::vector<std::string>& out) {
     std::size_t i = 0;
     while (i < s.size()) {
-        if (IsBlank(s[i])) {
+        if (isBlank(s[i])) {
             ++i;
             continue;
         }
@@ -38,23 +38,23 @@ MciError Words(std::string_view s, std::vector<std::string>& out) {
             continue;
         }
         std::size_t start = i;
-        while (i < s.size() && !IsBlank(s[i])) ++i;
+        while (i < s.size() && !isBlank(s[i])) ++i;
         out.emplace_back(s.substr(start, i - start));
     }
     return 0;
 }
 
 // Finds the last " type " (any case, any blank) in s; npos when there is none.
-std::size_t LastTypeKeyword(std::string_view s) {
+std::size_t lastTypeKeyword(std::string_view s) {
     for (std::size_t i = s.size(); i-- > 0;) {
-        if (i + 5 <= s.size() && IsBlank(s[i]) && strncasecmp(s.data() + i + 1, "type", 4) == 0 &&
-            (i + 5 == s.size() || IsBlank(s[i + 5])))
+        if (i + 5 <= s.size() && isBlank(s[i]) && strncasecmp(s.data() + i + 1, "type", 4) == 0 &&
+            (i + 5 == s.size() || isBlank(s[i + 5])))
             return i;
     }
     return std::string_view::npos;
 }
 
-MciError ParseOpen(std::string_view rest, MciCommand& out) {
+MciError parseOpen(std::string_view rest, MciCommand& out) {
     std::vector<std::string> words;
     if (!rest.empty() && rest.front() == '"') {
         std::size_t close = rest.find('"', 1);
@@ -62,13 +62,13 @@ MciError ParseOpen(std::string_view rest, MciCommand& out) {
         out.device = std::string(rest.substr(1, close - 1));
         rest.remove_prefix(close + 1);
     } else {
-        std::size_t type = LastTypeKeyword(rest);
+        std::size_t type = lastTypeKeyword(rest);
         if (type != std::string_view::npos) {
-            out.device = std::string(Trim(rest.substr(0, type)));
+            out.device = std::string(trim(rest.substr(0, type)));
             rest.remove_prefix(type);
         } else {
             std::size_t blank = 0;
-            while (blank < rest.size() && !IsBlank(rest[blank])) ++blank;
+            while (blank < rest.size() && !isBlank(rest[blank])) ++blank;
             out.device = std::string(rest.substr(0, blank));
             rest.remove_prefix(blank);
         }
@@ -76,11 +76,11 @@ MciError ParseOpen(std::string_view rest, MciCommand& out) {
     if (out.device.empty()) return MCIERR_MISSING_DEVICE_NAME;
     if (MciError e = Words(rest, words)) return e;
     for (std::size_t i = 0; i < words.size(); ++i) {
-        if (Same(words[i], "notify")) {
+        if (same(words[i], "notify")) {
             out.notify = true;
-        } else if (Same(words[i], "type") || Same(words[i], "alias")) {
+        } else if (same(words[i], "type") || same(words[i], "alias")) {
             if (i + 1 >= words.size()) return MCIERR_MISSING_PARAMETER;
-            std::string& field = Same(words[i], "type") ? out.type : out.alias;
+            std::string& field = same(words[i], "type") ? out.type : out.alias;
             field = words[i + 1];
             ++i;
         } else {
@@ -97,22 +97,22 @@ MciError parseMciCommand(const char* text, MciCommand& out) {
     if (text == nullptr) return MCIERR_MISSING_COMMAND_STRING;
     std::size_t length = strnlen(text, kMaxMciCommand + 1);
     if (length > kMaxMciCommand) return MCIERR_PARAM_OVERFLOW;
-    std::string_view s = Trim(std::string_view(text, length));
+    std::string_view s = trim(std::string_view(text, length));
     if (s.empty()) return MCIERR_MISSING_COMMAND_STRING;
     std::size_t verbEnd = 0;
-    while (verbEnd < s.size() && !IsBlank(s[verbEnd])) ++verbEnd;
+    while (verbEnd < s.size() && !isBlank(s[verbEnd])) ++verbEnd;
     std::string_view verb = s.substr(0, verbEnd);
-    std::string_view rest = Trim(s.substr(verbEnd));
+    std::string_view rest = trim(s.substr(verbEnd));
 
-    if (Same(verb, "open")) {
+    if (same(verb, "open")) {
         out.verb = MciCommand::Verb::Open;
-        return ParseOpen(rest, out);
+        return parseOpen(rest, out);
     }
-    if (Same(verb, "seek")) out.verb = MciCommand::Verb::Seek;
-    else if (Same(verb, "play")) out.verb = MciCommand::Verb::Play;
-    else if (Same(verb, "stop")) out.verb = MciCommand::Verb::Stop;
-    else if (Same(verb, "close")) out.verb = MciCommand::Verb::Close;
-    else if (Same(verb, "status")) out.verb = MciCommand::Verb::Status;
+    if (same(verb, "seek")) out.verb = MciCommand::Verb::Seek;
+    else if (same(verb, "play")) out.verb = MciCommand::Verb::Play;
+    else if (same(verb, "stop")) out.verb = MciCommand::Verb::Stop;
+    else if (same(verb, "close")) out.verb = MciCommand::Verb::Close;
+    else if (same(verb, "status")) out.verb = MciCommand::Verb::Status;
     else return MCIERR_UNRECOGNIZED_COMMAND;
 
     std::vector<std::string> words;
@@ -121,13 +121,13 @@ MciError parseMciCommand(const char* text, MciCommand& out) {
     out.device = words[0];
     for (std::size_t i = 1; i < words.size(); ++i) {
         const std::string& w = words[i];
-        if (Same(w, "notify")) {
+        if (same(w, "notify")) {
             out.notify = true;
-        } else if (out.verb == MciCommand::Verb::Seek && Same(w, "to")) {
+        } else if (out.verb == MciCommand::Verb::Seek && same(w, "to")) {
             if (i + 1 >= words.size()) return MCIERR_MISSING_PARAMETER;
             const std::string& where = words[++i];
-            if (Same(where, "start")) out.seekTo = MciCommand::SeekTo::Start;
-            else if (Same(where, "end")) out.seekTo = MciCommand::SeekTo::End;
+            if (same(where, "start")) out.seekTo = MciCommand::SeekTo::Start;
+            else if (same(where, "end")) out.seekTo = MciCommand::SeekTo::End;
             else return MCIERR_UNSUPPORTED_FUNCTION;
         } else if (out.verb == MciCommand::Verb::Status && out.item.empty()) {
             out.item = w;

@@ -36,13 +36,13 @@ SynthState& state() {
     return s;
 }
 
-bool EndsWith(const std::string& s, const char* tail) {
+bool endsWith(const std::string& s, const char* tail) {
     std::string t = tail;
     return s.size() >= t.size() && std::equal(t.rbegin(), t.rend(), s.rbegin(),
                                                [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-void Load() {
+void loadSoundFont() {
     // The library's own chatter (warnings about odd files and fonts) stays off standard error.
     for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) fluid_set_log_function(level, nullptr, nullptr);
     fluid_settings_t* settings = new_fluid_settings();
@@ -76,7 +76,7 @@ std::string findSoundFont(const std::string& dir) {
     if (DIR* d = opendir(dir.c_str())) {
         while (dirent* e = readdir(d)) {
             std::string name = e->d_name;
-            if (EndsWith(name, ".sf2") || EndsWith(name, ".sf3")) fonts.push_back(name);
+            if (endsWith(name, ".sf2") || endsWith(name, ".sf3")) fonts.push_back(name);
         }
         closedir(d);
     }
@@ -91,7 +91,7 @@ void startSynth() {
     std::lock_guard<std::mutex> guard(s.lock);
     if (s.started) return;
     s.started = true;
-    s.loader = std::thread(Load);
+    s.loader = std::thread(loadSoundFont);
 }
 
 fluid_synth_t* readySynth(bool wait) {

@@ -2,7 +2,9 @@
 #pragma once
 #include <string>
 
-#include <fluidsynth/types.h>
+// The synthesiser's own type, declared as the library declares it, so that this header needs
+// none of the library's headers.
+typedef struct _fluid_synth_t fluid_synth_t;
 
 namespace platform::midi {
 

@@ -41,7 +41,7 @@ std::uint64_t MixRun(const std::int16_t* s, std::uint64_t pos, std::uint64_t ste
     return pos;
 }
 
-void RenderVoice(Voice& v, float* mix, int frames) {
+void renderVoice(Voice& v, float* mix, int frames) {
     const std::uint64_t end = static_cast<std::uint64_t>(v.frames) << 32;
     const std::uint64_t step = (static_cast<std::uint64_t>(v.frequency) << 32) / audio::kRate;
     const float gl = v.gainLeft * kSampleScale;
@@ -124,7 +124,7 @@ void Mixer::remove(Voice* voice) {
 
 void Mixer::render(float* mix, int frames) {
     for (Voice* v : voices_)
-        if (v->playing) RenderVoice(*v, mix, frames);
+        if (v->playing) renderVoice(*v, mix, frames);
 }
 
 void Mixer::renderSource(void* mixer, float* mix, int frames, bool) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/audio_stream.h"
+#include "platform/backend.h"
 #include "platform/mixer.h"
 #include "platform/riff.h"
 #include "platform/sound.h"
@@ -20,7 +21,7 @@ struct Player {
     float mix[audio::kDeviceFrames * audio::kChannels];
 };
 
-void RenderPlayer(void* user, std::int16_t* out, int frames, bool) {
+void renderPlayer(void* user, std::int16_t* out, int frames, bool) {
     auto* p = static_cast<Player*>(user);
     std::lock_guard<std::mutex> guard(audio::lock());
     while (frames > 0) {
@@ -35,7 +36,7 @@ void RenderPlayer(void* user, std::int16_t* out, int frames, bool) {
 
 // Reads a RIFF WAVE file: the format record and the samples. False for anything malformed or
 // for a declared size the file does not hold.
-bool ReadWave(const char* path, WaveFormat& format, std::vector<std::uint8_t>& samples) {
+bool readWave(const char* path, WaveFormat& format, std::vector<std::uint8_t>& samples) {
     RiffFile f;
     if (!f.open(path, MMIO_ALLOCBUF)) return false;
     ChunkInfo riff;
@@ -65,7 +66,7 @@ bool sndPlaySound(const char* path, std::uint32_t flags) {
     if (path == nullptr || (flags & ~SND_NODEFAULT) != SND_SYNC) return false;
     WaveFormat format;
     std::vector<std::uint8_t> bytes;
-    if (!ReadWave(path, format, bytes) || !mixerPlays(format) || bytes.size() < format.blockAlign)
+    if (!readWave(path, format, bytes) || !mixerPlays(format) || bytes.size() < format.blockAlign)
         return false;
 
     auto player = std::make_unique<Player>();
@@ -74,7 +75,7 @@ bool sndPlaySound(const char* path, std::uint32_t flags) {
     player->voice.playing = true;
     player->mixer.add(&player->voice);
 
-    int output = backend::openAudioOutput(RenderPlayer, player.get());
+    int output = backend::openAudioOutput(renderPlayer, player.get());
     if (output == 0) return false;
     const std::uint32_t totalMs =
         static_cast<std::uint32_t>(static_cast<std::uint64_t>(player->voice.frames) * 1000 / format.samplesPerSec) + 1;

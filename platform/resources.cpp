@@ -13,11 +13,12 @@ struct Table {
 
 struct ResourceState {
     Table extra;       // looked up before the built-in table
-    Table builtIn{kResourceTable, kResourceCount};
+    Table program;     // the program's own table
+    Table builtIn;     // the program's, or a test's in its place
 };
 ResourceState resources;
 
-const ResourceEntry* FindIn(const Table& table, const char* name, const char* type) {
+const ResourceEntry* findIn(const Table& table, const char* name, const char* type) {
     for (int i = 0; i < table.count; ++i) {
         const ResourceEntry& entry = table.entries[i];
         if (entry.name != nullptr && entry.type != nullptr && strcasecmp(entry.name, name) == 0 &&
@@ -31,8 +32,8 @@ const ResourceEntry* FindIn(const Table& table, const char* name, const char* ty
 
 const ResourceEntry* findResource(const char* name, const char* type) {
     if (name == nullptr || type == nullptr) return nullptr;
-    if (const ResourceEntry* e = FindIn(resources.extra, name, type)) return e;
-    return FindIn(resources.builtIn, name, type);
+    if (const ResourceEntry* e = findIn(resources.extra, name, type)) return e;
+    return findIn(resources.builtIn, name, type);
 }
 
 const unsigned char* lockResource(const ResourceEntry* entry, std::size_t& size) {
@@ -52,8 +53,13 @@ void setExtraResources(const ResourceEntry* entries, int count) {
     resources.extra = count > 0 ? Table{entries, count} : Table{};
 }
 
+void setBuiltInResources(const ResourceEntry* table, int count) {
+    resources.program = table != nullptr && count > 0 ? Table{table, count} : Table{};
+    resources.builtIn = resources.program;
+}
+
 void overrideResources(const ResourceEntry* table, int count) {
-    resources.builtIn = table != nullptr ? Table{table, count} : Table{kResourceTable, kResourceCount};
+    resources.builtIn = table != nullptr ? Table{table, count} : resources.program;
 }
 
 }  // namespace platform

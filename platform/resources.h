@@ -1,4 +1,4 @@
-// Platform: the resource table built into the executable from assets/ (name, type, bytes).
+// Platform: the resource table a program builds into its executable (name, type, bytes).
 #pragma once
 #include <cstddef>
 
@@ -11,9 +11,10 @@ struct ResourceEntry {
     std::size_t size;
 };
 
-// Generated at build time from assets/ (see assets/embed.cmake).
-extern const ResourceEntry kResourceTable[];
-extern const int kResourceCount;
+// The program's own resource table, built into its executable: a program's generated table
+// (assets/embed.cmake) hands itself over here while the program's static objects are made,
+// before main. Without one a program has no built-in resources.
+void setBuiltInResources(const ResourceEntry* table, int count);
 
 // Finds a resource by name and type, both compared without regard to case; nullptr if absent.
 // Called by the bitmap and wave loaders when no file of that name exists.

@@ -15,13 +15,13 @@ std::uint32_t Le32(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
+void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
 }
 
 }  // namespace
@@ -197,20 +197,20 @@ std::vector<std::uint8_t> encodeWav16(const std::int16_t* samples, std::size_t c
     std::vector<std::uint8_t> out;
     std::uint32_t dataBytes = static_cast<std::uint32_t>(count * 2);
     out.reserve(44 + dataBytes);
-    Put32(out, FOURCC_RIFF);
-    Put32(out, 36 + dataBytes);
-    Put32(out, makeFourCC('W', 'A', 'V', 'E'));
-    Put32(out, makeFourCC('f', 'm', 't', ' '));
-    Put32(out, 16);
-    Put16(out, 1);
-    Put16(out, static_cast<std::uint32_t>(channels));
-    Put32(out, static_cast<std::uint32_t>(rate));
-    Put32(out, static_cast<std::uint32_t>(rate * channels * 2));
-    Put16(out, static_cast<std::uint32_t>(channels * 2));
-    Put16(out, 16);
-    Put32(out, makeFourCC('d', 'a', 't', 'a'));
-    Put32(out, dataBytes);
-    for (std::size_t i = 0; i < count; ++i) Put16(out, static_cast<std::uint16_t>(samples[i]));
+    put32(out, FOURCC_RIFF);
+    put32(out, 36 + dataBytes);
+    put32(out, makeFourCC('W', 'A', 'V', 'E'));
+    put32(out, makeFourCC('f', 'm', 't', ' '));
+    put32(out, 16);
+    put16(out, 1);
+    put16(out, static_cast<std::uint32_t>(channels));
+    put32(out, static_cast<std::uint32_t>(rate));
+    put32(out, static_cast<std::uint32_t>(rate * channels * 2));
+    put16(out, static_cast<std::uint32_t>(channels * 2));
+    put16(out, 16);
+    put32(out, makeFourCC('d', 'a', 't', 'a'));
+    put32(out, dataBytes);
+    for (std::size_t i = 0; i < count; ++i) put16(out, static_cast<std::uint16_t>(samples[i]));
     return out;
 }
 
@@ -275,8 +275,8 @@ bool WavWriter::finish(std::string& error) {
         error = "the recording is too long for a wave file";
     }
     std::vector<std::uint8_t> sizes;
-    Put32(sizes, static_cast<std::uint32_t>(36 + dataBytes_));
-    Put32(sizes, static_cast<std::uint32_t>(dataBytes_));
+    put32(sizes, static_cast<std::uint32_t>(36 + dataBytes_));
+    put32(sizes, static_cast<std::uint32_t>(dataBytes_));
     if (std::fseek(file_, 4, SEEK_SET) != 0 || std::fwrite(sizes.data(), 1, 4, file_) != 4 ||
         std::fseek(file_, 40, SEEK_SET) != 0 || std::fwrite(sizes.data() + 4, 1, 4, file_) != 4)
         failed_ = true;

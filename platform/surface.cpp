@@ -24,7 +24,7 @@ struct SurfaceRegistry {
 
 SurfaceRegistry registry;
 
-PixelFormat FormatForDepth(int bits) {
+PixelFormat formatForDepth(int bits) {
     if (bits == 16) return PixelFormat::RGB565;
     if (bits == 24) return PixelFormat::RGB888;
     return PixelFormat::XRGB8888;
@@ -37,7 +37,7 @@ std::uint32_t ToRgb(std::uint32_t raw, PixelFormat format) {
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
 
-bool ValidRect(const Rect& r) { return r.left <= r.right && r.top <= r.bottom; }
+bool validRect(const Rect& r) { return r.left <= r.right && r.top <= r.bottom; }
 
 }  // namespace
 
@@ -77,7 +77,7 @@ Surface::~Surface() {
 }
 
 bool Surface::inside(const Rect& r) const {
-    return ValidRect(r) && r.left >= -reach_.left && r.top >= -reach_.top &&
+    return validRect(r) && r.left >= -reach_.left && r.top >= -reach_.top &&
            static_cast<std::int64_t>(r.right) <= static_cast<std::int64_t>(width_) + reach_.right &&
            static_cast<std::int64_t>(r.bottom) <= static_cast<std::int64_t>(height_) + reach_.bottom;
 }
@@ -152,7 +152,7 @@ HResult Surface::Blt(const Rect* destRect, Surface* source, const Rect* sourceRe
     }
     if (source == nullptr) return DDERR_INVALIDPARAMS;
     Rect sr = sourceRect != nullptr ? *sourceRect : Rect{0, 0, source->width_, source->height_};
-    if (!ValidRect(dr) || !ValidRect(sr)) return DDERR_INVALIDRECT;
+    if (!validRect(dr) || !validRect(sr)) return DDERR_INVALIDRECT;
     if (static_cast<std::int64_t>(dr.right) - dr.left != static_cast<std::int64_t>(sr.right) - sr.left ||
         static_cast<std::int64_t>(dr.bottom) - dr.top != static_cast<std::int64_t>(sr.bottom) - sr.top)
         return DDERR_UNSUPPORTED;   // no stretching
@@ -325,7 +325,7 @@ HResult DirectDraw::SetDisplayMode(int width, int height, int bitsPerPixel) {
 }
 
 PixelFormat DirectDraw::format() const {
-    return FormatForDepth(modeSet_ ? modeBits_ : getColorDepth());
+    return formatForDepth(modeSet_ ? modeBits_ : getColorDepth());
 }
 
 HResult DirectDraw::CreateSurface(const SurfaceDesc* desc, Surface** out) {

@@ -100,6 +100,18 @@ void outputDebugString(const char* text);
 }  // namespace platform
 
 namespace platform {
+// Which backend runs the program and what it can do: its name ("sdl", "headless"), whether its
+// clock is the wall clock, whether frames are shown to a person. Read by the headless trace and
+// the start-up log.
+struct BackendInfo {
+    const char* name;
+    bool realTime;
+    bool hasDisplay;
+};
+BackendInfo backendInfo();
+}  // namespace platform
+
+namespace platform {
 // Called by busy waits on the tick count, once per reading. The real clock moves by itself;
 // the headless clock moves one millisecond, so that a busy wait there ends too.
 void spinWait();

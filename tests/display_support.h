@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/window_proc.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/window_proc.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
 #include "platform/headless/headless.h"

@@ -6,9 +6,10 @@
 #include <random>
 #include <string>
 
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
+#include "game/scenes.h"
 #include "game/game_state.h"
-#include "tools/headless_runner.h"
+#include "framework/runner/headless_runner.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
     options.frameEnd = OnFrame;
     options.frameEndUser = &watch;
     std::string error;
+    options.prepare = [] { UseProgram(GameProgram()); };
     int code = RunHeadless(options, error);
     if (code != 0) {
         std::fprintf(stderr, "quorbix-soak: the run failed: %s\n", error.c_str());

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_loop.h"
+#include "framework/shell/frame_loop.h"
 #include "effect_support.h"
 #include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/flip.h"
-#include "app/frame_loop.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
 #include "bmp_builder.h"
 #include "display_support.h"
 #include "framework/draw/blit.h"

@@ -2,9 +2,9 @@
 // shutdown paths and the system cursor.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "app/frame_loop.h"
-#include "app/window_proc.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/frame_loop.h"
+#include "framework/shell/window_proc.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #include "platform/headless/headless.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/flip.h"
+#include "framework/shell/flip.h"
 #include "display_support.h"
 #include "framework/draw/clip_wipes.h"
 #include "framework/input/joystick.h"
@@ -80,6 +80,7 @@ Seen RunGallery(const std::string& script, int frames, std::string& trace) {
     std::string error;
     EXPECT_EQ(RunHeadless(options, error), 0) << error;
     trace = out.str();
+    UseProgram(GameProgram());
     ResetProgramState();
     platform::setExtraResources(nullptr, 0);
     return seen;
@@ -155,6 +156,7 @@ TEST(Gallery, LeavingEachPageLeavesTheDisplayAsItWas) {
     EXPECT_EQ(after.step, 0);
     EXPECT_EQ(after.wipe, 0);
     EXPECT_EQ(std::vector<int>({after.left, after.top, after.right, after.bottom}), std::vector<int>({0, 0, 480, 360}));
+    UseProgram(GameProgram());
     ResetProgramState();
     platform::setExtraResources(nullptr, 0);
 }

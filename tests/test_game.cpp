@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/frame_loop.h"
 #include "game/game_state.h"
 #include "game/scenes.h"
 #include "platform/headless/headless.h"

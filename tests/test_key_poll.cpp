@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/flip.h"
+#include "framework/shell/flip.h"
 #include "framework/input/button_state.h"
 #include "framework/input/joystick.h"
 #include "framework/system/system_utils.h"

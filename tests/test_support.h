@@ -4,15 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
+#include "game/scenes.h"
 #include "platform/headless/headless.h"
-#include "tools/headless_runner.h"
+#include "framework/runner/headless_runner.h"
+
+// The program the tests run is the game, from before the first case starts; a case that installs
+// another program (the gallery) puts the game back when it ends.
+inline const bool kGameInstalled = (UseProgram(GameProgram()), true);
 
 // Program-start state on a headless clock at `startTick`.
 inline void StartFresh(std::uint32_t startTick = 0) {
     platform::headless::Config cfg;
     cfg.startTick = startTick;
     platform::headless::configure(cfg);
+    UseProgram(GameProgram());
     ResetProgramState();
 }
 
@@ -26,20 +32,17 @@ inline std::vector<std::string> RunScript(const std::string& script, int frames,
     options.config.startTick = startTick;
     options.config.time = time;
     options.script = script;
+    options.prepare = [] { UseProgram(GameProgram()); };
     std::ostringstream trace;
     options.trace = &trace;
     std::string error;
     RunHeadless(options, error);
     std::vector<std::string> lines;
     std::istringstream in(trace.str());
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("{\"backend\":", 0) != 0) lines.push_back(line);   // frames only
     return lines;
 }
 
-// The integer value of a field of one trace line ("-1" style values included); -999 if absent.
-inline long long Field(const std::string& line, const std::string& name) {
-    std::string key = "\"" + name + "\":";
-    std::size_t p = line.find(key);
-    if (p == std::string::npos) return -999;
-    return std::stoll(line.substr(p + key.size()));
-}
+// The integer value of a field of one trace line; -999 if absent.
+inline long long Field(const std::string& line, const std::string& name) { return TraceField(line, name); }

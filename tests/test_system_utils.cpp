@@ -5,9 +5,9 @@
 #include <climits>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/frame_loop.h"
-#include "app/window_proc.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/frame_loop.h"
+#include "framework/shell/window_proc.h"
 #include "framework/draw/display.h"
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"

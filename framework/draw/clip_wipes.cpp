@@ -10,10 +10,12 @@
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "platform/system.h"
+#include "framework/shell/program_state.h"
 
 namespace elDraw {
 
 ClipWipeStatus Wipe;
+const ProgramStateRegistration kWipeReset{ResetStage::Effects, [] { Wipe.reset(); }};
 
 namespace {
 

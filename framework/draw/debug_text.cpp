@@ -9,10 +9,12 @@
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #include "platform/system.h"
+#include "framework/shell/program_state.h"
 
 namespace elDraw {
 
 FpsState Fps;
+const ProgramStateRegistration kFpsReset{ResetStage::Text, [] { Fps.reset(); }};
 
 namespace {
 constexpr int kPrintSize = 256;

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/object_table.h"
 #include "framework/draw/text.h"
@@ -14,10 +14,12 @@
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #include "platform/system.h"
+#include "framework/shell/program_state.h"
 
 namespace elDraw {
 
 DisplayState Display;
+const ProgramStateRegistration kDisplayReset{ResetStage::Display, [] { Display.reset(); }};
 
 namespace {
 const elSystem::CodePageText kErrorCaption("エラー発生");

@@ -4,16 +4,18 @@
 
 #include <cstring>
 
-#include "app/flip.h"
+#include "framework/shell/flip.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/display.h"
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
 #include "platform/gdi_bitmap.h"
+#include "framework/shell/program_state.h"
 
 namespace elDraw {
 
 ObjectTable Objects;
+const ProgramStateRegistration kObjectsReset{ResetStage::Objects, [] { Objects.reset(); }};
 
 namespace {
 

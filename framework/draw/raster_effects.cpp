@@ -15,10 +15,12 @@
 #include "framework/system/wait_timers.h"
 #include "platform/gdi_bitmap.h"
 #include "platform/surface.h"
+#include "framework/shell/program_state.h"
 
 namespace elDraw {
 
 RasterEffectState Effects;
+const ProgramStateRegistration kEffectsReset{ResetStage::Effects, [] { Effects.reset(); }};
 
 namespace {
 

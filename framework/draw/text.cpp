@@ -9,10 +9,12 @@
 #include "framework/draw/back_dc.h"
 #include "framework/system/code_page.h"
 #include "platform/gdi_text.h"
+#include "framework/shell/program_state.h"
 
 namespace elDraw {
 
 TextState Text;
+const ProgramStateRegistration kTextReset{ResetStage::Text, [] { Text.reset(); }};
 
 namespace {
 const elSystem::CodePageText kMincho("標準明朝");

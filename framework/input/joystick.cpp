@@ -5,10 +5,12 @@
 #include <cstdint>
 
 #include "framework/system/wait_timers.h"
+#include "framework/shell/program_state.h"
 
 namespace elJoystick {
 
 JoystickTable Joysticks;
+const ProgramStateRegistration kJoysticksReset{ResetStage::Input, [] { Joysticks.reset(); }};
 
 namespace {
 

@@ -4,13 +4,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
 #include "framework/system/system_utils.h"
 #include "platform/mci.h"
+#include "framework/shell/program_state.h"
 
 namespace elSound {
 
 MidiState Midi;
+const ProgramStateRegistration kMidiReset{ResetStage::Music, [] { Midi.reset(); }};
 
 namespace {
 

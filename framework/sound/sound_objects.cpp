@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
 #include "framework/draw/display.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/wave_file.h"
@@ -12,10 +12,12 @@
 #include "framework/system/system_utils.h"
 #include "platform/audio_stream.h"
 #include "platform/resources.h"
+#include "framework/shell/program_state.h"
 
 namespace elSound {
 
 SoundState Sound;
+const ProgramStateRegistration kSoundReset{ResetStage::Sound, [] { Sound.reset(); }};
 
 namespace {
 

@@ -1,9 +1,11 @@
 // elSystem: the linear congruential generator that the wave layout and the effects draw on.
 #include "framework/system/random.h"
+#include "framework/shell/program_state.h"
 
 namespace elSystem {
 
 RandomState RandomGen;
+const ProgramStateRegistration kRandomGenReset{ResetStage::System, [] { RandomGen.reset(); }};
 
 void SeedRandom(std::uint32_t seed) { RandomGen.Seed = seed; }
 

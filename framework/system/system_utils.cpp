@@ -6,17 +6,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
 #include "framework/draw/display.h"
 #include "framework/draw/text.h"
 #include "framework/sound/sound_objects.h"
 #include "framework/system/wait_timers.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "framework/shell/program_state.h"
 
 namespace elSystem {
 
 SystemState System;
+const ProgramStateRegistration kSystemReset{ResetStage::System, [] { System.reset(); }};
 
 namespace {
 constexpr int kMessageSize = 256;

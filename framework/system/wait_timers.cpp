@@ -6,10 +6,12 @@
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
 #include "platform/system.h"
+#include "framework/shell/program_state.h"
 
 namespace elSystem {
 
 ClockState Clock;
+const ProgramStateRegistration kClockReset{ResetStage::System, [] { Clock.reset(); }};
 
 namespace {
 const CodePageText kWaitNoOutOfRange("ウェイトNoが範囲外です");

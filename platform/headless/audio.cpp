@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/audio_stream.h"
+#include "platform/backend.h"
 
 namespace platform::headless {
 namespace {
@@ -26,9 +27,9 @@ struct AudioState {
     std::uint64_t frames = 0;   // frames rendered
 };
 
-AudioState as;
+AudioState audioClock;
 
-void Render(int frames) {
+void renderOutputs(int frames) {
     std::int16_t block[audio::kDeviceFrames * audio::kChannels];
     std::int32_t sum[audio::kDeviceFrames * audio::kChannels];
     while (frames > 0) {
@@ -36,15 +37,15 @@ void Render(int frames) {
         int samples = n * audio::kChannels;
         std::fill(sum, sum + samples, 0);
         // A copy: an output may close itself while rendering is under way elsewhere.
-        std::vector<Output> outputs = as.outputs;
+        std::vector<Output> outputs = audioClock.outputs;
         for (const Output& o : outputs) {
             o.render(o.user, block, n, true);
             for (int i = 0; i < samples; ++i) sum[i] += block[i];
         }
-        if (as.capture)
+        if (audioClock.capture)
             for (int i = 0; i < samples; ++i)
-                as.captured.push_back(static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767)));
-        as.frames += static_cast<std::uint64_t>(n);
+                audioClock.captured.push_back(static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767)));
+        audioClock.frames += static_cast<std::uint64_t>(n);
         frames -= n;
     }
 }
@@ -52,56 +53,56 @@ void Render(int frames) {
 }  // namespace
 
 void advanceAudio(std::uint32_t ms) {
-    as.ms += ms;
-    std::uint64_t target = as.ms * audio::kRate / 1000;
-    if (target > as.frames) Render(static_cast<int>(std::min<std::uint64_t>(target - as.frames, 1u << 30)));
+    audioClock.ms += ms;
+    std::uint64_t target = audioClock.ms * audio::kRate / 1000;
+    if (target > audioClock.frames) renderOutputs(static_cast<int>(std::min<std::uint64_t>(target - audioClock.frames, 1u << 30)));
 }
 
 void resetAudio() {
-    as.devicePresent = true;
-    as.capture = false;
-    as.captured.clear();
-    as.captured.shrink_to_fit();
-    as.ms = 0;
-    as.frames = 0;
+    audioClock.devicePresent = true;
+    audioClock.capture = false;
+    audioClock.captured.clear();
+    audioClock.captured.shrink_to_fit();
+    audioClock.ms = 0;
+    audioClock.frames = 0;
 }
 
-void setAudioDevicePresent(bool present) { as.devicePresent = present; }
-void setAudioCapture(bool on) { as.capture = on; }
+void setAudioDevicePresent(bool present) { audioClock.devicePresent = present; }
+void setAudioCapture(bool on) { audioClock.capture = on; }
 
 std::vector<std::int16_t> takeAudio() {
     std::vector<std::int16_t> out;
-    out.swap(as.captured);
+    out.swap(audioClock.captured);
     return out;
 }
 
-std::uint64_t audioFrames() { return as.frames; }
+std::uint64_t audioFrames() { return audioClock.frames; }
 
 void renderAudioFrames(int frames) {
     if (frames <= 0) return;
-    Render(frames);
+    renderOutputs(frames);
     // The clock follows, so that the next advance does not render these frames again.
-    as.ms = std::max(as.ms, (as.frames * 1000 + audio::kRate - 1) / audio::kRate);
+    audioClock.ms = std::max(audioClock.ms, (audioClock.frames * 1000 + audio::kRate - 1) / audio::kRate);
 }
 
-int openAudioOutputs() { return static_cast<int>(as.outputs.size()); }
+int openAudioOutputs() { return static_cast<int>(audioClock.outputs.size()); }
 
 }  // namespace platform::headless
 
 namespace platform::backend {
 
-using headless::as;
+using headless::audioClock;
 
 int openAudioOutput(AudioRenderFn render, void* user) {
-    if (!as.devicePresent || render == nullptr) return 0;
-    as.outputs.push_back(headless::Output{++as.lastId, render, user});
-    return as.lastId;
+    if (!audioClock.devicePresent || render == nullptr) return 0;
+    audioClock.outputs.push_back(headless::Output{++audioClock.lastId, render, user});
+    return audioClock.lastId;
 }
 
 void closeAudioOutput(int output) {
-    as.outputs.erase(std::remove_if(as.outputs.begin(), as.outputs.end(),
+    audioClock.outputs.erase(std::remove_if(audioClock.outputs.begin(), audioClock.outputs.end(),
                                     [&](const headless::Output& o) { return o.id == output; }),
-                     as.outputs.end());
+                     audioClock.outputs.end());
 }
 
 void waitAudio(std::uint32_t ms) { headless::advanceAudio(ms); }

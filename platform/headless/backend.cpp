@@ -41,163 +41,170 @@ struct HeadlessState {
     std::mutex boxLock;
 };
 
-HeadlessState hs;
+HeadlessState machine;
 
 // Leaves the current frame number and enters the next: the clock moves on and the next
 // frame's scripted events are posted.
 void advanceFrame() {
-    if (hs.frame > 0 && hs.hook != nullptr) hs.hook(hs.frame, hs.hookUser);
-    if (hs.frame >= hs.config.frames) {
-        hs.limitReached = true;
-        hs.framePending = false;
+    if (machine.frame > 0 && machine.hook != nullptr) machine.hook(machine.frame, machine.hookUser);
+    if (machine.frame >= machine.config.frames) {
+        machine.limitReached = true;
+        machine.framePending = false;
         platform::postMessage(0, WM_QUIT, 0, 0);
         return;
     }
-    ++hs.frame;
-    hs.tick = hs.config.startTick + static_cast<std::uint32_t>(hs.frame) * hs.config.frameMs;
-    advanceAudio(hs.config.frameMs);   // the sound of the time that just passed
-    hs.framePending = true;
-    while (hs.nextEvent < hs.script.events.size() &&
-           hs.script.events[hs.nextEvent].frame == hs.frame)
-        applyEvent(hs.script.events[hs.nextEvent++]);
+    ++machine.frame;
+    machine.tick = machine.config.startTick + static_cast<std::uint32_t>(machine.frame) * machine.config.frameMs;
+    advanceAudio(machine.config.frameMs);   // the sound of the time that just passed
+    machine.framePending = true;
+    while (machine.nextEvent < machine.script.events.size() &&
+           machine.script.events[machine.nextEvent].frame == machine.frame)
+        applyEvent(machine.script.events[machine.nextEvent++]);
 }
 
 }  // namespace
 
 void setCursorFromClient(int x, int y) {
-    hs.cursorX = hs.clientX + x;
-    hs.cursorY = hs.clientY + y;
+    machine.cursorX = machine.clientX + x;
+    machine.cursorY = machine.clientY + y;
 }
 
 void configure(const Config& config) {
-    std::lock_guard<std::mutex> lock(hs.boxLock);
-    hs.config = config;
-    hs.tick = config.startTick;
-    hs.frame = 0;
-    hs.framePending = false;
-    hs.limitReached = false;
-    hs.hook = nullptr;
-    hs.hookUser = nullptr;
-    hs.script = Script{};
-    hs.nextEvent = 0;
-    hs.boxes.clear();
-    hs.beeps = 0;
-    hs.cursorVisible = true;
-    hs.cursorX = hs.cursorY = 0;
-    hs.windowOpen = hs.windowShown = hs.topmost = false;
+    std::lock_guard<std::mutex> lock(machine.boxLock);
+    machine.config = config;
+    machine.tick = config.startTick;
+    machine.frame = 0;
+    machine.framePending = false;
+    machine.limitReached = false;
+    machine.hook = nullptr;
+    machine.hookUser = nullptr;
+    machine.script = Script{};
+    machine.nextEvent = 0;
+    machine.boxes.clear();
+    machine.beeps = 0;
+    machine.cursorVisible = true;
+    machine.cursorX = machine.cursorY = 0;
+    machine.windowOpen = machine.windowShown = machine.topmost = false;
     resetInput();
-    hs.shown = Picture{};
-    hs.pending = PendingPicture{};
-    hs.presents = 0;
+    machine.shown = Picture{};
+    machine.pending = PendingPicture{};
+    machine.presents = 0;
     resetAudio();
 }
 
-const Config& config() { return hs.config; }
+const Config& config() { return machine.config; }
 
 bool loadScript(const std::string& text, std::string& error) {
     Script parsed;
     if (!parseScript(text, parsed, error)) return false;
-    hs.script = std::move(parsed);
-    hs.nextEvent = 0;
+    machine.script = std::move(parsed);
+    machine.nextEvent = 0;
     // Frame 0 describes the machine at start-up (a joystick already plugged in): it takes
     // effect now, before the program reads anything.
-    while (hs.nextEvent < hs.script.events.size() && hs.script.events[hs.nextEvent].frame <= hs.frame) {
-        const ScriptEvent& ev = hs.script.events[hs.nextEvent++];
-        if (ev.frame == 0 && hs.frame == 0) applyEvent(ev);
+    while (machine.nextEvent < machine.script.events.size() && machine.script.events[machine.nextEvent].frame <= machine.frame) {
+        const ScriptEvent& ev = machine.script.events[machine.nextEvent++];
+        if (ev.frame == 0 && machine.frame == 0) applyEvent(ev);
     }
     return true;
 }
 
 void setSlotEndHook(SlotHook hook, void* user) {
-    hs.hook = hook;
-    hs.hookUser = user;
+    machine.hook = hook;
+    machine.hookUser = user;
 }
 
-int currentFrame() { return hs.frame; }
-bool frameLimitReached() { return hs.limitReached; }
-void setTick(std::uint32_t tick) { hs.tick = tick; }
-void advanceTick(std::uint32_t ms) { hs.tick += ms; }
+int currentFrame() { return machine.frame; }
+bool frameLimitReached() { return machine.limitReached; }
+void setTick(std::uint32_t tick) { machine.tick = tick; }
+void advanceTick(std::uint32_t ms) { machine.tick += ms; }
 
 std::vector<Box> takeBoxes() {
-    std::lock_guard<std::mutex> lock(hs.boxLock);
+    std::lock_guard<std::mutex> lock(machine.boxLock);
     std::vector<Box> out;
-    out.swap(hs.boxes);
+    out.swap(machine.boxes);
     return out;
 }
 
-int beepCount() { return hs.beeps; }
-bool cursorVisible() { return hs.cursorVisible; }
-int clientOriginX() { return hs.clientX; }
-int clientOriginY() { return hs.clientY; }
-bool windowOpen() { return hs.windowOpen; }
-bool windowTopmost() { return hs.topmost; }
+int beepCount() { return machine.beeps; }
+bool cursorVisible() { return machine.cursorVisible; }
+int clientOriginX() { return machine.clientX; }
+int clientOriginY() { return machine.clientY; }
+bool windowOpen() { return machine.windowOpen; }
+bool windowTopmost() { return machine.topmost; }
 
 void moveWindow(int x, int y) {
-    hs.clientX = x;
-    hs.clientY = y;
+    machine.clientX = x;
+    machine.clientY = y;
     sendMessage(mainWindow(), WM_MOVE, 0, makePosition(x, y));
 }
 
 void captureShownPicture() {
-    PendingPicture& p = hs.pending;
+    PendingPicture& p = machine.pending;
     if (!p.waiting) return;
     p.waiting = false;
-    hs.shown.width = p.w;
-    hs.shown.height = p.h;
-    hs.shown.pixels.resize(static_cast<std::size_t>(p.w) * p.h);
-    if (!readDesktop(p.x, p.y, p.w, p.h, hs.shown.pixels.data())) hs.shown = Picture{};
+    machine.shown.width = p.w;
+    machine.shown.height = p.h;
+    machine.shown.pixels.resize(static_cast<std::size_t>(p.w) * p.h);
+    if (!readDesktop(p.x, p.y, p.w, p.h, machine.shown.pixels.data())) machine.shown = Picture{};
 }
 
 const Picture& shownPicture() {
     captureShownPicture();
-    return hs.shown;
+    return machine.shown;
 }
-int presentCount() { return hs.presents; }
+int presentCount() { return machine.presents; }
 
 }  // namespace platform::headless
 
 // ---------------------------------------------------------------- the backend's side of the platform
 
-namespace platform {
+namespace platform::backend {
 
-using headless::hs;
+using headless::machine;
 
-std::uint32_t getTickCount() { return hs.tick; }
-
-std::int64_t calendarTime() {
-    return hs.config.time + static_cast<std::int64_t>((hs.tick - hs.config.startTick) / 1000u);
+const Capabilities& describe() {
+    static const Capabilities capabilities{"headless", false, false};
+    return capabilities;
 }
 
-int getColorDepth() { return hs.config.colorDepth; }
+std::uint32_t tickCount() { return machine.tick; }
 
-bool getCursorPos(int& x, int& y) {
-    x = hs.cursorX;
-    y = hs.cursorY;
+std::int64_t calendarSeconds() {
+    return machine.config.time + static_cast<std::int64_t>((machine.tick - machine.config.startTick) / 1000u);
+}
+
+int colorDepth() { return machine.config.colorDepth; }
+
+bool cursorPosition(int& x, int& y) {
+    x = machine.cursorX;
+    y = machine.cursorY;
     return true;
 }
 
-bool setCursorPos(int x, int y) {
-    hs.cursorX = x;
-    hs.cursorY = y;
+bool moveCursor(int x, int y) {
+    machine.cursorX = x;
+    machine.cursorY = y;
     return true;
 }
 
-bool clipCursor(const Rect*) { return true; }
+bool confineCursor(const Rect*) { return true; }
 
-namespace backend {
+void spinWait() { ++machine.tick; }
+
+
 
 bool openWindow(const char*, int x, int y, int width, int height, std::uint32_t) {
-    hs.windowOpen = true;
-    hs.clientX = x;
-    hs.clientY = y;
-    hs.clientW = width;
-    hs.clientH = height;
+    machine.windowOpen = true;
+    machine.clientX = x;
+    machine.clientY = y;
+    machine.clientW = width;
+    machine.clientH = height;
     return true;
 }
 
-void showWindow(bool show) { hs.windowShown = show; }
-void setTopmost() { hs.topmost = true; }
-void closeWindow() { hs.windowOpen = false; }
+void showWindow(bool show) { machine.windowShown = show; }
+void setTopmost() { machine.topmost = true; }
+void closeWindow() { machine.windowOpen = false; }
 
 void pumpEvents() {}
 
@@ -205,33 +212,33 @@ void waitEvents() {
     // Inactive: frame numbers pass without frames until a scripted event arrives.
     do {
         headless::advanceFrame();
-    } while (!hs.limitReached && shared::queueEmpty());
+    } while (!machine.limitReached && shared::queueEmpty());
 }
 
 bool waitFrame(std::uint32_t) {
-    if (!hs.framePending) {
+    if (!machine.framePending) {
         headless::advanceFrame();
-        if (hs.limitReached || !shared::queueEmpty()) return false;
+        if (machine.limitReached || !shared::queueEmpty()) return false;
     }
-    hs.framePending = false;
+    machine.framePending = false;
     return true;
 }
 
 void wake() {}
 
 int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t) {
-    std::lock_guard<std::mutex> lock(hs.boxLock);
-    hs.boxes.push_back(headless::Box{utf8Caption, utf8Text});
+    std::lock_guard<std::mutex> lock(machine.boxLock);
+    machine.boxes.push_back(headless::Box{utf8Caption, utf8Text});
     return IDOK;
 }
 
-void beep(std::uint32_t) { ++hs.beeps; }
-void setCursorVisible(bool visible) { hs.cursorVisible = visible; }
-int screenWidth() { return hs.config.screenWidth; }
-int screenHeight() { return hs.config.screenHeight; }
+void beep(std::uint32_t) { ++machine.beeps; }
+void setCursorVisible(bool visible) { machine.cursorVisible = visible; }
+int screenWidth() { return machine.config.screenWidth; }
+int screenHeight() { return machine.config.screenHeight; }
 
 void presentPrimary() {
-    int x = hs.clientX, y = hs.clientY, w = hs.clientW, h = hs.clientH;
+    int x = machine.clientX, y = machine.clientY, w = machine.clientW, h = machine.clientH;
     int fw = 0, fh = 0;
     if (desktopIsFullScreen(fw, fh)) {
         x = y = 0;
@@ -241,25 +248,20 @@ void presentPrimary() {
     if (w < 1 || h < 1) return;
     // The picture stays on the desktop surface until the next presentation: it is read from
     // there only when someone looks at it, so that a run without output pays nothing for it.
-    hs.pending = headless::PendingPicture{true, x, y, w, h};
-    ++hs.presents;
+    machine.pending = headless::PendingPicture{true, x, y, w, h};
+    ++machine.presents;
 }
 
 bool setDisplayMode(int, int, int bitsPerPixel) {
-    return bitsPerPixel != hs.config.refusedDepth;
+    return bitsPerPixel != machine.config.refusedDepth;
 }
 
 void restoreDisplayMode() {}
 
 void desktopArea(int& left, int& top, int& right, int& bottom) {
     left = top = 0;
-    right = hs.config.screenWidth;
-    bottom = hs.config.screenHeight;
+    right = machine.config.screenWidth;
+    bottom = machine.config.screenHeight;
 }
 
-}  // namespace backend
-}  // namespace platform
-
-namespace platform {
-void spinWait() { ++hs.tick; }
-}  // namespace platform
+}  // namespace platform::backend

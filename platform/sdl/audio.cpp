@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/audio_stream.h"
+#include "platform/backend.h"
 
 namespace platform::sdl {
 namespace {
@@ -23,27 +24,27 @@ struct SdlAudio {
     Output* outputs[8] = {};
 };
 
-SdlAudio sa;
+SdlAudio audioDevices;
 
 // Runs on SDL's audio thread.
-void SDLCALL Callback(void* user, Uint8* stream, int len) {
+void SDLCALL audioCallback(void* user, Uint8* stream, int len) {
     auto* o = static_cast<Output*>(user);
     o->render(o->user, reinterpret_cast<std::int16_t*>(stream), len / (audio::kChannels * 2), false);
 }
 
-bool EnsureAudio() {
-    if (sa.tried) return sa.ok;
-    sa.tried = true;
+bool ensureAudio() {
+    if (audioDevices.tried) return audioDevices.ok;
+    audioDevices.tried = true;
     // The audio subsystem stands apart from video: a machine without a display may still play.
-    sa.ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    return sa.ok;
+    audioDevices.ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    return audioDevices.ok;
 }
 
-void SayNoDevice() {
-    if (!sa.failureSaid)
+void sayNoDevice() {
+    if (!audioDevices.failureSaid)
         std::fprintf(stderr, "quorbix: no audio device could be opened (%s); the game runs silent\n",
                      SDL_GetError());
-    sa.failureSaid = true;
+    audioDevices.failureSaid = true;
 }
 
 }  // namespace
@@ -51,16 +52,16 @@ void SayNoDevice() {
 
 namespace platform::backend {
 
-using sdl::sa;
+using sdl::audioDevices;
 
 int openAudioOutput(AudioRenderFn render, void* user) {
     if (render == nullptr) return 0;
-    if (!sdl::EnsureAudio()) {
-        sdl::SayNoDevice();
+    if (!sdl::ensureAudio()) {
+        sdl::sayNoDevice();
         return 0;
     }
     int slot = 0;
-    while (slot < 8 && sa.outputs[slot] != nullptr) ++slot;
+    while (slot < 8 && audioDevices.outputs[slot] != nullptr) ++slot;
     if (slot == 8) return 0;
     auto* o = new sdl::Output{0, render, user};
     SDL_AudioSpec want{};
@@ -68,27 +69,27 @@ int openAudioOutput(AudioRenderFn render, void* user) {
     want.format = AUDIO_S16SYS;
     want.channels = audio::kChannels;
     want.samples = audio::kDeviceFrames;
-    want.callback = sdl::Callback;
+    want.callback = sdl::audioCallback;
     want.userdata = o;
     SDL_AudioSpec have{};
     o->device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (o->device == 0) {
         delete o;
-        sdl::SayNoDevice();
+        sdl::sayNoDevice();
         return 0;
     }
-    sa.outputs[slot] = o;
+    audioDevices.outputs[slot] = o;
     SDL_PauseAudioDevice(o->device, 0);
     return slot + 1;
 }
 
 void closeAudioOutput(int output) {
-    if (output < 1 || output > 8 || sa.outputs[output - 1] == nullptr) return;
-    sdl::Output* o = sa.outputs[output - 1];
+    if (output < 1 || output > 8 || audioDevices.outputs[output - 1] == nullptr) return;
+    sdl::Output* o = audioDevices.outputs[output - 1];
     // Returns once the callback has finished for good.
     SDL_CloseAudioDevice(o->device);
     delete o;
-    sa.outputs[output - 1] = nullptr;
+    audioDevices.outputs[output - 1] = nullptr;
 }
 
 void waitAudio(std::uint32_t ms) { SDL_Delay(ms); }

@@ -29,25 +29,25 @@ struct SdlState {
     bool joystickOk = false;
 };
 
-SdlState ss;
+SdlState sdlWindow;
 
-WindowId Main() { return mainWindow(); }
+WindowId main() { return mainWindow(); }
 
 // Turns one SDL event into the window messages a classic window system would have queued.
-void Translate(const SDL_Event& e) {
+void translate(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
-            postMessage(Main(), WM_CLOSE, 0, 0);
+            postMessage(main(), WM_CLOSE, 0, 0);
             break;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
-                case SDL_WINDOWEVENT_CLOSE: postMessage(Main(), WM_CLOSE, 0, 0); break;
-                case SDL_WINDOWEVENT_FOCUS_GAINED: postMessage(Main(), WM_ACTIVATEAPP, 1, 0); break;
-                case SDL_WINDOWEVENT_FOCUS_LOST: postMessage(Main(), WM_ACTIVATEAPP, 0, 0); break;
+                case SDL_WINDOWEVENT_CLOSE: postMessage(main(), WM_CLOSE, 0, 0); break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED: postMessage(main(), WM_ACTIVATEAPP, 1, 0); break;
+                case SDL_WINDOWEVENT_FOCUS_LOST: postMessage(main(), WM_ACTIVATEAPP, 0, 0); break;
                 case SDL_WINDOWEVENT_MOVED:
-                    ss.reportedX = e.window.data1;
-                    ss.reportedY = e.window.data2;
-                    postMessage(Main(), WM_MOVE, 0, makePosition(e.window.data1, e.window.data2));
+                    sdlWindow.reportedX = e.window.data1;
+                    sdlWindow.reportedY = e.window.data2;
+                    postMessage(main(), WM_MOVE, 0, makePosition(e.window.data1, e.window.data2));
                     break;
                 case SDL_WINDOWEVENT_EXPOSED: presentNow(); break;
                 default: break;
@@ -55,33 +55,33 @@ void Translate(const SDL_Event& e) {
             break;
         case SDL_KEYDOWN: {
             int vk = virtualKey(e.key.keysym.sym);
-            if (vk != 0) postMessage(Main(), WM_KEYDOWN, static_cast<WParam>(vk), 1);
+            if (vk != 0) postMessage(main(), WM_KEYDOWN, static_cast<WParam>(vk), 1);
             break;
         }
         case SDL_KEYUP: {
             int vk = virtualKey(e.key.keysym.sym);
-            if (vk != 0) postMessage(Main(), WM_KEYUP, static_cast<WParam>(vk), 1);
+            if (vk != 0) postMessage(main(), WM_KEYUP, static_cast<WParam>(vk), 1);
             break;
         }
         case SDL_MOUSEMOTION:
-            postMessage(Main(), WM_MOUSEMOVE, 0, makePosition(e.motion.x, e.motion.y));
+            postMessage(main(), WM_MOUSEMOVE, 0, makePosition(e.motion.x, e.motion.y));
             break;
         case SDL_MOUSEBUTTONDOWN: {
             // SDL counts quick presses on one spot; every second one is the double-click.
             bool dbl = e.button.clicks >= 2 && e.button.clicks % 2 == 0;
             LParam pos = makePosition(e.button.x, e.button.y);
             if (e.button.button == SDL_BUTTON_LEFT)
-                postMessage(Main(), dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, 1, pos);
+                postMessage(main(), dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, 1, pos);
             else if (e.button.button == SDL_BUTTON_RIGHT)
-                postMessage(Main(), dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, 2, pos);
+                postMessage(main(), dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, 2, pos);
             break;
         }
         case SDL_MOUSEBUTTONUP: {
             LParam pos = makePosition(e.button.x, e.button.y);
             if (e.button.button == SDL_BUTTON_LEFT)
-                postMessage(Main(), WM_LBUTTONUP, 0, pos);
+                postMessage(main(), WM_LBUTTONUP, 0, pos);
             else if (e.button.button == SDL_BUTTON_RIGHT)
-                postMessage(Main(), WM_RBUTTONUP, 0, pos);
+                postMessage(main(), WM_RBUTTONUP, 0, pos);
             break;
         }
         case SDL_RENDER_TARGETS_RESET:
@@ -93,16 +93,16 @@ void Translate(const SDL_Event& e) {
     }
 }
 
-void DrainEvents() {
+void drainEvents() {
     SDL_Event e;
-    while (SDL_PollEvent(&e)) Translate(e);
+    while (SDL_PollEvent(&e)) translate(e);
 }
 
 }  // namespace
 
 bool ensureVideo() {
-    if (ss.videoTried) return ss.videoOk;
-    ss.videoTried = true;
+    if (sdlWindow.videoTried) return sdlWindow.videoOk;
+    sdlWindow.videoTried = true;
     // Without a display server SDL would fall back to drivers that show nothing anyone sees
     // (or take over the console): say so instead, unless a driver was chosen on purpose.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
@@ -121,14 +121,17 @@ bool ensureVideo() {
                      SDL_GetError());
         return false;
     }
-    ss.wakeEvent = SDL_RegisterEvents(1);
-    ss.videoOk = true;
+    sdlWindow.wakeEvent = SDL_RegisterEvents(1);
+    sdlWindow.videoOk = true;
+    // Which backend runs, said once at start-up (the headless trace says it in its first line).
+    std::fprintf(stderr, "quorbix: sdl backend (real time, display), video driver %s\n",
+                 SDL_GetCurrentVideoDriver());
     return true;
 }
 
 bool ensureJoystick() {
-    if (ss.joystickTried) return ss.joystickOk;
-    ss.joystickTried = true;
+    if (sdlWindow.joystickTried) return sdlWindow.joystickOk;
+    sdlWindow.joystickTried = true;
     // Joysticks are read when the program asks, in or out of focus, as the classic query does.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
@@ -138,72 +141,77 @@ bool ensureJoystick() {
     }
     // Joystick state is read straight from the devices, so their events would only fill the queue.
     SDL_JoystickEventState(SDL_IGNORE);
-    ss.joystickOk = true;
+    sdlWindow.joystickOk = true;
     return true;
 }
 
-SDL_Window* window() { return ss.window; }
+SDL_Window* window() { return sdlWindow.window; }
 
 void reportedClientOrigin(int& x, int& y) {
-    x = ss.reportedX;
-    y = ss.reportedY;
+    x = sdlWindow.reportedX;
+    y = sdlWindow.reportedY;
 }
-SDL_Renderer* renderer() { return ss.renderer; }
+SDL_Renderer* renderer() { return sdlWindow.renderer; }
 
 void presentNow() {
-    if (ss.renderer == nullptr) return;
+    if (sdlWindow.renderer == nullptr) return;
     if (!presentPicture()) {
-        SDL_SetRenderDrawColor(ss.renderer, 0, 0, 0, 255);
-        SDL_RenderClear(ss.renderer);
-        SDL_RenderPresent(ss.renderer);
+        SDL_SetRenderDrawColor(sdlWindow.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(sdlWindow.renderer);
+        SDL_RenderPresent(sdlWindow.renderer);
     }
 }
 
 }  // namespace platform::sdl
 
-namespace platform {
+namespace platform::backend {
 
-using sdl::ss;
+using sdl::sdlWindow;
 
-std::uint32_t getTickCount() {
+const Capabilities& describe() {
+    static const Capabilities capabilities{"sdl", true, true};
+    return capabilities;
+}
+
+std::uint32_t tickCount() {
     sdl::ensureVideo();
     return SDL_GetTicks();
 }
 
-std::int64_t calendarTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t calendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
-int getColorDepth() {
+int colorDepth() {
     SDL_DisplayMode mode;
     if (!sdl::ensureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 32;
     return SDL_BYTESPERPIXEL(mode.format) * 8;
 }
 
-bool getCursorPos(int& x, int& y) {
+bool cursorPosition(int& x, int& y) {
     SDL_GetGlobalMouseState(&x, &y);
     return true;
 }
 
-bool setCursorPos(int x, int y) { return SDL_WarpMouseGlobal(x, y) == 0; }
+bool moveCursor(int x, int y) { return SDL_WarpMouseGlobal(x, y) == 0; }
 
-bool clipCursor(const Rect* rect) {
-    if (ss.window == nullptr) return false;
-    if (rect == nullptr) return SDL_SetWindowMouseRect(ss.window, nullptr) == 0;
+bool confineCursor(const Rect* rect) {
+    if (sdlWindow.window == nullptr) return false;
+    if (rect == nullptr) return SDL_SetWindowMouseRect(sdlWindow.window, nullptr) == 0;
     int wx = 0, wy = 0;
-    SDL_GetWindowPosition(ss.window, &wx, &wy);
+    SDL_GetWindowPosition(sdlWindow.window, &wx, &wy);
     SDL_Rect r{rect->left - wx, rect->top - wy, rect->right - rect->left, rect->bottom - rect->top};
-    return SDL_SetWindowMouseRect(ss.window, &r) == 0;
+    return SDL_SetWindowMouseRect(sdlWindow.window, &r) == 0;
 }
 
 void spinWait() {}
 
-namespace backend {
+
 
 bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style) {
     if (!sdl::ensureVideo()) return false;
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (style & WS_POPUP) flags |= SDL_WINDOW_FULLSCREEN;
-    ss.window = SDL_CreateWindow(title, x, y, width, height, flags);
-    if (ss.window == nullptr) {
+    sdlWindow.window = SDL_CreateWindow(title, x, y, width, height, flags);
+    if (sdlWindow.window == nullptr) {
         std::fprintf(stderr, "quorbix: cannot open a window: %s\n", SDL_GetError());
         return false;
     }
@@ -213,49 +221,49 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
     // without a native framebuffer); an SDL_RENDER_DRIVER the user sets still wins.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (std::getenv("SDL_RENDER_DRIVER") == nullptr)
-        ss.renderer = SDL_CreateRenderer(ss.window, -1, SDL_RENDERER_SOFTWARE);
-    if (ss.renderer == nullptr) ss.renderer = SDL_CreateRenderer(ss.window, -1, SDL_RENDERER_ACCELERATED);
-    if (ss.renderer == nullptr) ss.renderer = SDL_CreateRenderer(ss.window, -1, 0);
-    if (ss.renderer != nullptr) SDL_RenderSetLogicalSize(ss.renderer, width, height);
-    ss.clientW = width;
-    ss.clientH = height;
-    ss.reportedX = x;
-    ss.reportedY = y;
+        sdlWindow.renderer = SDL_CreateRenderer(sdlWindow.window, -1, SDL_RENDERER_SOFTWARE);
+    if (sdlWindow.renderer == nullptr) sdlWindow.renderer = SDL_CreateRenderer(sdlWindow.window, -1, SDL_RENDERER_ACCELERATED);
+    if (sdlWindow.renderer == nullptr) sdlWindow.renderer = SDL_CreateRenderer(sdlWindow.window, -1, 0);
+    if (sdlWindow.renderer != nullptr) SDL_RenderSetLogicalSize(sdlWindow.renderer, width, height);
+    sdlWindow.clientW = width;
+    sdlWindow.clientH = height;
+    sdlWindow.reportedX = x;
+    sdlWindow.reportedY = y;
     return true;
 }
 
 void showWindow(bool show) {
-    if (ss.window == nullptr) return;
+    if (sdlWindow.window == nullptr) return;
     if (show) {
-        SDL_ShowWindow(ss.window);
-        SDL_RaiseWindow(ss.window);
+        SDL_ShowWindow(sdlWindow.window);
+        SDL_RaiseWindow(sdlWindow.window);
         sdl::presentNow();
     } else {
-        SDL_HideWindow(ss.window);
+        SDL_HideWindow(sdlWindow.window);
     }
 }
 
 void setTopmost() {
-    if (ss.window != nullptr) SDL_SetWindowAlwaysOnTop(ss.window, SDL_TRUE);
+    if (sdlWindow.window != nullptr) SDL_SetWindowAlwaysOnTop(sdlWindow.window, SDL_TRUE);
 }
 
 void closeWindow() {
     sdl::releasePresentation();
-    if (ss.renderer != nullptr) SDL_DestroyRenderer(ss.renderer);
-    if (ss.window != nullptr) SDL_DestroyWindow(ss.window);
-    ss.renderer = nullptr;
-    ss.window = nullptr;
+    if (sdlWindow.renderer != nullptr) SDL_DestroyRenderer(sdlWindow.renderer);
+    if (sdlWindow.window != nullptr) SDL_DestroyWindow(sdlWindow.window);
+    sdlWindow.renderer = nullptr;
+    sdlWindow.window = nullptr;
 }
 
 void pumpEvents() {
-    if (ss.videoOk) sdl::DrainEvents();
+    if (sdlWindow.videoOk) sdl::drainEvents();
 }
 
 void waitEvents() {
     SDL_Event e;
-    if (ss.videoOk && SDL_WaitEvent(&e)) {
-        sdl::Translate(e);
-        sdl::DrainEvents();
+    if (sdlWindow.videoOk && SDL_WaitEvent(&e)) {
+        sdl::translate(e);
+        sdl::drainEvents();
     }
 }
 
@@ -263,44 +271,44 @@ bool waitFrame(std::uint32_t periodMs) {
     std::uint32_t now = SDL_GetTicks();
     // After a pause (inactive, a box, a slow frame) the schedule restarts from now rather than
     // running the missed frames back to back.
-    if (!ss.frameClockStarted || static_cast<std::int32_t>(now - ss.nextFrameDue) > static_cast<std::int32_t>(periodMs)) {
-        ss.nextFrameDue = now;
-        ss.frameClockStarted = true;
+    if (!sdlWindow.frameClockStarted || static_cast<std::int32_t>(now - sdlWindow.nextFrameDue) > static_cast<std::int32_t>(periodMs)) {
+        sdlWindow.nextFrameDue = now;
+        sdlWindow.frameClockStarted = true;
     }
-    std::int32_t remaining = static_cast<std::int32_t>(ss.nextFrameDue - now);
+    std::int32_t remaining = static_cast<std::int32_t>(sdlWindow.nextFrameDue - now);
     if (remaining <= 0) {
-        ss.nextFrameDue += periodMs;
+        sdlWindow.nextFrameDue += periodMs;
         return true;
     }
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, remaining)) {
-        sdl::Translate(e);
-        sdl::DrainEvents();
+        sdl::translate(e);
+        sdl::drainEvents();
     }
     return false;
 }
 
 void wake() {
-    if (!ss.videoOk) return;
+    if (!sdlWindow.videoOk) return;
     SDL_Event e{};
-    e.type = ss.wakeEvent;
+    e.type = sdlWindow.wakeEvent;
     SDL_PushEvent(&e);
 }
 
 int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t style) {
     Uint32 flags = (style & MB_ICONEXCLAMATION) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
-    if (SDL_ShowSimpleMessageBox(flags, utf8Caption, utf8Text, ss.window) != 0)
+    if (SDL_ShowSimpleMessageBox(flags, utf8Caption, utf8Text, sdlWindow.window) != 0)
         std::fprintf(stderr, "%s: %s\n", utf8Caption, utf8Text);
     return IDOK;
 }
 
 void beep(std::uint32_t) {
-    if (!ss.beepSaid) std::fprintf(stderr, "quorbix: this system has no beep; error boxes are silent\n");
-    ss.beepSaid = true;
+    if (!sdlWindow.beepSaid) std::fprintf(stderr, "quorbix: this system has no beep; error boxes are silent\n");
+    sdlWindow.beepSaid = true;
 }
 
 void setCursorVisible(bool visible) {
-    if (ss.videoOk) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    if (sdlWindow.videoOk) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 int screenWidth() {
@@ -315,5 +323,4 @@ int screenHeight() {
     return mode.h;
 }
 
-}  // namespace backend
-}  // namespace platform
+}  // namespace platform::backend

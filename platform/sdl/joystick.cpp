@@ -14,30 +14,30 @@ struct JoystickSlots {
     SDL_Joystick* open[kJoystickIds] = {};
 };
 
-JoystickSlots js;
+JoystickSlots joystickSlots;
 
-void CloseSlot(SDL_Joystick*& slot) {
+void closeSlot(SDL_Joystick*& slot) {
     if (slot != nullptr) SDL_JoystickClose(slot);
     slot = nullptr;
 }
 
 // The joystick that is the system's id-th now. The slot is reopened when the device at that
 // place changed: one pulled out moves the next one up, one plugged in takes a free place.
-SDL_Joystick* Stick(int id) {
-    SDL_Joystick*& slot = js.open[id];
-    if (slot != nullptr && !SDL_JoystickGetAttached(slot)) CloseSlot(slot);
+SDL_Joystick* openStick(int id) {
+    SDL_Joystick*& slot = joystickSlots.open[id];
+    if (slot != nullptr && !SDL_JoystickGetAttached(slot)) closeSlot(slot);
     if (id >= SDL_NumJoysticks()) {
-        CloseSlot(slot);
+        closeSlot(slot);
         return nullptr;
     }
     if (slot != nullptr && SDL_JoystickInstanceID(slot) != SDL_JoystickGetDeviceInstanceID(id))
-        CloseSlot(slot);
+        closeSlot(slot);
     if (slot == nullptr) slot = SDL_JoystickOpen(id);
     return slot;
 }
 
 // Axes run from -32768 to 32767; the query's scale runs from 0 to 65535.
-std::uint32_t OnScale(SDL_Joystick* stick, int axis) {
+std::uint32_t onScale(SDL_Joystick* stick, int axis) {
     if (axis >= SDL_JoystickNumAxes(stick)) return 32767;
     return static_cast<std::uint32_t>(SDL_JoystickGetAxis(stick, axis) + 32768);
 }
@@ -51,10 +51,10 @@ bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& but
     if (!sdl::ensureJoystick()) return false;
     // Reads the devices now and notices joysticks that came or went.
     SDL_JoystickUpdate();
-    SDL_Joystick* stick = sdl::Stick(id);
+    SDL_Joystick* stick = sdl::openStick(id);
     if (stick == nullptr) return false;
-    x = sdl::OnScale(stick, 0);
-    y = sdl::OnScale(stick, 1);
+    x = sdl::onScale(stick, 0);
+    y = sdl::onScale(stick, 1);
     buttons = 0;
     int count = SDL_JoystickNumButtons(stick);
     for (int b = 0; b < count && b < 32; ++b)

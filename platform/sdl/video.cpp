@@ -20,7 +20,7 @@ struct VideoState {
     bool modeSet = false;
 };
 
-VideoState vs;
+VideoState presentation;
 
 }  // namespace
 
@@ -34,31 +34,31 @@ bool presentPicture() {
         clientSize(mainWindow(), w, h);
     }
     if (w < 1 || h < 1) return false;
-    vs.pixels.resize(static_cast<std::size_t>(w) * h);
-    if (!readDesktop(x, y, w, h, vs.pixels.data())) return false;
-    if (vs.texture == nullptr || vs.textureW != w || vs.textureH != h) {
-        if (vs.texture != nullptr) SDL_DestroyTexture(vs.texture);
-        vs.texture = SDL_CreateTexture(r, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
-        if (vs.texture == nullptr) {
+    presentation.pixels.resize(static_cast<std::size_t>(w) * h);
+    if (!readDesktop(x, y, w, h, presentation.pixels.data())) return false;
+    if (presentation.texture == nullptr || presentation.textureW != w || presentation.textureH != h) {
+        if (presentation.texture != nullptr) SDL_DestroyTexture(presentation.texture);
+        presentation.texture = SDL_CreateTexture(r, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
+        if (presentation.texture == nullptr) {
             std::fprintf(stderr, "quorbix: cannot make the window's texture: %s\n", SDL_GetError());
             return false;
         }
-        vs.textureW = w;
-        vs.textureH = h;
+        presentation.textureW = w;
+        presentation.textureH = h;
         SDL_RenderSetLogicalSize(r, w, h);
     }
-    SDL_UpdateTexture(vs.texture, nullptr, vs.pixels.data(), w * 4);
+    SDL_UpdateTexture(presentation.texture, nullptr, presentation.pixels.data(), w * 4);
     SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
     SDL_RenderClear(r);
-    SDL_RenderCopy(r, vs.texture, nullptr, nullptr);
+    SDL_RenderCopy(r, presentation.texture, nullptr, nullptr);
     SDL_RenderPresent(r);
     return true;
 }
 
 void releasePresentation() {
-    if (vs.texture != nullptr) SDL_DestroyTexture(vs.texture);
-    vs.texture = nullptr;
-    vs.textureW = vs.textureH = 0;
+    if (presentation.texture != nullptr) SDL_DestroyTexture(presentation.texture);
+    presentation.texture = nullptr;
+    presentation.textureW = presentation.textureH = 0;
 }
 
 void deviceLost() {
@@ -90,7 +90,7 @@ bool setDisplayMode(int width, int height, int) {
         if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
     }
     if (sdl::renderer() != nullptr) SDL_RenderSetLogicalSize(sdl::renderer(), width, height);
-    sdl::vs.modeSet = true;
+    sdl::presentation.modeSet = true;
     return true;
 }
 
@@ -110,8 +110,8 @@ void desktopArea(int& left, int& top, int& right, int& bottom) {
 }
 
 void restoreDisplayMode() {
-    if (sdl::vs.modeSet && sdl::window() != nullptr) SDL_SetWindowFullscreen(sdl::window(), 0);
-    sdl::vs.modeSet = false;
+    if (sdl::presentation.modeSet && sdl::window() != nullptr) SDL_SetWindowFullscreen(sdl::window(), 0);
+    sdl::presentation.modeSet = false;
 }
 
 }  // namespace platform::backend

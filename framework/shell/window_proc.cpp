@@ -1,10 +1,10 @@
 // Application shell: WndProc. Input is only stored here; the scenes decide what it means.
-#include "app/window_proc.h"
+#include "framework/shell/window_proc.h"
 
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "app/flip.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
 #include "framework/sound/midi_music.h"
 #include "framework/system/system_utils.h"
 #include "platform/mci.h"

@@ -1,5 +1,7 @@
 // Headless runner: option parsing, the run itself and the per-frame trace.
-#include "tools/headless_runner.h"
+#include "framework/runner/headless_runner.h"
+
+#include "framework/shell/json_text.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -9,13 +11,12 @@
 #include <string>
 #include <system_error>
 
-#include "app/app_state.h"
-#include "app/frame_loop.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/frame_loop.h"
 #include "framework/draw/object_table.h"
 #include "platform/png_writer.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
-#include "game/game_state.h"
 #include "platform/audio_stream.h"
 #include "platform/headless/audio.h"
 #include "platform/riff.h"
@@ -48,28 +49,6 @@ void DumpFrame(TraceContext& ctx, int frame) {
     std::string error;
     if (!platform::writePng(o.framesDir + "/" + name, pic.pixels.data(), pic.width, pic.height, error))
         ctx.dumpError = error;
-}
-
-// The game's own variables after the frame: level, score, time, the 40 balls, the password and
-// the next hit sound.
-void AppendGameFields(std::string& line) {
-    char num[32];
-    line += ",\"level\":" + std::to_string(Game.Level);
-    line += ",\"score\":" + std::to_string(Game.Score);
-    line += ",\"time_left\":" + std::to_string(Game.TimeLeft);
-    line += ",\"balls\":[";
-    for (int i = 0; i < kBallCount; ++i) {
-        if (i > 0) line += ",";
-        // Nine significant digits give every float back exactly.
-        std::snprintf(num, sizeof num, "[%.9g,", static_cast<double>(Game.BallX[i]));
-        line += num;
-        std::snprintf(num, sizeof num, "%.9g,%d]", static_cast<double>(Game.BallY[i]), Game.BallAlive[i]);
-        line += num;
-    }
-    line += "]";
-    line += ",\"password\":";
-    AppendJsonString(line, Game.PasswordLetters);
-    line += ",\"next_hit\":" + std::to_string(Game.NextHitSound);
 }
 
 void WriteLine(TraceContext& ctx, int frame, bool quit) {
@@ -113,7 +92,7 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
     line += ",\"midi\":{\"open\":" + std::to_string(elSound::Midi.MidiOpen) +
             ",\"loop\":" + std::to_string(elSound::Midi.MidiLoop) +
             ",\"playing\":" + std::to_string(elSound::MidiPlaying() ? 1 : 0) + "}";
-    AppendGameFields(line);
+    if (Program.TraceFields != nullptr) Program.TraceFields(line);
     line += ",\"quit\":" + std::to_string(quit ? 1 : 0);
     line += "}\n";
     *ctx.out << line;
@@ -133,6 +112,16 @@ void OnFrameEnd(int frame, void* user) {
     WriteLine(ctx, frame, false);
     DrainAudio(ctx);
     if (ctx.options->frameEnd != nullptr) ctx.options->frameEnd(frame, ctx.options->frameEndUser);
+}
+
+// The trace's first line: which backend ran the program, and what it can do.
+std::string BackendLine() {
+    const platform::BackendInfo& info = platform::backendInfo();
+    std::string line = "{\"backend\":";
+    AppendJsonString(line, info.name);
+    line += ",\"real_time\":" + std::to_string(info.realTime ? 1 : 0);
+    line += ",\"has_display\":" + std::to_string(info.hasDisplay ? 1 : 0) + "}\n";
+    return line;
 }
 
 bool ParseNumber(const char* text, long long minValue, long long maxValue, long long& out) {
@@ -183,28 +172,6 @@ bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error) 
     return true;
 }
 
-void AppendJsonString(std::string& out, const std::string& s) {
-    out += '"';
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-}
-
 int RunHeadless(const RunOptions& options, std::string& error) {
     platform::headless::configure(options.config);
     if (!platform::headless::loadScript(options.script, error)) return 2;
@@ -227,6 +194,7 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         platform::headless::setAudioCapture(true);
         ctx.audio = &audio;
     }
+    if (ctx.out != nullptr) *ctx.out << BackendLine();
     platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
     WinMain("", platform::SW_SHOWNORMAL);
     // The frame number in which the program quit has not been written yet.
@@ -241,6 +209,13 @@ int RunHeadless(const RunOptions& options, std::string& error) {
     platform::headless::setAudioCapture(false);
     if (ctx.audio != nullptr && !audio.finish(error)) return 1;
     return 0;
+}
+
+long long TraceField(const std::string& line, const std::string& name) {
+    const std::string key = "\"" + name + "\":";
+    const std::size_t p = line.find(key);
+    if (p == std::string::npos) return -999;
+    return std::strtoll(line.c_str() + p + key.size(), nullptr, 10);
 }
 
 bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::string& scriptPath,

@@ -1,26 +1,33 @@
 // Application shell: WinMain and the frame loop. Messages first; a frame whenever the queue is
 // empty, the application is active and the frame is due (one every kFramePeriodMs).
-#include "app/frame_loop.h"
+#include "framework/shell/frame_loop.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
-#include "app/app_state.h"
-#include "app/flip.h"
-#include "app/window_proc.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/window_proc.h"
 #include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
-#include "game/scenes.h"
 #include "platform/system.h"
 #include "platform/window.h"
 
-SceneFunction SceneFunctions[4] = {nullptr, ScenePlay, SceneTitle, SceneResult};
+SceneFunction SceneFunctions[kSceneSlots] = {};
 ProgramSetup Program;
+
+void UseProgram(const ProgramSetup& setup) {
+    Program = setup;
+    std::copy(std::begin(Program.Scenes), std::end(Program.Scenes), std::begin(SceneFunctions));
+    if (Program.Reset != nullptr) Program.Reset();
+}
 
 namespace {
 
 void CallScene(int scene) {
-    if (scene >= 1 && scene <= 3 && SceneFunctions[scene] != nullptr) SceneFunctions[scene]();
+    if (scene >= 1 && scene < kSceneSlots && SceneFunctions[scene] != nullptr) SceneFunctions[scene]();
 }
 
 // Shows the system cursor outside the client area and hides it inside, where the scenes draw
@@ -131,10 +138,7 @@ int WinMain(const char* commandLine, int showCommand) {
     Shell.CommandLine[kCommandLineSize - 1] = '\0';
 
     elSystem::SeedRandom(static_cast<std::uint32_t>(calendarTime()));
-    if (Program.Init != nullptr)
-        Program.Init();
-    else
-        GameInit();
+    if (Program.Init != nullptr) Program.Init();
     elSystem::UpdateFrameClock();
 
     for (;;) {

@@ -1,6 +1,7 @@
 // Application shell: the process-wide state of the entry point, the frame loop and the window
 // procedure, which the scenes and the framework read.
 #pragma once
+#include "framework/shell/program_state.h"
 #include "platform/window.h"
 
 constexpr int kCommandLineSize = 256;
@@ -50,6 +51,3 @@ struct InputState {
     void reset() { *this = InputState{}; }
 };
 extern InputState Input;
-
-// Every service's state back to the program's start (tests start each case from here).
-void ResetProgramState();

@@ -1,7 +1,8 @@
 // quorbix: the game in a real window (SDL2 backend).
 #include <string>
 
-#include "app/frame_loop.h"
+#include "framework/shell/frame_loop.h"
+#include "game/scenes.h"
 #include "platform/window.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
         if (i > 1) commandLine += ' ';
         commandLine += argv[i];
     }
+    UseProgram(GameProgram());
     return WinMain(commandLine.c_str(), platform::SW_SHOWNORMAL) == 0 ? 1 : 0;
 }

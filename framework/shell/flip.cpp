@@ -1,20 +1,22 @@
 // Application shell: presentation of the frame (elDraw::Flip), the scene transitions and the
 // scrolling page drawn over Back before it is shown.
-#include "app/flip.h"
+#include "framework/shell/flip.h"
 
 #include <climits>
 #include <cmath>
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "framework/shell/app_state.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "platform/surface.h"
+#include "framework/shell/program_state.h"
 
 PresentState Present;
+const ProgramStateRegistration kPresentReset{ResetStage::Shell, [] { Present.reset(); }};
 
 namespace {
 

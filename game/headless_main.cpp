@@ -6,7 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "tools/headless_runner.h"
+#include "framework/runner/headless_runner.h"
+#include "game/scenes.h"
 
 namespace {
 const char kUsage[] =
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
         }
         options.trace = &traceFile;
     }
+    options.prepare = [] { UseProgram(GameProgram()); };
     int code = RunHeadless(options, error);
     if (code == 1) {
         std::fprintf(stderr, "quorbix-headless: %s\n", error.c_str());

@@ -1,8 +1,9 @@
-// Headless runner: plays the game on the headless backend from a script and writes the trace.
+// Headless runner: plays a program on the headless backend from a script and writes the trace.
 #pragma once
 #include <ostream>
 #include <string>
 
+#include "framework/shell/frame_loop.h"
 #include "platform/headless/headless.h"
 
 #include <utility>
@@ -26,8 +27,8 @@ struct RunOptions {
     std::string framesDir;          // where the dumped frames go ("" for none)
     FrameSet dump;                  // which frames are written there as frame-NNNNNN.png
     std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
-    // Another program on the same shell: called after the program-start reset, before WinMain,
-    // to put its own start-up and scenes in place (app/frame_loop.h).
+    // Installs the program to run (UseProgram, framework/shell/frame_loop.h): called after the
+    // program-start reset, before WinMain.
     void (*prepare)() = nullptr;
     // Called after each frame number, once the trace line and the dumped frame are written.
     void (*frameEnd)(int frame, void* user) = nullptr;
@@ -39,10 +40,10 @@ struct RunOptions {
 // frames directory that cannot be made (error says why).
 int RunHeadless(const RunOptions& options, std::string& error);
 
+// The integer value of a field of one trace line ("-1" style values included); -999 if absent.
+long long TraceField(const std::string& line, const std::string& name);
+
 // Parses the command line of quorbix-headless into options and the script's path
 // ("" for none, "-" for standard input). False with a message in error for bad arguments.
 bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::string& scriptPath,
                           std::string& tracePath, std::string& error);
-
-// Appends s to out as a JSON string literal.
-void AppendJsonString(std::string& out, const std::string& s);

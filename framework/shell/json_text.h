@@ -1,0 +1,6 @@
+// Application shell: JSON text for the headless trace's fields, which programs add to.
+#pragma once
+#include <string>
+
+// Appends s to out as a JSON string literal.
+void AppendJsonString(std::string& out, const std::string& s);
