@@ -71,7 +71,7 @@ void ScenePlay() {
     }
 
     char status[32];
-    std::snprintf(status, sizeof status, "SCORE- %0.5d  TIME- %d", Game.Score, Game.TimeLeft / 20);
+    std::snprintf(status, sizeof status, "SCORE- %.5d  TIME- %d", Game.Score, Game.TimeLeft / 20);
     elDraw::BeginText(1, 18, 0, 1, 0, 0);
     elDraw::SetTextColors(0xFFFFFF, 0x800000, 0);
     elDraw::PutText(150, 0, status);

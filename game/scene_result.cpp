@@ -29,9 +29,11 @@ void MakePassword() {
     const char first = static_cast<char>(65 + n / 676);
     const char second = static_cast<char>(65 + (n / 26) % 26);
     const char third = static_cast<char>(65 + n % 26);
-    // The password shows the base-26 digits of n lowest first.
-    std::snprintf(Game.PasswordText, sizeof Game.PasswordText, "%s%c%c%c", kPasswordLabel.c_str(),
-                  third, second, first);
+    // The password shows the base-26 digits of n lowest first. The label (12 bytes) and the three
+    // letters fit the text; the bound only tells the compiler so.
+    constexpr int kLabelRoom = static_cast<int>(sizeof Game.PasswordText) - 4;
+    std::snprintf(Game.PasswordText, sizeof Game.PasswordText, "%.*s%c%c%c", kLabelRoom,
+                  kPasswordLabel.c_str(), third, second, first);
     Game.PasswordLetters[0] = third;
     Game.PasswordLetters[1] = second;
     Game.PasswordLetters[2] = first;
@@ -46,7 +48,7 @@ void SceneResult() {
     }
 
     char scoreLine[20];
-    std::snprintf(scoreLine, sizeof scoreLine, "SCORE- %0.5d", Game.Score);
+    std::snprintf(scoreLine, sizeof scoreLine, "SCORE- %.5d", Game.Score);
 
     elDraw::FillBlack();
 

@@ -79,11 +79,6 @@ void releaseStream() {
     backend::closeAudioOutput(output);
 }
 
-bool streamOpen() {
-    std::lock_guard<std::mutex> guard(state().lock);
-    return state().users > 0;
-}
-
 void addSource(SourceFn fn, void* user) {
     StreamState& s = state();
     for (int i = 0; i < s.sourceCount; ++i)
@@ -136,20 +131,6 @@ void renderStream(std::int16_t* out, int frames, bool mayWait) {
     // The queue has a lock of its own; it is never taken inside ours.
     for (int i = 0; i < postCount; ++i)
         postMessage(posts[i].window, posts[i].message, posts[i].wParam, posts[i].lParam);
-}
-
-void resetStream() {
-    StreamState& s = state();
-    int output = 0;
-    {
-        std::lock_guard<std::mutex> guard(s.lock);
-        output = s.output;
-        s.output = 0;
-        s.users = 0;
-        s.sourceCount = 0;
-        s.postCount = 0;
-    }
-    if (output != 0) backend::closeAudioOutput(output);
 }
 
 }  // namespace platform::audio

@@ -29,8 +29,6 @@ void releaseStream();
 // Called with lock() held. A source is rendered while it is registered.
 void addSource(SourceFn fn, void* user);
 void removeSource(SourceFn fn, void* user);
-// True while the main stream is open.
-bool streamOpen();
 
 // Called by sources, with lock() held, to post a window message once the render is over (the
 // sequencer's end-of-play notification).
@@ -42,8 +40,5 @@ void renderStream(std::int16_t* out, int frames, bool mayWait);
 
 // Mixes interleaved float frames into 16-bit samples, clipping at full scale.
 void floatToPcm16(const float* in, std::int16_t* out, int samples);
-
-// Forgets every source and closes the stream (tests start from here).
-void resetStream();
 
 }  // namespace platform::audio

@@ -1,5 +1,5 @@
-# Runs make-assets into a scratch directory and compares its files with the committed assets/.
-# Called by CTest with GENERATOR, ASSETS and WORK.
+# Runs make-assets into a scratch directory and compares its files with the committed assets/
+# and examples/WIPE.BMP. Called by CTest with GENERATOR, ASSETS, EXAMPLES and WORK.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
@@ -14,7 +14,18 @@ foreach(name CHARA.bmp HIT.wav QRBX.MID)
       "'cmake --build build --target make-assets' and commit the result")
   endif()
 endforeach()
-file(GLOB leftovers ${WORK}/*.tmp)
+file(MAKE_DIRECTORY ${WORK}/examples)
+execute_process(COMMAND ${GENERATOR} --examples ${WORK}/examples RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "make-assets --examples ${WORK}/examples: expected exit 0, got ${rc}\n${err}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${EXAMPLES}/WIPE.BMP ${WORK}/examples/WIPE.BMP
+  RESULT_VARIABLE differ)
+if(NOT differ EQUAL 0)
+  message(FATAL_ERROR "examples/WIPE.BMP is not what the generator writes: run "
+    "'cmake --build build --target make-assets' and commit the result")
+endif()
+file(GLOB leftovers ${WORK}/*.tmp ${WORK}/examples/*.tmp)
 if(leftovers)
   message(FATAL_ERROR "make-assets left temporary files behind: ${leftovers}")
 endif()

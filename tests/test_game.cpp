@@ -200,7 +200,9 @@ TEST(Game, PasswordsAreCapitalsWithTheLastAtMostX) {
         Game.Score = c.score;
         Game.Level = c.level;
         MakePassword();
-        if (c.letters != nullptr) EXPECT_STREQ(Game.PasswordLetters, c.letters) << c.score << "/" << c.level;
+        if (c.letters != nullptr) {
+            EXPECT_STREQ(Game.PasswordLetters, c.letters) << c.score << "/" << c.level;
+        }
     }
     for (int level = 1; level <= 3; ++level)
         for (int score = 0; score <= 36000; score += 7) {

@@ -171,6 +171,39 @@ TEST_F(SoundCase, WavesThatCannotBeLoaded) {
     }
 }
 
+TEST_F(SoundCase, TryLoadObjectTellsSlotZeroFromAFailure) {
+    LoadResult first = TryLoadObject("HIT");
+    EXPECT_TRUE(first.ok());
+    EXPECT_EQ(first.slot, 0);
+    LoadResult missing = TryLoadObject("NOPE");
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error, LoadError::NoWave);
+    EXPECT_EQ(TryLoadObject("0123456789012345678901234567890").error, LoadError::NameTooLong);
+    EXPECT_EQ(BoxTexts(), "") << "the outcome is the caller's to report";
+    for (int i = 1; i < kSoundSlots; ++i) ASSERT_TRUE(TryLoadObject("HIT").ok());
+    EXPECT_EQ(TryLoadObject("HIT").error, LoadError::TooManyObjects);
+    Release();
+    EXPECT_EQ(TryLoadObject("HIT").error, LoadError::NoDevice);
+}
+
+TEST_F(SoundCase, ARestoreThatCannotReloadASlotSaysSoAndKeepsIt) {
+    WaveSpec w;
+    w.samples = Square8(100, 10);
+    auto file = std::make_unique<ExeFile>("GONE.WAV", WaveBytes(w));
+    ASSERT_EQ(LoadObject("GONE.WAV"), 0);
+    ASSERT_EQ(LoadObject("HIT"), 1);
+    SetVolume(0, -3);
+    file.reset();
+    Release();
+    Restore();
+    EXPECT_EQ(BoxTexts(), "[elSound::LoadObject : WAVEリソースが見つかりません]");
+    EXPECT_EQ(Sound.Objects[0].InUse, 1);
+    EXPECT_EQ(Sound.Objects[0].Buffer, nullptr);
+    EXPECT_STREQ(Sound.Objects[0].Name, "GONE.WAV");
+    EXPECT_EQ(Sound.Objects[0].Volume, -300);
+    EXPECT_NE(Sound.Objects[1].Buffer, nullptr) << "the other slots are reloaded all the same";
+}
+
 TEST_F(SoundCase, NonPcmRecordCarriesItsExtraBytes) {
     WaveSpec adpcm;
     adpcm.tag = 2;

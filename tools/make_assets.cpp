@@ -1,19 +1,28 @@
-// make-assets: writes the game's sprite sheet, hit sound and music into a directory (default assets/).
+// make-assets: writes the game's sprite sheet, hit sound and music into a directory (default assets/),
+// or with --examples the examples' wipe pattern (default examples/).
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "tools/hit_sound.h"
 #include "tools/music.h"
 #include "tools/sprite_sheet.h"
+#include "tools/wipe_pattern.h"
 
 namespace {
 
-const char kUsage[] = "usage: make-assets [DIRECTORY]\n"
-                      "Writes CHARA.bmp, HIT.wav and QRBX.MID into DIRECTORY (default: assets).\n";
+const char kUsage[] = "usage: make-assets [--examples] [DIRECTORY]\n"
+                      "Writes CHARA.bmp, HIT.wav and QRBX.MID into DIRECTORY (default: assets);\n"
+                      "with --examples, the examples' WIPE.BMP (default: examples).\n";
+
+struct Asset {
+    const char* name;
+    assets::Bytes (*make)();
+};
 
 // Writes beside the target and renames over it, so that a failed run never leaves a cut-off asset.
 bool WriteFile(const std::filesystem::path& path, const assets::Bytes& bytes, std::string& error) {
@@ -47,23 +56,24 @@ bool WriteFile(const std::filesystem::path& path, const assets::Bytes& bytes, st
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"))) {
-        std::fputs(kUsage, argc > 2 ? stderr : stdout);
-        return argc > 2 ? 2 : 0;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const bool examples = !args.empty() && args[0] == "--examples";
+    if (examples) args.erase(args.begin());
+    if (args.size() > 1 || (args.size() == 1 && (args[0] == "--help" || args[0] == "-h"))) {
+        std::fputs(kUsage, args.size() > 1 ? stderr : stdout);
+        return args.size() > 1 ? 2 : 0;
     }
-    std::filesystem::path dir = argc == 2 ? argv[1] : "assets";
+    std::filesystem::path dir = args.size() == 1 ? args[0] : examples ? "examples" : "assets";
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec)) {
         std::fprintf(stderr, "make-assets: %s is not a directory\n", dir.string().c_str());
         return 1;
     }
+    const std::vector<Asset> game = {{"CHARA.bmp", assets::MakeSpriteSheet}, {"HIT.wav", assets::MakeHitSound},
+                                     {"QRBX.MID", assets::MakeMusic}};
+    const std::vector<Asset> forExamples = {{"WIPE.BMP", assets::MakeWipePattern}};
     try {
-        struct Asset {
-            const char* name;
-            assets::Bytes (*make)();
-        };
-        for (const Asset& a : {Asset{"CHARA.bmp", assets::MakeSpriteSheet}, Asset{"HIT.wav", assets::MakeHitSound},
-                               Asset{"QRBX.MID", assets::MakeMusic}}) {
+        for (const Asset& a : examples ? forExamples : game) {
             std::string error;
             if (!WriteFile(dir / a.name, a.make(), error)) {
                 std::fprintf(stderr, "make-assets: %s\n", error.c_str());

@@ -52,8 +52,12 @@ std::uint32_t ColorCount(const std::uint8_t* header, bool exactInfoHeader) {
 
 Surface* LoadBitmapSurface(DirectDraw* dd, const char* name, int width, int height) {
     if (dd == nullptr) return nullptr;
-    HGDIOBJ bitmap = FindBitmap(name, width, height);
-    if (bitmap == nullptr) return nullptr;
+    const BitmapHandle bitmap(FindBitmap(name, width, height));
+    return SurfaceFromBitmap(dd, bitmap.get());
+}
+
+Surface* SurfaceFromBitmap(DirectDraw* dd, HGDIOBJ bitmap, HResult* copied) {
+    if (dd == nullptr || bitmap == nullptr) return nullptr;
     BitmapDesc bm;
     getObject(bitmap, sizeof bm, &bm);
     SurfaceDesc desc;
@@ -62,12 +66,9 @@ Surface* LoadBitmapSurface(DirectDraw* dd, const char* name, int width, int heig
     desc.width = bm.bmWidth;
     desc.height = bm.bmHeight;
     Surface* surface = nullptr;
-    if (failed(dd->CreateSurface(&desc, &surface))) {
-        deleteObject(bitmap);
-        return nullptr;
-    }
-    CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0);
-    deleteObject(bitmap);
+    if (failed(dd->CreateSurface(&desc, &surface))) return nullptr;
+    const HResult hr = CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0);
+    if (copied != nullptr) *copied = hr;
     return surface;
 }
 
@@ -95,14 +96,13 @@ HResult CopyBitmapToSurface(Surface* surface, HGDIOBJ bitmap, int x, int y, int 
 }
 
 HResult ReloadBitmap(Surface* surface, const char* name) {
-    HGDIOBJ bitmap = FindBitmap(name, 0, 0);
+    const BitmapHandle bitmap(FindBitmap(name, 0, 0));
     if (bitmap == nullptr) {
         outputDebugString("handle is null\n");
         return E_FAIL;
     }
-    HResult hr = CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0);
+    HResult hr = CopyBitmapToSurface(surface, bitmap.get(), 0, 0, 0, 0);
     if (failed(hr)) outputDebugString("ddcopybitmap failed\n");
-    deleteObject(bitmap);
     return hr;
 }
 

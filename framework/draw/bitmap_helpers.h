@@ -2,11 +2,18 @@
 // and a palette from a bitmap. They never show a box; they report through their result.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "platform/gdi.h"
 #include "platform/surface.h"
 
 namespace elDraw {
+
+// A bitmap handle from loadImage, deleted when it goes out of scope.
+struct BitmapDelete {
+    void operator()(platform::GdiObject* bitmap) const { platform::deleteObject(bitmap); }
+};
+using BitmapHandle = std::unique_ptr<platform::GdiObject, BitmapDelete>;
 
 // Asks for a colour key taken from the surface's own top-left pixel (the GDI's invalid colour).
 constexpr std::uint32_t CornerKey = 0xFFFFFFFFu;
@@ -14,6 +21,11 @@ constexpr std::uint32_t CornerKey = 0xFFFFFFFFu;
 // A bitmap resource, else a BMP file, of that name in a new off-screen surface of its size
 // (width, height 0: the bitmap's own; anything else scales it). Null when there is none.
 platform::Surface* LoadBitmapSurface(platform::DirectDraw* dd, const char* name, int width, int height);
+// A new off-screen surface of the bitmap's size with the bitmap copied onto it; null when there
+// is no bitmap or the surface cannot be made. The copy's result goes to `copied` (when given):
+// a surface is returned even when the copy failed.
+platform::Surface* SurfaceFromBitmap(platform::DirectDraw* dd, platform::HGDIOBJ bitmap,
+                                     platform::HResult* copied = nullptr);
 // Stretches the bitmap's rectangle (x, y, w, h; w, h 0: the bitmap's size) over the whole
 // surface. Returns the surface's GetDC result, E_FAIL for a null argument.
 platform::HResult CopyBitmapToSurface(platform::Surface* surface, platform::HGDIOBJ bitmap, int x,

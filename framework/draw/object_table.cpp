@@ -75,23 +75,11 @@ bool LoadInto(DrawObject& slot, const char* name) {
         }
     }
     if (Display.DirectDraw == nullptr) return false;
-    HGDIOBJ bitmap = loadImage(getModuleHandle(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-    if (bitmap == nullptr) return false;
-    BitmapDesc bm;
-    getObject(bitmap, sizeof bm, &bm);
-    SurfaceDesc desc;
-    desc.flags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-    desc.caps = DDSCAPS_OFFSCREENPLAIN;
-    desc.width = bm.bmWidth;
-    desc.height = bm.bmHeight;
-    if (failed(Display.DirectDraw->CreateSurface(&desc, &slot.Surface))) {
-        slot.Surface = nullptr;
-        deleteObject(bitmap);
-        return false;
-    }
-    HResult copied = CopyBitmapToSurface(slot.Surface, bitmap, 0, 0, 0, 0);
-    deleteObject(bitmap);
-    if (failed(copied)) return false;
+    // The resource alone here: a file under the bare name would be one in the working directory.
+    const BitmapHandle bitmap(loadImage(getModuleHandle(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HResult copied = DD_OK;
+    slot.Surface = SurfaceFromBitmap(Display.DirectDraw, bitmap.get(), &copied);
+    if (slot.Surface == nullptr || failed(copied)) return false;
     ApplyKeyRule(slot);
     return true;
 }

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 
 #include "framework/shell/app_state.h"
 #include "framework/draw/display.h"
@@ -63,6 +65,118 @@ bool BuildPath(const char* name, char (&path)[kSoundPathSize]) {
     return n >= 0 && n < kSoundPathSize;
 }
 
+// The blocks ReadWaveFile hands out, freed when they go out of scope.
+struct WaveBlockFree {
+    void operator()(std::uint8_t* block) const { FreeWaveBlock(block); }
+};
+using WaveBlock = std::unique_ptr<std::uint8_t, WaveBlockFree>;
+
+// A wave's format record and samples: read from a file (the blocks own them) or lying in a
+// resource (owned by the resource table).
+struct Wave {
+    WaveBlock fileFormat;
+    WaveBlock fileSamples;
+    const void* format = nullptr;
+    const std::uint8_t* samples = nullptr;
+    std::uint32_t count = 0;
+};
+
+// A file of that name beside the executable comes first (a path that does not fit the buffer
+// is not tried), then a WAVE resource. Nothing when neither is there.
+std::optional<Wave> FindWave(const char* name) {
+    Wave wave;
+    char path[kSoundPathSize];
+    std::uint8_t* format = nullptr;
+    std::uint8_t* samples = nullptr;
+    if (BuildPath(name, path) && ReadWaveFile(path, &format, &samples, &wave.count) == 0) {
+        wave.fileFormat.reset(format);
+        wave.fileSamples.reset(samples);
+        wave.format = format;
+        wave.samples = samples;
+        return wave;
+    }
+    const platform::ResourceEntry* res = platform::findResource(name, "WAVE");
+    // A resource too short for its header and its declared samples is no wave at all.
+    if (res == nullptr || res->data == nullptr || res->size < kResourceSamplesAt ||
+        Le32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt)
+        return std::nullopt;
+    wave.count = Le32(res->data + kResourceCountAt);
+    wave.format = res->data + kResourceFormatAt;
+    wave.samples = res->data + kResourceSamplesAt;
+    return wave;
+}
+
+// Copies the samples into the buffer; a buffer that cannot be locked keeps its silence.
+void FillBuffer(platform::SoundBuffer& buffer, const Wave& wave) {
+    void* region1 = nullptr;
+    void* region2 = nullptr;
+    std::uint32_t bytes1 = 0, bytes2 = 0;
+    if (buffer.lock(0, wave.count, &region1, &bytes1, &region2, &bytes2, 0) != platform::DS_OK) return;
+    std::memcpy(region1, wave.samples, bytes1);
+    if (region2 != nullptr) std::memcpy(region2, wave.samples + bytes1, bytes2);
+    buffer.unlock(region1, bytes1, region2, bytes2);
+}
+
+// A new static buffer holding the named wave, or (without one) why there is none.
+struct NewBuffer {
+    platform::SoundBuffer* buffer = nullptr;
+    LoadError error = LoadError::NoWave;
+};
+
+NewBuffer LoadBuffer(const char* name) {
+    const std::optional<Wave> wave = FindWave(name);
+    if (!wave) return {nullptr, LoadError::NoWave};
+    platform::BufferDesc desc;
+    desc.flags = kSlotBufferFlags;
+    desc.bufferBytes = wave->count;
+    desc.format = wave->format;
+    platform::SoundBuffer* buffer = nullptr;
+    if (Sound.Device->createSoundBuffer(desc, &buffer) != platform::DS_OK || buffer == nullptr) {
+        if (buffer != nullptr) buffer->release();
+        return {nullptr, LoadError::NoBuffer};
+    }
+    FillBuffer(*buffer, *wave);
+    return {buffer, LoadError::NoWave};
+}
+
+// The lowest free slot, or -1 when all are taken.
+int FreeSlot() {
+    for (int slot = 0; slot < kSoundSlots; ++slot)
+        if (Sound.Objects[slot].InUse == 0) return slot;
+    return -1;
+}
+
+// Shows the box for a failed load (none without a device: Init has shown one) and gives the
+// classic failure result, 0.
+int Report(LoadError error) {
+    switch (error) {
+        case LoadError::NoDevice: return 0;
+        case LoadError::TooManyObjects: return elDraw::ShowError("elSound::LoadObject", kTooMany);
+        case LoadError::NameTooLong: return elDraw::ShowError("elSound::LoadObject", kNameTooLong);
+        case LoadError::NoWave: return elDraw::ShowError("elSound::LoadObject", kNoWave);
+        case LoadError::NoBuffer: return elDraw::ShowError("elSound::LoadObject", kNoBuffer);
+    }
+    return 0;
+}
+
+// Called by Restore on a new device: a new buffer for a slot in use, from its stored name, with
+// the slot's own volume, frequency and pan. A slot that cannot be reloaded keeps its name and
+// controls, without a buffer.
+void ReloadSlot(SoundObject& o) {
+    char name[kSoundNameSize];
+    std::memcpy(name, o.Name, kSoundNameSize);
+    name[kSoundNameSize - 1] = '\0';
+    NewBuffer made = LoadBuffer(name);
+    if (made.buffer == nullptr) {
+        Report(made.error);
+        return;
+    }
+    o.Buffer = made.buffer;
+    o.Buffer->setVolume(o.Volume);
+    o.Buffer->setFrequency(o.Frequency);
+    o.Buffer->setPan(o.Pan);
+}
+
 }  // namespace
 
 void SoundState::reset() {
@@ -95,81 +209,31 @@ void ClearObjects() {
     }
 }
 
-int LoadObject(const char* name) {
+LoadResult TryLoadObject(const char* name) {
     if (name == nullptr) name = "";
     // Without a device there is nothing to load into; Init has said so already.
-    if (Sound.Device == nullptr) return 0;
-    int slot = 0;
-    if (Sound.RestoreMode == 1) {
-        slot = Sound.LoadingSlot;
-        if (Slot(slot) == nullptr) return 0;
-    } else {
-        while (slot < kSoundSlots && Sound.Objects[slot].InUse != 0) ++slot;
-        if (slot == kSoundSlots) return elDraw::ShowError("elSound::LoadObject", kTooMany);
-        if (std::strlen(name) > kSoundNameSize - 1) return elDraw::ShowError("elSound::LoadObject", kNameTooLong);
-    }
+    if (Sound.Device == nullptr) return LoadResult::Failed(LoadError::NoDevice);
+    const int slot = FreeSlot();
+    if (slot < 0) return LoadResult::Failed(LoadError::TooManyObjects);
+    if (std::strlen(name) > kSoundNameSize - 1) return LoadResult::Failed(LoadError::NameTooLong);
+    NewBuffer made = LoadBuffer(name);
+    if (made.buffer == nullptr) return LoadResult::Failed(made.error);
+
     SoundObject& o = Sound.Objects[slot];
-
-    // A file of that name beside the executable comes first; a path that does not fit the
-    // buffer is not tried.
-    char path[kSoundPathSize];
-    std::uint8_t* fileFormat = nullptr;
-    std::uint8_t* fileSamples = nullptr;
-    std::uint32_t count = 0;
-    const void* format = nullptr;
-    const std::uint8_t* samples = nullptr;
-    if (BuildPath(name, path) && ReadWaveFile(path, &fileFormat, &fileSamples, &count) == 0) {
-        format = fileFormat;
-        samples = fileSamples;
-    } else {
-        const platform::ResourceEntry* res = platform::findResource(name, "WAVE");
-        // A resource too short for its header and its declared samples is no wave at all.
-        if (res == nullptr || res->data == nullptr || res->size < kResourceSamplesAt ||
-            Le32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt)
-            return elDraw::ShowError("elSound::LoadObject", kNoWave);
-        count = Le32(res->data + kResourceCountAt);
-        format = res->data + kResourceFormatAt;
-        samples = res->data + kResourceSamplesAt;
-    }
-
-    platform::BufferDesc desc;
-    desc.flags = kSlotBufferFlags;
-    desc.bufferBytes = count;
-    desc.format = format;
-    platform::SoundBuffer* buffer = nullptr;
-    if (Sound.Device->createSoundBuffer(desc, &buffer) != platform::DS_OK || buffer == nullptr) {
-        FreeWaveBlock(fileFormat);
-        FreeWaveBlock(fileSamples);
-        return elDraw::ShowError("elSound::LoadObject", kNoBuffer);
-    }
-    void* region1 = nullptr;
-    void* region2 = nullptr;
-    std::uint32_t bytes1 = 0, bytes2 = 0;
-    if (buffer->lock(0, count, &region1, &bytes1, &region2, &bytes2, 0) == platform::DS_OK) {
-        std::memcpy(region1, samples, bytes1);
-        if (region2 != nullptr) std::memcpy(region2, samples + bytes1, bytes2);
-        buffer->unlock(region1, bytes1, region2, bytes2);
-    }
-    o.Buffer = buffer;
-
-    if (Sound.RestoreMode == 1) {
-        buffer->setVolume(o.Volume);
-        buffer->setFrequency(o.Frequency);
-        buffer->setPan(o.Pan);
-    } else {
-        buffer->getFrequency(&o.Frequency);
-        o.BaseFrequency = o.Frequency;
-        o.Pan = 0;
-        o.Volume = 0;
-    }
+    o.Buffer = made.buffer;
+    o.Buffer->getFrequency(&o.Frequency);
+    o.BaseFrequency = o.Frequency;
+    o.Pan = 0;
+    o.Volume = 0;
     o.InUse = 1;
-    FreeWaveBlock(fileFormat);
-    FreeWaveBlock(fileSamples);
-    if (Sound.RestoreMode != 1) {
-        std::strncpy(o.Name, name, kSoundNameSize - 1);
-        o.Name[kSoundNameSize - 1] = '\0';
-    }
-    return slot;
+    std::strncpy(o.Name, name, kSoundNameSize - 1);
+    o.Name[kSoundNameSize - 1] = '\0';
+    return LoadResult{slot, {}};
+}
+
+int LoadObject(const char* name) {
+    const LoadResult loaded = TryLoadObject(name);
+    return loaded.ok() ? loaded.slot : Report(loaded.error);
 }
 
 void Release() {
@@ -179,15 +243,13 @@ void Release() {
 
 void Restore() {
     Init();
+    // Without a device the slots stay as they are, to be reloaded by a later Restore.
+    if (Sound.Device == nullptr) return;
     Sound.RestoreMode = 1;
     for (int slot = 0; slot < kSoundSlots; ++slot) {
         if (Sound.Objects[slot].InUse != 1) continue;
         Sound.LoadingSlot = slot;
-        // The stored name is copied first: the load must not read the record it writes.
-        char name[kSoundNameSize];
-        std::memcpy(name, Sound.Objects[slot].Name, kSoundNameSize);
-        name[kSoundNameSize - 1] = '\0';
-        LoadObject(name);
+        ReloadSlot(Sound.Objects[slot]);
     }
     Sound.RestoreMode = 0;
 }

@@ -25,8 +25,9 @@ struct SoundState {
     SoundObject Objects[kSoundSlots];
     platform::SoundDevice* Device = nullptr;
     platform::SoundBuffer* Primary = nullptr;
-    int RestoreMode = 0;    // 1 only while Restore reloads the slots
-    int LoadingSlot = 0;    // the slot Restore is reloading
+    // For observers: 1 only while Restore reloads the slots, and the slot it is reloading.
+    int RestoreMode = 0;
+    int LoadingSlot = 0;
     // Slots whose buffers were started, oldest first, for observers such as the headless
     // runner's trace; TakeStartedSlots empties it. Starts beyond its size are not recorded.
     int StartLog[kStartLogSize] = {};
@@ -46,6 +47,18 @@ void Release();
 // The slot number (0 to 29) of a newly loaded wave; 0 after reporting a failure. Without a
 // device nothing is loaded and 0 is returned.
 int LoadObject(const char* name);
+
+// Why a wave was not loaded.
+enum class LoadError { NoDevice, TooManyObjects, NameTooLong, NoWave, NoBuffer };
+// A load's outcome, for callers that must tell slot 0 from a failure.
+struct LoadResult {
+    int slot = -1;        // 0 to 29 when the load succeeded
+    LoadError error{};    // why it failed otherwise
+    bool ok() const { return slot >= 0; }
+    static LoadResult Failed(LoadError why) { return LoadResult{-1, why}; }
+};
+// LoadObject without the error box: the slot, or why there is none.
+LoadResult TryLoadObject(const char* name);
 // Called by elSound::PlayFile: a new device, and every slot in use reloaded from its name.
 void Restore();
 void ReleaseObject(int slot);

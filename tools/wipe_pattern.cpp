@@ -1,0 +1,53 @@
+// Asset generator: the wipe pattern strip, discs growing frame by frame.
+#include "tools/wipe_pattern.h"
+
+namespace assets {
+namespace {
+
+// Whether the pixel's centre lies inside frame f's disc. Worked in half pixels, so that it is
+// whole numbers throughout: the centre of pixel x is 2x + 1 and the frame's centre 64 (or 48).
+bool InDisc(int f, int x, int y) {
+    const int dx = 2 * x + 1 - kWipeFrameWidth, dy = 2 * y + 1 - kWipeFrameHeight;
+    const int r = 8 * (f + 1);
+    return dx * dx + dy * dy <= r * r;
+}
+
+}  // namespace
+
+Bytes MakeWipePattern() {
+    constexpr std::uint32_t kWidth = kWipeFrames * kWipeFrameWidth;   // 640
+    constexpr std::uint32_t kRowBytes = (kWidth + 31) / 32 * 4;        // 80
+    constexpr std::uint32_t kPixelBytes = kRowBytes * kWipeFrameHeight;
+    constexpr std::uint32_t kHeaderBytes = 14 + 40 + 2 * 4;            // and the two palette entries
+
+    Bytes out;
+    out.reserve(kHeaderBytes + kPixelBytes);
+    PutText(out, "BM");
+    PutLE(out, kHeaderBytes + kPixelBytes, 4);
+    PutLE(out, 0, 4);  // two reserved words
+    PutLE(out, kHeaderBytes, 4);
+    PutLE(out, 40, 4);  // info header size
+    PutLE(out, kWidth, 4);
+    PutLE(out, kWipeFrameHeight, 4);  // positive: rows are stored bottom-up
+    PutLE(out, 1, 2);                 // planes
+    PutLE(out, 1, 2);                 // bits per pixel
+    PutLE(out, 0, 4);                 // uncompressed
+    PutLE(out, kPixelBytes, 4);
+    PutLE(out, 2835, 4);  // 72 dots per inch, in dots per metre
+    PutLE(out, 2835, 4);
+    PutLE(out, 2, 4);  // colours used
+    PutLE(out, 2, 4);  // colours important
+    PutLE(out, 0x000000, 4);       // palette entries: blue, green, red, reserved
+    PutLE(out, kWipeDiscRgb, 4);
+
+    for (int y = kWipeFrameHeight - 1; y >= 0; --y) {
+        std::uint8_t row[kRowBytes] = {};
+        for (std::uint32_t x = 0; x < kWidth; ++x)
+            if (InDisc(static_cast<int>(x) / kWipeFrameWidth, static_cast<int>(x) % kWipeFrameWidth, y))
+                row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        out.insert(out.end(), row, row + kRowBytes);
+    }
+    return out;
+}
+
+}  // namespace assets
