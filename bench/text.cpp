@@ -159,6 +159,7 @@ Ink Measure(Read read, int boxLeft, int boxRight, int boxBottom) {
 }
 
 Ink OursDrawn(void (*draw)(), int boxLeft) {
+    if (elDraw::Display.Back == nullptr) return Ink{};   // no display: nothing can have been drawn
     const platform::PixelView v = elDraw::Display.Back->view();
     for (int y = 0; y < 360; ++y)
         for (int x = 0; x < 480; ++x) platform::writePixel(v, x, y, kUntouched);
