@@ -11,6 +11,7 @@
 class BestRuns : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> best;   // by the name the benchmark was registered under
+    explicit BestRuns(OutputOptions options = OO_Defaults) : ConsoleReporter(options) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {

@@ -2,14 +2,18 @@
 // FillBlack on the 480 x 360 32-bit Back, against SDL_BlitSurface (with and without RLE) and
 // SDL_FillRect on identical SDL surfaces, and memcpy / memset of the same bytes (the limit).
 // Prints "ratio NAME VALUE": our speed divided by the reference's (higher is better).
+// After the timing each side draws one batch more, untimed, on a cleared target: every side must
+// change the picture, and give the same pixels as the others of its group.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_util.h"
 #include "bench/best_runs.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -21,6 +25,7 @@
 #include "framework/draw/object_table.h"
 #include "platform/blit.h"
 #include "platform/headless/headless.h"
+#include "platform/pixels.h"
 #include "platform/resources.h"
 
 namespace {
@@ -176,22 +181,97 @@ void Memset(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+// ---------------------------------------------------------------- checks
+
+constexpr std::uint32_t kUntouched = 0x123456;
+
+std::vector<std::uint32_t> OursPicture() {
+    const platform::PixelView v = elDraw::Display.Back->view();
+    std::vector<std::uint32_t> p(480 * 360);
+    for (int y = 0; y < 360; ++y)
+        for (int x = 0; x < 480; ++x) p[y * 480 + x] = platform::readPixel(v, x, y) & 0xFFFFFF;
+    return p;
+}
+
+std::vector<std::uint32_t> SdlPicture() {
+    std::vector<std::uint32_t> p(480 * 360);
+    for (int y = 0; y < 360; ++y)
+        for (int x = 0; x < 480; ++x)
+            p[y * 480 + x] = *reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(S.sdlBack->pixels) +
+                                                                     y * S.sdlBack->pitch + x * 4) & 0xFFFFFF;
+    return p;
+}
+
+// Clears the side's target to kUntouched, lets it draw once and returns its picture.
+std::vector<std::uint32_t> Drawn(bool ours, const std::function<void()>& draw) {
+    const platform::PixelView v = elDraw::Display.Back->view();
+    for (int y = 0; y < 360; ++y)
+        for (int x = 0; x < 480; ++x) platform::writePixel(v, x, y, kUntouched);
+    SDL_FillRect(S.sdlBack, nullptr, kUntouched);
+    draw();
+    return ours ? OursPicture() : SdlPicture();
+}
+
+std::function<void()> Batch(void (*one)(const Sprite&)) {
+    return [one] {
+        for (int n = 0; n < kBatch; ++n) one(S.sprites[n]);
+    };
+}
+
+// Checks a group: every side changed at least `minChanged` pixels, and all equal the first.
+void CheckGroup(bench::Checks& checks, const std::vector<std::pair<std::string, std::vector<std::uint32_t>>>& sides,
+                int minChanged) {
+    for (const auto& [name, picture] : sides) {
+        const long changed = std::count_if(picture.begin(), picture.end(), [](std::uint32_t c) { return c != kUntouched; });
+        long differ = 0;
+        for (std::size_t i = 0; i < picture.size(); ++i) differ += picture[i] != sides.front().second[i];
+        char what[160];
+        std::snprintf(what, sizeof what, "%ld pixels changed (at least %d expected), %ld differ from %s", changed,
+                      minChanged, differ, sides.front().first.c_str());
+        checks.Expect(name, changed >= minChanged && differ == 0, std::string("wrong picture: ") + what);
+    }
+}
+
+void OursKeyedOne(const Sprite& s) { elDraw::PutObject(s.x, s.y, S.sheet, 48 * s.ball, 0, 48 * s.ball + kSprite, kSprite); }
+void OursOpaqueOne(const Sprite& s) { elDraw::PutObjectOpaque(s.x, s.y, S.sheet, 48 * s.ball, 0, 48 * s.ball + kSprite, kSprite); }
+
+void CheckAll(bench::Checks& checks) {
+    // Keyed: 256 balls cover most of the picture; their corners (the key) must stay untouched.
+    CheckGroup(checks,
+               {{"keyed/ours", Drawn(true, Batch(OursKeyedOne))},
+                {"keyed/sdl", Drawn(false, Batch([](const Sprite& s) { SdlBlit(S.sdlKeyed, s); }))},
+                {"keyed/sdl_rle", Drawn(false, Batch([](const Sprite& s) { SdlBlit(S.sdlRle, s); }))}},
+               100000);
+    CheckGroup(checks,
+               {{"opaque/ours", Drawn(true, Batch(OursOpaqueOne))},
+                {"opaque/sdl", Drawn(false, Batch([](const Sprite& s) { SdlBlit(S.sdlOpaque, s); }))},
+                {"keyed/memcpy", Drawn(false, Batch(MemcpyBlit))}},
+               100000);
+    CheckGroup(checks,
+               {{"fill/ours", Drawn(true, [] { elDraw::FillBlack(); })},
+                {"fill/sdl", Drawn(false, [] { SDL_FillRect(S.sdlBack, nullptr, 0); })},
+                {"fill/memset", Drawn(false, [] { std::memset(S.sdlBack->pixels, 0, static_cast<std::size_t>(S.sdlBack->pitch) * 360); })}},
+               480 * 360);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool quick = bench::TakeQuick(argc, argv);
+    bench::Checks checks("bench-blit");
     if (!SetUp()) return 1;
     for (auto [name, fn] : std::initializer_list<std::pair<const char*, void (*)(benchmark::State&)>>{
              {"keyed/ours", OursKeyed}, {"keyed/sdl", SdlKeyed}, {"keyed/sdl_rle", SdlKeyedRle},
              {"keyed/memcpy", MemcpyRows}, {"opaque/ours", OursOpaque}, {"opaque/sdl", SdlOpaque},
              {"fill/ours", OursFill}, {"fill/sdl", SdlFill}, {"fill/memset", Memset}})
-        benchmark::RegisterBenchmark(name, fn)->MinTime(0.2)->Repetitions(3)->ReportAggregatesOnly(false);
+        benchmark::RegisterBenchmark(name, fn)->MinTime(quick ? 0.02 : 0.2)->Repetitions(quick ? 1 : 3)->ReportAggregatesOnly(false);
     benchmark::Initialize(&argc, argv);
-    BestRuns recorder;
+    BestRuns recorder(bench::ConsoleOptions());
     benchmark::RunSpecifiedBenchmarks(&recorder);
+    CheckAll(checks);
     auto& b = recorder.best;
     auto ratio = [&](const char* name, const char* ours, const char* theirs) {
-        if (b[ours] > 0 && b[theirs] > 0) std::printf("ratio %s %.2f\n", name, b[ours] / b[theirs]);
+        checks.Ratio(name, ours, theirs, b[theirs] > 0 ? b[ours] / b[theirs] : 0.0);
     };
     std::printf("keyed copy path: %s; ns per sprite: ours %.0f, SDL %.0f, SDL RLE %.0f, memcpy %.0f; "
                 "opaque ours %.0f, SDL %.0f; ns per fill: ours %.0f, SDL %.0f, memset %.0f\n",
@@ -210,5 +290,5 @@ int main(int argc, char** argv) {
     SDL_FreeSurface(S.sdlRle);
     SDL_FreeSurface(S.sdlOpaque);
     platform::setExtraResources(nullptr, 0);
-    return 0;
+    return checks.Status();
 }
