@@ -1,6 +1,8 @@
 // elSound: the sound device and the wave object table.
 #include "framework/sound/sound_objects.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -61,6 +63,30 @@ bool BuildPath(const char* name, char (&path)[kSoundPathSize]) {
     return n >= 0 && n < kSoundPathSize;
 }
 
+// True the first time a failure of `name` is seen: the caller reports it then, and only then.
+bool FirstReport(const char* name) { return Sound.ReportedNames.insert(name).second; }
+
+bool FileExists(const char* path) {
+    struct stat st;
+    return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Why the device will not take a format record (8/16-bit PCM, one or two channels), for the
+// line on standard error.
+std::string FormatReason(const void* record) {
+    const platform::WaveFormat f = platform::decodeWaveFormat(record, platform::kWaveFormatBytes);
+    char text[96];
+    if (f.formatTag != platform::WAVE_FORMAT_PCM)
+        std::snprintf(text, sizeof text, "format tag %u is not PCM", static_cast<unsigned>(f.formatTag));
+    else if (f.bitsPerSample != 8 && f.bitsPerSample != 16)
+        std::snprintf(text, sizeof text, "%u bits per sample (8 or 16 are played)", static_cast<unsigned>(f.bitsPerSample));
+    else if (f.channels != 1 && f.channels != 2)
+        std::snprintf(text, sizeof text, "%u channels (1 or 2 are played)", static_cast<unsigned>(f.channels));
+    else
+        std::snprintf(text, sizeof text, "a format the sound device does not play");
+    return text;
+}
+
 }  // namespace
 
 void SoundState::reset() {
@@ -116,15 +142,26 @@ int LoadObject(const char* name) {
     std::uint32_t count = 0;
     const void* format = nullptr;
     const std::uint8_t* samples = nullptr;
-    if (BuildPath(name, path) && ReadWaveFile(path, &fileFormat, &fileSamples, &count) == 0) {
+    const bool pathFits = BuildPath(name, path);
+    const char* why = nullptr;
+    if (pathFits && ReadWaveFile(path, &fileFormat, &fileSamples, &count, &why) == 0) {
         format = fileFormat;
         samples = fileSamples;
     } else {
+        // A file that is there but cannot be read gives way to the resource; the game writer is
+        // told why their sound did not change.
+        const bool skipped = pathFits && FileExists(path);
         const platform::ResourceEntry* res = platform::findResource(name, "WAVE");
         // A resource too short for its header and its declared samples is no wave at all.
         if (res == nullptr || res->data == nullptr || res->size < kResourceSamplesAt ||
-            Le32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt)
+            Le32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt) {
+            if (!FirstReport(name)) return 0;
+            if (skipped) std::fprintf(stderr, "elSound::LoadObject: %s: %s\n", path, why != nullptr ? why : "unreadable");
             return elDraw::ShowError("elSound::LoadObject", kNoWave);
+        }
+        if (skipped && FirstReport(name))
+            std::fprintf(stderr, "elSound::LoadObject: %s: %s; the built-in sound is used\n", path,
+                         why != nullptr ? why : "unreadable");
         count = Le32(res->data + kResourceCountAt);
         format = res->data + kResourceFormatAt;
         samples = res->data + kResourceSamplesAt;
@@ -136,9 +173,12 @@ int LoadObject(const char* name) {
     desc.format = format;
     platform::SoundBuffer* buffer = nullptr;
     if (Sound.Device->createSoundBuffer(desc, &buffer) != platform::DS_OK || buffer == nullptr) {
+        const bool first = FirstReport(name);
+        if (first && fileFormat != nullptr)
+            std::fprintf(stderr, "elSound::LoadObject: %s: %s\n", path, FormatReason(fileFormat).c_str());
         FreeWaveBlock(fileFormat);
         FreeWaveBlock(fileSamples);
-        return elDraw::ShowError("elSound::LoadObject", kNoBuffer);
+        return first ? elDraw::ShowError("elSound::LoadObject", kNoBuffer) : 0;
     }
     void* region1 = nullptr;
     void* region2 = nullptr;
