@@ -143,24 +143,25 @@ bool ReadHeader(const Bytes& b, std::size_t at, Header& h, std::size_t& tableAt,
     return true;
 }
 
-// Reads the colour table (up to 2^depth entries) as 0x00RRGGBB.
+// Reads the colour table as 0x00RRGGBB. Every declared entry must lie inside the data and the
+// table ends after the last of them, but only the first 2^depth can be indexed.
 bool ReadTable(const Bytes& b, std::size_t tableAt, const Header& h, std::uint32_t* table,
                int& count, std::size_t& tableEnd, std::string& error) {
     count = 0;
     tableEnd = tableAt;
     if (h.depth > 8) return true;
     const std::uint32_t full = 1u << h.depth;
-    std::uint32_t n = h.core ? full : (h.colorsUsed == 0 ? full : h.colorsUsed);
-    if (n > full) n = full;   // more entries than indices: the rest cannot be used
+    const std::uint32_t declared = h.core ? full : (h.colorsUsed == 0 ? full : h.colorsUsed);
     const int entry = h.core ? 3 : 4;
-    if (!b.has(tableAt, static_cast<std::uint64_t>(n) * entry))
-        return Fail(error, "colour table lies outside the data");
+    const std::uint64_t tableBytes = static_cast<std::uint64_t>(declared) * entry;
+    if (!b.has(tableAt, tableBytes)) return Fail(error, "colour table lies outside the data");
+    const std::uint32_t n = declared < full ? declared : full;
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint8_t* e = b.data + tableAt + i * entry;
         table[i] = (static_cast<std::uint32_t>(e[2]) << 16) | (e[1] << 8) | e[0];
     }
     count = static_cast<int>(n);
-    tableEnd = tableAt + static_cast<std::size_t>(n) * entry;
+    tableEnd = tableAt + static_cast<std::size_t>(tableBytes);
     return true;
 }
 

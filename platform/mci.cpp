@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kRenderChunk = 512;
 constexpr int kFlushFrames = 32768;   // three quarters of a second
+// A restart later than this after the end (the program stood still) starts the piece afresh.
+constexpr std::int64_t kMaxCatchUp = audio::kRate / 4;
 
 // The one sequencer device. Everything here is guarded by audio::lock(): the audio thread
 // renders it and finds the end of a play.
@@ -27,18 +29,26 @@ struct Sequencer {
     bool open = false;
     int id = 0;
     std::string alias;
-    std::vector<std::uint8_t> file;
+    std::string path;
+    std::vector<std::uint8_t> file;     // the normal form the player reads
     fluid_player_t* player = nullptr;   // made once the synthesiser is ready
     bool playing = false;
     bool atEnd = false;
+    bool failed = false;                // the player could not play it: not tried again
     bool notifyPending = false;
     WindowId notifyWindow = 0;
+    std::int64_t lengthFrames = 0;      // the piece's length at the output rate
+    std::int64_t playedFrames = 0;      // frames of the current pass rendered
+    bool endedNaturally = false;        // the last play reached its end, and nothing but a seek
+    std::int64_t sinceEnd = 0;          // to the start came after it: frames rendered since
+    std::int64_t catchUp = 0;           // frames of the new pass rendered unheard
 };
 
 struct MciState {
     Sequencer seq;
     int lastId = 0;
     std::vector<std::string>* log = nullptr;
+    int livePlayers = 0;
     float chunk[kRenderChunk * audio::kChannels];
 };
 
@@ -64,35 +74,61 @@ bool HasMidiExtension(const std::string& path) {
     return false;
 }
 
-MciError ReadMidiFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+MciError ReadMidiFile(const std::string& path, MidiPiece& piece) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return MCIERR_FILE_NOT_FOUND;
-    if (st.st_size <= 0 || static_cast<std::uint64_t>(st.st_size) > kMaxMidiFileBytes) return MCIERR_INVALID_FILE;
+    if (st.st_size <= 0 || static_cast<std::uint64_t>(st.st_size) > kMaxMidiFileBytes) {
+        std::fprintf(stderr, "sequencer: %s is not played: %s\n", path.c_str(),
+                     st.st_size <= 0 ? "an empty file" : "larger than 16 MB");
+        return MCIERR_INVALID_FILE;
+    }
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) return MCIERR_FILE_NOT_FOUND;
+    std::vector<std::uint8_t> bytes;
     bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
     bytes.resize(got);
-    return checkMidiFile(bytes.data(), bytes.size()) ? 0 : MCIERR_INVALID_FILE;
+    const char* why = "";
+    if (normaliseMidiFile(bytes.data(), bytes.size(), piece, &why)) return 0;
+    std::fprintf(stderr, "sequencer: %s is not played: %s\n", path.c_str(), why);
+    return MCIERR_INVALID_FILE;
 }
+
+// The piece cannot be played after all: said once, and the device stays silent until closed.
+void Fail(Sequencer& q, const char* why);
 
 // With audio::lock() held, as are all the helpers below.
-void EnsurePlayer(Sequencer& q, bool mayWait) {
-    if (q.player != nullptr || q.atEnd) return;
-    fluid_synth_t* synth = midi::readySynth(mayWait);
-    if (synth == nullptr) return;
-    q.player = new_fluid_player(synth);
-    if (q.player == nullptr) return;
-    fluid_player_add_mem(q.player, q.file.data(), q.file.size());
-    if (q.playing) fluid_player_play(q.player);
-}
-
 void DropPlayer(Sequencer& q) {
     if (q.player == nullptr) return;
     fluid_player_stop(q.player);
     delete_fluid_player(q.player);
     q.player = nullptr;
+    --mci().livePlayers;
+}
+
+void EnsurePlayer(Sequencer& q, bool mayWait) {
+    if (q.player != nullptr || q.atEnd || q.failed) return;
+    fluid_synth_t* synth = midi::readySynth(mayWait);
+    if (synth == nullptr) return;
+    q.player = new_fluid_player(synth);
+    if (q.player == nullptr) return Fail(q, "the synthesiser cannot make a player");
+    ++mci().livePlayers;
+    if (fluid_player_add_mem(q.player, q.file.data(), q.file.size()) != FLUID_OK)
+        return Fail(q, "the synthesiser's player does not take the file");
+    if (q.playing && fluid_player_play(q.player) != FLUID_OK) return Fail(q, "the synthesiser's player does not start");
+}
+
+void Fail(Sequencer& q, const char* why) {
+    std::fprintf(stderr, "sequencer: %s is not played: %s\n", q.path.c_str(), why);
+    DropPlayer(q);
+    q.failed = true;
+    q.playing = false;
+    q.endedNaturally = false;
+    if (q.notifyPending) {
+        audio::postAfterRender(q.notifyWindow, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, q.id);
+        q.notifyPending = false;
+    }
 }
 
 void Silence() {
@@ -106,13 +142,11 @@ void EndPending(Sequencer& q, WParam code, std::vector<Post>& posts) {
     q.notifyPending = false;
 }
 
-// The player counts on until its last voice has died away, seconds later; the piece itself is
-// over once its last event's tick has passed.
-bool PlayedToEnd(fluid_player_t* player) {
-    if (fluid_player_get_status(player) == FLUID_PLAYER_DONE) return true;
-    int total = fluid_player_get_total_ticks(player);
-    return total > 0 && fluid_player_get_current_tick(player) >= total;
-}
+// The player itself counts on until its last voice has died away, seconds later, and a piece
+// whose events all lie at tick 0 has no length it could report: the piece is over once its
+// length in frames has been rendered, counted here. A player that says it is done well before
+// then never read the file.
+constexpr std::int64_t kDoneSlack = 4096;
 
 void RenderSequencer(void*, float* mix, int frames, bool mayWait) {
     Sequencer& q = mci().seq;
@@ -122,18 +156,38 @@ void RenderSequencer(void*, float* mix, int frames, bool mayWait) {
     if (synth == nullptr) return;
     float* chunk = mci().chunk;
     while (frames > 0) {
+        const bool running = q.playing && q.player != nullptr;
+        if (running && q.catchUp > 0) {
+            int n = static_cast<int>(std::min<std::int64_t>(q.catchUp, kRenderChunk));
+            fluid_synth_write_float(synth, n, chunk, 0, 2, chunk, 1, 2);
+            q.catchUp -= n;
+            q.playedFrames += n;
+            continue;
+        }
         int n = std::min(frames, kRenderChunk);
+        if (running && q.lengthFrames > q.playedFrames)
+            n = static_cast<int>(std::min<std::int64_t>(n, q.lengthFrames - q.playedFrames));
         fluid_synth_write_float(synth, n, chunk, 0, 2, chunk, 1, 2);
         for (int i = 0; i < n * audio::kChannels; ++i) mix[i] += chunk[i];
         mix += n * audio::kChannels;
         frames -= n;
-        if (q.playing && q.player != nullptr && PlayedToEnd(q.player)) {
+        if (!running) {
+            if (q.endedNaturally) q.sinceEnd += n;
+            continue;
+        }
+        q.playedFrames += n;
+        if (q.playedFrames >= q.lengthFrames) {
             q.playing = false;
             q.atEnd = true;
+            q.endedNaturally = true;
+            q.sinceEnd = 0;
             if (q.notifyPending) {
                 audio::postAfterRender(q.notifyWindow, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, q.id);
                 q.notifyPending = false;
             }
+        } else if (fluid_player_get_status(q.player) == FLUID_PLAYER_DONE &&
+                   q.playedFrames + kDoneSlack < q.lengthFrames) {
+            Fail(q, "the synthesiser's player does not read the file");
         }
     }
 }
@@ -147,8 +201,8 @@ MciError Open(const MciCommand& c, std::vector<Post>& posts, WindowId callback) 
         std::lock_guard<std::mutex> guard(audio::lock());
         if (m.seq.open) return SameName(m.seq.alias, alias) ? MCIERR_DUPLICATE_ALIAS : MCIERR_DEVICE_OPEN;
     }
-    std::vector<std::uint8_t> bytes;
-    if (MciError e = ReadMidiFile(c.device, bytes)) return e;
+    MidiPiece piece;
+    if (MciError e = ReadMidiFile(c.device, piece)) return e;
     if (!audio::acquireStream()) return MCIERR_HARDWARE;
     midi::startSynth();
     std::lock_guard<std::mutex> guard(audio::lock());
@@ -157,7 +211,9 @@ MciError Open(const MciCommand& c, std::vector<Post>& posts, WindowId callback) 
     q.open = true;
     q.id = ++m.lastId;
     q.alias = alias;
-    q.file = std::move(bytes);
+    q.path = c.device;
+    q.file = std::move(piece.file);
+    q.lengthFrames = static_cast<std::int64_t>((piece.micros * audio::kRate + 500000) / 1000000);
     audio::addSource(RenderSequencer, nullptr);
     if (c.notify) posts.push_back(Post{callback, MCI_NOTIFY_SUCCESSFUL, q.id});
     return 0;
@@ -199,17 +255,33 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
                 DropPlayer(q);
                 Silence();
                 q.atEnd = c.seekTo == MciCommand::SeekTo::End;
+                q.playedFrames = 0;
+                q.catchUp = 0;
+                // Only the restart of a piece that has just ended keeps the time of its end.
+                if (q.atEnd) q.endedNaturally = false;
                 EnsurePlayer(q, false);
                 break;
             case MciCommand::Verb::Play:
                 EndPending(q, MCI_NOTIFY_SUPERSEDED, posts);
+                if (q.failed) {
+                    if (c.notify) posts.push_back(Post{callback, MCI_NOTIFY_FAILURE, id});
+                    return MCIERR_INVALID_FILE;
+                }
                 if (q.atEnd) {
                     // Nothing is left to play: the play is over at once.
                     if (c.notify) posts.push_back(Post{callback, MCI_NOTIFY_SUCCESSFUL, id});
                     return 0;
                 }
+                if (!q.playing && q.endedNaturally && q.playedFrames == 0 && q.sinceEnd < q.lengthFrames &&
+                    q.sinceEnd <= kMaxCatchUp)
+                    q.catchUp = q.sinceEnd;
+                q.endedNaturally = false;
                 q.playing = true;
-                if (q.player != nullptr) fluid_player_play(q.player);
+                if (q.player != nullptr && fluid_player_play(q.player) != FLUID_OK) {
+                    Fail(q, "the synthesiser's player does not start");
+                    if (c.notify) posts.push_back(Post{callback, MCI_NOTIFY_FAILURE, id});
+                    return MCIERR_INVALID_FILE;
+                }
                 if (c.notify) {
                     q.notifyPending = true;
                     q.notifyWindow = callback;
@@ -218,6 +290,7 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
             case MciCommand::Verb::Stop:
                 EndPending(q, MCI_NOTIFY_ABORTED, posts);
                 q.playing = false;
+                q.endedNaturally = false;
                 if (q.player != nullptr) fluid_player_stop(q.player);
                 Silence();
                 break;
@@ -263,6 +336,21 @@ MciError mciSendString(const char* command, char* answer, std::uint32_t answerSi
 }
 
 void logMciCommands(std::vector<std::string>* log) { mci().log = log; }
+
+MciProbe probeMci() {
+    std::lock_guard<std::mutex> guard(audio::lock());
+    const Sequencer& q = mci().seq;
+    MciProbe p;
+    p.open = q.open;
+    p.id = q.id;
+    p.playing = q.playing;
+    p.failed = q.failed;
+    p.hasPlayer = q.player != nullptr;
+    p.lengthFrames = q.lengthFrames;
+    p.playedFrames = q.playedFrames;
+    p.livePlayers = mci().livePlayers;
+    return p;
+}
 
 void resetMci() {
     std::vector<Post> ignored;

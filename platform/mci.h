@@ -31,6 +31,7 @@ constexpr MciError MCIERR_INVALID_FILE = 296;
 constexpr WParam MCI_NOTIFY_SUCCESSFUL = 1;
 constexpr WParam MCI_NOTIFY_SUPERSEDED = 2;
 constexpr WParam MCI_NOTIFY_ABORTED = 4;
+constexpr WParam MCI_NOTIFY_FAILURE = 8;
 
 // The longest command text read; anything longer is refused whole.
 constexpr std::size_t kMaxMciCommand = 4096;
@@ -66,11 +67,29 @@ MciError parseMciCommand(const char* text, MciCommand& out);
 // be null) receives the text of a status command. With "notify", MM_MCINOTIFY is posted to
 // `callback`: MCI_NOTIFY_SUCCESSFUL when a play reaches its end (posted from the audio thread)
 // or another command completes, MCI_NOTIFY_SUPERSEDED when a new play replaces a play that
-// asked for one, MCI_NOTIFY_ABORTED when a seek, stop or close ends it.
+// asked for one, MCI_NOTIFY_ABORTED when a seek, stop or close ends it, MCI_NOTIFY_FAILURE when
+// the synthesiser cannot play the piece (said once on standard error; the piece is not tried
+// again until it is opened again). A play ends exactly its length after it started; a play that
+// follows the natural end of the last one after only a seek to the start is timed from that
+// end, so that a piece restarted on its end notice repeats with a period of its length (the
+// moments between the end and the restart are skipped at the start of the new pass).
 MciError mciSendString(const char* command, char* answer, std::uint32_t answerSize, WindowId callback);
 
 // Closes every device (tests start from here).
 void resetMci();
+
+// Tests and the fuzz target: the sequencer's state as the audio thread sees it.
+struct MciProbe {
+    bool open = false;
+    int id = 0;
+    bool playing = false;
+    bool failed = false;              // the synthesiser's player could not play the piece
+    bool hasPlayer = false;
+    std::int64_t lengthFrames = 0;    // the piece's length at the output rate
+    std::int64_t playedFrames = 0;    // how far the current pass has come
+    int livePlayers = 0;              // players made and not yet deleted, over all devices
+};
+MciProbe probeMci();
 // Tests: every command string received from now on is appended to `log` (nullptr: none).
 void logMciCommands(std::vector<std::string>* log);
 

@@ -1,6 +1,8 @@
 // Platform: the structure check of standard MIDI files.
 #include "platform/midi_file.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -48,6 +50,7 @@ bool Printable(const std::uint8_t* id) {
 // Meta events whose data has a fixed length; a file that breaks it is refused.
 int FixedMetaLength(std::uint8_t type) {
     switch (type) {
+        case 0x21: return 1;   // port
         case 0x2F: return 0;   // end of track
         case 0x51: return 3;   // tempo
         case 0x54: return 5;   // SMPTE offset
@@ -57,14 +60,37 @@ int FixedMetaLength(std::uint8_t type) {
     }
 }
 
-bool CheckTrack(Reader r, const char** why) {
+struct Tempo {
+    std::uint64_t tick;
+    std::uint32_t microsPerQuarter;
+};
+
+void PutVarLen(std::vector<std::uint8_t>& v, std::uint32_t x) {
+    std::uint8_t bytes[5];
+    int n = 0;
+    do {
+        bytes[n++] = x & 0x7F;
+        x >>= 7;
+    } while (x != 0);
+    while (n-- > 0) v.push_back(static_cast<std::uint8_t>(bytes[n] | (n > 0 ? 0x80 : 0)));
+}
+
+// Checks one track. With `out`, its events are appended there (escape events dropped, their
+// delta time added to the next event's), its tempo changes to `tempos` and its length in ticks
+// to `ticks`.
+bool CheckTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nullptr,
+                std::vector<Tempo>* tempos = nullptr, std::uint64_t* ticks = nullptr) {
     std::uint8_t running = 0;
+    std::uint64_t tick = 0;
+    std::uint64_t carried = 0;   // delta time of dropped events
     for (;;) {
         std::uint32_t delta;
         if (!r.varLen(delta)) {
             *why = "a track ends without its end-of-track event";
             return false;
         }
+        tick += delta;
+        const std::size_t eventAt = r.pos;
         std::uint8_t status;
         if (!r.byte(status)) {
             *why = "a track ends inside an event";
@@ -78,14 +104,21 @@ bool CheckTrack(Reader r, const char** why) {
             --r.pos;   // the byte was data: the running status applies
             status = running;
         }
+        bool keep = true;
         if (status < 0xF0) {
             running = status;
             std::uint8_t kind = status & 0xF0;
             std::uint32_t dataBytes = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-            if (!r.skip(dataBytes)) {
+            if (!r.has(dataBytes)) {
                 *why = "a track ends inside an event";
                 return false;
             }
+            for (std::uint32_t i = 0; i < dataBytes; ++i)
+                if (r.p[r.pos + i] >= 0x80) {
+                    *why = "a channel message with a data byte of 0x80 or above";
+                    return false;
+                }
+            r.pos += dataBytes;
         } else if (status == 0xF0 || status == 0xF7) {
             running = 0;
             std::uint32_t len;
@@ -93,6 +126,7 @@ bool CheckTrack(Reader r, const char** why) {
                 *why = "a system-exclusive event runs past its track";
                 return false;
             }
+            keep = status == 0xF0;   // an escape carries bytes the player cannot send
         } else if (status == 0xFF) {
             running = 0;
             std::uint8_t type;
@@ -110,18 +144,50 @@ bool CheckTrack(Reader r, const char** why) {
                 *why = "a tempo of zero";
                 return false;
             }
+            if (type == 0x51 && tempos != nullptr)
+                tempos->push_back(Tempo{tick, static_cast<std::uint32_t>(r.p[r.pos] << 16 | r.p[r.pos + 1] << 8 |
+                                                                         r.p[r.pos + 2])});
             r.pos += len;
-            if (type == 0x2F) return true;
+            if (type == 0x2F) {
+                if (out != nullptr) {
+                    // Delta times beyond what a variable-length quantity holds cannot arise: a
+                    // dropped event's time and the next one's came from two four-byte quantities.
+                    PutVarLen(*out, static_cast<std::uint32_t>(std::min<std::uint64_t>(delta + carried, 0x0FFFFFFF)));
+                    out->insert(out->end(), {0xFF, 0x2F, 0x00});
+                }
+                if (ticks != nullptr) *ticks = tick;
+                return true;
+            }
         } else {
             *why = "a status byte that has no place in a file";
             return false;
         }
+        if (out == nullptr) continue;
+        if (!keep) {
+            carried += delta;
+            continue;
+        }
+        std::uint64_t d = delta + carried;
+        carried = 0;
+        // A delta too long for one quantity is split by an empty text event.
+        while (d > 0x0FFFFFFF) {
+            PutVarLen(*out, 0x0FFFFFFF);
+            out->insert(out->end(), {0xFF, 0x01, 0x00});
+            d -= 0x0FFFFFFF;
+        }
+        PutVarLen(*out, static_cast<std::uint32_t>(d));
+        // The event's bytes as written; a running-status event whose status was dropped with
+        // an escape before it gets its status byte back.
+        if (r.p[eventAt] < 0x80) out->push_back(status);
+        out->insert(out->end(), r.p + eventAt, r.p + r.pos);
     }
 }
 
 }  // namespace
 
-bool checkMidiFile(const std::uint8_t* data, std::size_t size, const char** why) {
+namespace {
+
+bool Normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, const char** why) {
     const char* reason = nullptr;
     const char** out = why != nullptr ? why : &reason;
     if (data == nullptr || size < 14 || size > kMaxMidiFileBytes || Be32(data) != 0x4D546864u) {
@@ -144,6 +210,14 @@ bool checkMidiFile(const std::uint8_t* data, std::size_t size, const char** why)
         *out = "only metrical time divisions are played";
         return false;
     }
+    if (tracks > kMaxMidiTracks) {
+        *out = "more than 128 tracks";
+        return false;
+    }
+    std::vector<std::uint8_t> file;
+    std::vector<Tempo> tempos;
+    std::uint64_t endTick = 0;
+    if (piece != nullptr) file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, data[8], data[9], data[10], data[11], data[12], data[13]};
     std::size_t pos = 8 + static_cast<std::size_t>(headerLen);
     int found = 0;
     while (found < tracks) {
@@ -158,12 +232,50 @@ bool checkMidiFile(const std::uint8_t* data, std::size_t size, const char** why)
             return false;
         }
         if (Be32(id) == 0x4D54726Bu) {
-            if (!CheckTrack(Reader{data, pos + 8, pos + 8 + len}, out)) return false;
+            Reader r{data, pos + 8, pos + 8 + len};
+            if (piece == nullptr) {
+                if (!CheckTrack(r, out)) return false;
+            } else {
+                const std::size_t chunkAt = file.size();
+                file.insert(file.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
+                std::uint64_t ticks = 0;
+                if (!CheckTrack(r, out, &file, &tempos, &ticks)) return false;
+                const std::size_t trackLen = file.size() - chunkAt - 8;
+                for (int i = 0; i < 4; ++i) file[chunkAt + 4 + i] = static_cast<std::uint8_t>(trackLen >> (24 - 8 * i));
+                endTick = std::max(endTick, ticks);
+            }
             ++found;
         }
         pos += 8 + static_cast<std::size_t>(len);
     }
+    if (piece == nullptr) return true;
+    // The length: each stretch between tempo changes at the tempo in force (500000 us a quarter
+    // until the first change).
+    std::stable_sort(tempos.begin(), tempos.end(), [](const Tempo& a, const Tempo& b) { return a.tick < b.tick; });
+    long double micros = 0;
+    std::uint64_t at = 0;
+    std::uint32_t tempo = 500000;
+    for (const Tempo& t : tempos) {
+        if (t.tick >= endTick) break;
+        micros += static_cast<long double>(t.tick - at) * tempo / division;
+        at = t.tick;
+        tempo = t.microsPerQuarter;
+    }
+    micros += static_cast<long double>(endTick - at) * tempo / division;
+    piece->file = std::move(file);
+    piece->micros = static_cast<std::uint64_t>(micros + 0.5L);
     return true;
+}
+
+}  // namespace
+
+bool checkMidiFile(const std::uint8_t* data, std::size_t size, const char** why) {
+    return Normalise(data, size, nullptr, why);
+}
+
+bool normaliseMidiFile(const std::uint8_t* data, std::size_t size, MidiPiece& out, const char** why) {
+    out = MidiPiece{};
+    return Normalise(data, size, &out, why);
 }
 
 }  // namespace platform

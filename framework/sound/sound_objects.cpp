@@ -1,10 +1,13 @@
 // elSound: the sound device and the wave object table.
 #include "framework/sound/sound_objects.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "framework/shell/app_state.h"
 #include "framework/draw/display.h"
@@ -65,6 +68,30 @@ bool BuildPath(const char* name, char (&path)[kSoundPathSize]) {
     return n >= 0 && n < kSoundPathSize;
 }
 
+// True the first time a failure of `name` is seen: the caller reports it then, and only then.
+bool FirstReport(const char* name) { return Sound.ReportedNames.insert(name).second; }
+
+bool FileExists(const char* path) {
+    struct stat st;
+    return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Why the device will not take a format record (8/16-bit PCM, one or two channels), for the
+// line on standard error.
+std::string FormatReason(const void* record) {
+    const platform::WaveFormat f = platform::decodeWaveFormat(record, platform::kWaveFormatBytes);
+    char text[96];
+    if (f.formatTag != platform::WAVE_FORMAT_PCM)
+        std::snprintf(text, sizeof text, "format tag %u is not PCM", static_cast<unsigned>(f.formatTag));
+    else if (f.bitsPerSample != 8 && f.bitsPerSample != 16)
+        std::snprintf(text, sizeof text, "%u bits per sample (8 or 16 are played)", static_cast<unsigned>(f.bitsPerSample));
+    else if (f.channels != 1 && f.channels != 2)
+        std::snprintf(text, sizeof text, "%u channels (1 or 2 are played)", static_cast<unsigned>(f.channels));
+    else
+        std::snprintf(text, sizeof text, "a format the sound device does not play");
+    return text;
+}
+
 // The blocks ReadWaveFile hands out, freed when they go out of scope.
 struct WaveBlockFree {
     void operator()(std::uint8_t* block) const { FreeWaveBlock(block); }
@@ -82,24 +109,34 @@ struct Wave {
 };
 
 // A file of that name beside the executable comes first (a path that does not fit the buffer
-// is not tried), then a WAVE resource. Nothing when neither is there.
-std::optional<Wave> FindWave(const char* name) {
+// is not tried), then a WAVE resource. Nothing when neither is there; `note` then says why the
+// file was not used, for standard error. A file that is there but cannot be read gives way to
+// the resource, and the game writer is told once why their sound did not change.
+std::optional<Wave> FindWave(const char* name, std::string& note) {
     Wave wave;
     char path[kSoundPathSize];
     std::uint8_t* format = nullptr;
     std::uint8_t* samples = nullptr;
-    if (BuildPath(name, path) && ReadWaveFile(path, &format, &samples, &wave.count) == 0) {
+    const bool pathFits = BuildPath(name, path);
+    const char* why = nullptr;
+    if (pathFits && ReadWaveFile(path, &format, &samples, &wave.count, &why) == 0) {
         wave.fileFormat.reset(format);
         wave.fileSamples.reset(samples);
         wave.format = format;
         wave.samples = samples;
         return wave;
     }
+    const bool skipped = pathFits && FileExists(path);
+    const std::string reason = std::string(path) + ": " + (why != nullptr ? why : "unreadable");
     const platform::ResourceEntry* res = platform::findResource(name, "WAVE");
     // A resource too short for its header and its declared samples is no wave at all.
     if (res == nullptr || res->data == nullptr || res->size < kResourceSamplesAt ||
-        Le32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt)
+        Le32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt) {
+        if (skipped) note = reason;
         return std::nullopt;
+    }
+    if (skipped && FirstReport(name))
+        std::fprintf(stderr, "elSound::LoadObject: %s; the built-in sound is used\n", reason.c_str());
     wave.count = Le32(res->data + kResourceCountAt);
     wave.format = res->data + kResourceFormatAt;
     wave.samples = res->data + kResourceSamplesAt;
@@ -121,11 +158,13 @@ void FillBuffer(platform::SoundBuffer& buffer, const Wave& wave) {
 struct NewBuffer {
     platform::SoundBuffer* buffer = nullptr;
     LoadError error = LoadError::NoWave;
+    std::string note;   // why a file beside the program was not used, for standard error
 };
 
 NewBuffer LoadBuffer(const char* name) {
-    const std::optional<Wave> wave = FindWave(name);
-    if (!wave) return {nullptr, LoadError::NoWave};
+    std::string note;
+    const std::optional<Wave> wave = FindWave(name, note);
+    if (!wave) return {nullptr, LoadError::NoWave, note};
     platform::BufferDesc desc;
     desc.flags = kSlotBufferFlags;
     desc.bufferBytes = wave->count;
@@ -133,10 +172,13 @@ NewBuffer LoadBuffer(const char* name) {
     platform::SoundBuffer* buffer = nullptr;
     if (Sound.Device->createSoundBuffer(desc, &buffer) != platform::DS_OK || buffer == nullptr) {
         if (buffer != nullptr) buffer->release();
-        return {nullptr, LoadError::NoBuffer};
+        char path[kSoundPathSize];
+        if (wave->fileFormat != nullptr && BuildPath(name, path))
+            note = std::string(path) + ": " + FormatReason(wave->fileFormat.get());
+        return {nullptr, LoadError::NoBuffer, note};
     }
     FillBuffer(*buffer, *wave);
-    return {buffer, LoadError::NoWave};
+    return {buffer, LoadError::NoWave, {}};
 }
 
 // The lowest free slot, or -1 when all are taken.
@@ -147,8 +189,13 @@ int FreeSlot() {
 }
 
 // Shows the box for a failed load (none without a device: Init has shown one) and gives the
-// classic failure result, 0.
-int Report(LoadError error) {
+// classic failure result, 0. A wave that cannot be had is reported once per name, however many
+// copies of it the program loads, with its note on standard error.
+int Report(LoadError error, const char* name, const std::string& note) {
+    if (error == LoadError::NoWave || error == LoadError::NoBuffer) {
+        if (!FirstReport(name)) return 0;
+        if (!note.empty()) std::fprintf(stderr, "elSound::LoadObject: %s\n", note.c_str());
+    }
     switch (error) {
         case LoadError::NoDevice: return 0;
         case LoadError::TooManyObjects: return elDraw::ShowError("elSound::LoadObject", kTooMany);
@@ -168,7 +215,7 @@ void ReloadSlot(SoundObject& o) {
     name[kSoundNameSize - 1] = '\0';
     NewBuffer made = LoadBuffer(name);
     if (made.buffer == nullptr) {
-        Report(made.error);
+        Report(made.error, name, made.note);
         return;
     }
     o.Buffer = made.buffer;
@@ -209,15 +256,20 @@ void ClearObjects() {
     }
 }
 
-LoadResult TryLoadObject(const char* name) {
-    if (name == nullptr) name = "";
+namespace {
+
+// TryLoadObject, with the note on a wave file that could not be used.
+LoadResult LoadNamed(const char* name, std::string& note) {
     // Without a device there is nothing to load into; Init has said so already.
     if (Sound.Device == nullptr) return LoadResult::Failed(LoadError::NoDevice);
     const int slot = FreeSlot();
     if (slot < 0) return LoadResult::Failed(LoadError::TooManyObjects);
     if (std::strlen(name) > kSoundNameSize - 1) return LoadResult::Failed(LoadError::NameTooLong);
     NewBuffer made = LoadBuffer(name);
-    if (made.buffer == nullptr) return LoadResult::Failed(made.error);
+    if (made.buffer == nullptr) {
+        note = made.note;
+        return LoadResult::Failed(made.error);
+    }
 
     SoundObject& o = Sound.Objects[slot];
     o.Buffer = made.buffer;
@@ -231,9 +283,18 @@ LoadResult TryLoadObject(const char* name) {
     return LoadResult{slot, {}};
 }
 
+}  // namespace
+
+LoadResult TryLoadObject(const char* name) {
+    std::string note;
+    return LoadNamed(name != nullptr ? name : "", note);
+}
+
 int LoadObject(const char* name) {
-    const LoadResult loaded = TryLoadObject(name);
-    return loaded.ok() ? loaded.slot : Report(loaded.error);
+    if (name == nullptr) name = "";
+    std::string note;
+    const LoadResult loaded = LoadNamed(name, note);
+    return loaded.ok() ? loaded.slot : Report(loaded.error, name, note);
 }
 
 void Release() {

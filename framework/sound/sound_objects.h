@@ -1,6 +1,8 @@
 // elSound: the sound device and the table of 30 wave objects (load, release, restore).
 #pragma once
 #include <cstdint>
+#include <set>
+#include <string>
 
 #include "platform/sound.h"
 
@@ -32,6 +34,9 @@ struct SoundState {
     // runner's trace; TakeStartedSlots empties it. Starts beyond its size are not recorded.
     int StartLog[kStartLogSize] = {};
     int StartLogCount = 0;
+    // Names whose failure to load has been reported: each is reported once, however many
+    // copies of it the program loads.
+    std::set<std::string> ReportedNames;
     // Releases every buffer and the device, then back to the program's start.
     void reset();
 };
