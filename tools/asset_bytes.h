@@ -18,4 +18,26 @@ inline void PutBE(Bytes& out, std::uint32_t value, int size) {
 }
 inline void PutText(Bytes& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
 
+// The file header and the 40-byte info header of an uncompressed bottom-up BMP at 72 dots per
+// inch whose palette of `colours` entries follows (the caller appends it, then the pixels).
+inline void PutBmpHeaders(Bytes& out, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                          std::uint32_t pixelBytes, std::uint32_t colours) {
+    const std::uint32_t headerBytes = 14 + 40 + 4 * colours;
+    PutText(out, "BM");
+    PutLE(out, headerBytes + pixelBytes, 4);
+    PutLE(out, 0, 4);  // two reserved words
+    PutLE(out, headerBytes, 4);
+    PutLE(out, 40, 4);  // info header size
+    PutLE(out, width, 4);
+    PutLE(out, height, 4);  // positive: rows are stored bottom-up
+    PutLE(out, 1, 2);       // planes
+    PutLE(out, bitsPerPixel, 2);
+    PutLE(out, 0, 4);  // uncompressed
+    PutLE(out, pixelBytes, 4);
+    PutLE(out, 2835, 4);  // 72 dots per inch, in dots per metre
+    PutLE(out, 2835, 4);
+    PutLE(out, colours, 4);  // colours used
+    PutLE(out, colours, 4);  // colours important
+}
+
 }  // namespace assets

@@ -139,21 +139,7 @@ Bytes MakeSpriteSheet() {
 
     Bytes out;
     out.reserve(kHeaderBytes + kPixelBytes);
-    PutText(out, "BM");
-    PutLE(out, kHeaderBytes + kPixelBytes, 4);
-    PutLE(out, 0, 4);  // two reserved words
-    PutLE(out, kHeaderBytes, 4);
-    PutLE(out, 40, 4);  // info header size
-    PutLE(out, kSheetWidth, 4);
-    PutLE(out, kSheetHeight, 4);  // positive: rows are stored bottom-up
-    PutLE(out, 1, 2);             // planes
-    PutLE(out, 24, 2);            // bits per pixel
-    PutLE(out, 0, 4);             // uncompressed
-    PutLE(out, kPixelBytes, 4);
-    PutLE(out, 2835, 4);  // 72 dots per inch, in dots per metre
-    PutLE(out, 2835, 4);
-    PutLE(out, 0, 4);  // no palette
-    PutLE(out, 0, 4);
+    PutBmpHeaders(out, kSheetWidth, kSheetHeight, 24, kPixelBytes, 0);
 
     for (int y = kSheetHeight - 1; y >= 0; --y) {
         for (int x = 0; x < kSheetWidth; ++x) {

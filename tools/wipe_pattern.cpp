@@ -22,21 +22,7 @@ Bytes MakeWipePattern() {
 
     Bytes out;
     out.reserve(kHeaderBytes + kPixelBytes);
-    PutText(out, "BM");
-    PutLE(out, kHeaderBytes + kPixelBytes, 4);
-    PutLE(out, 0, 4);  // two reserved words
-    PutLE(out, kHeaderBytes, 4);
-    PutLE(out, 40, 4);  // info header size
-    PutLE(out, kWidth, 4);
-    PutLE(out, kWipeFrameHeight, 4);  // positive: rows are stored bottom-up
-    PutLE(out, 1, 2);                 // planes
-    PutLE(out, 1, 2);                 // bits per pixel
-    PutLE(out, 0, 4);                 // uncompressed
-    PutLE(out, kPixelBytes, 4);
-    PutLE(out, 2835, 4);  // 72 dots per inch, in dots per metre
-    PutLE(out, 2835, 4);
-    PutLE(out, 2, 4);  // colours used
-    PutLE(out, 2, 4);  // colours important
+    PutBmpHeaders(out, kWidth, kWipeFrameHeight, 1, kPixelBytes, 2);
     PutLE(out, 0x000000, 4);       // palette entries: blue, green, red, reserved
     PutLE(out, kWipeDiscRgb, 4);
 
