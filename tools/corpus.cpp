@@ -17,7 +17,10 @@ void Le32(Bytes& b, std::uint32_t v) {
 void Be32(Bytes& b, std::uint32_t v) {
     for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<std::uint8_t>(v >> s));
 }
-void Id(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+// Byte by byte: gcc 12 mistakes a four-byte insert into an empty vector for an overflow.
+void Id(Bytes& b, const char* id) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
+}
 void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 
 // ---------------------------------------------------------------- BMP
