@@ -170,18 +170,23 @@ TEST_F(Sdl, TwentyFramesASecondAndAnIdleTitleUsesLittleProcessor) {
     const double cpu1 = CpuMs(pid);
     const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     f = Frames();
-    int inTen = 0;
+    int inTen = 0, otherRates = 0;
+    std::string otherRate;
     double closest = 1e9, prev = -1;
     for (const std::string& line : f) {
         const double tick = NumberField(line, "tick");
         if (tick >= first && tick < first + 10000) ++inTen;
         if (tick >= first && prev >= 0) closest = std::min(closest, tick - prev);
         if (tick >= first) {
-            EXPECT_EQ(NumberField(line, "frame_rate"), 20.0) << line.substr(0, 60);
+            if (NumberField(line, "frame_rate") != 20.0) {
+                ++otherRates;
+                otherRate = line.substr(0, 200);
+            }
             prev = tick;
         }
     }
     EXPECT_NEAR(inTen, 200, 2) << "frames in 10 s";
+    EXPECT_EQ(otherRates, 0) << "frames whose frame-rate display did not read 20.0, such as " << otherRate;
     EXPECT_GE(closest, 40) << "milliseconds between the two closest frames";
     const double share = (cpu1 - cpu0) / wall * 100.0;
     std::printf("pacing: %d frames in 10 s, closest two %.0f ms apart, idle title %.2f%% of a core\n",
