@@ -2,6 +2,8 @@
 // Back, draw the page, its caption and the crosshair, show the frame rate, present.
 #include "gallery/gallery.h"
 
+#include <string>
+
 #include <cstdio>
 
 #include "framework/shell/app_state.h"
@@ -98,6 +100,11 @@ void UseGallery() {
     setup.Scenes[2] = GalleryFrame;
     setup.Scenes[3] = GalleryFrame;
     setup.Reset = [] { Gallery.reset(); };
+    // The page shown after the frame (0 is the first) and the frames it has run, in a trace.
+    setup.TraceFields = [](std::string& line) {
+        line += ",\"page\":" + std::to_string(Gallery.Page);
+        line += ",\"page_frame\":" + std::to_string(Gallery.PageFrame);
+    };
     UseProgram(setup);
 }
 

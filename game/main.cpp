@@ -2,10 +2,12 @@
 #include <string>
 
 #include "framework/shell/frame_loop.h"
+#include "framework/shell/trace.h"
 #include "game/scenes.h"
 #include "platform/window.h"
 
 int main(int argc, char** argv) {
+    if (!TakeTraceOption(argc, argv)) return 2;
     // The entry point gets the command line after the program's name, as one text.
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {

@@ -1,6 +1,7 @@
 // Text brackets, debug text and the frame-rate display on Back, through the framework.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -268,6 +269,20 @@ TEST(FrameRate, ShowsTheFramesOfTheLastTwoSecondsHalved) {
         EXPECT_FLOAT_EQ(elDraw::Fps.FrameRate, c.expected) << c.name;
         if (c.frames * 1000 / c.fps > 4000) {
             EXPECT_FLOAT_EQ(lowest, c.expected) << c.name << ": lowest after 4 s";
+        }
+    }
+    // A window opened by a frame that ran a millisecond late holds 41 frames of a steady 20 a
+    // second before the next deadline: over the time it lasted that is still 20.0 (not 20.5).
+    StartFresh(1000);
+    elDraw::ResetBackPixels();
+    elDraw::AllocFont();
+    for (int i = 0; i <= 41 + 40; ++i) {
+        hl::setTick(1000 + static_cast<std::uint32_t>(i) * 50 + (i == 0 ? 1 : 0));
+        elDraw::ShowFps();
+        if (i == 41 || i == 81) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%3.1f", static_cast<double>(elDraw::Fps.FrameRate));
+            EXPECT_STREQ(text, "20.0") << "window closed by frame " << i;
         }
     }
     // The display is the rate as "%3.1f FPS" in the top-left corner.

@@ -44,7 +44,16 @@ void ShowFps() {
     // "At or past the deadline" on a tick count that wraps after 49.7 days: the deadline is
     // reached when the distance from it is less than half the range.
     if (static_cast<std::int32_t>(now - elSystem::Clock.FpsDeadline) >= 0) {
-        Fps.FrameRate = static_cast<float>(Fps.FrameCount / 2.0);
+        // The frames counted over the time the window really lasted. A window is opened by the
+        // first frame at or past the deadline, which may run a millisecond or two late; divided
+        // by a fixed 2 s, a steady 20 frames a second then read 20.5 whenever the next window's
+        // closing frame came on time (41 frames inside 2049 ms).
+        const std::uint32_t span = now - Fps.WindowStart;
+        Fps.FrameRate = Fps.WindowOpen && span > 0
+                            ? static_cast<float>(Fps.FrameCount * 1000.0 / span)
+                            : static_cast<float>(Fps.FrameCount / 2.0);
+        Fps.WindowStart = now;
+        Fps.WindowOpen = true;
         elSystem::Clock.FpsDeadline = now + kWindowMs;
         Fps.FrameCount = 0;
     }

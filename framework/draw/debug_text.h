@@ -1,11 +1,14 @@
 // elDraw: quick text for debugging (DebugText, DebugPrint) and the frame-rate display (ShowFps).
 #pragma once
+#include <cstdint>
 
 namespace elDraw {
 
 struct FpsState {
     int FrameCount = 0;      // frames in the current window, never above 999
     float FrameRate = 0.0f;  // frames per second measured over the last window
+    std::uint32_t WindowStart = 0;   // tick count of the frame that opened the current window
+    bool WindowOpen = false;
     void reset() { *this = FpsState{}; }
 };
 extern FpsState Fps;

@@ -1,7 +1,7 @@
 // Headless runner: option parsing, the run itself and the per-frame trace.
 #include "framework/runner/headless_runner.h"
 
-#include "framework/shell/json_text.h"
+#include "framework/shell/trace.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -13,10 +13,7 @@
 
 #include "framework/shell/app_state.h"
 #include "framework/shell/frame_loop.h"
-#include "framework/draw/object_table.h"
 #include "platform/png_writer.h"
-#include "framework/sound/midi_music.h"
-#include "framework/sound/sound_objects.h"
 #include "platform/audio_stream.h"
 #include "platform/headless/audio.h"
 #include "platform/riff.h"
@@ -55,49 +52,13 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
     DumpFrame(ctx, frame);
     if (ctx.out == nullptr || frame <= ctx.lastWritten) return;
     const auto& cfg = platform::headless::config();
-    const FrameSeen& seen = Shell.LastFrame;
-    bool ran = seen.Count != ctx.framesBefore;
-    std::uint32_t tick = cfg.startTick + static_cast<std::uint32_t>(frame) * cfg.frameMs;
-    std::string line;
-    line.reserve(256);
-    line += "{\"frame\":" + std::to_string(frame);
-    line += ",\"tick\":" + std::to_string(tick);
-    line += ",\"ran\":" + std::to_string(ran ? 1 : 0);
-    line += ",\"scene\":" + std::to_string(ran ? seen.Scene : 0);
-    line += ",\"entered\":" + std::to_string(ran ? seen.Entered : 0);
-    line += ",\"next_scene\":" + std::to_string(Shell.SceneId);
-    line += ",\"delta_ms\":" + std::to_string(ran ? static_cast<long>(seen.DeltaMs + 0.5f) : 0L);
-    line += ",\"mouse\":[" + std::to_string(ran ? seen.MouseX : Input.MouseX) + "," +
-            std::to_string(ran ? seen.MouseY : Input.MouseY) + "]";
-    line += ",\"left_click\":" + std::to_string(ran ? seen.LeftClick : 0);
-    line += ",\"right_click\":" + std::to_string(ran ? seen.RightClick : 0);
-    line += ",\"boxes\":[";
-    bool first = true;
-    for (const auto& box : platform::headless::takeBoxes()) {
-        if (!first) line += ",";
-        first = false;
-        line += "{\"caption\":";
-        AppendJsonString(line, box.caption);
-        line += ",\"text\":";
-        AppendJsonString(line, box.text);
-        line += "}";
-    }
-    line += "]";
-    line += ",\"objects\":" + std::to_string(elDraw::NamedObjectCount());
-    line += ",\"sounds\":[";
-    int started[elSound::kStartLogSize];
-    int count = elSound::TakeStartedSlots(started, elSound::kStartLogSize);
-    for (int i = 0; i < count; ++i) line += (i > 0 ? "," : "") + std::to_string(started[i]);
-    line += "]";
-    line += ",\"midi\":{\"open\":" + std::to_string(elSound::Midi.MidiOpen) +
-            ",\"loop\":" + std::to_string(elSound::Midi.MidiLoop) +
-            ",\"playing\":" + std::to_string(elSound::MidiPlaying() ? 1 : 0) + "}";
-    if (Program.TraceFields != nullptr) Program.TraceFields(line);
-    line += ",\"quit\":" + std::to_string(quit ? 1 : 0);
-    line += "}\n";
-    *ctx.out << line;
+    const bool ran = Shell.LastFrame.Count != ctx.framesBefore;
+    const std::uint32_t tick = cfg.startTick + static_cast<std::uint32_t>(frame) * cfg.frameMs;
+    std::vector<TraceBox> boxes;
+    for (auto& box : platform::headless::takeBoxes()) boxes.push_back({box.caption, box.text});
+    *ctx.out << TraceFrameLine(frame, tick, ran, quit, boxes);
     ctx.lastWritten = frame;
-    ctx.framesBefore = seen.Count;
+    ctx.framesBefore = Shell.LastFrame.Count;
 }
 
 // Moves what the headless clock has mixed so far into the audio file.
@@ -112,16 +73,6 @@ void OnFrameEnd(int frame, void* user) {
     WriteLine(ctx, frame, false);
     DrainAudio(ctx);
     if (ctx.options->frameEnd != nullptr) ctx.options->frameEnd(frame, ctx.options->frameEndUser);
-}
-
-// The trace's first line: which backend ran the program, and what it can do.
-std::string BackendLine() {
-    const platform::BackendInfo& info = platform::backendInfo();
-    std::string line = "{\"backend\":";
-    AppendJsonString(line, info.name);
-    line += ",\"real_time\":" + std::to_string(info.realTime ? 1 : 0);
-    line += ",\"has_display\":" + std::to_string(info.hasDisplay ? 1 : 0) + "}\n";
-    return line;
 }
 
 bool ParseNumber(const char* text, long long minValue, long long maxValue, long long& out) {
@@ -194,7 +145,7 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         platform::headless::setAudioCapture(true);
         ctx.audio = &audio;
     }
-    if (ctx.out != nullptr) *ctx.out << BackendLine();
+    if (ctx.out != nullptr) *ctx.out << TraceBackendLine();
     platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
     WinMain("", platform::SW_SHOWNORMAL);
     // The frame number in which the program quit has not been written yet.

@@ -1,6 +1,8 @@
 // Application shell: the process-wide state of the entry point, the frame loop and the window
 // procedure, which the scenes and the framework read.
 #pragma once
+#include <cstdint>
+
 #include "framework/shell/program_state.h"
 #include "platform/window.h"
 
@@ -16,6 +18,8 @@ struct FrameSeen {
     float DeltaMs = 0.0f;   // FrameDelta in milliseconds
     int MouseX = 0, MouseY = 0;
     int LeftClick = 0, RightClick = 0;
+    int LastKey = 0;
+    std::uint32_t Tick = 0;   // the tick count while it ran
 };
 
 struct ShellState {

@@ -18,6 +18,12 @@
 SceneFunction SceneFunctions[kSceneSlots] = {};
 ProgramSetup Program;
 
+namespace {
+FrameObserver frameObserver = nullptr;
+}  // namespace
+
+void SetFrameObserver(FrameObserver observer) { frameObserver = observer; }
+
 void UseProgram(const ProgramSetup& setup) {
     Program = setup;
     std::copy(std::begin(Program.Scenes), std::end(Program.Scenes), std::begin(SceneFunctions));
@@ -65,6 +71,8 @@ void RunFrame() {
     seen.MouseY = Input.MouseY;
     seen.LeftClick = Input.LeftClick;
     seen.RightClick = Input.RightClick;
+    seen.LastKey = Input.LastKey;
+    seen.Tick = platform::getTickCount();
     if (Present.TransitionDirection == 1) {
         seen.Scene = 0;
         elDraw::Flip();
@@ -144,7 +152,10 @@ int WinMain(const char* commandLine, int showCommand) {
     for (;;) {
         Message msg;
         if (peekMessage(msg)) {
-            if (msg.message == WM_QUIT) return 1;
+            if (msg.message == WM_QUIT) {
+                if (frameObserver != nullptr) frameObserver(true);
+                return 1;
+            }
             translateMessage(msg);
             dispatchMessage(msg);
             continue;
@@ -155,5 +166,6 @@ int WinMain(const char* commandLine, int showCommand) {
         }
         if (!waitFrame(kFramePeriodMs)) continue;
         RunFrame();
+        if (frameObserver != nullptr) frameObserver(false);
     }
 }

@@ -7,6 +7,11 @@
 // name. Returns 0 when the window cannot be created, else non-zero.
 int WinMain(const char* commandLine, int showCommand);
 
+// Called by WinMain after each frame it runs, and once with quit = true when it ends (the
+// real-time trace, framework/shell/trace.h). Null for none.
+using FrameObserver = void (*)(bool quit);
+void SetFrameObserver(FrameObserver observer);
+
 // One frame of the loop: frame clock, scene dispatch and the loop's own bookkeeping.
 void RunFrame();
 

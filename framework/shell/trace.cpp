@@ -1,0 +1,126 @@
+// Application shell: the per-frame trace, and its writer for the programs that run in real time.
+#include "framework/shell/trace.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/draw/debug_text.h"
+#include "framework/draw/object_table.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/frame_loop.h"
+#include "framework/shell/json_text.h"
+#include "framework/sound/midi_music.h"
+#include "framework/sound/sound_objects.h"
+#include "platform/system.h"
+
+std::string TraceBackendLine() {
+    const platform::BackendInfo& info = platform::backendInfo();
+    std::string line = "{\"backend\":";
+    AppendJsonString(line, info.name);
+    line += ",\"real_time\":" + std::to_string(info.realTime ? 1 : 0);
+    line += ",\"has_display\":" + std::to_string(info.hasDisplay ? 1 : 0) + "}\n";
+    return line;
+}
+
+std::string TraceFrameLine(int frame, std::uint32_t tick, bool ran, bool quit,
+                           const std::vector<TraceBox>& boxes) {
+    const FrameSeen& seen = Shell.LastFrame;
+    std::string line;
+    line.reserve(256);
+    line += "{\"frame\":" + std::to_string(frame);
+    line += ",\"tick\":" + std::to_string(tick);
+    line += ",\"ran\":" + std::to_string(ran ? 1 : 0);
+    line += ",\"scene\":" + std::to_string(ran ? seen.Scene : 0);
+    line += ",\"entered\":" + std::to_string(ran ? seen.Entered : 0);
+    line += ",\"next_scene\":" + std::to_string(Shell.SceneId);
+    line += ",\"delta_ms\":" + std::to_string(ran ? static_cast<long>(seen.DeltaMs + 0.5f) : 0L);
+    line += ",\"mouse\":[" + std::to_string(ran ? seen.MouseX : Input.MouseX) + "," +
+            std::to_string(ran ? seen.MouseY : Input.MouseY) + "]";
+    line += ",\"left_click\":" + std::to_string(ran ? seen.LeftClick : 0);
+    line += ",\"right_click\":" + std::to_string(ran ? seen.RightClick : 0);
+    line += ",\"last_key\":" + std::to_string(ran ? seen.LastKey : Input.LastKey);
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%.1f", static_cast<double>(elDraw::Fps.FrameRate));
+    line += ",\"frame_rate\":";
+    line += rate;
+    line += ",\"boxes\":[";
+    bool first = true;
+    for (const TraceBox& box : boxes) {
+        if (!first) line += ",";
+        first = false;
+        line += "{\"caption\":";
+        AppendJsonString(line, box.caption);
+        line += ",\"text\":";
+        AppendJsonString(line, box.text);
+        line += "}";
+    }
+    line += "]";
+    line += ",\"objects\":" + std::to_string(elDraw::NamedObjectCount());
+    line += ",\"sounds\":[";
+    int started[elSound::kStartLogSize];
+    int count = elSound::TakeStartedSlots(started, elSound::kStartLogSize);
+    for (int i = 0; i < count; ++i) line += (i > 0 ? "," : "") + std::to_string(started[i]);
+    line += "]";
+    line += ",\"midi\":{\"open\":" + std::to_string(elSound::Midi.MidiOpen) +
+            ",\"loop\":" + std::to_string(elSound::Midi.MidiLoop) +
+            ",\"playing\":" + std::to_string(elSound::MidiPlaying() ? 1 : 0) + "}";
+    if (Program.TraceFields != nullptr) Program.TraceFields(line);
+    line += ",\"quit\":" + std::to_string(quit ? 1 : 0);
+    line += "}\n";
+    return line;
+}
+
+namespace {
+
+struct RealTimeTrace {
+    std::FILE* file = nullptr;
+    int written = 0;   // frames whose line is written
+};
+RealTimeTrace realTimeTrace;
+
+void Write(const std::string& line) {
+    std::fputs(line.c_str(), realTimeTrace.file);
+    // Each line reaches the file as the frame ends, so that a watcher (or a killed program)
+    // has every frame up to now.
+    std::fflush(realTimeTrace.file);
+}
+
+void OnFrame(bool quit) {
+    if (realTimeTrace.file == nullptr) return;
+    const FrameSeen& seen = Shell.LastFrame;
+    // The line after the last frame says that the program quit; it stands for no new frame.
+    if (quit) {
+        const int frame = realTimeTrace.written + 1;
+        Write(TraceFrameLine(frame, platform::getTickCount(), false, true, {}));
+        std::fclose(realTimeTrace.file);
+        realTimeTrace.file = nullptr;
+        return;
+    }
+    realTimeTrace.written = seen.Count;
+    Write(TraceFrameLine(seen.Count, seen.Tick, true, false, {}));
+}
+
+}  // namespace
+
+bool TakeTraceOption(int& argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--trace") != 0) continue;
+        if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+            std::fprintf(stderr, "%s: --trace needs a file\n", argv[0]);
+            return false;
+        }
+        const char* path = argv[i + 1];
+        if (realTimeTrace.file != nullptr) std::fclose(realTimeTrace.file);
+        realTimeTrace.file = std::fopen(path, "wb");
+        if (realTimeTrace.file == nullptr) {
+            std::fprintf(stderr, "%s: cannot write trace '%s'\n", argv[0], path);
+            return false;
+        }
+        for (int j = i; j + 2 <= argc; ++j) argv[j] = argv[j + 2];
+        argc -= 2;
+        Write(TraceBackendLine());
+        SetFrameObserver(OnFrame);
+        --i;
+    }
+    return true;
+}

@@ -1,0 +1,27 @@
+// Application shell: the per-frame trace (JSON Lines) that the headless runner and the windowed
+// programs write alike (fields in docs/headless.md).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A message box shown during a frame, as UTF-8.
+struct TraceBox {
+    std::string caption;
+    std::string text;
+};
+
+// The trace's first line: which backend runs the program, and what it can do.
+std::string TraceBackendLine();
+
+// One frame number's line, read from what the last frame saw (Shell.LastFrame) and the
+// services' state after it. ran says whether a frame ran in this frame number; tick is the tick
+// count it stands for. Takes the sound starts logged since the last line.
+std::string TraceFrameLine(int frame, std::uint32_t tick, bool ran, bool quit,
+                           const std::vector<TraceBox>& boxes);
+
+// Takes "--trace FILE" out of the command line and, when it was there, has the frame loop
+// write one line after every frame that runs and a last one when it ends (a real-time program's
+// trace: frame numbers count the frames run, ticks are when they ran). False, said on standard
+// error, when the option has no file or the file cannot be written.
+bool TakeTraceOption(int& argc, char** argv);
