@@ -277,7 +277,11 @@ bool waitFrame(std::uint32_t periodMs) {
     }
     std::int32_t remaining = static_cast<std::int32_t>(sdlWindow.nextFrameDue - now);
     if (remaining <= 0) {
+        // A late frame does not squeeze the next one: frames stay at least four fifths of a
+        // period apart, and the schedule slips by what is missing.
         sdlWindow.nextFrameDue += periodMs;
+        const std::uint32_t earliest = now + periodMs * 4 / 5;
+        if (static_cast<std::int32_t>(earliest - sdlWindow.nextFrameDue) > 0) sdlWindow.nextFrameDue = earliest;
         return true;
     }
     SDL_Event e;
