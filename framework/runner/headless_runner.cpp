@@ -54,10 +54,9 @@ void DumpFrame(TraceContext& ctx, int frame) {
 void WriteLine(TraceContext& ctx, int frame, bool quit) {
     DumpFrame(ctx, frame);
     if (ctx.out == nullptr || frame <= ctx.lastWritten) return;
-    const auto& cfg = platform::headless::config();
     const FrameSeen& seen = Shell.LastFrame;
     bool ran = seen.Count != ctx.framesBefore;
-    std::uint32_t tick = cfg.startTick + static_cast<std::uint32_t>(frame) * cfg.frameMs;
+    std::uint32_t tick = platform::headless::frameTick(frame);
     std::string line;
     line.reserve(256);
     line += "{\"frame\":" + std::to_string(frame);

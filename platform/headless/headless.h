@@ -32,6 +32,9 @@ void setSlotEndHook(SlotHook hook, void* user);
 
 // The frame number being handled (0 during start-up).
 int currentFrame();
+// The tick count while frame number `frame` runs: start-tick + frame x frame-ms, unless the
+// script's tick events moved the clock (docs/headless.md).
+std::uint32_t frameTick(int frame);
 // True once the frame limit was reached (the backend then posted WM_QUIT itself).
 bool frameLimitReached();
 
