@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/recording.h"
 #include "platform/system.h"
 #include "platform/text_codec.h"
 
@@ -38,6 +39,7 @@ struct WindowState {
 };
 
 WindowState state;
+int requestedScale = 0;   // the entry point's choice; a test's reset does not undo it
 
 constexpr WindowId kMainId = 1;
 
@@ -103,6 +105,9 @@ bool destroyWindow(WindowId window) {
     return true;
 }
 
+void setWindowScale(int scale) { requestedScale = scale; }
+int windowScale() { return requestedScale; }
+
 WindowId mainWindow() { return state.window.alive ? kMainId : 0; }
 
 void clientSize(WindowId window, int& width, int& height) {
@@ -133,6 +138,7 @@ LResult sendMessage(WindowId window, std::uint32_t message, WParam wParam, LPara
 }
 
 bool postMessage(WindowId window, std::uint32_t message, WParam wParam, LParam lParam) {
+    if (!recording::notePost(message, wParam, lParam)) return true;   // a replay drops real input
     {
         std::lock_guard<std::mutex> lock(state.queueLock);
         state.queue.push_back(Message{window, message, wParam, lParam});
@@ -155,10 +161,16 @@ void waitMessage() {
         std::lock_guard<std::mutex> lock(state.queueLock);
         if (!state.queue.empty()) return;
     }
+    if (recording::inactiveWait()) return;
     backend::waitEvents();
 }
 
-bool waitFrame(std::uint32_t periodMs) { return backend::waitFrame(periodMs); }
+bool waitFrame(std::uint32_t periodMs) {
+    if (recording::beforeFrameWait(periodMs)) return false;
+    const bool due = backend::waitFrame(periodMs);
+    recording::afterFrameWait(due);
+    return due;
+}
 
 void resetWindows() {
     std::lock_guard<std::mutex> lock(state.queueLock);
