@@ -8,6 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/recording.h"
+#include "platform/resources.h"
 #include "platform/system.h"
 #include "platform/text_codec.h"
 
@@ -78,6 +79,9 @@ WindowId createWindow(const char* className, const char* title, std::uint32_t st
     if (!backend::openWindow(title != nullptr ? title : "", clientX, clientY, clientW, clientH, style))
         return 0;
     state.window = WindowRecord{true, rec->cls.proc, style, clientW, clientH};
+    if (rec->cls.icon != nullptr) {
+        if (const ResourceEntry* icon = findResource(rec->cls.icon, "ICON")) backend::setWindowIcon(icon->data, icon->size);
+    }
     // As on creation of a real window, the procedure learns where its client area is.
     sendMessage(kMainId, WM_MOVE, 0, makePosition(clientX, clientY));
     return kMainId;

@@ -40,6 +40,7 @@ struct HeadlessState {
     bool cursorVisible = true;
     int cursorX = 0, cursorY = 0;
     bool windowOpen = false, windowShown = false, topmost = false;
+    std::size_t iconBytes = 0;   // the window's icon, as the class named it
     int clientX = 0, clientY = 0, clientW = 0, clientH = 0;
     Picture shown;
     PendingPicture pending;   // presented, not yet read from the desktop surface
@@ -113,6 +114,7 @@ void configure(const Config& config) {
     machine.cursorVisible = true;
     machine.cursorX = machine.cursorY = 0;
     machine.windowOpen = machine.windowShown = machine.topmost = false;
+    machine.iconBytes = 0;
     resetInput();
     machine.shown = Picture{};
     machine.pending = PendingPicture{};
@@ -159,6 +161,7 @@ int clientOriginX() { return machine.clientX; }
 int clientOriginY() { return machine.clientY; }
 bool windowOpen() { return machine.windowOpen; }
 bool windowTopmost() { return machine.topmost; }
+std::size_t windowIconBytes() { return machine.iconBytes; }
 
 void moveWindow(int x, int y) {
     machine.clientX = x;
@@ -230,6 +233,7 @@ bool openWindow(const char*, int x, int y, int width, int height, std::uint32_t)
     return true;
 }
 
+void setWindowIcon(const unsigned char*, std::size_t size) { machine.iconBytes = size; }
 void showWindow(bool show) { machine.windowShown = show; }
 void setTopmost() { machine.topmost = true; }
 void closeWindow() { machine.windowOpen = false; }

@@ -1,5 +1,6 @@
 // Headless backend: the controls that the headless runner and the tests use.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -57,6 +58,8 @@ int clientOriginX();
 int clientOriginY();
 bool windowOpen();
 bool windowTopmost();
+// The size of the icon resource the window was given (0 for none).
+std::size_t windowIconBytes();
 // Moves the window's client area to (x, y) on the virtual screen and tells the window (WM_MOVE).
 void moveWindow(int x, int y);
 

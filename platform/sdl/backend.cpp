@@ -314,6 +314,17 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
     return true;
 }
 
+void setWindowIcon(const unsigned char* bmp, std::size_t size) {
+    if (sdlWindow.window == nullptr) return;
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(bmp, static_cast<int>(size)), 1);
+    if (icon == nullptr) {
+        std::fprintf(stderr, "quorbix: the window's icon cannot be read: %s\n", SDL_GetError());
+        return;
+    }
+    SDL_SetWindowIcon(sdlWindow.window, icon);
+    SDL_FreeSurface(icon);
+}
+
 void showWindow(bool show) {
     if (sdlWindow.window == nullptr) return;
     if (show) {
