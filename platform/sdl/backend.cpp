@@ -28,6 +28,7 @@ struct SdlState {
     std::uint32_t nextFrameDue = 0;
     bool frameClockStarted = false;
     bool beepSaid = false;
+    SDL_Keycode switchKey = SDLK_UNKNOWN;   // the view switch's key, down
     bool joystickTried = false;
     bool joystickOk = false;
 };
@@ -81,6 +82,7 @@ void translateEvent(const SDL_Event& e) {
         case SDL_KEYDOWN: {
             if (isViewSwitch(e.key)) {
                 if (e.key.repeat == 0) toggleFullScreen();
+                sdlWindow.switchKey = e.key.keysym.sym;
                 break;
             }
             int vk = virtualKey(e.key.keysym.sym);
@@ -88,7 +90,11 @@ void translateEvent(const SDL_Event& e) {
             break;
         }
         case SDL_KEYUP: {
-            if (isViewSwitch(e.key)) break;
+            // The switch's key is held back until it is released, Alt let go first or not.
+            if (e.key.keysym.sym == sdlWindow.switchKey) {
+                sdlWindow.switchKey = SDLK_UNKNOWN;
+                break;
+            }
             int vk = virtualKey(e.key.keysym.sym);
             if (vk != 0) postMessage(main(), WM_KEYUP, static_cast<WParam>(vk), 1);
             break;
