@@ -12,6 +12,7 @@
 #include "gallery/gallery.h"
 #include "gallery/headless_tour.h"
 #include "framework/runner/headless_runner.h"
+#include "framework/shell/command_line.h"
 
 namespace {
 const char kUsage[] =
@@ -31,6 +32,10 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("%s\n", VersionText("quorbix-gallery-headless").c_str());
             return 0;
         }
         dump = dump || a == "--dump";

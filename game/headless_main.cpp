@@ -7,13 +7,14 @@
 #include <string>
 
 #include "framework/runner/headless_runner.h"
+#include "framework/shell/command_line.h"
 #include "game/scenes.h"
 
 namespace {
 const char kUsage[] =
     "usage: quorbix-headless [--frames N] [--time S] [--start-tick MS] [--frame-ms MS]\n"
     "                        [--trace FILE] [--frames-dir DIR --dump LIST] [--audio FILE]\n"
-    "                        [SCRIPT]\n"
+    "                        [--help] [--version] [SCRIPT]\n"
     "SCRIPT is a file of events, one per line as 'FRAME EVENT ARGS', or - for standard input.\n"
     "--dump LIST names the frames written to DIR as frame-NNNNNN.png: 'all', or numbers and\n"
     "ranges such as 1,2,600 or 10-20. See docs/headless.md.\n";
@@ -24,6 +25,10 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("%s\n", VersionText("quorbix-headless").c_str());
             return 0;
         }
     }

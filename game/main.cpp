@@ -1,19 +1,57 @@
 // quorbix: the game in a real window (SDL2 backend).
+#include <cstdio>
 #include <string>
 
+#include "framework/shell/command_line.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/trace.h"
 #include "game/scenes.h"
+#include "platform/recording.h"
 #include "platform/window.h"
+
+namespace {
+const CommandLineSpec kCommandLine{
+    "quorbix",
+    "[OPTIONS] [TEXT...]",
+    "Quorbix, a one-player mouse game: pop the flying balls before the time runs out.",
+    {
+        {"--scale", "N", "show the 480 x 360 picture N times as large (default: what fits)"},
+        {"--trace", "FILE", "write one JSON line per frame to FILE (docs/headless.md)"},
+        {"--record", "FILE", "write the session to FILE, a script quorbix-headless plays back"},
+        {"--replay", "FILE", "play a recorded session back in the window"},
+    },
+    "Alt+Enter or F11 switches between the window and the full screen. TEXT after the options\n"
+    "is handed to the game as its command line. Without a display the game cannot start; the\n"
+    "headless runner quorbix-headless runs it from a script instead.",
+};
+}  // namespace
 
 int main(int argc, char** argv) {
     if (!TakeTraceOption(argc, argv)) return 2;
-    // The entry point gets the command line after the program's name, as one text.
-    std::string commandLine;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) commandLine += ' ';
-        commandLine += argv[i];
+    ParsedCommandLine args;
+    const int exitCode = ParseCommandLine(argc, argv, kCommandLine, args);
+    if (exitCode >= 0) return exitCode;
+    if (args.has("--scale")) {
+        int scale = 0;
+        if (!CommandLineNumber(kCommandLine, "--scale", args.value("--scale"), 1, 16, scale)) return 2;
+        platform::setWindowScale(scale);
+    }
+    if (args.has("--record") && args.has("--replay")) {
+        std::fprintf(stderr, "quorbix: --record and --replay cannot be used together\n");
+        return 2;
+    }
+    std::string error;
+    if (args.has("--record") && !platform::startRecording(args.value("--record"), error)) {
+        std::fprintf(stderr, "quorbix: %s\n", error.c_str());
+        return 2;
+    }
+    if (args.has("--replay") && !platform::startReplay(args.value("--replay"), error)) {
+        std::fprintf(stderr, "quorbix: %s\n", error.c_str());
+        return 2;
     }
     UseProgram(GameProgram());
-    return WinMain(commandLine.c_str(), platform::SW_SHOWNORMAL) == 0 ? 1 : 0;
+    // The entry point gets the command line after the options, as one text.
+    const int result = WinMain(args.rest.c_str(), platform::SW_SHOWNORMAL);
+    platform::stopRecording();
+    return result == 0 ? 1 : 0;
 }

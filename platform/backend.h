@@ -5,6 +5,7 @@
 // linked into each executable at build time; there is no run-time driver table. Unless a
 // function says otherwise it is called on the window's thread, the one that runs the frame loop.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/system.h"
@@ -27,6 +28,9 @@ const Capabilities& describe();
 // Called by createWindow: open the backend's window with a client area of width x height whose
 // top-left corner is at (x, y) on the screen. False when no window can be opened.
 bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style);
+// Called by createWindow with the window class's icon: a BMP file with an alpha channel (the
+// program's "ICON" resource). Not called when the program has none.
+void setWindowIcon(const unsigned char* bmp, std::size_t size);
 // Called by showWindow and setWindowTopmost.
 void showWindow(bool show);
 void setTopmost();

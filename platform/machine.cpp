@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/recording.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -101,8 +102,8 @@ BackendInfo backendInfo() {
     return {c.name, c.realTime, c.hasDisplay};
 }
 
-std::uint32_t getTickCount() { return backend::tickCount(); }
-std::int64_t calendarTime() { return backend::calendarSeconds(); }
+std::uint32_t getTickCount() { return recording::tick(backend::tickCount()); }
+std::int64_t calendarTime() { return recording::calendar(backend::calendarSeconds()); }
 int getColorDepth() { return backend::colorDepth(); }
 bool getCursorPos(int& x, int& y) { return backend::cursorPosition(x, y); }
 bool setCursorPos(int x, int y) { return backend::moveCursor(x, y); }

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/recording.h"
+#include "platform/resources.h"
 #include "platform/system.h"
 #include "platform/text_codec.h"
 
@@ -38,6 +40,7 @@ struct WindowState {
 };
 
 WindowState state;
+int requestedScale = 0;   // the entry point's choice; a test's reset does not undo it
 
 constexpr WindowId kMainId = 1;
 
@@ -76,6 +79,9 @@ WindowId createWindow(const char* className, const char* title, std::uint32_t st
     if (!backend::openWindow(title != nullptr ? title : "", clientX, clientY, clientW, clientH, style))
         return 0;
     state.window = WindowRecord{true, rec->cls.proc, style, clientW, clientH};
+    if (rec->cls.icon != nullptr) {
+        if (const ResourceEntry* icon = findResource(rec->cls.icon, "ICON")) backend::setWindowIcon(icon->data, icon->size);
+    }
     // As on creation of a real window, the procedure learns where its client area is.
     sendMessage(kMainId, WM_MOVE, 0, makePosition(clientX, clientY));
     return kMainId;
@@ -102,6 +108,9 @@ bool destroyWindow(WindowId window) {
     backend::closeWindow();
     return true;
 }
+
+void setWindowScale(int scale) { requestedScale = scale; }
+int windowScale() { return requestedScale; }
 
 WindowId mainWindow() { return state.window.alive ? kMainId : 0; }
 
@@ -133,6 +142,7 @@ LResult sendMessage(WindowId window, std::uint32_t message, WParam wParam, LPara
 }
 
 bool postMessage(WindowId window, std::uint32_t message, WParam wParam, LParam lParam) {
+    if (!recording::notePost(message, wParam, lParam)) return true;   // a replay drops real input
     {
         std::lock_guard<std::mutex> lock(state.queueLock);
         state.queue.push_back(Message{window, message, wParam, lParam});
@@ -155,10 +165,16 @@ void waitMessage() {
         std::lock_guard<std::mutex> lock(state.queueLock);
         if (!state.queue.empty()) return;
     }
+    if (recording::inactiveWait()) return;
     backend::waitEvents();
 }
 
-bool waitFrame(std::uint32_t periodMs) { return backend::waitFrame(periodMs); }
+bool waitFrame(std::uint32_t periodMs) {
+    if (recording::beforeFrameWait(periodMs)) return false;
+    const bool due = backend::waitFrame(periodMs);
+    recording::afterFrameWait(due);
+    return due;
+}
 
 void resetWindows() {
     std::lock_guard<std::mutex> lock(state.queueLock);

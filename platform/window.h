@@ -77,6 +77,12 @@ bool registerClass(const WindowClass& windowClass);
 WindowId createWindow(const char* className, const char* title, std::uint32_t style, int x, int y,
                       int width, int height);
 
+// Called by the entry point before the window is created: the backend shows the client area
+// `scale` whole times its size (1 to 16), or, for 0, at the largest whole scale whose window
+// takes at most three quarters of the usable desktop. The program's coordinates do not change.
+void setWindowScale(int scale);
+int windowScale();
+
 // Called by the entry point after creation. Showing the window activates the application:
 // WM_ACTIVATEAPP with a non-zero parameter is sent to the window procedure before it returns.
 void showWindow(WindowId window, int command);

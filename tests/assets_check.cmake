@@ -1,5 +1,5 @@
 # Runs make-assets into a scratch directory and compares its files with the committed assets/
-# and examples/WIPE.BMP. Called by CTest with GENERATOR, ASSETS, EXAMPLES and WORK.
+# examples/WIPE.BMP and packaging/icons/. Called by CTest with GENERATOR, ASSETS, EXAMPLES, ICONS and WORK.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
@@ -7,7 +7,7 @@ execute_process(COMMAND ${GENERATOR} ${WORK} RESULT_VARIABLE rc ERROR_VARIABLE e
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "make-assets ${WORK}: expected exit 0, got ${rc}\n${err}")
 endif()
-foreach(name CHARA.bmp HIT.wav QRBX.MID)
+foreach(name CHARA.bmp HIT.wav QRBX.MID ICON.bmp)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${ASSETS}/${name} ${WORK}/${name} RESULT_VARIABLE differ)
   if(NOT differ EQUAL 0)
     message(FATAL_ERROR "assets/${name} is not what the generator writes: run "
@@ -25,7 +25,20 @@ if(NOT differ EQUAL 0)
   message(FATAL_ERROR "examples/WIPE.BMP is not what the generator writes: run "
     "'cmake --build build --target make-assets' and commit the result")
 endif()
-file(GLOB leftovers ${WORK}/*.tmp ${WORK}/examples/*.tmp)
+file(MAKE_DIRECTORY ${WORK}/icons)
+execute_process(COMMAND ${GENERATOR} --icons ${WORK}/icons RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "make-assets --icons ${WORK}/icons: expected exit 0, got ${rc}\n${err}")
+endif()
+foreach(size 16 32 48 64 128 256)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${ICONS}/quorbix-${size}.png ${WORK}/icons/quorbix-${size}.png
+    RESULT_VARIABLE differ)
+  if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "packaging/icons/quorbix-${size}.png is not what the generator writes: run "
+      "'cmake --build build --target make-assets' and commit the result")
+  endif()
+endforeach()
+file(GLOB leftovers ${WORK}/*.tmp ${WORK}/examples/*.tmp ${WORK}/icons/*.tmp)
 if(leftovers)
   message(FATAL_ERROR "make-assets left temporary files behind: ${leftovers}")
 endif()

@@ -78,7 +78,7 @@ TEST(InputDevices, BadJoystickLinesAreNamed) {
         {"1 joy 2 0 0 0", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)"},
         {"1 joy 0 0 0 16", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)"},
         {"1 joy-off 2", "line 1: 'joy-off' takes 1 number(s) from 0 to 1"},
-        {"0 key 65", "line 1: frame number must be 1 or more, not '0' (frame 0 is for joy and joy-off only)"},
+        {"0 key 65", "line 1: frame number must be 1 or more, not '0' (frame 0 is for joy, joy-off, tick and time only)"},
         {"-1 joy 0 0 0 0", "line 1: frame number must be 1 or more, not '-1'"},
     };
     for (const Case& c : cases) {

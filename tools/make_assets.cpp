@@ -9,15 +9,17 @@
 #include <vector>
 
 #include "tools/hit_sound.h"
+#include "tools/icon.h"
 #include "tools/music.h"
 #include "tools/sprite_sheet.h"
 #include "tools/wipe_pattern.h"
 
 namespace {
 
-const char kUsage[] = "usage: make-assets [--examples] [DIRECTORY]\n"
-                      "Writes CHARA.bmp, HIT.wav and QRBX.MID into DIRECTORY (default: assets);\n"
-                      "with --examples, the examples' WIPE.BMP (default: examples).\n";
+const char kUsage[] = "usage: make-assets [--examples | --icons] [DIRECTORY]\n"
+                      "Writes CHARA.bmp, HIT.wav, QRBX.MID and ICON.bmp into DIRECTORY (default: assets);\n"
+                      "with --examples, the examples' WIPE.BMP (default: examples); with --icons, the\n"
+                      "desktop's icons quorbix-N.png, N = 16 to 256 (default: packaging/icons).\n";
 
 struct Asset {
     const char* name;
@@ -58,22 +60,29 @@ bool WriteFile(const std::filesystem::path& path, const assets::Bytes& bytes, st
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const bool examples = !args.empty() && args[0] == "--examples";
-    if (examples) args.erase(args.begin());
+    const bool icons = !args.empty() && args[0] == "--icons";
+    if (examples || icons) args.erase(args.begin());
     if (args.size() > 1 || (args.size() == 1 && (args[0] == "--help" || args[0] == "-h"))) {
         std::fputs(kUsage, args.size() > 1 ? stderr : stdout);
         return args.size() > 1 ? 2 : 0;
     }
-    std::filesystem::path dir = args.size() == 1 ? args[0] : examples ? "examples" : "assets";
+    std::filesystem::path dir = args.size() == 1 ? args[0] : examples ? "examples" : icons ? "packaging/icons" : "assets";
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec)) {
         std::fprintf(stderr, "make-assets: %s is not a directory\n", dir.string().c_str());
         return 1;
     }
     const std::vector<Asset> game = {{"CHARA.bmp", assets::MakeSpriteSheet}, {"HIT.wav", assets::MakeHitSound},
-                                     {"QRBX.MID", assets::MakeMusic}};
+                                     {"QRBX.MID", assets::MakeMusic}, {"ICON.bmp", assets::MakeIconBmp}};
     const std::vector<Asset> forExamples = {{"WIPE.BMP", assets::MakeWipePattern}};
+    const std::vector<Asset> forDesktop = {{"quorbix-16.png", [] { return assets::MakeIconPng(16); }},
+                                           {"quorbix-32.png", [] { return assets::MakeIconPng(32); }},
+                                           {"quorbix-48.png", [] { return assets::MakeIconPng(48); }},
+                                           {"quorbix-64.png", [] { return assets::MakeIconPng(64); }},
+                                           {"quorbix-128.png", [] { return assets::MakeIconPng(128); }},
+                                           {"quorbix-256.png", [] { return assets::MakeIconPng(256); }}};
     try {
-        for (const Asset& a : examples ? forExamples : game) {
+        for (const Asset& a : examples ? forExamples : icons ? forDesktop : game) {
             std::string error;
             if (!WriteFile(dir / a.name, a.make(), error)) {
                 std::fprintf(stderr, "make-assets: %s\n", error.c_str());

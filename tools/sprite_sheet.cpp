@@ -132,6 +132,34 @@ Cross CrossPixel(int x, int y) {
 
 }  // namespace
 
+std::vector<std::uint32_t> BallIcon(int size) {
+    // The sprite's ball in the same proportions (radius 22 of a 48-pixel cell), 8 x 8 samples a
+    // pixel: the icon's edge is smooth, with the coverage as its alpha.
+    const double centre = (size - 1) / 2.0, radius = size * kRadius / kCellSize;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            Rgb sum{0, 0, 0};
+            int count = 0;
+            for (int sy = 0; sy < 8; ++sy) {
+                for (int sx = 0; sx < 8; ++sx) {
+                    double dx = (x + (sx + 0.5) / 8 - 0.5 - centre) / radius;
+                    double dy = (y + (sy + 0.5) / 8 - 0.5 - centre) / radius;
+                    if (dx * dx + dy * dy > 1) continue;
+                    Rgb c = ShadeSphere(kBalls[0], dx, dy);
+                    sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
+                    ++count;
+                }
+            }
+            if (count == 0) continue;
+            std::uint32_t rgb = Pack({sum.r / count, sum.g / count, sum.b / count});
+            auto alpha = static_cast<std::uint32_t>(RoundClamp(count * 255.0 / 64, 0, 255));
+            pixels[static_cast<std::size_t>(y) * size + x] = alpha << 24 | rgb;
+        }
+    }
+    return pixels;
+}
+
 Bytes MakeSpriteSheet() {
     constexpr std::uint32_t kRowBytes = kSheetWidth * 3;  // 576, already a multiple of 4
     constexpr std::uint32_t kPixelBytes = kRowBytes * kSheetHeight;

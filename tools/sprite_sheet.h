@@ -1,5 +1,7 @@
 // Asset generator: the sprite sheet CHARA, crosshair and three shaded balls on the colour key.
 #pragma once
+#include <vector>
+
 #include "tools/asset_bytes.h"
 
 namespace assets {
@@ -12,5 +14,9 @@ constexpr std::uint32_t kKeyRgb = 0x00FF00;
 
 // The whole sheet as a 24-bit bottom-up uncompressed BMP file.
 Bytes MakeSpriteSheet();
+
+// The first (yellow) ball drawn at size x size for the program's icon: 0xAARRGGBB, top row
+// first, transparent around the ball.
+std::vector<std::uint32_t> BallIcon(int size);
 
 }  // namespace assets

@@ -51,9 +51,8 @@ void DumpFrame(TraceContext& ctx, int frame) {
 void WriteLine(TraceContext& ctx, int frame, bool quit) {
     DumpFrame(ctx, frame);
     if (ctx.out == nullptr || frame <= ctx.lastWritten) return;
-    const auto& cfg = platform::headless::config();
     const bool ran = Shell.LastFrame.Count != ctx.framesBefore;
-    const std::uint32_t tick = cfg.startTick + static_cast<std::uint32_t>(frame) * cfg.frameMs;
+    const std::uint32_t tick = platform::headless::frameTick(frame);
     std::vector<TraceBox> boxes;
     for (auto& box : platform::headless::takeBoxes()) boxes.push_back({box.caption, box.text});
     *ctx.out << TraceFrameLine(frame, tick, ran, quit, boxes);

@@ -12,6 +12,7 @@
 #include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
+#include "platform/recording.h"
 #include "platform/system.h"
 #include "platform/window.h"
 
@@ -100,6 +101,12 @@ void RunFrame() {
     Input.LeftClick = 0;
     Input.RightClick = 0;
     if (Shell.FullScreen == 0) UpdateCursorVisibility();
+    // A recorded session carries what each frame left, so that its replay can be checked.
+    if (platform::recordingActive()) {
+        std::string fields;
+        if (Program.TraceFields != nullptr) Program.TraceFields(fields);
+        platform::recordFrameState(seen.Scene, fields);
+    }
 }
 
 int WinMain(const char* commandLine, int showCommand) {

@@ -23,6 +23,12 @@ struct HeadlessState {
     Config config;
     std::uint32_t tick = 0;
     int frame = 0;
+    // The clock's reference: the tick count at frame number tickBaseFrame (start-up: 0), and the
+    // calendar time at tick count timeBaseTick. The script's tick and time events move them.
+    std::uint32_t tickBase = 0;
+    int tickBaseFrame = 0;
+    std::int64_t timeBase = 0;
+    std::uint32_t timeBaseTick = 0;
     bool framePending = false;   // frame `frame` has been entered but has not run yet
     bool limitReached = false;
     SlotHook hook = nullptr;
@@ -34,6 +40,7 @@ struct HeadlessState {
     bool cursorVisible = true;
     int cursorX = 0, cursorY = 0;
     bool windowOpen = false, windowShown = false, topmost = false;
+    std::size_t iconBytes = 0;   // the window's icon, as the class named it
     int clientX = 0, clientY = 0, clientW = 0, clientH = 0;
     Picture shown;
     PendingPicture pending;   // presented, not yet read from the desktop surface
@@ -54,7 +61,7 @@ void advanceFrame() {
         return;
     }
     ++machine.frame;
-    machine.tick = machine.config.startTick + static_cast<std::uint32_t>(machine.frame) * machine.config.frameMs;
+    machine.tick = frameTick(machine.frame);
     advanceAudio(machine.config.frameMs);   // the sound of the time that just passed
     machine.framePending = true;
     while (machine.nextEvent < machine.script.events.size() &&
@@ -63,6 +70,24 @@ void advanceFrame() {
 }
 
 }  // namespace
+
+std::uint32_t frameTick(int frame) {
+    if (frame < machine.tickBaseFrame) return machine.config.startTick + static_cast<std::uint32_t>(frame) * machine.config.frameMs;
+    return machine.tickBase + static_cast<std::uint32_t>(frame - machine.tickBaseFrame) * machine.config.frameMs;
+}
+
+void setScriptedTick(std::uint32_t tick) {
+    machine.tick = tick;
+    machine.tickBase = tick;
+    machine.tickBaseFrame = machine.frame;
+    // At start-up the tick count is where the clock starts: the calendar time starts there too.
+    if (machine.frame == 0) machine.timeBaseTick = tick;
+}
+
+void setScriptedTime(std::int64_t seconds) {
+    machine.timeBase = seconds;
+    machine.timeBaseTick = machine.tick;
+}
 
 void setCursorFromClient(int x, int y) {
     machine.cursorX = machine.clientX + x;
@@ -74,6 +99,10 @@ void configure(const Config& config) {
     machine.config = config;
     machine.tick = config.startTick;
     machine.frame = 0;
+    machine.tickBase = config.startTick;
+    machine.tickBaseFrame = 0;
+    machine.timeBase = config.time;
+    machine.timeBaseTick = config.startTick;
     machine.framePending = false;
     machine.limitReached = false;
     machine.hook = nullptr;
@@ -85,6 +114,7 @@ void configure(const Config& config) {
     machine.cursorVisible = true;
     machine.cursorX = machine.cursorY = 0;
     machine.windowOpen = machine.windowShown = machine.topmost = false;
+    machine.iconBytes = 0;
     resetInput();
     machine.shown = Picture{};
     machine.pending = PendingPicture{};
@@ -131,6 +161,7 @@ int clientOriginX() { return machine.clientX; }
 int clientOriginY() { return machine.clientY; }
 bool windowOpen() { return machine.windowOpen; }
 bool windowTopmost() { return machine.topmost; }
+std::size_t windowIconBytes() { return machine.iconBytes; }
 
 void moveWindow(int x, int y) {
     machine.clientX = x;
@@ -170,7 +201,7 @@ const Capabilities& describe() {
 std::uint32_t tickCount() { return machine.tick; }
 
 std::int64_t calendarSeconds() {
-    return machine.config.time + static_cast<std::int64_t>((machine.tick - machine.config.startTick) / 1000u);
+    return machine.timeBase + static_cast<std::int64_t>((machine.tick - machine.timeBaseTick) / 1000u);
 }
 
 int colorDepth() { return machine.config.colorDepth; }
@@ -202,6 +233,7 @@ bool openWindow(const char*, int x, int y, int width, int height, std::uint32_t)
     return true;
 }
 
+void setWindowIcon(const unsigned char*, std::size_t size) { machine.iconBytes = size; }
 void showWindow(bool show) { machine.windowShown = show; }
 void setTopmost() { machine.topmost = true; }
 void closeWindow() { machine.windowOpen = false; }

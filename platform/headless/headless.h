@@ -1,5 +1,6 @@
 // Headless backend: the controls that the headless runner and the tests use.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ void setSlotEndHook(SlotHook hook, void* user);
 
 // The frame number being handled (0 during start-up).
 int currentFrame();
+// The tick count while frame number `frame` runs: start-tick + frame x frame-ms, unless the
+// script's tick events moved the clock (docs/headless.md).
+std::uint32_t frameTick(int frame);
 // True once the frame limit was reached (the backend then posted WM_QUIT itself).
 bool frameLimitReached();
 
@@ -54,6 +58,8 @@ int clientOriginX();
 int clientOriginY();
 bool windowOpen();
 bool windowTopmost();
+// The size of the icon resource the window was given (0 for none).
+std::size_t windowIconBytes();
 // Moves the window's client area to (x, y) on the virtual screen and tells the window (WM_MOVE).
 void moveWindow(int x, int y);
 

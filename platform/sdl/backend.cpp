@@ -2,12 +2,15 @@
 // message boxes. Leaves out: the beep (SDL has none; said once on standard error).
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 #include "platform/backend.h"
+#include "platform/recording.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/system.h"
 
@@ -25,6 +28,7 @@ struct SdlState {
     std::uint32_t nextFrameDue = 0;
     bool frameClockStarted = false;
     bool beepSaid = false;
+    SDL_Keycode switchKey = SDLK_UNKNOWN;   // the view switch's key, down
     bool joystickTried = false;
     bool joystickOk = false;
 };
@@ -33,8 +37,30 @@ SdlState sdlWindow;
 
 WindowId main() { return mainWindow(); }
 
-// Turns one SDL event into the window messages a classic window system would have queued.
+// A pointer position in window points as the program's client position.
+LParam clientPosition(int wx, int wy) {
+    int x = wx, y = wy;
+    windowToPicture(wx, wy, x, y);
+    return makePosition(x, y);
+}
+
+// Alt+Enter and F11 switch the view; the program never sees them (nor their release).
+bool isViewSwitch(const SDL_KeyboardEvent& key) {
+    return key.keysym.sym == SDLK_F11 ||
+           ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT) != 0);
+}
+
+void translateEvent(const SDL_Event& e);
+
+// Turns one SDL event into the window messages a classic window system would have queued; a
+// recording notes them, a replay holds them back.
 void translate(const SDL_Event& e) {
+    recording::beginInput();
+    translateEvent(e);
+    recording::endInput();
+}
+
+void translateEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
             postMessage(main(), WM_CLOSE, 0, 0);
@@ -54,22 +80,32 @@ void translate(const SDL_Event& e) {
             }
             break;
         case SDL_KEYDOWN: {
+            if (isViewSwitch(e.key)) {
+                if (e.key.repeat == 0) toggleFullScreen();
+                sdlWindow.switchKey = e.key.keysym.sym;
+                break;
+            }
             int vk = virtualKey(e.key.keysym.sym);
             if (vk != 0) postMessage(main(), WM_KEYDOWN, static_cast<WParam>(vk), 1);
             break;
         }
         case SDL_KEYUP: {
+            // The switch's key is held back until it is released, Alt let go first or not.
+            if (e.key.keysym.sym == sdlWindow.switchKey) {
+                sdlWindow.switchKey = SDLK_UNKNOWN;
+                break;
+            }
             int vk = virtualKey(e.key.keysym.sym);
             if (vk != 0) postMessage(main(), WM_KEYUP, static_cast<WParam>(vk), 1);
             break;
         }
         case SDL_MOUSEMOTION:
-            postMessage(main(), WM_MOUSEMOVE, 0, makePosition(e.motion.x, e.motion.y));
+            postMessage(main(), WM_MOUSEMOVE, 0, clientPosition(e.motion.x, e.motion.y));
             break;
         case SDL_MOUSEBUTTONDOWN: {
             // SDL counts quick presses on one spot; every second one is the double-click.
             bool dbl = e.button.clicks >= 2 && e.button.clicks % 2 == 0;
-            LParam pos = makePosition(e.button.x, e.button.y);
+            LParam pos = clientPosition(e.button.x, e.button.y);
             if (e.button.button == SDL_BUTTON_LEFT)
                 postMessage(main(), dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, 1, pos);
             else if (e.button.button == SDL_BUTTON_RIGHT)
@@ -77,7 +113,7 @@ void translate(const SDL_Event& e) {
             break;
         }
         case SDL_MOUSEBUTTONUP: {
-            LParam pos = makePosition(e.button.x, e.button.y);
+            LParam pos = clientPosition(e.button.x, e.button.y);
             if (e.button.button == SDL_BUTTON_LEFT)
                 postMessage(main(), WM_LBUTTONUP, 0, pos);
             else if (e.button.button == SDL_BUTTON_RIGHT)
@@ -186,19 +222,56 @@ int colorDepth() {
     return SDL_BYTESPERPIXEL(mode.format) * 8;
 }
 
+// The program's screen: its client area lies where it was last told (reportedClientOrigin) at
+// its own size, whatever the window's scale. Screen points are mapped through the window.
 bool cursorPosition(int& x, int& y) {
     SDL_GetGlobalMouseState(&x, &y);
+    if (sdlWindow.window == nullptr) return true;
+    int wx = 0, wy = 0, px = 0, py = 0, ox = 0, oy = 0;
+    SDL_GetWindowPosition(sdlWindow.window, &wx, &wy);
+    if (!sdl::windowToPicture(x - wx, y - wy, px, py)) return true;
+    sdl::reportedClientOrigin(ox, oy);
+    x = ox + px;
+    y = oy + py;
     return true;
 }
 
-bool moveCursor(int x, int y) { return SDL_WarpMouseGlobal(x, y) == 0; }
+bool moveCursor(int x, int y) {
+    int ox = 0, oy = 0, wx = 0, wy = 0;
+    double px = x, py = y, half = 0;
+    if (sdlWindow.window != nullptr) {
+        sdl::reportedClientOrigin(ox, oy);
+        double cx = 0, cy = 0;
+        // The middle of the program's pixel, so that reading the cursor back gives that pixel.
+        if (sdl::pictureToWindow(x - ox, y - oy, px, py) && sdl::pictureToWindow(x - ox + 1, y - oy + 1, cx, cy)) {
+            half = (cx - px) / 2;
+            SDL_GetWindowPosition(sdlWindow.window, &wx, &wy);
+            px += wx + half;
+            py += wy + (cy - py) / 2;
+        } else {
+            px = x;
+            py = y;
+        }
+    }
+    return SDL_WarpMouseGlobal(static_cast<int>(px), static_cast<int>(py)) == 0;
+}
 
 bool confineCursor(const Rect* rect) {
     if (sdlWindow.window == nullptr) return false;
     if (rect == nullptr) return SDL_SetWindowMouseRect(sdlWindow.window, nullptr) == 0;
-    int wx = 0, wy = 0;
-    SDL_GetWindowPosition(sdlWindow.window, &wx, &wy);
-    SDL_Rect r{rect->left - wx, rect->top - wy, rect->right - rect->left, rect->bottom - rect->top};
+    int ox = 0, oy = 0;
+    sdl::reportedClientOrigin(ox, oy);
+    double left = 0, top = 0, right = 0, bottom = 0;
+    if (!sdl::pictureToWindow(rect->left - ox, rect->top - oy, left, top) ||
+        !sdl::pictureToWindow(rect->right - ox, rect->bottom - oy, right, bottom))
+        return false;
+    // The scaled area, kept inside the window (SDL refuses a rectangle reaching outside it).
+    int winW = 0, winH = 0;
+    SDL_GetWindowSize(sdlWindow.window, &winW, &winH);
+    const int x0 = std::max(0, static_cast<int>(std::ceil(left))), y0 = std::max(0, static_cast<int>(std::ceil(top)));
+    const int x1 = std::min(winW, static_cast<int>(std::ceil(right))), y1 = std::min(winH, static_cast<int>(std::ceil(bottom)));
+    if (x1 <= x0 || y1 <= y0) return false;
+    SDL_Rect r{x0, y0, x1 - x0, y1 - y0};
     return SDL_SetWindowMouseRect(sdlWindow.window, &r) == 0;
 }
 
@@ -208,9 +281,25 @@ void spinWait() {}
 
 bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style) {
     if (!sdl::ensureVideo()) return false;
-    Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (style & WS_POPUP) flags |= SDL_WINDOW_FULLSCREEN;
-    sdlWindow.window = SDL_CreateWindow(title, x, y, width, height, flags);
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+    int scale = 1, windowX = x, windowY = y;
+    if (style & WS_POPUP) {
+        flags |= SDL_WINDOW_FULLSCREEN;
+    } else {
+        SDL_Rect usable{0, 0, 0, 0};
+        const bool haveUsable = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
+        scale = windowScale();
+        // The largest whole scale whose window takes at most three quarters of the usable desktop.
+        if (scale < 1) scale = haveUsable ? std::max(1, std::min(usable.w * 3 / (4 * width), usable.h * 3 / (4 * height))) : 1;
+        // The scaled window keeps the centre the program chose, inside the usable desktop.
+        windowX = x + width / 2 - width * scale / 2;
+        windowY = y + height / 2 - height * scale / 2;
+        if (haveUsable) {
+            windowX = std::max(usable.x, std::min(windowX, usable.x + usable.w - width * scale));
+            windowY = std::max(usable.y, std::min(windowY, usable.y + usable.h - height * scale));
+        }
+    }
+    sdlWindow.window = SDL_CreateWindow(title, windowX, windowY, width * scale, height * scale, flags);
     if (sdlWindow.window == nullptr) {
         std::fprintf(stderr, "quorbix: cannot open a window: %s\n", SDL_GetError());
         return false;
@@ -224,12 +313,22 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
         sdlWindow.renderer = SDL_CreateRenderer(sdlWindow.window, -1, SDL_RENDERER_SOFTWARE);
     if (sdlWindow.renderer == nullptr) sdlWindow.renderer = SDL_CreateRenderer(sdlWindow.window, -1, SDL_RENDERER_ACCELERATED);
     if (sdlWindow.renderer == nullptr) sdlWindow.renderer = SDL_CreateRenderer(sdlWindow.window, -1, 0);
-    if (sdlWindow.renderer != nullptr) SDL_RenderSetLogicalSize(sdlWindow.renderer, width, height);
     sdlWindow.clientW = width;
     sdlWindow.clientH = height;
     sdlWindow.reportedX = x;
     sdlWindow.reportedY = y;
     return true;
+}
+
+void setWindowIcon(const unsigned char* bmp, std::size_t size) {
+    if (sdlWindow.window == nullptr) return;
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(bmp, static_cast<int>(size)), 1);
+    if (icon == nullptr) {
+        std::fprintf(stderr, "quorbix: the window's icon cannot be read: %s\n", SDL_GetError());
+        return;
+    }
+    SDL_SetWindowIcon(sdlWindow.window, icon);
+    SDL_FreeSurface(icon);
 }
 
 void showWindow(bool show) {

@@ -19,6 +19,13 @@ void presentNow();
 // while there is nothing to show.
 bool presentPicture();
 void releasePresentation();
+// The picture is shown scaled in the window: a window point (as SDL reports the pointer) to the
+// program's pixel (floor; outside the picture gives positions outside its size), and the top-left
+// corner of a program pixel in window points. False before the window has a picture to place.
+bool windowToPicture(int wx, int wy, int& px, int& py);
+bool pictureToWindow(int px, int py, double& wx, double& wy);
+// Alt+Enter and F11: the window's picture over the whole screen, and back to its old place.
+void toggleFullScreen();
 // The renderer lost its device or its targets: every surface is marked lost.
 void deviceLost();
 

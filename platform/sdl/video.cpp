@@ -1,7 +1,10 @@
 // SDL2 backend: presentation of the desktop surface. Windowed, the window shows the part of the
 // primary surface under its client area; full screen, the whole primary at the display mode's
-// size, scaled to the screen. A streaming texture is filled and presented at once (no vsync).
+// size. A streaming texture is filled and presented at once (no vsync), at the largest whole
+// scale that fits the window's drawable (nearest neighbour), centred with black bars; pointer
+// positions go back through the same rectangle, so the program only sees its own coordinates.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -18,11 +21,93 @@ struct VideoState {
     int textureW = 0, textureH = 0;
     std::vector<std::uint32_t> pixels;
     bool modeSet = false;
+    bool toggled = false;          // Alt+Enter / F11: borderless full screen over the desktop
+    int savedX = 0, savedY = 0, savedW = 0, savedH = 0;
 };
 
 VideoState presentation;
 
+// The picture's size in the program's pixels: the client area, or the display mode in full screen.
+bool pictureSize(int& w, int& h) {
+    if (desktopIsFullScreen(w, h)) return w > 0 && h > 0;
+    clientSize(mainWindow(), w, h);
+    return w > 0 && h > 0;
+}
+
+// Where the picture lies in the window, in window coordinates (points, as SDL reports the
+// pointer), with how many of them one of the program's pixels takes.
+struct Placement {
+    double x = 0, y = 0, scaleX = 1, scaleY = 1;
+    int pixelsX = 0, pixelsY = 0, pixelsW = 0, pixelsH = 0;   // the same in drawable pixels
+};
+
+bool placePicture(Placement& p) {
+    SDL_Window* win = window();
+    int w = 0, h = 0, outW = 0, outH = 0, winW = 0, winH = 0;
+    if (win == nullptr || !pictureSize(w, h)) return false;
+    SDL_GetWindowSize(win, &winW, &winH);
+    if (renderer() == nullptr || SDL_GetRendererOutputSize(renderer(), &outW, &outH) != 0) {
+        outW = winW;
+        outH = winH;
+    }
+    if (outW < 1 || outH < 1 || winW < 1 || winH < 1) return false;
+    // A high-density screen has more drawable pixels than window points.
+    const double densityX = static_cast<double>(outW) / winW, densityY = static_cast<double>(outH) / winH;
+    int k = std::min(outW / w, outH / h);
+    if (k >= 1) {
+        p.pixelsW = w * k;
+        p.pixelsH = h * k;
+    } else {   // smaller than the picture: shrink it to fit, keeping its shape
+        p.pixelsW = std::min(outW, outH * w / h);
+        p.pixelsH = std::min(outH, outW * h / w);
+    }
+    p.pixelsX = (outW - p.pixelsW) / 2;
+    p.pixelsY = (outH - p.pixelsH) / 2;
+    p.x = p.pixelsX / densityX;
+    p.y = p.pixelsY / densityY;
+    p.scaleX = p.pixelsW / densityX / w;
+    p.scaleY = p.pixelsH / densityY / h;
+    return true;
+}
+
 }  // namespace
+
+bool windowToPicture(int wx, int wy, int& px, int& py) {
+    Placement p;
+    if (!placePicture(p)) return false;
+    px = static_cast<int>(std::floor((wx - p.x) / p.scaleX));
+    py = static_cast<int>(std::floor((wy - p.y) / p.scaleY));
+    return true;
+}
+
+bool pictureToWindow(int px, int py, double& wx, double& wy) {
+    Placement p;
+    if (!placePicture(p)) return false;
+    wx = p.x + px * p.scaleX;
+    wy = p.y + py * p.scaleY;
+    return true;
+}
+
+void toggleFullScreen() {
+    SDL_Window* win = window();
+    // The program's own full-screen mode owns the screen; the window has no view to switch.
+    if (win == nullptr || presentation.modeSet) return;
+    if (!presentation.toggled) {
+        SDL_GetWindowPosition(win, &presentation.savedX, &presentation.savedY);
+        SDL_GetWindowSize(win, &presentation.savedW, &presentation.savedH);
+        if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            std::fprintf(stderr, "quorbix: cannot show the full screen: %s\n", SDL_GetError());
+            return;
+        }
+        presentation.toggled = true;
+    } else {
+        SDL_SetWindowFullscreen(win, 0);
+        SDL_SetWindowSize(win, presentation.savedW, presentation.savedH);
+        SDL_SetWindowPosition(win, presentation.savedX, presentation.savedY);
+        presentation.toggled = false;
+    }
+    presentNow();
+}
 
 bool presentPicture() {
     SDL_Renderer* r = renderer();
@@ -45,12 +130,15 @@ bool presentPicture() {
         }
         presentation.textureW = w;
         presentation.textureH = h;
-        SDL_RenderSetLogicalSize(r, w, h);
+        SDL_SetTextureScaleMode(presentation.texture, SDL_ScaleModeNearest);
     }
     SDL_UpdateTexture(presentation.texture, nullptr, presentation.pixels.data(), w * 4);
     SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
     SDL_RenderClear(r);
-    SDL_RenderCopy(r, presentation.texture, nullptr, nullptr);
+    Placement place;
+    if (!placePicture(place)) return false;
+    const SDL_Rect to{place.pixelsX, place.pixelsY, place.pixelsW, place.pixelsH};
+    SDL_RenderCopy(r, presentation.texture, nullptr, &to);
     SDL_RenderPresent(r);
     return true;
 }
@@ -89,7 +177,6 @@ bool setDisplayMode(int width, int height, int) {
           SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN) == 0)) {
         if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
     }
-    if (sdl::renderer() != nullptr) SDL_RenderSetLogicalSize(sdl::renderer(), width, height);
     sdl::presentation.modeSet = true;
     return true;
 }
@@ -110,7 +197,8 @@ void desktopArea(int& left, int& top, int& right, int& bottom) {
 }
 
 void restoreDisplayMode() {
-    if (sdl::presentation.modeSet && sdl::window() != nullptr) SDL_SetWindowFullscreen(sdl::window(), 0);
+    if (sdl::presentation.modeSet && sdl::window() != nullptr)
+        SDL_SetWindowFullscreen(sdl::window(), sdl::presentation.toggled ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     sdl::presentation.modeSet = false;
 }
 

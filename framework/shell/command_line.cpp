@@ -1,0 +1,110 @@
+// Application shell: the programs' command line (--help, --version, their own options).
+#include "framework/shell/command_line.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#ifndef QRB_VERSION
+#define QRB_VERSION "unknown"
+#endif
+
+namespace {
+
+const CommandLineOption* FindOption(const CommandLineSpec& spec, const std::string& name) {
+    for (const CommandLineOption& o : spec.options)
+        if (name == o.name) return &o;
+    return nullptr;
+}
+
+void PrintHelp(const CommandLineSpec& spec) {
+    std::printf("usage: %s %s\n%s\n\noptions:\n", spec.program, spec.synopsis, spec.summary);
+    auto line = [](const std::string& left, const char* help) {
+        std::printf("  %-20s %s\n", left.c_str(), help);
+    };
+    for (const CommandLineOption& o : spec.options)
+        line(std::string(o.name) + (o.argument != nullptr ? std::string(" ") + o.argument : ""), o.help);
+    line("--help", "show this help and exit");
+    line("--version", "show the version and exit");
+    if (spec.epilogue != nullptr) std::printf("\n%s\n", spec.epilogue);
+}
+
+int UsageError(const CommandLineSpec& spec, const std::string& what) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", spec.program, what.c_str(),
+                 spec.program);
+    return 2;
+}
+
+}  // namespace
+
+bool ParsedCommandLine::has(const std::string& name) const {
+    for (const auto& o : options)
+        if (o.first == name) return true;
+    return false;
+}
+
+std::string ParsedCommandLine::value(const std::string& name) const {
+    std::string v;
+    for (const auto& o : options)
+        if (o.first == name) v = o.second;
+    return v;
+}
+
+std::string VersionText(const char* program) { return std::string(program) + " " + QRB_VERSION; }
+
+int ParseCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out) {
+    out = ParsedCommandLine{};
+    int i = 1;
+    for (; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word == "--") {
+            ++i;
+            break;
+        }
+        if (word.size() < 2 || word[0] != '-') break;   // the program's own text starts here
+        if (word == "--help" || word == "-h") {
+            PrintHelp(spec);
+            return 0;
+        }
+        if (word == "--version") {
+            std::printf("%s\n", VersionText(spec.program).c_str());
+            return 0;
+        }
+        std::string name = word, argument;
+        bool inlineArgument = false;
+        std::size_t eq = word.find('=');
+        if (word.compare(0, 2, "--") == 0 && eq != std::string::npos) {
+            name = word.substr(0, eq);
+            argument = word.substr(eq + 1);
+            inlineArgument = true;
+        }
+        const CommandLineOption* option = FindOption(spec, name);
+        if (option == nullptr) return UsageError(spec, "unknown option '" + name + "'");
+        if (option->argument == nullptr) {
+            if (inlineArgument) return UsageError(spec, "option '" + name + "' takes no argument");
+        } else if (!inlineArgument) {
+            if (i + 1 >= argc) return UsageError(spec, "option '" + name + "' needs " + option->argument);
+            argument = argv[++i];
+        }
+        out.options.emplace_back(name, argument);
+    }
+    for (int first = i; i < argc; ++i) {
+        if (i > first) out.rest += ' ';
+        out.rest += argv[i];
+    }
+    return -1;
+}
+
+bool CommandLineNumber(const CommandLineSpec& spec, const std::string& option, const std::string& text,
+                       int minValue, int maxValue, int& out) {
+    errno = 0;
+    char* end = nullptr;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || errno != 0 || *end != '\0' || v < minValue || v > maxValue) {
+        UsageError(spec, option + " takes a whole number from " + std::to_string(minValue) + " to " +
+                             std::to_string(maxValue) + ", not '" + text + "'");
+        return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+}

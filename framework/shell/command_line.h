@@ -1,0 +1,43 @@
+// Application shell: the command line of a Linux program for the programs' entry points. Options
+// come first (--help, --version, the program's own); the first word that is not an option, or
+// everything after "--", is the program's own command line, handed to WinMain as one text.
+#pragma once
+#include <string>
+#include <vector>
+
+// One option a program takes besides --help and --version: "--scale" with argument "N", or a
+// flag when argument is null.
+struct CommandLineOption {
+    const char* name;
+    const char* argument;
+    const char* help;
+};
+
+struct CommandLineSpec {
+    const char* program;      // "quorbix"
+    const char* synopsis;     // what follows the name in the usage line: "[OPTIONS] [TEXT...]"
+    const char* summary;      // one line: what the program is
+    std::vector<CommandLineOption> options;
+    const char* epilogue = nullptr;   // printed after the options by --help
+};
+
+struct ParsedCommandLine {
+    std::vector<std::pair<std::string, std::string>> options;   // name, argument ("" for a flag)
+    std::string rest;     // the words after the options, joined by single spaces
+    bool has(const std::string& name) const;
+    std::string value(const std::string& name) const;   // the last one given; "" when absent
+};
+
+// Parses argv. Returns -1 when the program should run; otherwise the exit status the program
+// ends with at once: 0 after --help or --version (printed on standard output), 2 after a usage
+// error (said on standard error with a pointer to --help). Options may be given as "--name value"
+// or "--name=value".
+int ParseCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out);
+
+// Reads a whole number from minValue to maxValue; false (said on standard error as a usage error
+// of `spec.program`) for anything else.
+bool CommandLineNumber(const CommandLineSpec& spec, const std::string& option, const std::string& text,
+                       int minValue, int maxValue, int& out);
+
+// "quorbix 1.0", the text --version prints for `program`.
+std::string VersionText(const char* program);

@@ -1,0 +1,41 @@
+# Installs the game into a scratch directory and checks what a desktop reads from it: the desktop
+# entry, the AppStream metainfo, the manual page and the icons in the hicolor theme. Called by
+# CTest with BUILD and WORK. A missing checker is said on one line and the test is skipped.
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --component game --prefix ${WORK}/usr
+  RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "installing the game failed: ${err}")
+endif()
+set(share ${WORK}/usr/share)
+foreach(size 16 32 48 64 128 256)
+  if(NOT EXISTS ${share}/icons/hicolor/${size}x${size}/apps/quorbix.png)
+    message(FATAL_ERROR "the ${size} px icon is not installed in the hicolor theme")
+  endif()
+endforeach()
+set(missing "")
+foreach(tool appstreamcli desktop-file-validate man)
+  find_program(found_${tool} ${tool})
+  if(NOT found_${tool})
+    list(APPEND missing ${tool})
+  endif()
+endforeach()
+if(missing)
+  message("SKIPPED: ${missing} not installed (scripts/setup-deps installs them)")
+  return()
+endif()
+execute_process(COMMAND ${found_desktop-file-validate} ${share}/applications/quorbix.desktop
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0 OR out MATCHES "error")
+  message(FATAL_ERROR "desktop-file-validate: ${out}")
+endif()
+execute_process(COMMAND ${found_appstreamcli} validate --no-net ${share}/metainfo/io.github.quorbix.Quorbix.metainfo.xml
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "appstreamcli validate: ${out}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env MANWIDTH=80 ${found_man} -l --warnings=all ${share}/man/man6/quorbix.6
+  RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
+  message(FATAL_ERROR "man -l quorbix.6: exit ${rc}: ${out}")
+endif()

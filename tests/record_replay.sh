@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Records a session of the game in its window under a private X server (1920 x 1080, driven by
+# xdotool), replays the recording headless and checks it frame by frame (replay-check): scene,
+# score, balls and password. Also checks the window's scale and the pointer's mapping: the client
+# area is 960 x 720 there, and window pixel (481, 361) reaches the game as (240, 180); with
+# --scale 1 the client area is 480 x 360.
+#   record_replay.sh BIN_DIR WORK_DIR      exit 0 pass, 1 fail, 77 skipped (no X server)
+set -u
+bin=$1; work=$2
+mkdir -p "$work"; rm -f "$work"/*
+for t in Xvfb xdotool xwininfo; do
+  command -v $t >/dev/null || { echo "SKIPPED: $t is missing (apt-get install xvfb xdotool x11-utils)"; exit 77; }
+done
+d=120; while [ -e /tmp/.X$d-lock ] && [ $d -lt 199 ]; do d=$((d+1)); done
+Xvfb :$d -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 & xpid=$!
+pids=""
+trap 'for p in $pids; do kill $p 2>/dev/null; done; kill $xpid 2>/dev/null' EXIT
+export DISPLAY=:$d SDL_AUDIODRIVER=dummy
+for i in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool getmouselocation >/dev/null 2>&1 || { echo "SKIPPED: no X server could be started (see $work/xvfb.log)"; exit 77; }
+
+fail() { echo "FAIL: $*"; exit 1; }
+# Starts the game, waits for its window and sets $win and $ppid.
+start() {
+  "$bin/quorbix" "$@" >"$work/game.log" 2>&1 & ppid=$!; pids="$pids $ppid"
+  win=""
+  for i in $(seq 100); do
+    win=$(xdotool search --name '^Quorbix' 2>/dev/null | head -1); [ -n "$win" ] && break
+    kill -0 $ppid 2>/dev/null || break; sleep 0.1
+  done
+  [ -n "$win" ] || fail "no game window (see $work/game.log)"
+  sleep 0.5
+}
+size() { xwininfo -id "$win" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
+click() { xdotool mousemove --window "$win" "$1" "$2"; sleep 0.05; xdotool click 1; }
+finish() {
+  xdotool key --window "$win" Escape 2>/dev/null || xdotool key Escape
+  for i in $(seq 50); do kill -0 $ppid 2>/dev/null || break; sleep 0.1; done
+  kill -0 $ppid 2>/dev/null && fail "the game did not end on Escape"
+  wait $ppid || fail "the game ended with status $?"
+}
+
+start --scale 1
+[ "$(size)" = 480x360 ] || fail "--scale 1 gave a client area of $(size), not 480x360"
+finish
+
+start --record "$work/session.txt"
+[ "$(size)" = 960x720 ] || fail "the client area on 1920 x 1080 is $(size), not 960x720"
+click 481 361            # the title: a left click starts the game
+# The recording is written as the frames run: give a loaded machine a few seconds.
+for _ in $(seq 50); do grep -q '^[0-9]* move 240 180$' "$work/session.txt" && break; sleep 0.1; done
+grep -q '^[0-9]* move 240 180$' "$work/session.txt" || fail "window pixel (481, 361) did not reach the game as (240, 180)"
+# The play scene lasts 600 frames (30 s): click over the field where the balls fly.
+end=$((SECONDS + 32))
+x=100; y=100
+while [ $SECONDS -lt $end ]; do
+  click $((x * 2)) $((y * 2))
+  x=$(( (x + 37) % 300 + 90 )); y=$(( (y + 23) % 180 + 90 ))
+  sleep 0.15
+done
+sleep 1.5
+click 400 400            # the result: back to the title after a second
+sleep 0.5
+finish
+grep -q ' ldown$' "$work/session.txt" || fail "the recording holds no clicks"
+
+"$bin/quorbix-headless" --trace "$work/replay.jsonl" "$work/session.txt" || fail "the headless replay failed"
+"$bin/replay-check" "$work/session.txt" "$work/replay.jsonl" || fail "the replay differs from the window"
+grep -q '"scene":3' "$work/replay.jsonl" || fail "the session never reached the result scene"
+echo "PASS"
