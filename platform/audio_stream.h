@@ -1,6 +1,7 @@
 // Platform: the one mixed output stream (44100 Hz, stereo, 16-bit) that sound buffers and the
 // MIDI sequencer feed, the lock it shares with the audio thread, and what backends supply.
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 
@@ -13,9 +14,20 @@ constexpr int kChannels = 2;
 // The SDL device buffer: a hit sounds within 512 / 44100 s (11.6 ms) of elSound::Play.
 constexpr int kDeviceFrames = 512;
 
-// Guards everything the audio thread reads: voices, mixers, the sequencer. Held only briefly by
-// the window's thread; never held while calling out to the window's message queue.
-std::mutex& lock();
+// The lock the audio thread takes for what it mixes (voices, mixers, the list of sources). Other
+// threads hold it only for a few field writes, never while calling out to the window's message
+// queue; how long they held it is measured (see figures()).
+class StreamLock {
+public:
+    void lock();
+    void unlock();
+
+private:
+    friend void renderStream(std::int16_t* out, int frames, bool mayWait);
+    std::mutex mutex_;
+    std::chrono::steady_clock::time_point since_;
+};
+StreamLock& lock();
 
 // A source adds `frames` stereo frames into `mix` (interleaved floats, full scale 1.0). Called
 // with lock() held. `mayWait` is true where rendering may block (headless), false on the real
@@ -37,6 +49,24 @@ void postAfterRender(WindowId window, std::uint32_t message, WParam wParam, LPar
 // Called by the backends from their audio thread (or the headless clock): mixes every source
 // into `out` (interleaved 16-bit stereo), then posts what the sources asked to post.
 void renderStream(std::int16_t* out, int frames, bool mayWait);
+
+// What the stream measured since the last resetFigures(): the longest time a thread other than
+// the audio thread held lock(), the renders on a real-time thread that took longer than the sound
+// they made (the device would have run dry) and the renders that found a source's frames not
+// ready (see SourceFn: such a source renders silence for what is missing).
+struct Figures {
+    std::int64_t worstHoldNanos = 0;
+    std::uint64_t underruns = 0;
+};
+Figures figures();
+void resetFigures();
+// Called by sources during a real-time render whose frames were not all ready.
+void countUnderrun();
+
+// Benchmarks and tests: called on the audio thread after every render with what it wrote and
+// how long the render took. Set while no output is open (nullptr: none).
+using RenderObserver = void (*)(void* user, const std::int16_t* out, int frames, std::int64_t nanos);
+void setRenderObserver(RenderObserver fn, void* user);
 
 // Mixes interleaved float frames into 16-bit samples, clipping at full scale.
 void floatToPcm16(const float* in, std::int16_t* out, int samples);

@@ -198,14 +198,14 @@ MciError Open(const MciCommand& c, std::vector<Post>& posts, WindowId callback) 
     std::string alias = c.alias.empty() ? c.device : c.alias;
     MciState& m = mci();
     {
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         if (m.seq.open) return SameName(m.seq.alias, alias) ? MCIERR_DUPLICATE_ALIAS : MCIERR_DEVICE_OPEN;
     }
     MidiPiece piece;
     if (MciError e = ReadMidiFile(c.device, piece)) return e;
     if (!audio::acquireStream()) return MCIERR_HARDWARE;
     midi::startSynth();
-    std::lock_guard<std::mutex> guard(audio::lock());
+    std::lock_guard<audio::StreamLock> guard(audio::lock());
     Sequencer& q = m.seq;
     q = Sequencer{};
     q.open = true;
@@ -243,7 +243,7 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
     bool releaseStream = false;
     MciError result = 0;
     {
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         Sequencer& q = mci().seq;
         bool all = c.verb == MciCommand::Verb::Close && SameName(c.device, "all");
         if (!all && (!q.open || !SameName(q.alias, c.device))) return MCIERR_INVALID_DEVICE_NAME;
@@ -338,7 +338,7 @@ MciError mciSendString(const char* command, char* answer, std::uint32_t answerSi
 void logMciCommands(std::vector<std::string>* log) { mci().log = log; }
 
 MciProbe probeMci() {
-    std::lock_guard<std::mutex> guard(audio::lock());
+    std::lock_guard<audio::StreamLock> guard(audio::lock());
     const Sequencer& q = mci().seq;
     MciProbe p;
     p.open = q.open;
@@ -356,7 +356,7 @@ void resetMci() {
     std::vector<Post> ignored;
     bool release = false;
     {
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         release = CloseLocked(mci().seq, ignored);
     }
     if (release) audio::releaseStream();
