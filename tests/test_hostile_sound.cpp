@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/window_proc.h"
+#include "framework/shell/window_proc.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
 #include "framework/sound/wave_file.h"
