@@ -159,7 +159,9 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_until(nextFrame);
     }
     const double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
+    // The figures cover the device's start and the play, not the tear-down below.
     const audio::Figures figures = audio::figures();
+    const std::size_t callbacks = capture.count.load();
 
     // The device is closed (its thread joined) before the capture is read.
     Send("close midi");
@@ -167,7 +169,9 @@ int main(int argc, char** argv) {
     device->release();
     audio::setRenderObserver(nullptr, nullptr);
 
-    const std::size_t callbacks = capture.count.load();
+    if (std::getenv("QRB_BENCH_VERBOSE") != nullptr)
+        for (std::size_t i = 0; i < callbacks; ++i)
+            if (capture.nanos[i] > 1000000) std::printf("callback %zu: %.0f us\n", i, capture.nanos[i] / 1000.0);
     std::vector<std::int64_t> nanos(capture.nanos.begin(), capture.nanos.begin() + static_cast<long>(callbacks));
     std::sort(nanos.begin(), nanos.end());
     const long long frames = capture.frames.load();

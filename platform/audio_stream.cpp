@@ -1,10 +1,13 @@
 // Platform: the mixed output stream shared by the sound device and the MIDI sequencer.
 #include "platform/audio_stream.h"
 #include "platform/backend.h"
+#include "platform/mci.h"
+#include "platform/midi_synth.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 
 namespace platform::audio {
 namespace {
@@ -30,6 +33,8 @@ struct StreamState {
     // Users and the output id change only on the window's thread, under `lock`.
     int users = 0;
     int output = 0;
+    bool exitRegistered = false;
+    bool shutDown = false;
     Source sources[kMaxSources];
     int sourceCount = 0;
     PendingPost posts[kMaxPosts];
@@ -89,9 +94,14 @@ bool acquireStream() {
     StreamState& s = state();
     {
         std::lock_guard<StreamLock> guard(s.lock);
+        if (s.shutDown) return false;
         if (s.users > 0) {
             ++s.users;
             return true;
+        }
+        if (!s.exitRegistered) {
+            s.exitRegistered = true;
+            std::atexit(shutdown);
         }
     }
     // The backend's open starts its audio thread, which takes the lock: open outside it.
@@ -114,6 +124,23 @@ void releaseStream() {
         s.output = 0;
     }
     backend::closeAudioOutput(output);
+}
+
+void shutdown() {
+    StreamState& s = state();
+    int output = 0;
+    {
+        std::lock_guard<StreamLock> guard(s.lock);
+        if (s.shutDown) return;
+        s.shutDown = true;
+        output = s.output;
+        s.output = 0;
+        s.users = 0;
+    }
+    // When this returns the backend's thread has rendered for the last time.
+    if (output != 0) backend::closeAudioOutput(output);
+    stopSequencerThread();
+    midi::stopSynth();
 }
 
 void addSource(SourceFn fn, void* user) {

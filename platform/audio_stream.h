@@ -38,6 +38,11 @@ using SourceFn = void (*)(void* user, float* mix, int frames, bool mayWait);
 // opens the backend's stream, the last release closes it. False when no output can be opened.
 bool acquireStream();
 void releaseStream();
+// Orderly end, registered to run at exit by the first acquireStream (tests may call it): closes
+// the output, so that the backend's audio thread has been joined, then stops the music's render
+// thread and the synthesiser, before anything they read is destroyed. The state they read is
+// never destroyed itself. No output opens afterwards.
+void shutdown();
 // Called with lock() held. A source is rendered while it is registered.
 void addSource(SourceFn fn, void* user);
 void removeSource(SourceFn fn, void* user);

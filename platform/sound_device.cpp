@@ -60,9 +60,19 @@ public:
         if (!locked_ || region1 == nullptr) return DSERR_INVALIDPARAM;
         auto* p = static_cast<std::uint8_t*>(region1);
         if (p < staging_.data() || p >= staging_.data() + staging_.size()) return DSERR_INVALIDPARAM;
-        std::lock_guard<audio::StreamLock> guard(audio::lock());
+        // The samples are converted outside the lock the audio thread takes; under it they are
+        // only exchanged, and the old ones are freed after it.
+        Voice fresh;
+        fresh.looping = voice_.looping;   // written on this thread only
+        fresh.load(format_, staging_.data(), static_cast<std::uint32_t>(staging_.size()));
+        {
+            std::lock_guard<audio::StreamLock> guard(audio::lock());
+            voice_.samples.swap(fresh.samples);
+            voice_.channels = fresh.channels;
+            voice_.blockAlign = fresh.blockAlign;
+            voice_.frames = fresh.frames;
+        }
         raw_.swap(staging_);
-        voice_.load(format_, raw_.data(), static_cast<std::uint32_t>(raw_.size()));
         staging_.clear();
         staging_.shrink_to_fit();
         locked_ = false;
