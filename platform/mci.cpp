@@ -328,6 +328,11 @@ void RenderSequencer(void*, float* mix, int frames, bool mayWait) {
 // never finds the ring empty. Where the render itself renders (headless), nothing is ahead.
 void Rerender(MciState& m, Notices& notices) {
     if (!m.realTime.load(std::memory_order_relaxed)) return;
+    // Commands faster than the audio thread reads fill the ring with frames it will skip; the
+    // window's thread then waits for it to pass them (a device buffer at most), but never for a
+    // device that stopped reading.
+    for (int waited = 0; m.ring.room() < kPrimeFrames + 2 * audio::kDeviceFrames && waited < 50; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const std::uint64_t from = m.ring.write.load(std::memory_order_relaxed);
     Produce(m, kPrimeFrames, false, notices);
     m.ring.skipTo.store(from, std::memory_order_release);
@@ -591,6 +596,9 @@ void stopSequencerThread() {
     }
     m.wakeRenderer.release();
     if (m.renderer.joinable()) m.renderer.join();
+    // The player goes before the synthesiser it plays on.
+    std::lock_guard<std::mutex> guard(m.lock);
+    DropPlayer(m.seq);
 }
 
 }  // namespace platform
