@@ -18,6 +18,7 @@ struct VideoState {
     int textureW = 0, textureH = 0;
     std::vector<std::uint32_t> pixels;
     bool modeSet = false;
+    bool failureSaid = false;
 };
 
 VideoState presentation;
@@ -47,12 +48,16 @@ bool presentPicture() {
         presentation.textureH = h;
         SDL_RenderSetLogicalSize(r, w, h);
     }
-    SDL_UpdateTexture(presentation.texture, nullptr, presentation.pixels.data(), w * 4);
-    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
-    SDL_RenderClear(r);
-    SDL_RenderCopy(r, presentation.texture, nullptr, nullptr);
+    const bool drawn = SDL_UpdateTexture(presentation.texture, nullptr, presentation.pixels.data(), w * 4) == 0 &&
+                       SDL_SetRenderDrawColor(r, 0, 0, 0, 255) == 0 && SDL_RenderClear(r) == 0 &&
+                       SDL_RenderCopy(r, presentation.texture, nullptr, nullptr) == 0;
+    if (!drawn && !presentation.failureSaid) {
+        // Said once: a renderer that fails does so every frame.
+        std::fprintf(stderr, "quorbix: the window's picture cannot be drawn: %s\n", SDL_GetError());
+        presentation.failureSaid = true;
+    }
     SDL_RenderPresent(r);
-    return true;
+    return drawn;
 }
 
 void releasePresentation() {
