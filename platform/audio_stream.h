@@ -47,8 +47,9 @@ void shutdown();
 void addSource(SourceFn fn, void* user);
 void removeSource(SourceFn fn, void* user);
 
-// Called by sources, with lock() held, to post a window message once the render is over (the
-// sequencer's end-of-play notification).
+// Called by sources, with lock() held, during a render that may wait (headless), to post a
+// window message once the render is over. A real-time render posts nothing: the sequencer's
+// render thread posts its notices itself.
 void postAfterRender(WindowId window, std::uint32_t message, WParam wParam, LParam lParam);
 
 // Called by the backends from their audio thread (or the headless clock): mixes every source
