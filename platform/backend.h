@@ -56,6 +56,9 @@ void wake();
 std::uint32_t tickCount();
 // Called by calendarTime when the program seeds its random generator: whole seconds.
 std::int64_t calendarSeconds();
+// Called by sleepMs (elSystem::Delay): let `ms` milliseconds pass without using the processor.
+// A real clock sleeps; a virtual one moves by `ms` at once.
+void sleep(std::uint32_t ms);
 // Called by spinWait, once per reading of a busy wait on the tick count. A real clock moves by
 // itself; a virtual one moves one millisecond, so that the wait ends there too.
 void spinWait();

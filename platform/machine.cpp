@@ -109,5 +109,6 @@ bool getCursorPos(int& x, int& y) { return backend::cursorPosition(x, y); }
 bool setCursorPos(int x, int y) { return backend::moveCursor(x, y); }
 bool clipCursor(const Rect* rect) { return backend::confineCursor(rect); }
 void spinWait() { backend::spinWait(); }
+void sleepMs(std::uint32_t ms) { backend::sleep(ms); }
 
 }  // namespace platform

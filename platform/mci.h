@@ -77,6 +77,8 @@ MciError mciSendString(const char* command, char* answer, std::uint32_t answerSi
 
 // Closes every device (tests start from here).
 void resetMci();
+// Called by audio::shutdown once the output is closed: stops the thread that renders the music.
+void stopSequencerThread();
 
 // Tests and the fuzz target: the sequencer's state as the audio thread sees it.
 struct MciProbe {

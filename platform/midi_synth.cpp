@@ -24,16 +24,15 @@ struct SynthState {
     bool ready = false;
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
+    bool stopped = false;
     std::thread loader;
-    // Joins the loader at exit, so the process never ends in the middle of a font load.
-    ~SynthState() {
-        if (loader.joinable()) loader.join();
-    }
 };
 
 SynthState& state() {
-    static SynthState s;
-    return s;
+    // Never destroyed: the render thread and the audio thread may use the synthesiser until
+    // audio::shutdown has stopped them, which then stops it (stopSynth).
+    static SynthState* s = new SynthState;
+    return *s;
 }
 
 bool endsWith(const std::string& s, const char* tail) {
@@ -89,7 +88,7 @@ std::string findSoundFont(const std::string& dir) {
 void startSynth() {
     SynthState& s = state();
     std::lock_guard<std::mutex> guard(s.lock);
-    if (s.started) return;
+    if (s.started || s.stopped) return;
     s.started = true;
     s.loader = std::thread(loadSoundFont);
 }
@@ -99,6 +98,22 @@ fluid_synth_t* readySynth(bool wait) {
     std::unique_lock<std::mutex> guard(s.lock);
     if (wait && s.started) s.readyChanged.wait(guard, [&] { return s.ready; });
     return s.ready ? s.synth : nullptr;
+}
+
+void stopSynth() {
+    SynthState& s = state();
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.stopped = true;
+    }
+    // The process never ends in the middle of a font load.
+    if (s.loader.joinable()) s.loader.join();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.synth != nullptr) delete_fluid_synth(s.synth);
+    if (s.settings != nullptr) delete_fluid_settings(s.settings);
+    s.synth = nullptr;
+    s.settings = nullptr;
+    s.ready = false;
 }
 
 }  // namespace platform::midi

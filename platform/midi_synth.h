@@ -26,4 +26,8 @@ void startSynth();
 // standard error.
 fluid_synth_t* readySynth(bool wait);
 
+// Called by audio::shutdown once nothing renders any more: waits for a font load under way and
+// deletes the synthesiser. readySynth gives nullptr from then on.
+void stopSynth();
+
 }  // namespace platform::midi

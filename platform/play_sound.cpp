@@ -23,7 +23,7 @@ struct Player {
 
 void renderPlayer(void* user, std::int16_t* out, int frames, bool) {
     auto* p = static_cast<Player*>(user);
-    std::lock_guard<std::mutex> guard(audio::lock());
+    std::lock_guard<audio::StreamLock> guard(audio::lock());
     while (frames > 0) {
         int n = std::min(frames, audio::kDeviceFrames);
         std::fill(p->mix, p->mix + n * audio::kChannels, 0.0f);
@@ -82,7 +82,7 @@ bool sndPlaySound(const char* path, std::uint32_t flags) {
     std::uint32_t waited = 0;
     for (;;) {
         {
-            std::lock_guard<std::mutex> guard(audio::lock());
+            std::lock_guard<audio::StreamLock> guard(audio::lock());
             if (!player->voice.playing) break;
         }
         // A device that stopped calling back must not hang the program.

@@ -30,7 +30,7 @@ public:
         : core_(std::move(core)), format_(format), raw_(std::move(raw)) {
         voice_.frequency = format.samplesPerSec;
         voice_.load(format_, raw_.data(), static_cast<std::uint32_t>(raw_.size()));
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         core_->mixer.add(&voice_);
     }
 
@@ -60,9 +60,19 @@ public:
         if (!locked_ || region1 == nullptr) return DSERR_INVALIDPARAM;
         auto* p = static_cast<std::uint8_t*>(region1);
         if (p < staging_.data() || p >= staging_.data() + staging_.size()) return DSERR_INVALIDPARAM;
-        std::lock_guard<std::mutex> guard(audio::lock());
+        // The samples are converted outside the lock the audio thread takes; under it they are
+        // only exchanged, and the old ones are freed after it.
+        Voice fresh;
+        fresh.looping = voice_.looping;   // written on this thread only
+        fresh.load(format_, staging_.data(), static_cast<std::uint32_t>(staging_.size()));
+        {
+            std::lock_guard<audio::StreamLock> guard(audio::lock());
+            voice_.samples.swap(fresh.samples);
+            voice_.channels = fresh.channels;
+            voice_.blockAlign = fresh.blockAlign;
+            voice_.frames = fresh.frames;
+        }
         raw_.swap(staging_);
-        voice_.load(format_, raw_.data(), static_cast<std::uint32_t>(raw_.size()));
         staging_.clear();
         staging_.shrink_to_fit();
         locked_ = false;
@@ -70,21 +80,21 @@ public:
     }
 
     SoundResult play(std::uint32_t, std::uint32_t, std::uint32_t flags) override {
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         voice_.setLooping((flags & DSBPLAY_LOOPING) != 0);
         voice_.playing = true;
         return DS_OK;
     }
 
     SoundResult stop() override {
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         voice_.playing = false;
         return DS_OK;
     }
 
     SoundResult getFrequency(std::uint32_t* frequency) override {
         if (frequency == nullptr) return DSERR_INVALIDPARAM;
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         *frequency = voice_.frequency;
         return DS_OK;
     }
@@ -92,14 +102,14 @@ public:
     SoundResult setFrequency(std::uint32_t frequency) override {
         if (frequency == DSBFREQUENCY_ORIGINAL) frequency = format_.samplesPerSec;
         if (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX) return DSERR_INVALIDPARAM;
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         voice_.frequency = frequency;
         return DS_OK;
     }
 
     SoundResult setPan(std::int32_t pan) override {
         if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         voice_.pan = pan;
         voice_.updateGains();
         return DS_OK;
@@ -107,7 +117,7 @@ public:
 
     SoundResult setVolume(std::int32_t volume) override {
         if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         voice_.volume = volume;
         voice_.updateGains();
         return DS_OK;
@@ -115,7 +125,7 @@ public:
 
     SoundResult getStatus(std::uint32_t* status) override {
         if (status == nullptr) return DSERR_INVALIDPARAM;
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         *status = (voice_.playing ? DSBSTATUS_PLAYING : 0) |
                   (voice_.playing && voice_.looping ? DSBSTATUS_LOOPING : 0);
         return DS_OK;
@@ -123,14 +133,14 @@ public:
 
     SoundResult getCurrentPosition(std::uint32_t* playPosition) override {
         if (playPosition == nullptr) return DSERR_INVALIDPARAM;
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         *playPosition = static_cast<std::uint32_t>(voice_.position >> 32) * voice_.blockAlign;
         return DS_OK;
     }
 
     void release() override {
         {
-            std::lock_guard<std::mutex> guard(audio::lock());
+            std::lock_guard<audio::StreamLock> guard(audio::lock());
             voice_.playing = false;
             core_->mixer.remove(&voice_);
         }
@@ -183,7 +193,7 @@ public:
 
     bool open() {
         if (!audio::acquireStream()) return false;
-        std::lock_guard<std::mutex> guard(audio::lock());
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
         audio::addSource(Mixer::renderSource, &core_->mixer);
         core_->open = true;
         return true;
@@ -216,7 +226,7 @@ public:
     void release() override {
         if (core_->open) {
             {
-                std::lock_guard<std::mutex> guard(audio::lock());
+                std::lock_guard<audio::StreamLock> guard(audio::lock());
                 audio::removeSource(Mixer::renderSource, &core_->mixer);
                 core_->open = false;
             }

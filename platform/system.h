@@ -115,4 +115,6 @@ namespace platform {
 // Called by busy waits on the tick count, once per reading. The real clock moves by itself;
 // the headless clock moves one millisecond, so that a busy wait there ends too.
 void spinWait();
+// Called by elSystem::Delay: sleeps `ms` milliseconds (the headless clock moves by that much).
+void sleepMs(std::uint32_t ms);
 }  // namespace platform

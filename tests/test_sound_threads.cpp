@@ -14,6 +14,7 @@
 #include "framework/sound/sound_objects.h"
 #include "platform/audio_stream.h"
 #include "platform/resources.h"
+#include "audio_stress.h"
 #include "sound_test_support.h"
 #include "test_support.h"
 
@@ -224,4 +225,13 @@ TEST(SoundThreads, AudioThreadAlongsideTheWindowThread) {
     platform::overrideResources(nullptr, 0);
     ResetProgramState();
     SUCCEED() << rendered.load() << " frames rendered";
+}
+
+// The same on the headless backend's output threads, so that the thread sanitizer run follows
+// the music's ring, its render thread and the device thread together.
+TEST(SoundThreads, MusicCommandsInATightLoopWithThirtySoundsNeverStallTheOutputThread) {
+    StartFresh();
+    platform::headless::setAudioThread(true);
+    audiostress::MusicCommandsInATightLoopWithThirtySounds(2.0);
+    ResetProgramState();
 }

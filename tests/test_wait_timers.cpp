@@ -89,6 +89,20 @@ TEST(FrameClock, DelayWaitsPastItsDeadlineAndRestartsTheClock) {
     EXPECT_FLOAT_EQ(Clock.FrameDelta, 0.031f);
 }
 
+TEST(FrameClock, DelayAcrossTheWrapEndsJustPastItsDeadline) {
+    // The deadline is the last tick before the wrap: a plain comparison never found it passed.
+    StartFresh(0xFFFFFFFFu - 20);
+    Init();
+    Delay(20);
+    EXPECT_EQ(platform::getTickCount(), 0u);
+    EXPECT_FLOAT_EQ(Clock.FrameDelta, 0.021f);
+    // A deadline past the wrap: a plain comparison found it passed at once.
+    hl::setTick(0xFFFFFFF0u);
+    UpdateFrameClock();
+    Delay(30);
+    EXPECT_EQ(platform::getTickCount(), 0x0Fu);
+}
+
 TEST(FrameClock, InitStopsEveryTimerAndResumesInput) {
     StartFresh(0);
     for (int i = 1; i <= kDelayEntry; ++i) EXPECT_EQ(Clock.Wait[i], 0u);

@@ -56,7 +56,13 @@ int CheckWait(int number) {
 
 std::uint32_t Delay(int ms) {
     Clock.Wait[kDelayEntry] = platform::getTickCount() + static_cast<std::uint32_t>(ms);
-    while (!(platform::getTickCount() > Clock.Wait[kDelayEntry])) platform::spinWait();
+    // Over once the tick count is past the deadline. The distance is taken signed, so that a
+    // deadline at or just past the wrap is reached like any other; the wait sleeps.
+    for (;;) {
+        const std::int32_t left = static_cast<std::int32_t>(Clock.Wait[kDelayEntry] - platform::getTickCount());
+        if (left < 0) break;
+        platform::sleepMs(static_cast<std::uint32_t>(left) + 1);
+    }
     return UpdateFrameClock();
 }
 

@@ -3,7 +3,11 @@
 #include "platform/headless/audio.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <mutex>
+#include <thread>
 
 #include "platform/audio_stream.h"
 #include "platform/backend.h"
@@ -11,17 +15,36 @@
 namespace platform::headless {
 namespace {
 
+// An output that renders on a thread of its own.
+struct DeviceThread {
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
 struct Output {
     int id = 0;
     backend::AudioRenderFn render = nullptr;
     void* user = nullptr;
+    std::shared_ptr<DeviceThread> device;   // null: rendered by the clock
 };
+
+void RunDevice(backend::AudioRenderFn render, void* user, DeviceThread* device) {
+    std::int16_t block[audio::kDeviceFrames * audio::kChannels];
+    const auto period = std::chrono::nanoseconds(1000000000LL * audio::kDeviceFrames / audio::kRate);
+    auto next = std::chrono::steady_clock::now();
+    while (!device->stop.load()) {
+        render(user, block, audio::kDeviceFrames, false);
+        next += period;
+        std::this_thread::sleep_until(next);
+    }
+}
 
 struct AudioState {
     std::vector<Output> outputs;
     int lastId = 0;
     bool devicePresent = true;
     bool capture = false;
+    bool threads = false;
     std::vector<std::int16_t> captured;
     std::uint64_t ms = 0;       // milliseconds the audio clock has moved
     std::uint64_t frames = 0;   // frames rendered
@@ -39,6 +62,10 @@ void renderOutputs(int frames) {
         // A copy: an output may close itself while rendering is under way elsewhere.
         std::vector<Output> outputs = audioClock.outputs;
         for (const Output& o : outputs) {
+            if (o.device != nullptr) {
+                std::fill(block, block + samples, 0);
+                continue;
+            }
             o.render(o.user, block, n, true);
             for (int i = 0; i < samples; ++i) sum[i] += block[i];
         }
@@ -61,6 +88,7 @@ void advanceAudio(std::uint32_t ms) {
 void resetAudio() {
     audioClock.devicePresent = true;
     audioClock.capture = false;
+    audioClock.threads = false;
     audioClock.captured.clear();
     audioClock.captured.shrink_to_fit();
     audioClock.ms = 0;
@@ -69,6 +97,7 @@ void resetAudio() {
 
 void setAudioDevicePresent(bool present) { audioClock.devicePresent = present; }
 void setAudioCapture(bool on) { audioClock.capture = on; }
+void setAudioThread(bool on) { audioClock.threads = on; }
 
 std::vector<std::int16_t> takeAudio() {
     std::vector<std::int16_t> out;
@@ -95,11 +124,22 @@ using headless::audioClock;
 
 int openAudioOutput(AudioRenderFn render, void* user) {
     if (!audioClock.devicePresent || render == nullptr) return 0;
-    audioClock.outputs.push_back(headless::Output{++audioClock.lastId, render, user});
+    headless::Output o{++audioClock.lastId, render, user, nullptr};
+    if (audioClock.threads) {
+        o.device = std::make_shared<headless::DeviceThread>();
+        o.device->thread = std::thread(headless::RunDevice, render, user, o.device.get());
+    }
+    audioClock.outputs.push_back(o);
     return audioClock.lastId;
 }
 
 void closeAudioOutput(int output) {
+    for (headless::Output& o : audioClock.outputs)
+        if (o.id == output && o.device != nullptr) {
+            // When this returns the output's thread has rendered for the last time.
+            o.device->stop = true;
+            if (o.device->thread.joinable()) o.device->thread.join();
+        }
     audioClock.outputs.erase(std::remove_if(audioClock.outputs.begin(), audioClock.outputs.end(),
                                     [&](const headless::Output& o) { return o.id == output; }),
                      audioClock.outputs.end());

@@ -22,6 +22,10 @@ std::vector<std::int16_t> takeAudio();
 std::uint64_t audioFrames();
 // Tests: render this many frames now, as if the clock had moved.
 void renderAudioFrames(int frames);
+// Tests: outputs opened from now on render from a thread of their own in real time, as a sound
+// card's do (a device buffer every 11.6 ms, on a thread that may not wait); opening one starts
+// its thread, closing it joins the thread. Such outputs are not captured. Off after configure.
+void setAudioThread(bool on);
 // Open outputs (the main stream and blocking players).
 int openAudioOutputs();
 

@@ -221,6 +221,7 @@ bool moveCursor(int x, int y) {
 bool confineCursor(const Rect*) { return true; }
 
 void spinWait() { ++machine.tick; }
+void sleep(std::uint32_t ms) { machine.tick += ms; }
 
 
 

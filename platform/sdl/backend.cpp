@@ -158,6 +158,11 @@ bool ensureVideo() {
         return false;
     }
     sdlWindow.wakeEvent = SDL_RegisterEvents(1);
+    if (sdlWindow.wakeEvent == static_cast<Uint32>(-1)) {
+        // Without it a notice from another thread waits for the next frame or input event.
+        std::fprintf(stderr, "quorbix: no event type is left for waking the window's thread (%s)\n", SDL_GetError());
+        sdlWindow.wakeEvent = 0;
+    }
     sdlWindow.videoOk = true;
     // Which backend runs, said once at start-up (the headless trace says it in its first line).
     std::fprintf(stderr, "quorbix: sdl backend (real time, display), video driver %s\n",
@@ -209,10 +214,8 @@ const Capabilities& describe() {
     return capabilities;
 }
 
-std::uint32_t tickCount() {
-    sdl::ensureVideo();
-    return SDL_GetTicks();
-}
+// SDL starts its clock on first use, without any subsystem: reading it opens nothing.
+std::uint32_t tickCount() { return SDL_GetTicks(); }
 
 std::int64_t calendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
@@ -276,6 +279,7 @@ bool confineCursor(const Rect* rect) {
 }
 
 void spinWait() {}
+void sleep(std::uint32_t ms) { SDL_Delay(ms); }
 
 
 
@@ -392,7 +396,7 @@ bool waitFrame(std::uint32_t periodMs) {
 }
 
 void wake() {
-    if (!sdlWindow.videoOk) return;
+    if (!sdlWindow.videoOk || sdlWindow.wakeEvent == 0) return;
     SDL_Event e{};
     e.type = sdlWindow.wakeEvent;
     SDL_PushEvent(&e);

@@ -23,6 +23,7 @@ struct VideoState {
     bool modeSet = false;
     bool toggled = false;          // Alt+Enter / F11: borderless full screen over the desktop
     int savedX = 0, savedY = 0, savedW = 0, savedH = 0;
+    bool failureSaid = false;
 };
 
 VideoState presentation;
@@ -132,15 +133,19 @@ bool presentPicture() {
         presentation.textureH = h;
         SDL_SetTextureScaleMode(presentation.texture, SDL_ScaleModeNearest);
     }
-    SDL_UpdateTexture(presentation.texture, nullptr, presentation.pixels.data(), w * 4);
-    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
-    SDL_RenderClear(r);
     Placement place;
     if (!placePicture(place)) return false;
     const SDL_Rect to{place.pixelsX, place.pixelsY, place.pixelsW, place.pixelsH};
-    SDL_RenderCopy(r, presentation.texture, nullptr, &to);
+    const bool drawn = SDL_UpdateTexture(presentation.texture, nullptr, presentation.pixels.data(), w * 4) == 0 &&
+                       SDL_SetRenderDrawColor(r, 0, 0, 0, 255) == 0 && SDL_RenderClear(r) == 0 &&
+                       SDL_RenderCopy(r, presentation.texture, nullptr, &to) == 0;
+    if (!drawn && !presentation.failureSaid) {
+        // Said once: a renderer that fails does so every frame.
+        std::fprintf(stderr, "quorbix: the window's picture cannot be drawn: %s\n", SDL_GetError());
+        presentation.failureSaid = true;
+    }
     SDL_RenderPresent(r);
-    return true;
+    return drawn;
 }
 
 void releasePresentation() {
