@@ -25,7 +25,8 @@ struct SdlState {
     int clientW = 0, clientH = 0;
     int reportedX = 0, reportedY = 0;
     Uint32 wakeEvent = 0;
-    std::uint32_t nextFrameDue = 0;
+    std::uint32_t nextFrameDue = 0;     // the schedule: one frame every period
+    std::uint32_t lastFrameStart = 0;
     bool frameClockStarted = false;
     bool beepSaid = false;
     SDL_Keycode switchKey = SDLK_UNKNOWN;   // the view switch's key, down
@@ -376,15 +377,18 @@ bool waitFrame(std::uint32_t periodMs) {
     // running the missed frames back to back.
     if (!sdlWindow.frameClockStarted || static_cast<std::int32_t>(now - sdlWindow.nextFrameDue) > static_cast<std::int32_t>(periodMs)) {
         sdlWindow.nextFrameDue = now;
+        sdlWindow.lastFrameStart = now - periodMs;
         sdlWindow.frameClockStarted = true;
     }
-    std::int32_t remaining = static_cast<std::int32_t>(sdlWindow.nextFrameDue - now);
+    // Frames keep to the schedule, and after a late one catch up without coming closer than
+    // four fifths of a period to each other.
+    std::uint32_t due = sdlWindow.nextFrameDue;
+    const std::uint32_t earliest = sdlWindow.lastFrameStart + periodMs * 4 / 5;
+    if (static_cast<std::int32_t>(earliest - due) > 0) due = earliest;
+    std::int32_t remaining = static_cast<std::int32_t>(due - now);
     if (remaining <= 0) {
-        // A late frame does not squeeze the next one: frames stay at least four fifths of a
-        // period apart, and the schedule slips by what is missing.
         sdlWindow.nextFrameDue += periodMs;
-        const std::uint32_t earliest = now + periodMs * 4 / 5;
-        if (static_cast<std::int32_t>(earliest - sdlWindow.nextFrameDue) > 0) sdlWindow.nextFrameDue = earliest;
+        sdlWindow.lastFrameStart = now;
         return true;
     }
     SDL_Event e;

@@ -178,7 +178,9 @@ TEST_F(Sdl, TwentyFramesASecondAndAnIdleTitleUsesLittleProcessor) {
         if (tick >= first && tick < first + 10000) ++inTen;
         if (tick >= first && prev >= 0) closest = std::min(closest, tick - prev);
         if (tick >= first) {
-            if (NumberField(line, "frame_rate") != 20.0) {
+            // A frame held up by a busy machine slips the schedule by a few milliseconds, which
+            // the display may show as 19.9; the miscount it guards against read 20.5.
+            if (std::abs(NumberField(line, "frame_rate") - 20.0) > 0.1 + 1e-9) {
                 ++otherRates;
                 otherRate = line.substr(0, 200);
             }
@@ -186,7 +188,7 @@ TEST_F(Sdl, TwentyFramesASecondAndAnIdleTitleUsesLittleProcessor) {
         }
     }
     EXPECT_NEAR(inTen, 200, 2) << "frames in 10 s";
-    EXPECT_EQ(otherRates, 0) << "frames whose frame-rate display did not read 20.0, such as " << otherRate;
+    EXPECT_EQ(otherRates, 0) << "frames whose frame-rate display did not read 20.0 (to 0.1), such as " << otherRate;
     EXPECT_GE(closest, 40) << "milliseconds between the two closest frames";
     const double share = (cpu1 - cpu0) / wall * 100.0;
     std::printf("pacing: %d frames in 10 s, closest two %.0f ms apart, idle title %.2f%% of a core\n",
