@@ -407,9 +407,26 @@ void wake() {
 }
 
 int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t style) {
-    Uint32 flags = (style & MB_ICONEXCLAMATION) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
-    if (SDL_ShowSimpleMessageBox(flags, utf8Caption, utf8Text, sdlWindow.window) != 0)
-        std::fprintf(stderr, "%s: %s\n", utf8Caption, utf8Text);
+    // One button that both Enter and Escape press; the box belongs to the game window, which SDL
+    // marks as its owner (a window manager keeps it above the game and groups the two).
+    const SDL_MessageBoxButtonData ok{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                                      IDOK, "OK"};
+    SDL_MessageBoxData box{};
+    box.flags = (style & MB_ICONEXCLAMATION) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+    box.window = sdlWindow.window;
+    box.title = utf8Caption;
+    box.message = utf8Text;
+    box.numbuttons = 1;
+    box.buttons = &ok;
+    int pressed = 0;
+    sdl::beginBoxPlacement();
+    const int shown = sdlWindow.videoOk ? SDL_ShowMessageBox(&box, &pressed) : -1;
+    sdl::endBoxPlacement();
+    // SDL's X box draws with the server's core fonts; a server without any (a bare Xvfb without
+    // xfonts-base) cannot show it, and the text goes to standard error instead.
+    if (shown != 0)
+        std::fprintf(stderr, "%s: %s\n(no box could be shown: %s)\n", utf8Caption, utf8Text,
+                     sdlWindow.videoOk ? SDL_GetError() : "no display");
     return IDOK;
 }
 

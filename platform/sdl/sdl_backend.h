@@ -29,6 +29,14 @@ void toggleFullScreen();
 // The renderer lost its device or its targets: every surface is marked lost.
 void deviceLost();
 
+// Whether a window manager runs on the game window's X server (true on another window system,
+// which places its windows itself). Without one, nobody answers SDL's full-screen requests.
+bool windowManagerRuns();
+// Around SDL's modal box: while it is open, it is put over the middle of the game window and,
+// with no window manager, given the keyboard, which goes back where it was when the box closes.
+void beginBoxPlacement();
+void endBoxPlacement();
+
 // The virtual-key code of an SDL key; 0 for keys the program has no code for. Called for the key
 // messages and for the key state (platform/sdl/keys.cpp).
 int virtualKey(SDL_Keycode key);

@@ -22,11 +22,38 @@ struct VideoState {
     std::vector<std::uint32_t> pixels;
     bool modeSet = false;
     bool toggled = false;          // Alt+Enter / F11: borderless full screen over the desktop
+    bool covering = false;         // the window moved and sized over the display by us
     int savedX = 0, savedY = 0, savedW = 0, savedH = 0;
     bool failureSaid = false;
 };
 
 VideoState presentation;
+
+void saveGeometry(SDL_Window* win) {
+    SDL_GetWindowPosition(win, &presentation.savedX, &presentation.savedY);
+    SDL_GetWindowSize(win, &presentation.savedW, &presentation.savedH);
+}
+
+// SDL's full screen is a request to the window manager; with none running nobody answers it and
+// the window stays as it was. The window is then made borderless and put over its display here.
+bool coverDisplay(SDL_Window* win) {
+    SDL_Rect bounds;
+    const int index = SDL_GetWindowDisplayIndex(win);
+    if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) != 0 || bounds.w < 1 || bounds.h < 1) return false;
+    SDL_SetWindowBordered(win, SDL_FALSE);
+    SDL_SetWindowSize(win, bounds.w, bounds.h);
+    SDL_SetWindowPosition(win, bounds.x, bounds.y);
+    SDL_RaiseWindow(win);
+    presentation.covering = true;
+    return true;
+}
+
+void uncoverDisplay(SDL_Window* win) {
+    SDL_SetWindowSize(win, presentation.savedW, presentation.savedH);
+    SDL_SetWindowPosition(win, presentation.savedX, presentation.savedY);
+    SDL_SetWindowBordered(win, SDL_TRUE);
+    presentation.covering = false;
+}
 
 // The picture's size in the program's pixels: the client area, or the display mode in full screen.
 bool pictureSize(int& w, int& h) {
@@ -94,17 +121,25 @@ void toggleFullScreen() {
     // The program's own full-screen mode owns the screen; the window has no view to switch.
     if (win == nullptr || presentation.modeSet) return;
     if (!presentation.toggled) {
-        SDL_GetWindowPosition(win, &presentation.savedX, &presentation.savedY);
-        SDL_GetWindowSize(win, &presentation.savedW, &presentation.savedH);
-        if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        saveGeometry(win);
+        if (!windowManagerRuns()) {
+            if (!coverDisplay(win)) {
+                std::fprintf(stderr, "quorbix: cannot show the full screen: %s\n", SDL_GetError());
+                return;
+            }
+        } else if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
             std::fprintf(stderr, "quorbix: cannot show the full screen: %s\n", SDL_GetError());
             return;
         }
         presentation.toggled = true;
     } else {
-        SDL_SetWindowFullscreen(win, 0);
-        SDL_SetWindowSize(win, presentation.savedW, presentation.savedH);
-        SDL_SetWindowPosition(win, presentation.savedX, presentation.savedY);
+        if (presentation.covering) {
+            uncoverDisplay(win);
+        } else {
+            SDL_SetWindowFullscreen(win, 0);
+            SDL_SetWindowSize(win, presentation.savedW, presentation.savedH);
+            SDL_SetWindowPosition(win, presentation.savedX, presentation.savedY);
+        }
         presentation.toggled = false;
     }
     presentNow();
@@ -170,6 +205,16 @@ void presentPrimary() { sdl::presentPicture(); }
 bool setDisplayMode(int width, int height, int) {
     SDL_Window* win = sdl::window();
     if (win == nullptr) return false;
+    // No window manager to take the window to full screen: it covers the display at the desktop's
+    // own mode, with the picture scaled up to it.
+    if (!sdl::windowManagerRuns()) {
+        if (!sdl::presentation.covering) {
+            sdl::saveGeometry(win);
+            if (!sdl::coverDisplay(win)) return false;
+        }
+        sdl::presentation.modeSet = true;
+        return true;
+    }
     SDL_DisplayMode mode{};
     mode.w = width;
     mode.h = height;
@@ -202,8 +247,14 @@ void desktopArea(int& left, int& top, int& right, int& bottom) {
 }
 
 void restoreDisplayMode() {
-    if (sdl::presentation.modeSet && sdl::window() != nullptr)
-        SDL_SetWindowFullscreen(sdl::window(), sdl::presentation.toggled ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    // The view Alt+Enter / F11 chose stays; otherwise the window goes back to its place.
+    if (sdl::presentation.modeSet && sdl::window() != nullptr) {
+        if (sdl::presentation.covering) {
+            if (!sdl::presentation.toggled) sdl::uncoverDisplay(sdl::window());
+        } else {
+            SDL_SetWindowFullscreen(sdl::window(), sdl::presentation.toggled ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        }
+    }
     sdl::presentation.modeSet = false;
 }
 

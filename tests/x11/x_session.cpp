@@ -58,7 +58,7 @@ XSession::~XSession() {
     }
 }
 
-bool XSession::Start(std::string& why) {
+bool XSession::Start(std::string& why, const std::string& screen) {
     int fds[2];
     if (pipe(fds) != 0) {
         why = "no pipe for Xvfb";
@@ -71,7 +71,7 @@ bool XSession::Start(std::string& why) {
     posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args{"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+    std::vector<std::string> args{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp"};
     auto argv = CStrings(args);
     int rc = posix_spawnp(&server_, "Xvfb", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -156,6 +156,62 @@ unsigned long XSession::FindWindow(const std::string& title, int timeoutMs) {
         SleepMs(20);
     }
     return 0;
+}
+
+namespace {
+
+Window TransientOf(Display* x, Window parent, Window owner, int depth) {
+    Window root = 0, up = 0, *kids = nullptr, found = 0;
+    unsigned int count = 0;
+    if (XQueryTree(x, parent, &root, &up, &kids, &count) == 0) return 0;
+    for (unsigned int i = 0; i < count && found == 0; ++i) {
+        Window forWindow = 0;
+        XWindowAttributes attr;
+        if (XGetTransientForHint(x, kids[i], &forWindow) != 0 && forWindow == owner &&
+            XGetWindowAttributes(x, kids[i], &attr) != 0 && attr.map_state == IsViewable)
+            found = kids[i];
+        else if (depth > 0)
+            found = TransientOf(x, kids[i], owner, depth - 1);
+    }
+    if (kids != nullptr) XFree(kids);
+    return found;
+}
+
+}  // namespace
+
+unsigned long XSession::FindTransient(unsigned long owner, int timeoutMs) {
+    for (int waited = 0; waited <= timeoutMs; waited += 20) {
+        if (Window found = TransientOf(x_, DefaultRootWindow(x_), owner, 1)) return found;
+        SleepMs(20);
+    }
+    return 0;
+}
+
+bool XSession::Viewable(unsigned long window) {
+    XWindowAttributes attr;
+    return XGetWindowAttributes(x_, window, &attr) != 0 && attr.map_state == IsViewable;
+}
+
+std::string XSession::Title(unsigned long window) {
+    std::string title;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x_, window, XInternAtom(x_, "_NET_WM_NAME", False), 0, 1024, False,
+                           XInternAtom(x_, "UTF8_STRING", False), &type, &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        if (format == 8) title.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+    }
+    if (title.empty()) {
+        char* name = nullptr;
+        if (XFetchName(x_, window, &name) != 0 && name != nullptr) {
+            title = name;
+            XFree(name);
+        }
+    }
+    return title;
 }
 
 bool XSession::Geometry(unsigned long window, int& x, int& y, int& width, int& height) {

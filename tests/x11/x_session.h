@@ -16,8 +16,9 @@ public:
     XSession& operator=(const XSession&) = delete;
     ~XSession();
 
-    // Starts Xvfb at 1024 x 768 x 24 on a free display. False with the reason when it cannot.
-    bool Start(std::string& why);
+    // Starts Xvfb on a free display with a screen of this size ("WxHxDEPTH"). False with the
+    // reason when it cannot.
+    bool Start(std::string& why, const std::string& screen = "1024x768x24");
     const std::string& DisplayName() const { return display_; }
 
     // Starts a program with DISPLAY set and the extra environment entries ("NAME=value"); its
@@ -29,6 +30,13 @@ public:
 
     // The top-level window with this title, waiting for it to be mapped; 0 on a timeout.
     unsigned long FindWindow(const std::string& title, int timeoutMs);
+    // A mapped window (top-level, or a client inside a manager's frame) whose transient-for hint
+    // names `owner`, as a program's dialog box does; 0 on a timeout.
+    unsigned long FindTransient(unsigned long owner, int timeoutMs);
+    // Whether the window still exists and is mapped.
+    bool Viewable(unsigned long window);
+    // The window's title as UTF-8 (the desktop's UTF-8 name, else the classic one).
+    std::string Title(unsigned long window);
     // The window's client area on the screen.
     bool Geometry(unsigned long window, int& x, int& y, int& width, int& height);
     // The window's pixels as 0x00RRGGBB, top row first.
