@@ -451,11 +451,22 @@ bool readDesktop(int x, int y, int width, int height, std::uint32_t* out) {
     const std::int64_t x1 = std::min<std::int64_t>(static_cast<std::int64_t>(x) + width, right);
     for (int row = 0; row < height; ++row) {
         std::uint32_t* o = out + static_cast<std::ptrdiff_t>(row) * width;
-        std::fill(o, o + width, 0u);
         const std::int64_t sy = static_cast<std::int64_t>(y) + row;
-        if (sy < top || sy >= bottom || x0 >= x1) continue;
+        if (sy < top || sy >= bottom || x0 >= x1) {
+            std::fill(o, o + width, 0u);
+            continue;
+        }
+        // Black only where the primary does not reach; the rest is copied over.
+        std::fill(o, o + (x0 - x), 0u);
+        std::fill(o + (x1 - x), o + width, 0u);
         const std::uint8_t* s = p->at(static_cast<int>(x0), static_cast<int>(sy));
         std::uint32_t* d = o + (x0 - x);
+        if (p->format_ == PixelFormat::XRGB8888) {
+            // The presentation's own layout: a copy, the unused byte cleared.
+            std::memcpy(d, s, static_cast<std::size_t>(x1 - x0) * 4);
+            for (std::int64_t i = 0; i < x1 - x0; ++i) d[i] &= 0x00FFFFFFu;
+            continue;
+        }
         for (std::int64_t i = 0; i < x1 - x0; ++i, s += bpp) {
             std::uint32_t raw;
             if (bpp == 4) {
