@@ -52,7 +52,7 @@ StreamState& state() {
     return *s;
 }
 
-void RenderMain(void*, std::int16_t* out, int frames, bool mayWait) { renderStream(out, frames, mayWait); }
+void renderMain(void*, std::int16_t* out, int frames, bool mayWait) { renderStream(out, frames, mayWait); }
 
 }  // namespace
 
@@ -105,7 +105,7 @@ bool acquireStream() {
         }
     }
     // The backend's open starts its audio thread, which takes the lock: open outside it.
-    int output = backend::openAudioOutput(RenderMain, nullptr);
+    int output = backend::openAudioOutput(renderMain, nullptr);
     if (output == 0) return false;
     std::lock_guard<StreamLock> guard(s.lock);
     s.output = output;

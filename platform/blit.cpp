@@ -128,7 +128,7 @@ __attribute__((target("avx2"))) inline void keyed32Avx2(std::uint32_t* d, const 
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_blendv_epi8(sv, dv, eq));
 }
 
-__attribute__((target("avx2"))) inline void Keyed16Avx2(std::uint16_t* d, const std::uint16_t* s,
+__attribute__((target("avx2"))) inline void keyed16Avx2(std::uint16_t* d, const std::uint16_t* s,
                                                          __m256i key) {
     __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
     __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
@@ -136,7 +136,7 @@ __attribute__((target("avx2"))) inline void Keyed16Avx2(std::uint16_t* d, const 
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_blendv_epi8(sv, dv, eq));
 }
 
-__attribute__((target("avx2"))) void KeyedRows32Avx2(std::uint8_t* d, int dpitch,
+__attribute__((target("avx2"))) void keyedRows32Avx2(std::uint8_t* d, int dpitch,
                                                       const std::uint8_t* s, int spitch, int w,
                                                       int h, std::uint32_t key) {
     if (w < 8) {
@@ -161,7 +161,7 @@ __attribute__((target("avx2"))) void KeyedRows32Avx2(std::uint8_t* d, int dpitch
     }
 }
 
-__attribute__((target("avx2"))) void KeyedRows16Avx2(std::uint8_t* d, int dpitch,
+__attribute__((target("avx2"))) void keyedRows16Avx2(std::uint8_t* d, int dpitch,
                                                       const std::uint8_t* s, int spitch, int w,
                                                       int h, std::uint32_t key) {
     if (w < 16) {
@@ -173,8 +173,8 @@ __attribute__((target("avx2"))) void KeyedRows16Avx2(std::uint8_t* d, int dpitch
         auto* dr = reinterpret_cast<std::uint16_t*>(d);
         auto* sr = reinterpret_cast<const std::uint16_t*>(s);
         int i = 0;
-        for (; i + 16 <= w; i += 16) Keyed16Avx2(dr + i, sr + i, vkey);
-        if (i < w) Keyed16Avx2(dr + w - 16, sr + w - 16, vkey);
+        for (; i + 16 <= w; i += 16) keyed16Avx2(dr + i, sr + i, vkey);
+        if (i < w) keyed16Avx2(dr + w - 16, sr + w - 16, vkey);
     }
 }
 
@@ -189,7 +189,7 @@ __attribute__((target("avx2"))) void fill32Avx2(std::uint32_t* d, int w, std::ui
 
 // With masked stores only the pixels that differ from the key are written, so the destination
 // is never read, and the end of a row is one masked vector.
-__attribute__((target("avx512f,avx512bw"))) void KeyedRows32Avx512(std::uint8_t* d, int dpitch,
+__attribute__((target("avx512f,avx512bw"))) void keyedRows32Avx512(std::uint8_t* d, int dpitch,
                                                                     const std::uint8_t* s, int spitch,
                                                                     int w, int h, std::uint32_t key) {
     const __m512i vkey = _mm512_set1_epi32(static_cast<int>(key & 0x00FFFFFFu));
@@ -212,7 +212,7 @@ __attribute__((target("avx512f,avx512bw"))) void KeyedRows32Avx512(std::uint8_t*
     }
 }
 
-__attribute__((target("avx512f,avx512bw"))) void KeyedRows16Avx512(std::uint8_t* d, int dpitch,
+__attribute__((target("avx512f,avx512bw"))) void keyedRows16Avx512(std::uint8_t* d, int dpitch,
                                                                     const std::uint8_t* s, int spitch,
                                                                     int w, int h, std::uint32_t key) {
     const __m512i vkey = _mm512_set1_epi16(static_cast<short>(key & 0xFFFF));
@@ -244,8 +244,8 @@ struct Paths {
 Paths choosePaths() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
-        return Paths{KeyedRows32Avx512, KeyedRows16Avx512, true, "avx512"};
-    if (__builtin_cpu_supports("avx2")) return Paths{KeyedRows32Avx2, KeyedRows16Avx2, true, "avx2"};
+        return Paths{keyedRows32Avx512, keyedRows16Avx512, true, "avx512"};
+    if (__builtin_cpu_supports("avx2")) return Paths{keyedRows32Avx2, keyedRows16Avx2, true, "avx2"};
     return Paths{keyedRows32Sse2, keyedRows16Sse2, false, "sse2"};
 }
 
@@ -311,11 +311,11 @@ bool forceBlitPath(const char* name) {
         return true;
     }
     if (want == "avx512" && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) {
-        chosenPaths() = Paths{KeyedRows32Avx512, KeyedRows16Avx512, true, "avx512"};
+        chosenPaths() = Paths{keyedRows32Avx512, keyedRows16Avx512, true, "avx512"};
         return true;
     }
     if (want == "avx2" && __builtin_cpu_supports("avx2")) {
-        chosenPaths() = Paths{KeyedRows32Avx2, KeyedRows16Avx2, true, "avx2"};
+        chosenPaths() = Paths{keyedRows32Avx2, keyedRows16Avx2, true, "avx2"};
         return true;
     }
     if (want == "sse2") {

@@ -41,7 +41,7 @@ struct Channel {
     }
 };
 
-bool MakeChannel(std::uint32_t mask, int depth, Channel& c) {
+bool makeChannel(std::uint32_t mask, int depth, Channel& c) {
     c = Channel{};
     if (mask == 0) return true;
     if (depth < 32 && (mask >> depth) != 0) return false;   // bits the pixel does not have
@@ -68,20 +68,20 @@ struct Header {
     bool core = false;
 };
 
-bool Fail(std::string& error, const char* why) {
+bool fail(std::string& error, const char* why) {
     error = why;
     return false;
 }
 
 // Reads the header at `at` and the bit-field masks that follow an info header. `tableAt` is set
 // to where the colour table starts.
-bool ReadHeader(const Bytes& b, std::size_t at, Header& h, std::size_t& tableAt, std::string& error) {
-    if (!b.has(at, 4)) return Fail(error, "cut short inside the bitmap header");
+bool readHeader(const Bytes& b, std::size_t at, Header& h, std::size_t& tableAt, std::string& error) {
+    if (!b.has(at, 4)) return fail(error, "cut short inside the bitmap header");
     h.headerSize = b.u32(at);
     const std::uint32_t hs = h.headerSize;
     if (hs != 12 && hs != 40 && hs != 52 && hs != 56 && hs != 108 && hs != 124)
-        return Fail(error, "unknown bitmap header size");
-    if (!b.has(at, hs)) return Fail(error, "cut short inside the bitmap header");
+        return fail(error, "unknown bitmap header size");
+    if (!b.has(at, hs)) return fail(error, "cut short inside the bitmap header");
     int planes;
     if (hs == 12) {
         h.core = true;
@@ -98,34 +98,34 @@ bool ReadHeader(const Bytes& b, std::size_t at, Header& h, std::size_t& tableAt,
         h.colorsUsed = b.u32(at + 32);
     }
     tableAt = at + hs;
-    if (planes != 1) return Fail(error, "bitmap with more than one plane");
-    if (h.width <= 0 || h.height == 0) return Fail(error, "bitmap width or height is zero or negative");
+    if (planes != 1) return fail(error, "bitmap with more than one plane");
+    if (h.width <= 0 || h.height == 0) return fail(error, "bitmap width or height is zero or negative");
     const std::int64_t absH = h.height < 0 ? -h.height : h.height;
     if (h.width > kMaxBitmapSide || absH > kMaxBitmapSide || h.width * absH > kMaxBitmapPixels)
-        return Fail(error, "bitmap too large");
+        return fail(error, "bitmap too large");
     switch (h.depth) {
         case 1: case 4: case 8: case 16: case 24: case 32: break;
-        default: return Fail(error, "unsupported bits per pixel");
+        default: return fail(error, "unsupported bits per pixel");
     }
     switch (h.compression) {
         case BI_RGB: break;
         case BI_RLE8:
-            if (h.depth != 8) return Fail(error, "RLE8 needs 8 bits per pixel");
+            if (h.depth != 8) return fail(error, "RLE8 needs 8 bits per pixel");
             break;
         case BI_RLE4:
-            if (h.depth != 4) return Fail(error, "RLE4 needs 4 bits per pixel");
+            if (h.depth != 4) return fail(error, "RLE4 needs 4 bits per pixel");
             break;
         case BI_BITFIELDS:
-            if (h.depth != 16 && h.depth != 32) return Fail(error, "bit fields need 16 or 32 bits per pixel");
+            if (h.depth != 16 && h.depth != 32) return fail(error, "bit fields need 16 or 32 bits per pixel");
             break;
-        default: return Fail(error, "unsupported compression");
+        default: return fail(error, "unsupported compression");
     }
     if ((h.compression == BI_RLE8 || h.compression == BI_RLE4) && h.height < 0)
-        return Fail(error, "a compressed bitmap cannot be top-down");
+        return fail(error, "a compressed bitmap cannot be top-down");
     if (h.compression == BI_BITFIELDS) {
         if (hs == 40) {
             // The three masks follow the short header.
-            if (!b.has(tableAt, 12)) return Fail(error, "cut short inside the colour masks");
+            if (!b.has(tableAt, 12)) return fail(error, "cut short inside the colour masks");
             for (int i = 0; i < 3; ++i) h.masks[i] = b.u32(tableAt + 4 * i);
             tableAt += 12;
         } else {
@@ -145,7 +145,7 @@ bool ReadHeader(const Bytes& b, std::size_t at, Header& h, std::size_t& tableAt,
 
 // Reads the colour table as 0x00RRGGBB. Every declared entry must lie inside the data and the
 // table ends after the last of them, but only the first 2^depth can be indexed.
-bool ReadTable(const Bytes& b, std::size_t tableAt, const Header& h, std::uint32_t* table,
+bool readTable(const Bytes& b, std::size_t tableAt, const Header& h, std::uint32_t* table,
                int& count, std::size_t& tableEnd, std::string& error) {
     count = 0;
     tableEnd = tableAt;
@@ -154,7 +154,7 @@ bool ReadTable(const Bytes& b, std::size_t tableAt, const Header& h, std::uint32
     const std::uint32_t declared = h.core ? full : (h.colorsUsed == 0 ? full : h.colorsUsed);
     const int entry = h.core ? 3 : 4;
     const std::uint64_t tableBytes = static_cast<std::uint64_t>(declared) * entry;
-    if (!b.has(tableAt, tableBytes)) return Fail(error, "colour table lies outside the data");
+    if (!b.has(tableAt, tableBytes)) return fail(error, "colour table lies outside the data");
     const std::uint32_t n = declared < full ? declared : full;
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint8_t* e = b.data + tableAt + i * entry;
@@ -165,20 +165,20 @@ bool ReadTable(const Bytes& b, std::size_t tableAt, const Header& h, std::uint32
     return true;
 }
 
-std::uint32_t Indexed(const std::uint32_t* table, int count, unsigned index) {
+std::uint32_t colourAt(const std::uint32_t* table, int count, unsigned index) {
     return index < static_cast<unsigned>(count) ? table[index] : 0;   // beyond the table: black
 }
 
-bool DecodeUncompressed(const Bytes& b, std::size_t pixelsAt, const Header& h,
+bool decodeUncompressed(const Bytes& b, std::size_t pixelsAt, const Header& h,
                         const std::uint32_t* table, int count, DecodedBitmap& out, std::string& error) {
     const int w = out.width, hgt = out.height;
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(w) * h.depth + 31) / 32 * 4;
     const std::uint64_t lastRow = (static_cast<std::uint64_t>(w) * h.depth + 7) / 8;
-    if (!b.has(pixelsAt, rowBytes * (hgt - 1) + lastRow)) return Fail(error, "pixel data cut short");
+    if (!b.has(pixelsAt, rowBytes * (hgt - 1) + lastRow)) return fail(error, "pixel data cut short");
     Channel ch[3];
     if (h.depth == 16 || h.depth == 32) {
         for (int i = 0; i < 3; ++i)
-            if (!MakeChannel(h.masks[i], h.depth, ch[i])) return Fail(error, "invalid colour mask");
+            if (!makeChannel(h.masks[i], h.depth, ch[i])) return fail(error, "invalid colour mask");
     }
     for (int row = 0; row < hgt; ++row) {
         const int y = h.height < 0 ? row : hgt - 1 - row;
@@ -186,9 +186,9 @@ bool DecodeUncompressed(const Bytes& b, std::size_t pixelsAt, const Header& h,
         std::uint32_t* dst = out.pixels.data() + static_cast<std::size_t>(y) * w;
         for (int x = 0; x < w; ++x) {
             switch (h.depth) {
-                case 1: dst[x] = Indexed(table, count, (src[x >> 3] >> (7 - (x & 7))) & 1); break;
-                case 4: dst[x] = Indexed(table, count, (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF); break;
-                case 8: dst[x] = Indexed(table, count, src[x]); break;
+                case 1: dst[x] = colourAt(table, count, (src[x >> 3] >> (7 - (x & 7))) & 1); break;
+                case 4: dst[x] = colourAt(table, count, (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF); break;
+                case 8: dst[x] = colourAt(table, count, src[x]); break;
                 case 24: {
                     const std::uint8_t* p = src + 3 * x;
                     dst[x] = (static_cast<std::uint32_t>(p[2]) << 16) | (p[1] << 8) | p[0];
@@ -210,23 +210,23 @@ bool DecodeUncompressed(const Bytes& b, std::size_t pixelsAt, const Header& h,
 
 // RLE8 and RLE4: runs and literal groups, rows from the bottom up. Pixels the data skips keep
 // colour 0 of the table; runs past the right edge are cut there.
-bool DecodeRle(const Bytes& b, std::size_t pixelsAt, const Header& h, const std::uint32_t* table,
+bool decodeRle(const Bytes& b, std::size_t pixelsAt, const Header& h, const std::uint32_t* table,
                int count, DecodedBitmap& out, std::string& error) {
     const bool four = h.compression == BI_RLE4;
     const int w = out.width, hgt = out.height;
-    const std::uint32_t background = Indexed(table, count, 0);
+    const std::uint32_t background = colourAt(table, count, 0);
     for (auto& p : out.pixels) p = background;
     std::size_t at = pixelsAt;
     std::int64_t x = 0, row = 0;   // row 0 is the bottom row
     auto put = [&](unsigned index) {
         if (x < w && row < hgt)
             out.pixels[static_cast<std::size_t>(hgt - 1 - row) * w + static_cast<std::size_t>(x)] =
-                Indexed(table, count, index);
+                colourAt(table, count, index);
         ++x;
     };
     for (;;) {
         if (row >= hgt) return true;   // every row is done; a missing end mark does no harm
-        if (!b.has(at, 2)) return Fail(error, "compressed pixel data cut short");
+        if (!b.has(at, 2)) return fail(error, "compressed pixel data cut short");
         const unsigned n = b.data[at], v = b.data[at + 1];
         at += 2;
         if (n > 0) {
@@ -241,14 +241,14 @@ bool DecodeRle(const Bytes& b, std::size_t pixelsAt, const Header& h, const std:
             case 1:   // end of bitmap
                 return true;
             case 2:   // move right and up
-                if (!b.has(at, 2)) return Fail(error, "compressed pixel data cut short");
+                if (!b.has(at, 2)) return fail(error, "compressed pixel data cut short");
                 x += b.data[at];
                 row += b.data[at + 1];
                 at += 2;
                 break;
             default: {   // v literal pixels, padded to a whole number of 16-bit words
                 const std::size_t bytes = four ? (v + 1) / 2 : v;
-                if (!b.has(at, bytes)) return Fail(error, "compressed pixel data cut short");
+                if (!b.has(at, bytes)) return fail(error, "compressed pixel data cut short");
                 for (unsigned i = 0; i < v; ++i) {
                     unsigned byte = b.data[at + (four ? i / 2 : i)];
                     put(four ? ((i & 1) ? (byte & 0xF) : (byte >> 4)) : byte);
@@ -260,33 +260,33 @@ bool DecodeRle(const Bytes& b, std::size_t pixelsAt, const Header& h, const std:
     }
 }
 
-bool Decode(const Bytes& b, std::size_t headerAt, bool fileForm, std::uint64_t pixelOffset,
+bool decode(const Bytes& b, std::size_t headerAt, bool fileForm, std::uint64_t pixelOffset,
             DecodedBitmap& out, std::string& error) {
     Header h;
     std::size_t tableAt = 0;
-    if (!ReadHeader(b, headerAt, h, tableAt, error)) return false;
+    if (!readHeader(b, headerAt, h, tableAt, error)) return false;
     std::uint32_t table[256] = {};
     int count = 0;
     std::size_t tableEnd = 0;
-    if (!ReadTable(b, tableAt, h, table, count, tableEnd, error)) return false;
+    if (!readTable(b, tableAt, h, table, count, tableEnd, error)) return false;
     std::uint64_t pixelsAt = tableEnd;
     if (fileForm) {
         if (pixelOffset < tableAt || pixelOffset >= b.size)
-            return Fail(error, "pixel data offset lies outside the file");
+            return fail(error, "pixel data offset lies outside the file");
         pixelsAt = pixelOffset;
     } else if (h.depth > 8 && h.colorsUsed != 0 && !h.core) {
         // Above 8 bits a colour table is only a hint for palette displays; it is skipped.
         pixelsAt += static_cast<std::uint64_t>(h.colorsUsed) * 4;
     }
-    if (pixelsAt > b.size) return Fail(error, "pixel data lies outside the data");
+    if (pixelsAt > b.size) return fail(error, "pixel data lies outside the data");
 
     DecodedBitmap result;
     result.width = static_cast<int>(h.width);
     result.height = static_cast<int>(h.height < 0 ? -h.height : h.height);
     result.pixels.assign(static_cast<std::size_t>(result.width) * result.height, 0u);
     const bool ok = (h.compression == BI_RLE8 || h.compression == BI_RLE4)
-                        ? DecodeRle(b, static_cast<std::size_t>(pixelsAt), h, table, count, result, error)
-                        : DecodeUncompressed(b, static_cast<std::size_t>(pixelsAt), h, table, count, result, error);
+                        ? decodeRle(b, static_cast<std::size_t>(pixelsAt), h, table, count, result, error)
+                        : decodeUncompressed(b, static_cast<std::size_t>(pixelsAt), h, table, count, result, error);
     if (!ok) return false;
     out = std::move(result);
     return true;
@@ -297,16 +297,16 @@ bool Decode(const Bytes& b, std::size_t headerAt, bool fileForm, std::uint64_t p
 bool decodeBmpFile(const std::uint8_t* data, std::size_t size, DecodedBitmap& out, std::string& error) {
     out = DecodedBitmap{};
     Bytes b{data, data != nullptr ? size : 0};
-    if (!b.has(0, 14)) return Fail(error, "too short for a BMP file");
-    if (data[0] != 'B' || data[1] != 'M') return Fail(error, "not a BMP file (no \"BM\" signature)");
-    return Decode(b, 14, true, b.u32(10), out, error);
+    if (!b.has(0, 14)) return fail(error, "too short for a BMP file");
+    if (data[0] != 'B' || data[1] != 'M') return fail(error, "not a BMP file (no \"BM\" signature)");
+    return decode(b, 14, true, b.u32(10), out, error);
 }
 
 bool decodePackedDib(const std::uint8_t* data, std::size_t size, DecodedBitmap& out,
                      std::string& error) {
     out = DecodedBitmap{};
     Bytes b{data, data != nullptr ? size : 0};
-    return Decode(b, 0, false, 0, out, error);
+    return decode(b, 0, false, 0, out, error);
 }
 
 }  // namespace platform

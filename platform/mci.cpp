@@ -150,9 +150,9 @@ MciState& mci() {
     return *s;
 }
 
-bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+bool sameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
-bool HasMidiExtension(const std::string& path) {
+bool hasMidiExtension(const std::string& path) {
     for (const char* ext : {".mid", ".midi", ".rmi"}) {
         std::size_t n = std::strlen(ext);
         if (path.size() > n && strcasecmp(path.c_str() + path.size() - n, ext) == 0) return true;
@@ -160,7 +160,7 @@ bool HasMidiExtension(const std::string& path) {
     return false;
 }
 
-MciError ReadMidiFile(const std::string& path, MidiPiece& piece) {
+MciError readMidiFile(const std::string& path, MidiPiece& piece) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return MCIERR_FILE_NOT_FOUND;
     if (st.st_size <= 0 || static_cast<std::uint64_t>(st.st_size) > kMaxMidiFileBytes) {
@@ -182,10 +182,10 @@ MciError ReadMidiFile(const std::string& path, MidiPiece& piece) {
 }
 
 // The piece cannot be played after all: said once, and the device stays silent until closed.
-void Fail(Sequencer& q, const char* why, Notices& notices);
+void fail(Sequencer& q, const char* why, Notices& notices);
 
 // With MciState::lock held, as are all the helpers below.
-void DropPlayer(Sequencer& q) {
+void dropPlayer(Sequencer& q) {
     if (q.player == nullptr) return;
     fluid_player_stop(q.player);
     delete_fluid_player(q.player);
@@ -193,22 +193,22 @@ void DropPlayer(Sequencer& q) {
     --mci().livePlayers;
 }
 
-void EnsurePlayer(Sequencer& q, bool mayWait, Notices& notices) {
+void ensurePlayer(Sequencer& q, bool mayWait, Notices& notices) {
     if (q.player != nullptr || q.atEnd || q.failed) return;
     fluid_synth_t* synth = midi::readySynth(mayWait);
     if (synth == nullptr) return;
     q.player = new_fluid_player(synth);
-    if (q.player == nullptr) return Fail(q, "the synthesiser cannot make a player", notices);
+    if (q.player == nullptr) return fail(q, "the synthesiser cannot make a player", notices);
     ++mci().livePlayers;
     if (fluid_player_add_mem(q.player, q.file.data(), q.file.size()) != FLUID_OK)
-        return Fail(q, "the synthesiser's player does not take the file", notices);
+        return fail(q, "the synthesiser's player does not take the file", notices);
     if (q.playing && fluid_player_play(q.player) != FLUID_OK)
-        return Fail(q, "the synthesiser's player does not start", notices);
+        return fail(q, "the synthesiser's player does not start", notices);
 }
 
-void Fail(Sequencer& q, const char* why, Notices& notices) {
+void fail(Sequencer& q, const char* why, Notices& notices) {
     std::fprintf(stderr, "sequencer: %s is not played: %s\n", q.path.c_str(), why);
-    DropPlayer(q);
+    dropPlayer(q);
     q.failed = true;
     q.playing = false;
     q.endedNaturally = false;
@@ -218,13 +218,13 @@ void Fail(Sequencer& q, const char* why, Notices& notices) {
     }
 }
 
-void Silence() {
+void silenceMusic() {
     if (fluid_synth_t* synth = midi::readySynth(false)) fluid_synth_all_sounds_off(synth, -1);
 }
 
 // The voices and the reverb a closed device left in the synthesiser die away, unheard, before it
 // is rendered again.
-void RenderTail(MciState& m) {
+void renderTail(MciState& m) {
     if (!m.tailPending) return;
     m.tailPending = false;
     if (fluid_synth_t* synth = midi::readySynth(false)) {
@@ -242,11 +242,11 @@ constexpr std::int64_t kDoneSlack = 4096;
 
 // Renders `frames` more frames of music into the ring (room permitting). The end of a play is
 // noticed at once when `mayWait` (the render itself is the reader), else once the reader got there.
-void Produce(MciState& m, int frames, bool mayWait, Notices& notices) {
+void produce(MciState& m, int frames, bool mayWait, Notices& notices) {
     Sequencer& q = m.seq;
     if (!q.open) return;
     frames = std::min(frames, m.ring.room());
-    EnsurePlayer(q, mayWait, notices);
+    ensurePlayer(q, mayWait, notices);
     fluid_synth_t* synth = midi::readySynth(false);
     float* chunk = m.chunk;
     if (synth == nullptr) {
@@ -296,14 +296,14 @@ void Produce(MciState& m, int frames, bool mayWait, Notices& notices) {
             }
         } else if (fluid_player_get_status(q.player) == FLUID_PLAYER_DONE &&
                    q.playedFrames + kDoneSlack < q.lengthFrames) {
-            Fail(q, "the synthesiser's player does not read the file", notices);
+            fail(q, "the synthesiser's player does not read the file", notices);
         }
     }
 }
 
 // The stream's source: copies the music that is ready. On a real-time thread this is all it
 // does; where the render may wait, it renders the frames it needs first.
-void RenderSequencer(void*, float* mix, int frames, bool mayWait) {
+void renderSequencer(void*, float* mix, int frames, bool mayWait) {
     MciState& m = mci();
     m.realTime.store(!mayWait, std::memory_order_relaxed);
     if (mayWait) {
@@ -311,7 +311,7 @@ void RenderSequencer(void*, float* mix, int frames, bool mayWait) {
         {
             std::lock_guard<std::mutex> guard(m.lock);
             const std::uint64_t ready = m.ring.write.load() - std::min(m.ring.write.load(), m.ring.start());
-            if (ready < static_cast<std::uint64_t>(frames)) Produce(m, frames - static_cast<int>(ready), true, notices);
+            if (ready < static_cast<std::uint64_t>(frames)) produce(m, frames - static_cast<int>(ready), true, notices);
         }
         for (int i = 0; i < notices.count; ++i)
             audio::postAfterRender(notices.items[i].window, MM_MCINOTIFY, notices.items[i].code, notices.items[i].id);
@@ -326,7 +326,7 @@ void RenderSequencer(void*, float* mix, int frames, bool mayWait) {
 // Drops the music rendered ahead of a command that changes what is heard and renders the first
 // frames after it at once, so that the audio thread hears the change within a device buffer and
 // never finds the ring empty. Where the render itself renders (headless), nothing is ahead.
-void Rerender(MciState& m, Notices& notices) {
+void rerender(MciState& m, Notices& notices) {
     if (!m.realTime.load(std::memory_order_relaxed)) return;
     // Commands faster than the audio thread reads fill the ring with frames it will skip; the
     // window's thread then waits for it to pass them (a device buffer at most), but never for a
@@ -334,25 +334,25 @@ void Rerender(MciState& m, Notices& notices) {
     for (int waited = 0; m.ring.room() < kPrimeFrames + 2 * audio::kDeviceFrames && waited < 50; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const std::uint64_t from = m.ring.write.load(std::memory_order_relaxed);
-    Produce(m, kPrimeFrames, false, notices);
+    produce(m, kPrimeFrames, false, notices);
     m.ring.skipTo.store(from, std::memory_order_release);
 }
 
 // A play's end the audio thread has not reached yet is over as far as any command can tell.
-void TakeEnd(MciState& m, Notices& notices) {
+void takeEnd(MciState& m, Notices& notices) {
     if (!m.endPending) return;
     m.endPending = false;
     notices.add(m.end.window, m.end.code, m.end.id);
 }
 
-void Deliver(const Notices& notices) {
+void deliver(const Notices& notices) {
     for (int i = 0; i < notices.count; ++i)
         postMessage(notices.items[i].window, MM_MCINOTIFY, notices.items[i].code, notices.items[i].id);
 }
 
 // The render thread: keeps the music ahead of a real-time reader, renders a closed device's tail
 // and posts the end of a play once it has been heard. Woken by every real-time render.
-void RenderThread() {
+void renderThread() {
     MciState& m = mci();
     for (;;) {
         m.wakeRenderer.try_acquire_for(std::chrono::milliseconds(5));
@@ -361,43 +361,43 @@ void RenderThread() {
             std::lock_guard<std::mutex> guard(m.lock);
             if (m.stopping) return;
             if (m.realTime.load(std::memory_order_relaxed)) {
-                RenderTail(m);
+                renderTail(m);
                 while (m.seq.open) {
                     const std::uint64_t ahead = m.ring.write.load() - std::min(m.ring.write.load(), m.ring.start());
                     if (ahead >= kLeadFrames) {
                         m.ring.primed.store(true, std::memory_order_relaxed);
                         break;
                     }
-                    Produce(m, static_cast<int>(std::min<std::uint64_t>(kLeadFrames - ahead, kRenderChunk)), false, notices);
+                    produce(m, static_cast<int>(std::min<std::uint64_t>(kLeadFrames - ahead, kRenderChunk)), false, notices);
                     if (m.ring.room() == 0) break;
                 }
-                if (m.endPending && m.ring.read.load() >= m.endAt) TakeEnd(m, notices);
+                if (m.endPending && m.ring.read.load() >= m.endAt) takeEnd(m, notices);
             }
         }
-        Deliver(notices);
+        deliver(notices);
     }
 }
 
 MciError Open(const MciCommand& c, std::vector<Post>& posts, WindowId callback) {
-    if (!c.type.empty() ? !SameName(c.type, "sequencer") : !HasMidiExtension(c.device))
+    if (!c.type.empty() ? !sameName(c.type, "sequencer") : !hasMidiExtension(c.device))
         return MCIERR_INVALID_DEVICE_NAME;
     std::string alias = c.alias.empty() ? c.device : c.alias;
     MciState& m = mci();
     {
         std::lock_guard<std::mutex> guard(m.lock);
-        if (m.seq.open) return SameName(m.seq.alias, alias) ? MCIERR_DUPLICATE_ALIAS : MCIERR_DEVICE_OPEN;
+        if (m.seq.open) return sameName(m.seq.alias, alias) ? MCIERR_DUPLICATE_ALIAS : MCIERR_DEVICE_OPEN;
     }
     MidiPiece piece;
-    if (MciError e = ReadMidiFile(c.device, piece)) return e;
+    if (MciError e = readMidiFile(c.device, piece)) return e;
     if (!audio::acquireStream()) return MCIERR_HARDWARE;
     midi::startSynth();
     Notices notices;
     {
         std::lock_guard<std::mutex> guard(m.lock);
-        if (!m.renderer.joinable() && !m.stopping) m.renderer = std::thread(RenderThread);
-        TakeEnd(m, notices);
+        if (!m.renderer.joinable() && !m.stopping) m.renderer = std::thread(renderThread);
+        takeEnd(m, notices);
         // Before a player is made: the tail must not play the start of the new piece unheard.
-        RenderTail(m);
+        renderTail(m);
         Sequencer& q = m.seq;
         q = Sequencer{};
         q.open = true;
@@ -407,13 +407,13 @@ MciError Open(const MciCommand& c, std::vector<Post>& posts, WindowId callback) 
         q.file = std::move(piece.file);
         q.lengthFrames = static_cast<std::int64_t>((piece.micros * audio::kRate + 500000) / 1000000);
         m.ring.primed = false;
-        Rerender(m, notices);
+        rerender(m, notices);
         if (c.notify) notices.add(callback, MCI_NOTIFY_SUCCESSFUL, q.id);
     }
     // The stream's lock is never taken inside the sequencer's (the render takes them the other way).
     {
         std::lock_guard<audio::StreamLock> guard(audio::lock());
-        audio::addSource(RenderSequencer, nullptr);
+        audio::addSource(renderSequencer, nullptr);
     }
     for (int i = 0; i < notices.count; ++i) posts.push_back(notices.items[i]);
     return 0;
@@ -421,12 +421,12 @@ MciError Open(const MciCommand& c, std::vector<Post>& posts, WindowId callback) 
 
 // Closes the device; the caller removes its source and releases the stream afterwards when this
 // returns true.
-bool CloseLocked(MciState& m, Notices& notices) {
+bool closeLocked(MciState& m, Notices& notices) {
     Sequencer& q = m.seq;
     if (!q.open) return false;
-    TakeEnd(m, notices);
+    takeEnd(m, notices);
     if (q.notifyPending) notices.add(q.notifyWindow, MCI_NOTIFY_ABORTED, q.id);
-    DropPlayer(q);
+    dropPlayer(q);
     // The synthesiser is not rendered while closed: the voices and the reverb it still held
     // would sound at the next open. They die away unheard, on the render thread or at the next
     // open, whichever comes first.
@@ -438,15 +438,15 @@ bool CloseLocked(MciState& m, Notices& notices) {
     return true;
 }
 
-void CloseSource() {
+void closeSource() {
     {
         std::lock_guard<audio::StreamLock> guard(audio::lock());
-        audio::removeSource(RenderSequencer, nullptr);
+        audio::removeSource(renderSequencer, nullptr);
     }
     audio::releaseStream();
 }
 
-MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, WindowId callback,
+MciError runCommand(const MciCommand& c, char* answer, std::uint32_t answerSize, WindowId callback,
                  std::vector<Post>& posts) {
     if (c.verb == MciCommand::Verb::Open) return Open(c, posts, callback);
     MciState& m = mci();
@@ -456,24 +456,24 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
     {
         std::lock_guard<std::mutex> guard(m.lock);
         Sequencer& q = m.seq;
-        bool all = c.verb == MciCommand::Verb::Close && SameName(c.device, "all");
-        if (!all && (!q.open || !SameName(q.alias, c.device))) return MCIERR_INVALID_DEVICE_NAME;
+        bool all = c.verb == MciCommand::Verb::Close && sameName(c.device, "all");
+        if (!all && (!q.open || !sameName(q.alias, c.device))) return MCIERR_INVALID_DEVICE_NAME;
         LParam id = q.id;
-        if (c.verb != MciCommand::Verb::Status) TakeEnd(m, notices);
+        if (c.verb != MciCommand::Verb::Status) takeEnd(m, notices);
         switch (c.verb) {
             case MciCommand::Verb::Seek:
                 if (q.notifyPending) notices.add(q.notifyWindow, MCI_NOTIFY_ABORTED, q.id);
                 q.notifyPending = false;
                 q.playing = false;
-                DropPlayer(q);
-                Silence();
+                dropPlayer(q);
+                silenceMusic();
                 q.atEnd = c.seekTo == MciCommand::SeekTo::End;
                 q.playedFrames = 0;
                 q.catchUp = 0;
                 // Only the restart of a piece that has just ended keeps the time of its end.
                 if (q.atEnd) q.endedNaturally = false;
-                EnsurePlayer(q, false, notices);
-                Rerender(m, notices);
+                ensurePlayer(q, false, notices);
+                rerender(m, notices);
                 break;
             case MciCommand::Verb::Play:
                 if (q.notifyPending) notices.add(q.notifyWindow, MCI_NOTIFY_SUPERSEDED, q.id);
@@ -494,7 +494,7 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
                 q.endedNaturally = false;
                 q.playing = true;
                 if (q.player != nullptr && fluid_player_play(q.player) != FLUID_OK) {
-                    Fail(q, "the synthesiser's player does not start", notices);
+                    fail(q, "the synthesiser's player does not start", notices);
                     if (c.notify) notices.add(callback, MCI_NOTIFY_FAILURE, id);
                     result = MCIERR_INVALID_FILE;
                     break;
@@ -503,7 +503,7 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
                     q.notifyPending = true;
                     q.notifyWindow = callback;
                 }
-                Rerender(m, notices);
+                rerender(m, notices);
                 break;
             case MciCommand::Verb::Stop:
                 if (q.notifyPending) notices.add(q.notifyWindow, MCI_NOTIFY_ABORTED, q.id);
@@ -511,16 +511,16 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
                 q.playing = false;
                 q.endedNaturally = false;
                 if (q.player != nullptr) fluid_player_stop(q.player);
-                Silence();
-                Rerender(m, notices);
+                silenceMusic();
+                rerender(m, notices);
                 if (c.notify) notices.add(callback, MCI_NOTIFY_SUCCESSFUL, id);
                 break;
             case MciCommand::Verb::Close:
-                closed = CloseLocked(m, notices);
+                closed = closeLocked(m, notices);
                 if (c.notify) notices.add(callback, MCI_NOTIFY_SUCCESSFUL, id);
                 break;
             case MciCommand::Verb::Status: {
-                if (!SameName(c.item, "mode")) return MCIERR_UNSUPPORTED_FUNCTION;
+                if (!sameName(c.item, "mode")) return MCIERR_UNSUPPORTED_FUNCTION;
                 const char* mode = q.playing ? "playing" : "stopped";
                 if (answer != nullptr && answerSize > 0) {
                     std::size_t n = std::strlen(mode);
@@ -539,7 +539,7 @@ MciError Command(const MciCommand& c, char* answer, std::uint32_t answerSize, Wi
         }
         if (c.verb == MciCommand::Verb::Seek && c.notify) notices.add(callback, MCI_NOTIFY_SUCCESSFUL, id);
     }
-    if (closed) CloseSource();
+    if (closed) closeSource();
     for (int i = 0; i < notices.count; ++i) posts.push_back(notices.items[i]);
     return result;
 }
@@ -553,7 +553,7 @@ MciError mciSendString(const char* command, char* answer, std::uint32_t answerSi
     MciCommand c;
     if (MciError e = parseMciCommand(command, c)) return e;
     std::vector<Post> posts;
-    MciError result = Command(c, answer, answerSize, callback, posts);
+    MciError result = runCommand(c, answer, answerSize, callback, posts);
     // Posted after the locks are let go: the queue has a lock of its own.
     for (const Post& p : posts) postMessage(p.window, MM_MCINOTIFY, p.code, p.id);
     return result;
@@ -581,11 +581,11 @@ void resetMci() {
     bool closed = false;
     {
         std::lock_guard<std::mutex> guard(mci().lock);
-        closed = CloseLocked(mci(), ignored);
+        closed = closeLocked(mci(), ignored);
         // Until a render says otherwise, the music is rendered where it is heard.
         mci().realTime = false;
     }
-    if (closed) CloseSource();
+    if (closed) closeSource();
 }
 
 void stopSequencerThread() {
@@ -598,7 +598,7 @@ void stopSequencerThread() {
     if (m.renderer.joinable()) m.renderer.join();
     // The player goes before the synthesiser it plays on.
     std::lock_guard<std::mutex> guard(m.lock);
-    DropPlayer(m.seq);
+    dropPlayer(m.seq);
 }
 
 }  // namespace platform

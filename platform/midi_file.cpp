@@ -41,14 +41,14 @@ std::uint32_t Be32(const std::uint8_t* p) {
 }
 std::uint16_t Be16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] << 8 | p[1]); }
 
-bool Printable(const std::uint8_t* id) {
+bool printable(const std::uint8_t* id) {
     for (int i = 0; i < 4; ++i)
         if (id[i] < 0x20 || id[i] > 0x7E) return false;
     return true;
 }
 
 // Meta events whose data has a fixed length; a file that breaks it is refused.
-int FixedMetaLength(std::uint8_t type) {
+int fixedMetaLength(std::uint8_t type) {
     switch (type) {
         case 0x21: return 1;   // port
         case 0x2F: return 0;   // end of track
@@ -65,7 +65,7 @@ struct Tempo {
     std::uint32_t microsPerQuarter;
 };
 
-void PutVarLen(std::vector<std::uint8_t>& v, std::uint32_t x) {
+void putVarLen(std::vector<std::uint8_t>& v, std::uint32_t x) {
     std::uint8_t bytes[5];
     int n = 0;
     do {
@@ -78,7 +78,7 @@ void PutVarLen(std::vector<std::uint8_t>& v, std::uint32_t x) {
 // Checks one track. With `out`, its events are appended there (escape events dropped, their
 // delta time added to the next event's), its tempo changes to `tempos` and its length in ticks
 // to `ticks`.
-bool CheckTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nullptr,
+bool checkTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nullptr,
                 std::vector<Tempo>* tempos = nullptr, std::uint64_t* ticks = nullptr) {
     std::uint8_t running = 0;
     std::uint64_t tick = 0;
@@ -135,7 +135,7 @@ bool CheckTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
                 *why = "a meta event runs past its track";
                 return false;
             }
-            int fixed = FixedMetaLength(type);
+            int fixed = fixedMetaLength(type);
             if (fixed >= 0 && len != static_cast<std::uint32_t>(fixed)) {
                 *why = "a meta event has the wrong length";
                 return false;
@@ -152,7 +152,7 @@ bool CheckTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
                 if (out != nullptr) {
                     // Delta times beyond what a variable-length quantity holds cannot arise: a
                     // dropped event's time and the next one's came from two four-byte quantities.
-                    PutVarLen(*out, static_cast<std::uint32_t>(std::min<std::uint64_t>(delta + carried, 0x0FFFFFFF)));
+                    putVarLen(*out, static_cast<std::uint32_t>(std::min<std::uint64_t>(delta + carried, 0x0FFFFFFF)));
                     out->insert(out->end(), {0xFF, 0x2F, 0x00});
                 }
                 if (ticks != nullptr) *ticks = tick;
@@ -171,11 +171,11 @@ bool CheckTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
         carried = 0;
         // A delta too long for one quantity is split by an empty text event.
         while (d > 0x0FFFFFFF) {
-            PutVarLen(*out, 0x0FFFFFFF);
+            putVarLen(*out, 0x0FFFFFFF);
             out->insert(out->end(), {0xFF, 0x01, 0x00});
             d -= 0x0FFFFFFF;
         }
-        PutVarLen(*out, static_cast<std::uint32_t>(d));
+        putVarLen(*out, static_cast<std::uint32_t>(d));
         // The event's bytes as written; a running-status event whose status was dropped with
         // an escape before it gets its status byte back.
         if (r.p[eventAt] < 0x80) out->push_back(status);
@@ -187,7 +187,7 @@ bool CheckTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
 
 namespace {
 
-bool Normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, const char** why) {
+bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, const char** why) {
     const char* reason = nullptr;
     const char** out = why != nullptr ? why : &reason;
     if (data == nullptr || size < 14 || size > kMaxMidiFileBytes || Be32(data) != 0x4D546864u) {
@@ -227,19 +227,19 @@ bool Normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
         }
         const std::uint8_t* id = data + pos;
         std::uint32_t len = Be32(data + pos + 4);
-        if (!Printable(id) || len > size - pos - 8) {
+        if (!printable(id) || len > size - pos - 8) {
             *out = "a chunk runs past the end of the file";
             return false;
         }
         if (Be32(id) == 0x4D54726Bu) {
             Reader r{data, pos + 8, pos + 8 + len};
             if (piece == nullptr) {
-                if (!CheckTrack(r, out)) return false;
+                if (!checkTrack(r, out)) return false;
             } else {
                 const std::size_t chunkAt = file.size();
                 file.insert(file.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
                 std::uint64_t ticks = 0;
-                if (!CheckTrack(r, out, &file, &tempos, &ticks)) return false;
+                if (!checkTrack(r, out, &file, &tempos, &ticks)) return false;
                 const std::size_t trackLen = file.size() - chunkAt - 8;
                 for (int i = 0; i < 4; ++i) file[chunkAt + 4 + i] = static_cast<std::uint8_t>(trackLen >> (24 - 8 * i));
                 endTick = std::max(endTick, ticks);
@@ -270,12 +270,12 @@ bool Normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
 }  // namespace
 
 bool checkMidiFile(const std::uint8_t* data, std::size_t size, const char** why) {
-    return Normalise(data, size, nullptr, why);
+    return normalise(data, size, nullptr, why);
 }
 
 bool normaliseMidiFile(const std::uint8_t* data, std::size_t size, MidiPiece& out, const char** why) {
     out = MidiPiece{};
-    return Normalise(data, size, &out, why);
+    return normalise(data, size, &out, why);
 }
 
 }  // namespace platform

@@ -28,7 +28,7 @@ struct Output {
     std::shared_ptr<DeviceThread> device;   // null: rendered by the clock
 };
 
-void RunDevice(backend::AudioRenderFn render, void* user, DeviceThread* device) {
+void runDevice(backend::AudioRenderFn render, void* user, DeviceThread* device) {
     std::int16_t block[audio::kDeviceFrames * audio::kChannels];
     const auto period = std::chrono::nanoseconds(1000000000LL * audio::kDeviceFrames / audio::kRate);
     auto next = std::chrono::steady_clock::now();
@@ -127,7 +127,7 @@ int openAudioOutput(AudioRenderFn render, void* user) {
     headless::Output o{++audioClock.lastId, render, user, nullptr};
     if (audioClock.threads) {
         o.device = std::make_shared<headless::DeviceThread>();
-        o.device->thread = std::thread(headless::RunDevice, render, user, o.device.get());
+        o.device->thread = std::thread(headless::runDevice, render, user, o.device.get());
     }
     audioClock.outputs.push_back(o);
     return audioClock.lastId;
