@@ -1,6 +1,7 @@
 // Platform: pixel format conversions and single-pixel access.
 #include "platform/pixels.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace platform {
