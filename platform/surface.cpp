@@ -4,6 +4,7 @@
 #include "platform/surface.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -50,11 +51,13 @@ Surface* Surface::make(int width, int height, PixelFormat format, Reach reach, s
     // Rows start on 16-byte boundaries.
     const std::int64_t pitch = (storeW * bpp + 15) / 16 * 16;
     const std::int64_t size = pitch * storeH;
-    auto* store = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size)]();
+    // Zeroed by the system page by page as they are first touched: the windowed primary covers
+    // the whole desktop and beyond, of which a program draws only its window's part.
+    auto* store = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(std::max<std::int64_t>(size, 1)), 1));
     if (store == nullptr) return nullptr;
     auto* s = new (std::nothrow) Surface;
     if (s == nullptr) {
-        delete[] store;
+        std::free(store);
         return nullptr;
     }
     s->width_ = width;
@@ -70,7 +73,7 @@ Surface* Surface::make(int width, int height, PixelFormat format, Reach reach, s
 }
 
 Surface::~Surface() {
-    delete[] store_;
+    std::free(store_);
     registry.live.erase(std::remove(registry.live.begin(), registry.live.end(), this),
                         registry.live.end());
     if (registry.primary == this) registry.primary = nullptr;
