@@ -4,7 +4,6 @@
 
 #include "framework/shell/command_line.h"
 #include "framework/shell/frame_loop.h"
-#include "framework/shell/trace.h"
 #include "game/scenes.h"
 #include "platform/recording.h"
 #include "platform/window.h"
@@ -15,8 +14,8 @@ const CommandLineSpec kCommandLine{
     "[OPTIONS] [TEXT...]",
     "Quorbix, a one-player mouse game: pop the flying balls before the time runs out.",
     {
-        {"--scale", "N", "show the 480 x 360 picture N times as large (default: what fits)"},
-        {"--trace", "FILE", "write one JSON line per frame to FILE (docs/headless.md)"},
+        kWindowOptions[0],
+        kWindowOptions[1],
         {"--record", "FILE", "write the session to FILE, a script quorbix-headless plays back"},
         {"--replay", "FILE", "play a recorded session back in the window"},
     },
@@ -27,15 +26,9 @@ const CommandLineSpec kCommandLine{
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!TakeTraceOption(argc, argv)) return 2;
     ParsedCommandLine args;
-    const int exitCode = ParseCommandLine(argc, argv, kCommandLine, args);
+    const int exitCode = ParseWindowCommandLine(argc, argv, kCommandLine, args);
     if (exitCode >= 0) return exitCode;
-    if (args.has("--scale")) {
-        int scale = 0;
-        if (!CommandLineNumber(kCommandLine, "--scale", args.value("--scale"), 1, 16, scale)) return 2;
-        platform::setWindowScale(scale);
-    }
     if (args.has("--record") && args.has("--replay")) {
         std::fprintf(stderr, "quorbix: --record and --replay cannot be used together\n");
         return 2;

@@ -11,10 +11,14 @@ mkdir -p "$work"; rm -f "$work"/*
 for t in Xvfb xdotool xwininfo; do
   command -v $t >/dev/null || { echo "SKIPPED: $t is missing (apt-get install xvfb xdotool x11-utils)"; exit 77; }
 done
-d=120; while [ -e /tmp/.X$d-lock ] && [ $d -lt 199 ]; do d=$((d+1)); done
-Xvfb :$d -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 & xpid=$!
+# The server picks a free display itself and writes its number once it is ready to take clients.
+rm -f "$work/display"
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 & xpid=$!
 pids=""
 trap 'for p in $pids; do kill $p 2>/dev/null; done; kill $xpid 2>/dev/null' EXIT
+for i in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+d=$(head -n1 "$work/display" 2>/dev/null)
+[ -n "$d" ] || { echo "SKIPPED: no X server could be started (see $work/xvfb.log)"; exit 77; }
 export DISPLAY=:$d SDL_AUDIODRIVER=dummy
 for i in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getmouselocation >/dev/null 2>&1 || { echo "SKIPPED: no X server could be started (see $work/xvfb.log)"; exit 77; }

@@ -1,6 +1,9 @@
 // Application shell: the programs' command line (--help, --version, their own options).
 #include "framework/shell/command_line.h"
 
+#include "framework/shell/trace.h"
+#include "platform/window.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -107,4 +110,21 @@ bool CommandLineNumber(const CommandLineSpec& spec, const std::string& option, c
     }
     out = static_cast<int>(v);
     return true;
+}
+
+const CommandLineOption kWindowOptions[2] = {
+    {"--scale", "N", "show the 480 x 360 picture N times as large (default: what fits)"},
+    {"--trace", "FILE", "write one JSON line per frame to FILE (docs/headless.md)"},
+};
+
+int ParseWindowCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out) {
+    if (!TakeTraceOption(argc, argv)) return 2;
+    const int exitCode = ParseCommandLine(argc, argv, spec, out);
+    if (exitCode >= 0) return exitCode;
+    if (out.has("--scale")) {
+        int scale = 0;
+        if (!CommandLineNumber(spec, "--scale", out.value("--scale"), 1, 16, scale)) return 2;
+        platform::setWindowScale(scale);
+    }
+    return -1;
 }

@@ -34,6 +34,13 @@ struct ParsedCommandLine {
 // or "--name=value".
 int ParseCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out);
 
+// The options every windowed program takes, beside --help and --version: "--trace FILE" (the
+// per-frame trace) and "--scale N" (the picture N times as large). List kWindowOptions in the
+// program's spec; ParseWindowCommandLine parses the whole command line and applies those two.
+// Returns -1 when the program goes on, else the status it ends with.
+extern const CommandLineOption kWindowOptions[2];
+int ParseWindowCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out);
+
 // Reads a whole number from minValue to maxValue; false (said on standard error as a usage error
 // of `spec.program`) for anything else.
 bool CommandLineNumber(const CommandLineSpec& spec, const std::string& option, const std::string& text,
