@@ -151,8 +151,9 @@ TEST(CorpusOracles, PicturesMatchImageMagick) {
         const fs::path file = dir / e.name;
         const fs::path err = dir / (e.name + ".err");
         WriteFile(file, e.bytes);
-        const Output run = Capture(std::string(convert) + " 'bmp:" + file.string() + "' -depth 8 ppm:- 2>'" + err.string() + "'",
-                                std::size_t{64} << 20);
+        const Output run = Capture(
+            std::string(convert) + " 'bmp:" + file.string() + "' -depth 8 ppm:- 2>'" + err.string() + "'",
+            std::size_t{64} << 20);
         int width = 0, height = 0;
         std::vector<std::uint32_t> theirs;
         const bool decoded = ParsePpm(run.out, width, height, theirs);
@@ -187,8 +188,9 @@ TEST(CorpusOracles, PicturesMatchImageMagick) {
         if (run.status != 0) notes.push_back(e.name + ": same picture" + complaint);
     }
     for (const std::string& n : notes) std::printf("oracle: %s\n", n.c_str());
-    std::printf("oracle: %d pictures equal to ImageMagick's (those it complains about among the notes), %d refused by both, %zu notes\n", agreed, bothRefused,
-                notes.size());
+    std::printf("oracle: %d pictures equal to ImageMagick's (those it complains about among the notes), "
+                "%d refused by both, %zu notes\n",
+                agreed, bothRefused, notes.size());
 }
 
 TEST(CorpusOracles, MidiHeardWhereFluidSynthsPlayerIsHeard) {
