@@ -5,7 +5,7 @@
 #include "platform/window.h"
 
 namespace {
-const CommandLineSpec kCommandLine{
+const CommandLineSyntax kCommandLine{
     "quorbix-gallery",
     "[OPTIONS]",
     "The Quorbix effects gallery: every drawing effect and transition of the framework, a page each.",

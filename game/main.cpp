@@ -9,7 +9,7 @@
 #include "platform/window.h"
 
 namespace {
-const CommandLineSpec kCommandLine{
+const CommandLineSyntax kCommandLine{
     "quorbix",
     "[OPTIONS] [TEXT...]",
     "Quorbix, a one-player mouse game: pop the flying balls before the time runs out.",

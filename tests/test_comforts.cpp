@@ -12,7 +12,7 @@
 
 namespace {
 
-const CommandLineSpec kSpec{"prog", "[OPTIONS] [TEXT...]", "A program.",
+const CommandLineSyntax kSpec{"prog", "[OPTIONS] [TEXT...]", "A program.",
                             {{"--scale", "N", "scale"}, {"--record", "FILE", "record"}, {"--quiet", nullptr, "flag"}}};
 
 int Parse(std::vector<std::string> words, ParsedCommandLine& out) {

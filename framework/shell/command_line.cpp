@@ -14,27 +14,27 @@
 
 namespace {
 
-const CommandLineOption* FindOption(const CommandLineSpec& spec, const std::string& name) {
-    for (const CommandLineOption& o : spec.options)
+const CommandLineOption* FindOption(const CommandLineSyntax& syntax, const std::string& name) {
+    for (const CommandLineOption& o : syntax.options)
         if (name == o.name) return &o;
     return nullptr;
 }
 
-void PrintHelp(const CommandLineSpec& spec) {
-    std::printf("usage: %s %s\n%s\n\noptions:\n", spec.program, spec.synopsis, spec.summary);
+void PrintHelp(const CommandLineSyntax& syntax) {
+    std::printf("usage: %s %s\n%s\n\noptions:\n", syntax.program, syntax.synopsis, syntax.summary);
     auto line = [](const std::string& left, const char* help) {
         std::printf("  %-20s %s\n", left.c_str(), help);
     };
-    for (const CommandLineOption& o : spec.options)
+    for (const CommandLineOption& o : syntax.options)
         line(std::string(o.name) + (o.argument != nullptr ? std::string(" ") + o.argument : ""), o.help);
     line("--help", "show this help and exit");
     line("--version", "show the version and exit");
-    if (spec.epilogue != nullptr) std::printf("\n%s\n", spec.epilogue);
+    if (syntax.epilogue != nullptr) std::printf("\n%s\n", syntax.epilogue);
 }
 
-int UsageError(const CommandLineSpec& spec, const std::string& what) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", spec.program, what.c_str(),
-                 spec.program);
+int UsageError(const CommandLineSyntax& syntax, const std::string& what) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", syntax.program, what.c_str(),
+                 syntax.program);
     return 2;
 }
 
@@ -55,7 +55,7 @@ std::string ParsedCommandLine::value(const std::string& name) const {
 
 std::string VersionText(const char* program) { return std::string(program) + " " + QRB_VERSION; }
 
-int ParseCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out) {
+int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {
     out = ParsedCommandLine{};
     int i = 1;
     for (; i < argc; ++i) {
@@ -66,11 +66,11 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedC
         }
         if (word.size() < 2 || word[0] != '-') break;   // the program's own text starts here
         if (word == "--help" || word == "-h") {
-            PrintHelp(spec);
+            PrintHelp(syntax);
             return 0;
         }
         if (word == "--version") {
-            std::printf("%s\n", VersionText(spec.program).c_str());
+            std::printf("%s\n", VersionText(syntax.program).c_str());
             return 0;
         }
         std::string name = word, argument;
@@ -81,12 +81,12 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedC
             argument = word.substr(eq + 1);
             inlineArgument = true;
         }
-        const CommandLineOption* option = FindOption(spec, name);
-        if (option == nullptr) return UsageError(spec, "unknown option '" + name + "'");
+        const CommandLineOption* option = FindOption(syntax, name);
+        if (option == nullptr) return UsageError(syntax, "unknown option '" + name + "'");
         if (option->argument == nullptr) {
-            if (inlineArgument) return UsageError(spec, "option '" + name + "' takes no argument");
+            if (inlineArgument) return UsageError(syntax, "option '" + name + "' takes no argument");
         } else if (!inlineArgument) {
-            if (i + 1 >= argc) return UsageError(spec, "option '" + name + "' needs " + option->argument);
+            if (i + 1 >= argc) return UsageError(syntax, "option '" + name + "' needs " + option->argument);
             argument = argv[++i];
         }
         out.options.emplace_back(name, argument);
@@ -98,13 +98,13 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedC
     return -1;
 }
 
-bool CommandLineNumber(const CommandLineSpec& spec, const std::string& option, const std::string& text,
+bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& option, const std::string& text,
                        int minValue, int maxValue, int& out) {
     errno = 0;
     char* end = nullptr;
     long v = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || errno != 0 || *end != '\0' || v < minValue || v > maxValue) {
-        UsageError(spec, option + " takes a whole number from " + std::to_string(minValue) + " to " +
+        UsageError(syntax, option + " takes a whole number from " + std::to_string(minValue) + " to " +
                              std::to_string(maxValue) + ", not '" + text + "'");
         return false;
     }
@@ -117,13 +117,13 @@ const CommandLineOption kWindowOptions[2] = {
     {"--trace", "FILE", "write one JSON line per frame to FILE (docs/headless.md)"},
 };
 
-int ParseWindowCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out) {
+int ParseWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {
     if (!TakeTraceOption(argc, argv)) return 2;
-    const int exitCode = ParseCommandLine(argc, argv, spec, out);
+    const int exitCode = ParseCommandLine(argc, argv, syntax, out);
     if (exitCode >= 0) return exitCode;
     if (out.has("--scale")) {
         int scale = 0;
-        if (!CommandLineNumber(spec, "--scale", out.value("--scale"), 1, 16, scale)) return 2;
+        if (!CommandLineNumber(syntax, "--scale", out.value("--scale"), 1, 16, scale)) return 2;
         platform::setWindowScale(scale);
     }
     return -1;

@@ -13,7 +13,7 @@ struct CommandLineOption {
     const char* help;
 };
 
-struct CommandLineSpec {
+struct CommandLineSyntax {
     const char* program;      // "quorbix"
     const char* synopsis;     // what follows the name in the usage line: "[OPTIONS] [TEXT...]"
     const char* summary;      // one line: what the program is
@@ -32,18 +32,18 @@ struct ParsedCommandLine {
 // ends with at once: 0 after --help or --version (printed on standard output), 2 after a usage
 // error (said on standard error with a pointer to --help). Options may be given as "--name value"
 // or "--name=value".
-int ParseCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out);
+int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out);
 
 // The options every windowed program takes, beside --help and --version: "--trace FILE" (the
 // per-frame trace) and "--scale N" (the picture N times as large). List kWindowOptions in the
-// program's spec; ParseWindowCommandLine parses the whole command line and applies those two.
+// program's syntax; ParseWindowCommandLine parses the whole command line and applies those two.
 // Returns -1 when the program goes on, else the status it ends with.
 extern const CommandLineOption kWindowOptions[2];
-int ParseWindowCommandLine(int argc, char** argv, const CommandLineSpec& spec, ParsedCommandLine& out);
+int ParseWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out);
 
 // Reads a whole number from minValue to maxValue; false (said on standard error as a usage error
-// of `spec.program`) for anything else.
-bool CommandLineNumber(const CommandLineSpec& spec, const std::string& option, const std::string& text,
+// of `syntax.program`) for anything else.
+bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& option, const std::string& text,
                        int minValue, int maxValue, int& out);
 
 // "quorbix 1.0", the text --version prints for `program`.
