@@ -1,42 +1,19 @@
 # Runs make-assets into a scratch directory and compares its files with the committed assets/
 # examples/WIPE.BMP and packaging/icons/. Called by CTest with GENERATOR, ASSETS, EXAMPLES, ICONS and WORK.
+include(${CMAKE_CURRENT_LIST_DIR}/generated_files.cmake)
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
+file(MAKE_DIRECTORY ${WORK} ${WORK}/examples ${WORK}/icons)
 
-execute_process(COMMAND ${GENERATOR} ${WORK} RESULT_VARIABLE rc ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "make-assets ${WORK}: expected exit 0, got ${rc}\n${err}")
-endif()
+run_generator(${WORK})
 foreach(name CHARA.bmp HIT.wav QRBX.MID ICON.bmp)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${ASSETS}/${name} ${WORK}/${name} RESULT_VARIABLE differ)
-  if(NOT differ EQUAL 0)
-    message(FATAL_ERROR "assets/${name} is not what the generator writes: run "
-      "'cmake --build build --target make-assets' and commit the result")
-  endif()
+  expect_generated(${ASSETS}/${name} ${WORK}/${name} assets/${name} make-assets)
 endforeach()
-file(MAKE_DIRECTORY ${WORK}/examples)
-execute_process(COMMAND ${GENERATOR} --examples ${WORK}/examples RESULT_VARIABLE rc ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "make-assets --examples ${WORK}/examples: expected exit 0, got ${rc}\n${err}")
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${EXAMPLES}/WIPE.BMP ${WORK}/examples/WIPE.BMP
-  RESULT_VARIABLE differ)
-if(NOT differ EQUAL 0)
-  message(FATAL_ERROR "examples/WIPE.BMP is not what the generator writes: run "
-    "'cmake --build build --target make-assets' and commit the result")
-endif()
-file(MAKE_DIRECTORY ${WORK}/icons)
-execute_process(COMMAND ${GENERATOR} --icons ${WORK}/icons RESULT_VARIABLE rc ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "make-assets --icons ${WORK}/icons: expected exit 0, got ${rc}\n${err}")
-endif()
+run_generator(--examples ${WORK}/examples)
+expect_generated(${EXAMPLES}/WIPE.BMP ${WORK}/examples/WIPE.BMP examples/WIPE.BMP make-assets)
+run_generator(--icons ${WORK}/icons)
 foreach(size 16 32 48 64 128 256)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${ICONS}/quorbix-${size}.png ${WORK}/icons/quorbix-${size}.png
-    RESULT_VARIABLE differ)
-  if(NOT differ EQUAL 0)
-    message(FATAL_ERROR "packaging/icons/quorbix-${size}.png is not what the generator writes: run "
-      "'cmake --build build --target make-assets' and commit the result")
-  endif()
+  expect_generated(${ICONS}/quorbix-${size}.png ${WORK}/icons/quorbix-${size}.png
+    packaging/icons/quorbix-${size}.png make-assets)
 endforeach()
 file(GLOB leftovers ${WORK}/*.tmp ${WORK}/examples/*.tmp ${WORK}/icons/*.tmp)
 if(leftovers)
