@@ -118,9 +118,9 @@ const CommandLineOption kWindowOptions[2] = {
 };
 
 int ParseWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {
-    if (!TakeTraceOption(argc, argv)) return 2;
     const int exitCode = ParseCommandLine(argc, argv, syntax, out);
     if (exitCode >= 0) return exitCode;
+    if (out.has("--trace") && !StartTrace(syntax.program, out.value("--trace"))) return 2;
     if (out.has("--scale")) {
         int scale = 0;
         if (!CommandLineNumber(syntax, "--scale", out.value("--scale"), 1, 16, scale)) return 2;

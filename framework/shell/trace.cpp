@@ -102,25 +102,15 @@ void OnFrame(bool quit) {
 
 }  // namespace
 
-bool TakeTraceOption(int& argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--trace") != 0) continue;
-        if (i + 1 >= argc || argv[i + 1][0] == '\0') {
-            std::fprintf(stderr, "%s: --trace needs a file\n", argv[0]);
-            return false;
-        }
-        const char* path = argv[i + 1];
-        if (realTimeTrace.file != nullptr) std::fclose(realTimeTrace.file);
-        realTimeTrace.file = std::fopen(path, "wb");
-        if (realTimeTrace.file == nullptr) {
-            std::fprintf(stderr, "%s: cannot write trace '%s'\n", argv[0], path);
-            return false;
-        }
-        for (int j = i; j + 2 <= argc; ++j) argv[j] = argv[j + 2];
-        argc -= 2;
-        Write(TraceBackendLine());
-        SetFrameObserver(OnFrame);
-        --i;
+bool StartTrace(const char* program, const std::string& path) {
+    if (realTimeTrace.file != nullptr) std::fclose(realTimeTrace.file);
+    realTimeTrace = RealTimeTrace{};
+    realTimeTrace.file = std::fopen(path.c_str(), "wb");
+    if (realTimeTrace.file == nullptr) {
+        std::fprintf(stderr, "%s: cannot write trace '%s'\n", program, path.c_str());
+        return false;
     }
+    Write(TraceBackendLine());
+    SetFrameObserver(OnFrame);
     return true;
 }

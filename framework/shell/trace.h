@@ -20,8 +20,8 @@ std::string TraceBackendLine();
 std::string TraceFrameLine(int frame, std::uint32_t tick, bool ran, bool quit,
                            const std::vector<TraceBox>& boxes);
 
-// Takes "--trace FILE" out of the command line and, when it was there, has the frame loop
-// write one line after every frame that runs and a last one when it ends (a real-time program's
-// trace: frame numbers count the frames run, ticks are when they ran). False, said on standard
-// error, when the option has no file or the file cannot be written.
-bool TakeTraceOption(int& argc, char** argv);
+// Has the frame loop write the trace of a program that runs in real time into `path`: the
+// backend line now, one line after every frame that runs and a last one when it ends (frame
+// numbers count the frames run, ticks are when they ran). False, said on standard error with
+// the program's name, when the file cannot be written.
+bool StartTrace(const char* program, const std::string& path);
