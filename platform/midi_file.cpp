@@ -17,15 +17,19 @@ struct Reader {
         b = p[pos++];
         return true;
     }
+    bool overlong = false;   // the last varLen failed on a fifth byte, not on the end
+
     // A variable-length quantity: at most four bytes, seven bits each.
     bool varLen(std::uint32_t& v) {
         v = 0;
+        overlong = false;
         for (int i = 0; i < 4; ++i) {
             std::uint8_t b;
             if (!byte(b)) return false;
             v = (v << 7) | (b & 0x7F);
             if ((b & 0x80) == 0) return true;
         }
+        overlong = true;
         return false;
     }
     bool skip(std::uint32_t n) {
@@ -75,18 +79,39 @@ void putVarLen(std::vector<std::uint8_t>& v, std::uint32_t x) {
     while (n-- > 0) v.push_back(static_cast<std::uint8_t>(bytes[n] | (n > 0 ? 0x80 : 0)));
 }
 
-// Checks one track. With `out`, its events are appended there (escape events dropped, their
-// delta time added to the next event's), its tempo changes to `tempos` and its length in ticks
-// to `ticks`.
+// A delta time; one too long for a single quantity is split by empty text events.
+void putDelta(std::vector<std::uint8_t>& v, std::uint64_t d) {
+    while (d > 0x0FFFFFFF) {
+        putVarLen(v, 0x0FFFFFFF);
+        v.insert(v.end(), {0xFF, 0x01, 0x00});
+        d -= 0x0FFFFFFF;
+    }
+    putVarLen(v, static_cast<std::uint32_t>(d));
+}
+
+// Checks one track. A track whose data stops between two events ends at its last event, as if
+// an end-of-track event followed it; one that stops inside an event is refused. The running
+// status of channel messages carries over meta, system-exclusive and escape events.
+// With `out`, its events are appended there, each with its status byte, ending with an
+// end-of-track event (escape events dropped, their delta time added to the next event's); its
+// tempo changes go to `tempos` and its length in ticks to `ticks`.
 bool checkTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nullptr,
                 std::vector<Tempo>* tempos = nullptr, std::uint64_t* ticks = nullptr) {
     std::uint8_t running = 0;
     std::uint64_t tick = 0;
     std::uint64_t carried = 0;   // delta time of dropped events
     for (;;) {
+        if (!r.has(1)) {
+            if (out != nullptr) {
+                putDelta(*out, carried);
+                out->insert(out->end(), {0xFF, 0x2F, 0x00});
+            }
+            if (ticks != nullptr) *ticks = tick;
+            return true;
+        }
         std::uint32_t delta;
         if (!r.varLen(delta)) {
-            *why = "a track ends without its end-of-track event";
+            *why = r.overlong ? "a delta time longer than four bytes" : "a track ends inside an event";
             return false;
         }
         tick += delta;
@@ -120,7 +145,6 @@ bool checkTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
                 }
             r.pos += dataBytes;
         } else if (status == 0xF0 || status == 0xF7) {
-            running = 0;
             std::uint32_t len;
             if (!r.varLen(len) || !r.skip(len)) {
                 *why = "a system-exclusive event runs past its track";
@@ -128,7 +152,6 @@ bool checkTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
             }
             keep = status == 0xF0;   // an escape carries bytes the player cannot send
         } else if (status == 0xFF) {
-            running = 0;
             std::uint8_t type;
             std::uint32_t len;
             if (!r.byte(type) || !r.varLen(len) || !r.has(len)) {
@@ -150,9 +173,7 @@ bool checkTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
             r.pos += len;
             if (type == 0x2F) {
                 if (out != nullptr) {
-                    // Delta times beyond what a variable-length quantity holds cannot arise: a
-                    // dropped event's time and the next one's came from two four-byte quantities.
-                    putVarLen(*out, static_cast<std::uint32_t>(std::min<std::uint64_t>(delta + carried, 0x0FFFFFFF)));
+                    putDelta(*out, delta + carried);
                     out->insert(out->end(), {0xFF, 0x2F, 0x00});
                 }
                 if (ticks != nullptr) *ticks = tick;
@@ -167,17 +188,11 @@ bool checkTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
             carried += delta;
             continue;
         }
-        std::uint64_t d = delta + carried;
+        putDelta(*out, delta + carried);
         carried = 0;
-        // A delta too long for one quantity is split by an empty text event.
-        while (d > 0x0FFFFFFF) {
-            putVarLen(*out, 0x0FFFFFFF);
-            out->insert(out->end(), {0xFF, 0x01, 0x00});
-            d -= 0x0FFFFFFF;
-        }
-        putVarLen(*out, static_cast<std::uint32_t>(d));
-        // The event's bytes as written; a running-status event whose status was dropped with
-        // an escape before it gets its status byte back.
+        // The event's bytes as written; a running-status event gets its status byte back, so
+        // that the player need not carry it over the meta, system-exclusive or escape events
+        // before it.
         if (r.p[eventAt] < 0x80) out->push_back(status);
         out->insert(out->end(), r.p + eventAt, r.p + r.pos);
     }
@@ -202,8 +217,16 @@ bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
     std::uint16_t format = Be16(data + 8);
     std::uint16_t tracks = Be16(data + 10);
     std::uint16_t division = Be16(data + 12);
-    if (format > 1 || tracks == 0 || (format == 0 && tracks != 1)) {
-        *out = "only formats 0 and 1 are played";
+    if (format > 2) {
+        *out = "only formats 0, 1 and 2 are played";
+        return false;
+    }
+    if (tracks == 0) {
+        *out = "a file of no tracks";
+        return false;
+    }
+    if (format == 0 && tracks != 1) {
+        *out = "a format-0 file of more than one track";
         return false;
     }
     if (division == 0 || (division & 0x8000) != 0) {
@@ -217,7 +240,11 @@ bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
     std::vector<std::uint8_t> file;
     std::vector<Tempo> tempos;
     std::uint64_t endTick = 0;
-    if (piece != nullptr) file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, data[8], data[9], data[10], data[11], data[12], data[13]};
+    // Format 2's patterns play together from the start, as format 1's tracks do: the player is
+    // handed a format-1 file.
+    if (piece != nullptr)
+        file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(format == 2 ? 1 : format),
+                data[10], data[11], data[12], data[13]};
     std::size_t pos = 8 + static_cast<std::size_t>(headerLen);
     int found = 0;
     while (found < tracks) {
@@ -227,11 +254,15 @@ bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
         }
         const std::uint8_t* id = data + pos;
         std::uint32_t len = Be32(data + pos + 4);
+        const bool isTrack = Be32(id) == 0x4D54726Bu;
+        // A track said to be longer than the rest of the file is what is there: no chunk can
+        // follow it, so it must be the last.
+        if (isTrack && len > size - pos - 8) len = static_cast<std::uint32_t>(size - pos - 8);
         if (!printable(id) || len > size - pos - 8) {
             *out = "a chunk runs past the end of the file";
             return false;
         }
-        if (Be32(id) == 0x4D54726Bu) {
+        if (isTrack) {
             Reader r{data, pos + 8, pos + 8 + len};
             if (piece == nullptr) {
                 if (!checkTrack(r, out)) return false;

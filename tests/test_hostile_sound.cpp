@@ -144,10 +144,18 @@ TEST_F(HostileSound, RefusedWaveIsReportedOncePerNameAndSkippedFilesAreNamed) {
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
 }
 
-TEST_F(HostileSound, MidiTheSynthesiserCouldNotReadIsNormalisedAndPlays) {
+// Files the synthesiser's player cannot read, or would read otherwise than we do, are handed
+// to it repaired, and play.
+TEST_F(HostileSound, OddMidiFilesAreNormalisedAndPlay) {
     const auto chord = ChordEvents(1920);   // two seconds
     std::vector<std::uint8_t> escape = {0, 0xF7, 2, 0xF8, 0xFA};
     escape.insert(escape.end(), chord.begin(), chord.end());
+    const std::vector<std::uint8_t> noEnd(chord.begin(), chord.end() - 4);
+    auto huge = Track(chord);
+    huge[4] = 0x7F;
+    // The chord's second note and its release by running status after text events.
+    const std::vector<std::uint8_t> running = {0, 0xC0, 0, 0, 0x90, 60, 120, 0, 0xFF, 0x01, 0, 0, 64, 120, 0x8F, 0x00,
+                                               0x80, 60, 0, 0, 0xFF, 0x01, 0, 0, 64, 0, 0, 0xFF, 0x2F, 0};
     struct Case {
         const char* what;
         std::vector<std::uint8_t> file;
@@ -155,12 +163,21 @@ TEST_F(HostileSound, MidiTheSynthesiserCouldNotReadIsNormalisedAndPlays) {
         {"a header chunk of 10 bytes", Header(0, 1, 10)},
         {"a foreign chunk between the tracks", Header(1, 2)},
         {"an escape event", Header(0, 1)},
+        {"format 2", Header(2, 2)},
+        {"no end-of-track event", Header(0, 1)},
+        {"a track longer than the file", Header(0, 1)},
+        {"running status over meta events", Header(0, 1)},
     };
     Append(cases[0].file, Track(chord));
     Append(cases[1].file, Track({0, 0xFF, 0x2F, 0}));
     Append(cases[1].file, {'X', 'Y', 'Z', 'W', 0, 0, 0, 3, 1, 2, 3});
     Append(cases[1].file, Track(chord));
     Append(cases[2].file, Track(escape));
+    Append(cases[3].file, Track({0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20, 0, 0xFF, 0x2F, 0}));
+    Append(cases[3].file, Track(chord));
+    Append(cases[4].file, Track(noEnd));
+    Append(cases[5].file, huge);
+    Append(cases[6].file, Track(running));
     for (const Case& c : cases) {
         ASSERT_TRUE(platform::checkMidiFile(c.file.data(), c.file.size())) << c.what;
         ExeFile piece("odd.mid", c.file);

@@ -66,7 +66,7 @@ TEST(MciCommands, Parsing) {
 }
 
 TEST(MciCommands, FileCheck) {
-    auto good = MidiBytes(480);
+    auto good = MidiBytes(480);   // 52 bytes: one track of 30 from byte 22, its end-of-track last
     auto withTrackLength = [](std::vector<std::uint8_t> v, std::uint32_t len) {
         v[18] = static_cast<std::uint8_t>(len >> 24);
         v[19] = static_cast<std::uint8_t>(len >> 16);
@@ -74,49 +74,113 @@ TEST(MciCommands, FileCheck) {
         v[21] = static_cast<std::uint8_t>(len);
         return v;
     };
-    auto format1 = good;
-    format1[9] = 1;
+    auto cutAt = [&](std::size_t size, bool fixLength) {
+        std::vector<std::uint8_t> v(good.begin(), good.begin() + static_cast<long>(size));
+        return fixLength ? withTrackLength(v, static_cast<std::uint32_t>(size - 22)) : v;
+    };
+    auto withByte = [&](std::size_t at, std::uint8_t b) {
+        auto v = good;
+        v[at] = b;
+        return v;
+    };
+    auto format1 = withByte(9, 1);
     format1[11] = 2;
     // A second track of only its end, after a chunk of an unknown kind.
     const std::uint8_t more[] = {'X', 'T', 'R', 'A', 0, 0, 0, 1, 0x55, 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
     for (std::uint8_t b : more) format1.push_back(b);
-    auto format2 = good;
-    format2[9] = 2;
-    auto smpte = good;
-    smpte[12] = 0xE7;
-    auto noEnd = good;
-    noEnd.resize(noEnd.size() - 3);
-    noEnd = withTrackLength(noEnd, static_cast<std::uint32_t>(noEnd.size() - 22));
-    auto pastEnd = withTrackLength(good, static_cast<std::uint32_t>(good.size()));
-    auto badTempo = good;
-    badTempo[25] = 0x02;   // tempo meta of length 2
-    auto zeroTempo = good;
-    zeroTempo[26] = zeroTempo[27] = zeroTempo[28] = 0;
-    auto runningFirst = good;
-    runningFirst[23] = 0x40;   // the first event's status byte is data
-    auto systemStatus = good;
-    systemStatus[23] = 0xF8;
+    auto foreignPastEnd = format1;
+    foreignPastEnd[good.size() + 6] = 0x10;   // the unknown chunk's length
+    auto format0Two = withByte(11, 2);
+    format0Two.insert(format0Two.end(), good.begin() + 14, good.end());
+    auto fiveByteDelta = good;
+    fiveByteDelta.insert(fiveByteDelta.begin() + 22, {0x81, 0x81, 0x81, 0x81});
+    fiveByteDelta = withTrackLength(fiveByteDelta, static_cast<std::uint32_t>(fiveByteDelta.size() - 22));
     struct Case {
         const char* what;
         std::vector<std::uint8_t> bytes;
-        bool ok;
+        const char* refusal;   // nullptr: accepted
     } cases[] = {
-        {"format 0", good, true},
-        {"format 1 with a chunk to skip", format1, true},
-        {"format 2", format2, false},
-        {"SMPTE division", smpte, false},
-        {"no end of track", noEnd, false},
-        {"track longer than the file", pastEnd, false},
-        {"tempo of the wrong length", badTempo, false},
-        {"tempo of zero", zeroTempo, false},
-        {"running status first", runningFirst, false},
-        {"a real-time status byte", systemStatus, false},
-        {"empty", {}, false},
-        {"header only", std::vector<std::uint8_t>(good.begin(), good.begin() + 14), false},
+        {"format 0", good, nullptr},
+        {"format 1 with a chunk to skip", format1, nullptr},
+        {"format 2", withByte(9, 2), nullptr},
+        {"no end of track", cutAt(good.size() - 4, true), nullptr},
+        {"an empty track", cutAt(22, true), nullptr},
+        {"track longer than the file", withTrackLength(good, static_cast<std::uint32_t>(good.size())), nullptr},
+        {"format 3", withByte(9, 3), "format"},
+        {"format 0 of two tracks", format0Two, "format-0"},
+        {"no tracks", withByte(11, 0), "no tracks"},
+        {"SMPTE division", withByte(12, 0xE7), "time division"},
+        {"cut inside a note", cutAt(43, true), "inside an event"},
+        {"cut inside a delta time", cutAt(40, true), "inside an event"},
+        {"cut inside a note, its length past the end", cutAt(43, false), "inside an event"},
+        {"another chunk past the end", foreignPastEnd, "past the end"},
+        {"a delta time of five bytes", fiveByteDelta, "four bytes"},
+        {"tempo of the wrong length", withByte(25, 0x02), "wrong length"},
+        {"tempo of zero", [&] { auto v = good; v[26] = v[27] = v[28] = 0; return v; }(), "tempo of zero"},
+        {"running status first", withByte(23, 0x40), "running status"},
+        {"a real-time status byte", withByte(23, 0xF8), "no place"},
+        {"empty", {}, "not a standard"},
+        {"header only", std::vector<std::uint8_t>(good.begin(), good.begin() + 14), "fewer tracks"},
     };
     for (const Case& c : cases) {
         const char* why = "";
-        EXPECT_EQ(platform::checkMidiFile(c.bytes.data(), c.bytes.size(), &why), c.ok) << c.what << " (" << why << ")";
+        EXPECT_EQ(platform::checkMidiFile(c.bytes.data(), c.bytes.size(), &why), c.refusal == nullptr)
+            << c.what << " (" << why << ")";
+        if (c.refusal != nullptr) EXPECT_NE(std::string(why).find(c.refusal), std::string::npos) << c.what << ": " << why;
+    }
+}
+
+// What the player is handed is the file as it was read: the piece's length measured on it is
+// the length that plays.
+TEST(MciCommands, DamagedFilesAreHandedOverRepaired) {
+    const auto good = MidiBytes(480);   // 480 ticks at 500000 us a quarter of 480 ticks
+    auto file = [](std::vector<std::uint8_t> header, const std::vector<std::uint8_t>& events, std::uint32_t len) {
+        header.insert(header.end(), {'M', 'T', 'r', 'k'});
+        Put32Be(header, len);
+        header.insert(header.end(), events.begin(), events.end());
+        return header;
+    };
+    const std::vector<std::uint8_t> header(good.begin(), good.begin() + 14);
+    const std::vector<std::uint8_t> events(good.begin() + 22, good.end());
+    const std::vector<std::uint8_t> noEnd(events.begin(), events.end() - 4);
+    // The good file as handed over: its second note's status written out.
+    auto handed = good;
+    handed.insert(handed.begin() + 37, 0x90);
+    handed[21] += 1;
+    auto format2 = good;
+    format2[9] = 2;
+    auto asFormat1 = handed;
+    asFormat1[9] = 1;
+    // A note held over a text event and a system-exclusive one, released by running status.
+    const std::vector<std::uint8_t> runningIn = {0, 0xC0, 0, 0, 0x90, 60, 120, 0, 0xFF, 0x01, 1, 'x', 0x83, 0x60, 60, 0,
+                                                 0, 0xF0, 1, 0xF7, 0, 62, 0};
+    const std::vector<std::uint8_t> runningOut = {0, 0xC0, 0, 0, 0x90, 60, 120, 0, 0xFF, 0x01, 1, 'x', 0x83, 0x60, 0x90,
+                                                  60, 0, 0, 0xF0, 1, 0xF7, 0, 0x90, 62, 0, 0, 0xFF, 0x2F, 0};
+    // Two escapes of the longest delta time before the end: the end stays where it was.
+    const std::vector<std::uint8_t> escapesIn = {0xFF, 0xFF, 0xFF, 0x7F, 0xF7, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xF7, 0,
+                                                 0, 0xFF, 0x2F, 0};
+    const std::vector<std::uint8_t> escapesOut = {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0};
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> in, out;
+        std::uint64_t micros;
+    } cases[] = {
+        {"format 2", format2, asFormat1, 500000},
+        {"no end of track", file(header, noEnd, static_cast<std::uint32_t>(noEnd.size())), handed, 500000},
+        {"a track longer than the file", file(header, events, 1000), handed, 500000},
+        {"no end of track, longer than the file", file(header, noEnd, 0x7FFFFFFF), handed, 500000},
+        {"running status over meta and system-exclusive events",
+         file(header, runningIn, static_cast<std::uint32_t>(runningIn.size())),
+         file(header, runningOut, static_cast<std::uint32_t>(runningOut.size())), 500000},
+        {"escapes before the end", file(header, escapesIn, static_cast<std::uint32_t>(escapesIn.size())),
+         file(header, escapesOut, static_cast<std::uint32_t>(escapesOut.size())), std::uint64_t{2} * 0x0FFFFFFF * 500000 / 480},
+    };
+    for (const Case& c : cases) {
+        platform::MidiPiece piece;
+        const char* why = "";
+        ASSERT_TRUE(platform::normaliseMidiFile(c.in.data(), c.in.size(), piece, &why)) << c.what << ": " << why;
+        EXPECT_EQ(piece.file, c.out) << c.what;
+        EXPECT_EQ(piece.micros, c.micros) << c.what;
     }
 }
 

@@ -448,17 +448,34 @@ void AddMidis(std::vector<Entry>& out) {
     out.push_back(MidiEntry("g-meta-only", Cat({Header(0, 1), Track(Cat({{0, 0xFF, 0x03, 4, 'n', 'a', 'm', 'e'}, End()}))}), false));
     out.push_back(MidiEntry("g-silent-velocity0", Cat({Header(0, 1), Track(Cat({{0, 0x90, 60, 0, 0x60, 0x80, 60, 0}, End()}))}), false));
 
-    out.push_back(Refused(Kind::Midi, "g-format2.mid", Cat({Header(2, 1), chordTrack})));
-    out.push_back(Refused(Kind::Midi, "g-smpte.mid", Cat({Header(0, 1, 0xE728), chordTrack})));
-    out.push_back(Refused(Kind::Midi, "g-running-after-meta.mid",
-                          Cat({Header(0, 1), Track(Cat({{0, 0x90, 60, 100, 0, 0xFF, 0x01, 0, 0x60, 60, 0}, End()}))})));
-    out.push_back(Refused(Kind::Midi, "g-running-after-sysex.mid",
-                          Cat({Header(0, 1), Track(Cat({{0, 0x90, 60, 100, 0, 0xF0, 1, 0xF7, 0x60, 60, 0}, End()}))})));
-    out.push_back(Refused(Kind::Midi, "g-data-byte-high.mid", Cat({Header(0, 1), Track(Cat({{0, 0x90, 60, 0xC0}, End()}))})));
-    out.push_back(Refused(Kind::Midi, "g-no-end-of-track.mid", Cat({Header(0, 1), Track(Chord())})));
+    // Damage with one plain reading, played that way.
+    out.push_back(MidiEntry("g-format2", Cat({Header(2, 1), chordTrack}), true));
+    // Two patterns: played together from the start, as the tracks of format 1.
+    out.push_back(MidiEntry("g-format2-two", Cat({Header(2, 2), Track(Cat({{0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20}, End()})),
+                                                 chordTrack}), true));
+    out.push_back(MidiEntry("g-running-after-meta",
+                            Cat({Header(0, 1), Track(Cat({{0, 0x90, 60, 100, 0, 0xFF, 0x01, 0, 0x60, 60, 0}, End()}))}), true));
+    out.push_back(MidiEntry("g-running-after-sysex",
+                            Cat({Header(0, 1), Track(Cat({{0, 0x90, 60, 100, 0, 0xF0, 1, 0xF7, 0x60, 60, 0}, End()}))}), true));
+    out.push_back(MidiEntry("g-no-end-of-track", Cat({Header(0, 1), Track(Chord())}), true));
+    out.push_back(MidiEntry("g-no-end-then-track", Cat({Header(1, 2), Track(Chord()), chordTrack}), true));
     Bytes huge = Cat({Header(0, 1), chordTrack});
     huge[18] = 0x7F;
-    out.push_back(Refused(Kind::Midi, "g-track-huge.mid", huge));
+    out.push_back(MidiEntry("g-track-huge", huge, true));
+    Bytes hugeNoEnd = Cat({Header(0, 1), Track(Chord())});
+    hugeNoEnd[18] = 0x7F;
+    out.push_back(MidiEntry("g-track-huge-no-end", hugeNoEnd, true));
+
+    out.push_back(Refused(Kind::Midi, "g-smpte.mid", Cat({Header(0, 1, 0xE728), chordTrack})));
+    out.push_back(Refused(Kind::Midi, "g-data-byte-high.mid", Cat({Header(0, 1), Track(Cat({{0, 0x90, 60, 0xC0}, End()}))})));
+    // A huge track cannot be followed by another.
+    out.push_back(Refused(Kind::Midi, "g-track-huge-then-track.mid", [&] {
+        Bytes b = Cat({Header(1, 2), chordTrack, chordTrack});
+        b[18] = 0x7F;
+        return b;
+    }()));
+    // A track that stops inside a delta time, without its end-of-track event.
+    out.push_back(Refused(Kind::Midi, "g-cut-in-delta.mid", Cat({Header(0, 1), Track(Cat({Chord(), {0x83}}))})));
     out.push_back(Refused(Kind::Midi, "g-fewer-tracks.mid", Cat({Header(1, 3), chordTrack})));
     Bytes many = Header(1, 129);
     for (int i = 0; i < 129; ++i) Append(many, Track(End()));
