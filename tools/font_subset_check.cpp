@@ -103,10 +103,18 @@ bool open(FT_Library lib, const char* path, Font& f) {
 
 int differences = 0;
 
+std::string hex(char32_t c) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(c));
+    return buf;
+}
+
 void differ(const char* what, char32_t c, int size, const std::string& detail) {
-    if (++differences <= kMaxReported)
-        std::fprintf(stderr, "  differs: %s of U+%04X at %d px%s%s\n", what, static_cast<unsigned>(c), size,
-                     detail.empty() ? "" : ": ", detail.c_str());
+    if (++differences > kMaxReported) return;
+    std::string where;
+    if (c != 0 || size != 0) where = " of U+" + hex(c);   // face values have neither
+    if (size != 0) where += " at " + std::to_string(size) + " px";
+    std::fprintf(stderr, "  differs: %s%s%s%s\n", what, where.c_str(), detail.empty() ? "" : ": ", detail.c_str());
 }
 
 std::string pair(long a, long b) { return std::to_string(a) + " vs " + std::to_string(b); }
@@ -246,7 +254,7 @@ int main(int argc, char** argv) {
         if (FT_Get_Char_Index(full.face, c) == 0) ++missing;
     for (int size : sizes) {
         if (!setSize(full, size) || !setSize(subset, size)) {
-            differ("size selection", 0, size, "");
+            differ("size selection", U'?', size, "");
             continue;
         }
         for (char32_t c : chars) compareGlyph(full, subset, c, size);
