@@ -1,6 +1,7 @@
-// Web backend: the faces the page packs. The two Japanese faces lie in the program's file system
-// under /fonts (subset to what code page 932 can encode, which is all the text can hold); every
-// family asked for is one of them.
+// Web backend: the faces the page packs. The two Japanese faces (IPAex Gothic and Mincho, cut to
+// what code page 932 can encode, which is all the text can hold, and renamed as their licence
+// asks of a cut) lie in the program's file system under /fonts; every family asked for is one
+// of them.
 #include "platform/font_match.h"
 
 #include <strings.h>
@@ -10,8 +11,8 @@
 namespace platform::fonts {
 namespace {
 
-constexpr const char* kGothicFile = "/fonts/ipaexg.ttf";
-constexpr const char* kMinchoFile = "/fonts/ipaexm.ttf";
+constexpr const char* kGothicFile = "/fonts/quorbix-gothic.ttf";
+constexpr const char* kMinchoFile = "/fonts/quorbix-mincho.ttf";
 
 bool isMincho(const char* family) {
     return strcasecmp(family, "IPAexMincho") == 0 || strcasecmp(family, "IPAMincho") == 0 ||
@@ -45,7 +46,7 @@ bool matchFace(const std::vector<const char*>& families, bool, bool exact, FaceL
     out.path = file;
     out.index = 0;
     out.japanese = true;
-    out.family = file == kMinchoFile ? "IPAexMincho" : "IPAexGothic";
+    out.family = file == kMinchoFile ? "Quorbix Mincho" : "Quorbix Gothic";
     return true;
 }
 
