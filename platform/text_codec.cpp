@@ -121,10 +121,14 @@ std::size_t utf8ToSjis(const char* utf8, char* buffer, std::size_t size) {
         } else if (char32_t c = utf8Char(s, n); c != kNoChar) {
             outLen = cp932::encode(c, out);
         }
-        // A malformed sequence becomes one '?' for all the bytes its lead byte claims.
+        // A character without a code, or a malformed sequence, becomes one '?': a malformed one
+        // for its lead byte and the continuation bytes after it, never for the next character.
         if (outLen == 0) {
             out[0] = '?';
             outLen = 1;
+            std::size_t taken = 1;
+            while (taken < n && (s[taken] & 0xC0) == 0x80) ++taken;
+            n = taken;
         }
         if (written + static_cast<std::size_t>(outLen) + 1 > size) break;
         std::memcpy(buffer + written, out, static_cast<std::size_t>(outLen));

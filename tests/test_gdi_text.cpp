@@ -85,6 +85,9 @@ TEST(ShiftJis, FromUtf8MalformedAndMissingCharactersBecomeQuestionMarks) {
         {"surrogate", "\xED\xA0\x80y", "?y"},
         {"outside the Basic Multilingual Plane", "\xF0\x9F\x98\x80y", "?y"},
         {"cut off at the end", "y\xE3\x81", "y?"},
+        // The bytes a broken lead promises are not taken from the characters after it.
+        {"lead byte followed by plain text", "\xE3" "A\x81" "B", "?A?B"},
+        {"two-byte lead before a Japanese character", "\xC3\xE3\x81\x82", "?\x82\xA0"},
     };
     for (const Case& c : cases) EXPECT_EQ(Sjis(c.utf8), c.sjis) << c.name;
 }

@@ -30,10 +30,11 @@ const char* const kBrowserKeys[] = {
 
 TEST(WebKeys, TheBrowsersKeyNamesGiveTheDesktopsVirtualKeys) {
     std::set<int> desktop, browser;
-    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
-        const int vk = platform::sdl::virtualKey(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(sc)));
-        if (vk != 0) desktop.insert(vk);
-    }
+    // Every key SDL can name: the characters by themselves, the other keys by their scancode.
+    for (int key = 0; key < 128; ++key)
+        if (const int vk = platform::sdl::virtualKey(key)) desktop.insert(vk);
+    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc)
+        if (const int vk = platform::sdl::virtualKey(SDL_SCANCODE_TO_KEYCODE(sc))) desktop.insert(vk);
     for (const char* name : kBrowserKeys) {
         const int vk = platform::web::virtualKey(name);
         if (vk != 0) browser.insert(vk);
