@@ -26,6 +26,7 @@ namespace {
 
 // clang-format off
 EM_JS(double, pageNow, (), { return performance.now(); });
+EM_JS(double, pageAudioClockMs, (), { return Module.page.audioClockMs(); });
 EM_JS(double, pageCalendarMs, (), { return Module.page.calendarMs(); });
 EM_JS(int, pageOpenWindow, (const char* title, int width, int height), {
     return Module.page.openWindow(UTF8ToString(title), width, height) ? 1 : 0;
@@ -174,7 +175,7 @@ void waitStep(std::uint32_t ms) {
 void pumpAudio() {
     if (!page.audioStarted || page.pumping) return;
     page.pumping = true;
-    const double elapsedMs = pageNow() - page.audioStartMs;
+    const double elapsedMs = pageAudioClockMs() - page.audioStartMs;
     const std::uint64_t due = static_cast<std::uint64_t>(elapsedMs * audio::kRate / 1000.0) + kAudioLeadFrames;
     const std::uint64_t quiet = due > kAudioLeadFrames + kAudioMaxBehindFrames ? due - kAudioLeadFrames - kAudioMaxBehindFrames : 0;
     constexpr int kFrames = audio::kDeviceFrames;
@@ -364,7 +365,7 @@ int openAudioOutput(AudioRenderFn render, void* user) {
         if (!page.audioStarted) {
             web::pageAudioOpen();
             page.audioStarted = true;
-            page.audioStartMs = web::pageNow();
+            page.audioStartMs = web::pageAudioClockMs();
             page.framesRendered = 0;
         }
         return slot + 1;

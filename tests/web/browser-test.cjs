@@ -327,11 +327,14 @@ async function run(o, puppeteer, chromium) {
     const begun = await trace.waitFor(f => f.scene === kScenePlay, 3000, 'a left click on the title did not start a game');
     const playFrame = begun.frame;
     await trace.settle(2);
-    const peakBefore = await page.evaluate(() => QuorbixPage.page.audio.peak);
+    // The music's loudest in the last second and a half, as heard through the output.
+    await sleep(1500);
+    const musicPeak = await page.evaluate(() => Math.max(0, ...QuorbixPage.page.audio.history
+      .filter(([t]) => t > performance.now() - 1500).map(([, p]) => p)));
 
     // An aimed click: at a ball where the last frame left it (half a frame's travel ahead, as the
     // click may come a frame late), until one pops.
-    let popped = null, attempts = 0;
+    let popped = null, attempts = 0, clickedAt = 0;
     for (; attempts < 12 && !popped; ++attempts) {
       const frames = await trace.update();
       const last = frames[frames.length - 1], prev = frames[frames.length - 2];
@@ -347,6 +350,7 @@ async function run(o, puppeteer, chromium) {
       if (!best) { await trace.settle(1); continue; }
       const [bx, by] = await pagePoint(page, Math.round(best[0]), Math.round(best[1]));
       const scoreBefore = last.score;
+      clickedAt = await page.evaluate(() => performance.now());
       await page.mouse.click(bx, by);
       const seen = await trace.waitFor(f => f.left_click === 1, 2000, 'an aimed click did not reach the game');
       if (seen.score !== scoreBefore) popped = seen;
@@ -358,11 +362,13 @@ async function run(o, puppeteer, chromium) {
     check(popped.score > 0, 'the score did not grow with a pop');
     check(popped.sounds.length > 0, `the pop (frame ${popped.frame}) started no sound`);
     await sleep(600);   // the pop through the output's queue and its next report
-    const audio = await page.evaluate(() => QuorbixPage.page.audio);
-    figure('audio_peak_before_pop', peakBefore.toFixed(4));
-    figure('audio_peak_after_pop', audio.peak.toFixed(4));
-    figure('audio_posted_peak', audio.postedPeak.toFixed(4));
-    check(audio.peak > 0, 'the sound output played only silence after a pop');
+    const popPeak = await page.evaluate(since => Math.max(0, ...QuorbixPage.page.audio.history
+      .filter(([t]) => t > since).map(([, p]) => p)), clickedAt);
+    figure('audio_music_peak', musicPeak.toFixed(4));
+    figure('audio_peak_after_pop', popPeak.toFixed(4));
+    check(musicPeak > 0, 'the music was not heard through the sound output');
+    check(popPeak > musicPeak + 0.1, `the pop was not heard: the output peaked at ${popPeak.toFixed(3)} after it, ` +
+      `the music alone at ${musicPeak.toFixed(3)}`);
     check(trace.last().midi.playing === 1, 'no music plays during the game');
 
     // The result after 30 s of game time.

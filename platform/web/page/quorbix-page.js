@@ -19,7 +19,7 @@ const QuorbixPage = (() => {
     stderr: [],
     fluid: null,
     programPath: '/app/program',
-    audio: { state: 'none', played: 0, peak: 0, underruns: 0, posted: 0, postedPeak: 0 },
+    audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [] },
   };
   // A fixed calendar time (seconds since 1970) for repeatable games: ?time=N, as --time does.
   const fixedTime = params.has('time') ? Number(params.get('time')) : null;
@@ -89,13 +89,38 @@ const QuorbixPage = (() => {
   // ---------------------------------------------------------------- sound
   // The program renders its mix ahead and posts it here; a worklet plays it. Browsers start sound
   // only after a click or a key, so the output is made on the first one.
-  let audioWanted = false, audioNode = null, audioContext = null;
-  page.audioOpen = () => { audioWanted = true; };
+  let audioNode = null, audioContext = null;
+  // The program opened its output: the page's is made on the first click or key (see gesture).
+  page.audioOpen = () => {};
+  // The sound's clock, in milliseconds: the page's clock until the output runs, then the output's
+  // own, which is what consumes the frames (the two drift apart by a little every minute).
+  let clockBase = 0, contextBase = null;
+  page.audioClockMs = () => {
+    const now = performance.now();
+    if (!audioContext || audioContext.state !== 'running') {
+      contextBase = null;
+      clockBase = Math.max(clockBase, now);
+      return clockBase;
+    }
+    if (contextBase === null) contextBase = audioContext.currentTime * 1000 - clockBase;
+    clockBase = Math.max(clockBase, audioContext.currentTime * 1000 - contextBase);
+    return clockBase;
+  };
+  // The program keeps its mix a little ahead of the clock. Until the output runs, the newest
+  // blocks (that lead) are kept, so that the output starts with its queue full.
+  const kLeadBlocks = 8;
+  let waiting = [];
   page.audioPost = frames => {
     page.audio.posted += frames.length / 2;
     for (let i = 0; i < frames.length; i += 7) page.audio.postedPeak = Math.max(page.audio.postedPeak, Math.abs(frames[i]));
-    if (!audioNode || audioContext.state !== 'running') return;
     const copy = new Float32Array(frames);
+    if (!audioNode || audioContext.state !== 'running') {
+      waiting.push(copy);
+      if (waiting.length > kLeadBlocks) waiting.shift();
+      return;
+    }
+    for (const block of waiting) audioNode.port.postMessage(block, [block.buffer]);
+    waiting = [];
     audioNode.port.postMessage(copy, [copy.buffer]);
   };
   async function startAudio() {
@@ -105,7 +130,12 @@ const QuorbixPage = (() => {
     try {
       await audioContext.audioWorklet.addModule('quorbix-audio.js');
       audioNode = new AudioWorkletNode(audioContext, 'quorbix-output', { outputChannelCount: [2] });
-      audioNode.port.onmessage = e => Object.assign(page.audio, e.data);
+      audioNode.port.onmessage = e => {
+        Object.assign(page.audio, e.data);
+        // The loudness of the last seconds, for a look at what was just heard.
+        page.audio.history.push([performance.now(), e.data.recentPeak]);
+        if (page.audio.history.length > 100) page.audio.history.shift();
+      };
       audioNode.connect(audioContext.destination);
       await audioContext.resume();
     } catch (e) {
