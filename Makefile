@@ -1,5 +1,5 @@
-# The two commands a newcomer needs: `make run` and `make test` (see README.md).
-.PHONY: run test build deps clean
+# The commands a newcomer needs: `make run`, `make test` and `make web` (see README.md).
+.PHONY: run test build deps clean web serve-web
 
 deps:
 	@scripts/setup-deps
@@ -13,5 +13,11 @@ run: build
 test: deps
 	@scripts/test
 
+web: deps
+	@scripts/build-web
+
+serve-web: web
+	@scripts/serve-web
+
 clean:
-	rm -rf build build-asan build-tsan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz build-web

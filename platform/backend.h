@@ -1,4 +1,5 @@
-// Platform: the backend contract, every function a backend supplies (platform/sdl, platform/headless).
+// Platform: the backend contract, every function a backend supplies (platform/sdl,
+// platform/headless, platform/web).
 //
 // The shared platform code (platform/*.cpp) is the only caller: the framework reaches these
 // through the platform's public headers (window.h, system.h, surface.h, sound.h). A backend is
@@ -16,9 +17,12 @@ namespace platform::backend {
 // ---------------------------------------------------------------- identity
 
 struct Capabilities {
-    const char* name;   // "sdl", "headless"
+    const char* name;   // "sdl", "headless", "web"
     bool realTime;      // the clock is the wall clock and waits take real time
     bool hasDisplay;    // frames are shown to a person
+    // The platform may start threads of its own (the music's renderer, the sound font's loader).
+    // Without them that work runs on the window's thread, where it is asked for.
+    bool threads;
 };
 // Called by platform::backendInfo (the headless trace's first line, the start-up log).
 const Capabilities& describe();

@@ -1,8 +1,7 @@
-// Platform: FreeType faces matched through fontconfig, and a small pool of sized faces whose
-// rendered glyphs are kept.
+// Platform: FreeType faces of the files the font matcher names, and a small pool of sized faces
+// whose rendered glyphs are kept.
 #include "platform/font_engine.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -20,6 +19,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/font_match.h"
 #include "platform/text_codec.h"
 
 namespace platform {
@@ -111,10 +111,7 @@ bool start() {
     if (!engine.started) {
         engine.started = true;
         if (FT_Init_FreeType(&engine.library) != 0) engine.library = nullptr;
-        if (FcInit())
-            std::atexit(FcFini);   // nothing of fontconfig's is held past a match
-        else
-            std::fprintf(stderr, "quorbix: fontconfig could not load its configuration\n");
+        fonts::startMatcher();
     }
     return engine.library != nullptr;
 }
@@ -158,54 +155,19 @@ FaceFile* openFile(const char* path, int index) {
     return engine.files.back().get();
 }
 
-bool hasJapanese(FcPattern* match) {
-    FcCharSet* cs = nullptr;
-    if (FcPatternGetCharSet(match, FC_CHARSET, 0, &cs) != FcResultMatch) return false;
-    return FcCharSetHasChar(cs, 0x3042) && FcCharSetHasChar(cs, 0x6F22);   // あ, 漢
-}
-
-std::string familyOf(FcPattern* match) {
-    FcChar8* fam = nullptr;
-    if (FcPatternGetString(match, FC_FAMILY, 0, &fam) == FcResultMatch) return reinterpret_cast<char*>(fam);
-    return "an unnamed face";
-}
-
-// Asks fontconfig for the best face for `families` (in order of preference). With `exact`, the
+// The matcher's best face for `families` (in order of preference), opened. With `exact`, the
 // answer counts only if it carries the first family's name.
 FaceFile* match(const std::vector<const char*>& families, bool japanese, bool exact) {
-    FcPattern* pattern = FcPatternCreate();
-    if (pattern == nullptr) return nullptr;
-    for (const char* f : families) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(f));
-    if (japanese) FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* found = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (found == nullptr) return nullptr;
-    FaceFile* file = nullptr;
-    bool accepted = true;
-    if (exact) {
-        accepted = false;
-        FcChar8* fam = nullptr;
-        for (int i = 0; FcPatternGetString(found, FC_FAMILY, i, &fam) == FcResultMatch; ++i)
-            if (FcStrCmpIgnoreCase(fam, reinterpret_cast<const FcChar8*>(families[0])) == 0) accepted = true;
+    fonts::FaceLocation found;
+    if (!fonts::matchFace(families, japanese, exact, found)) return nullptr;
+    FaceFile* file = openFile(found.path.c_str(), found.index);
+    if (file != nullptr && japanese && !found.japanese && !engine.noJapaneseSaid) {
+        engine.noJapaneseSaid = true;
+        std::fprintf(stderr,
+                     "quorbix: no Japanese font is installed (IPAexGothic and IPAexMincho are "
+                     "expected); text is drawn with %s and Japanese characters may not show\n",
+                     found.family.c_str());
     }
-    FcChar8* path = nullptr;
-    int index = 0;
-    if (accepted && FcPatternGetString(found, FC_FILE, 0, &path) == FcResultMatch) {
-        FcPatternGetInteger(found, FC_INDEX, 0, &index);
-        file = openFile(reinterpret_cast<const char*>(path), index);
-        if (file != nullptr && japanese && !hasJapanese(found) && !engine.noJapaneseSaid) {
-            engine.noJapaneseSaid = true;
-            std::fprintf(stderr,
-                         "quorbix: no Japanese font is installed (IPAexGothic and IPAexMincho are "
-                         "expected); text is drawn with %s and Japanese characters may not show\n",
-                         familyOf(found).c_str());
-        }
-    }
-    FcPatternDestroy(found);
     return file;
 }
 
@@ -391,7 +353,7 @@ FontFace* resolveFont(const LogFont& font, FontFace* hint) {
     if (file == nullptr) {
         if (!engine.noFontSaid) {
             engine.noFontSaid = true;
-            std::fprintf(stderr, "quorbix: no font can be opened (fontconfig offers none); text is not drawn\n");
+            std::fprintf(stderr, "quorbix: no font can be opened (the font matcher offers none); text is not drawn\n");
         }
         return nullptr;
     }

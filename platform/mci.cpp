@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/audio_stream.h"
+#include "platform/backend.h"
 #include "platform/midi_file.h"
 #include "platform/midi_synth.h"
 
@@ -394,7 +395,8 @@ MciError Open(const MciCommand& c, std::vector<Post>& posts, WindowId callback) 
     Notices notices;
     {
         std::lock_guard<std::mutex> guard(m.lock);
-        if (!m.renderer.joinable() && !m.stopping) m.renderer = std::thread(renderThread);
+        // Without threads the stream's render renders the music itself, as the headless clock's does.
+        if (backend::describe().threads && !m.renderer.joinable() && !m.stopping) m.renderer = std::thread(renderThread);
         takeEnd(m, notices);
         // Before a player is made: the tail must not play the start of the new piece unheard.
         renderTail(m);

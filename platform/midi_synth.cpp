@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/audio_stream.h"
+#include "platform/backend.h"
 
 namespace platform::midi {
 namespace {
@@ -87,10 +88,17 @@ std::string findSoundFont(const std::string& dir) {
 
 void startSynth() {
     SynthState& s = state();
-    std::lock_guard<std::mutex> guard(s.lock);
-    if (s.started || s.stopped) return;
-    s.started = true;
-    s.loader = std::thread(loadSoundFont);
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (s.started || s.stopped) return;
+        s.started = true;
+        if (backend::describe().threads) {
+            s.loader = std::thread(loadSoundFont);
+            return;
+        }
+    }
+    // A platform without threads loads the font now; the first open waits for it.
+    loadSoundFont();
 }
 
 fluid_synth_t* readySynth(bool wait) {

@@ -70,6 +70,28 @@ TEST(ShiftJis, OneCharacterAtATime) {
     }
 }
 
+// A sequence that is not one character of UTF-8 becomes a single '?' and the text goes on.
+TEST(ShiftJis, FromUtf8MalformedAndMissingCharactersBecomeQuestionMarks) {
+    struct Case {
+        const char* name;
+        const char* utf8;
+        std::string sjis;
+    } cases[] = {
+        {"NEC row, IBM extension, duplicate symbol, yen sign", "①ⅰ≒¥", "\x87\x40\xFA\x40\x81\xE0\x5C"},
+        {"overlong two-byte form of 'A'", "x\xC1\x81y", "x?y"},
+        {"overlong three-byte form", "\xE0\x81\x81y", "?y"},
+        {"overlong four-byte form", "\xF0\x80\x81\x81y", "?y"},
+        {"stray continuation byte", "\x80y", "?y"},
+        {"surrogate", "\xED\xA0\x80y", "?y"},
+        {"outside the Basic Multilingual Plane", "\xF0\x9F\x98\x80y", "?y"},
+        {"cut off at the end", "y\xE3\x81", "y?"},
+        // The bytes a broken lead promises are not taken from the characters after it.
+        {"lead byte followed by plain text", "\xE3" "A\x81" "B", "?A?B"},
+        {"two-byte lead before a Japanese character", "\xC3\xE3\x81\x82", "?\x82\xA0"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Sjis(c.utf8), c.sjis) << c.name;
+}
+
 TEST(Fonts, FaceNamesChooseMinchoOrGothic) {
     struct Case {
         const char* name;

@@ -194,7 +194,7 @@ namespace platform::backend {
 using headless::machine;
 
 const Capabilities& describe() {
-    static const Capabilities capabilities{"headless", false, false};
+    static const Capabilities capabilities{"headless", false, false, true};
     return capabilities;
 }
 

@@ -211,7 +211,7 @@ namespace platform::backend {
 using sdl::sdlWindow;
 
 const Capabilities& describe() {
-    static const Capabilities capabilities{"sdl", true, true};
+    static const Capabilities capabilities{"sdl", true, true, true};
     return capabilities;
 }
 

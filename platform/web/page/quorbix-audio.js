@@ -1,0 +1,53 @@
+// The page's sound output: plays the interleaved stereo blocks the program posts, in order; a
+// block that is not there in time is silence (counted). Reports what it played about ten times a
+// second: frames, the loudest sample so far and since the last report, and the gaps.
+class QuorbixOutput extends AudioWorkletProcessor {
+  constructor() {
+    super();
+    this.queue = [];
+    this.offset = 0;
+    this.played = 0;
+    this.peak = 0;
+    this.recentPeak = 0;
+    this.underruns = 0;
+    this.started = false;
+    this.port.onmessage = e => {
+      this.queue.push(e.data);
+      this.started = true;
+      // More than about half a second queued: the program ran ahead (the page was hidden).
+      while (this.queue.length > 48) this.queue.shift();
+    };
+  }
+
+  process(inputs, outputs) {
+    const [left, right] = outputs[0];
+    let missing = false;
+    for (let i = 0; i < left.length; ++i) {
+      if (this.queue.length === 0) {
+        left[i] = right[i] = 0;
+        missing = true;
+        continue;
+      }
+      const block = this.queue[0];
+      left[i] = block[this.offset];
+      right[i] = block[this.offset + 1];
+      this.offset += 2;
+      this.recentPeak = Math.max(this.recentPeak, Math.abs(left[i]), Math.abs(right[i]));
+      if (this.offset >= block.length) {
+        this.queue.shift();
+        this.offset = 0;
+      }
+    }
+    // Before the first block arrives nothing is missing yet.
+    if (missing && this.started) this.underruns += 1;
+    this.played += left.length;
+    if (this.played % 4096 < left.length) {
+      this.peak = Math.max(this.peak, this.recentPeak);
+      this.port.postMessage({ played: this.played, peak: this.peak, recentPeak: this.recentPeak, underruns: this.underruns });
+      this.recentPeak = 0;
+    }
+    return true;
+  }
+}
+
+registerProcessor('quorbix-output', QuorbixOutput);

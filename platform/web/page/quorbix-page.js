@@ -1,0 +1,212 @@
+// The page around a program of the web backend: the canvas it draws into, the input it reads,
+// the in-page message box, the sound output and the FluidSynth module its music plays through.
+// The program's side is platform/web/backend.cpp, which reads all of this through Module.page.
+'use strict';
+
+const QuorbixPage = (() => {
+  // The music library (libfluidsynth) is a separate module that names itself `Module`; it is told
+  // where to report its start before its script runs.
+  let fluidReady;
+  const fluidStarted = new Promise(resolve => { fluidReady = resolve; });
+  window.Module = { onRuntimeInitialized: () => fluidReady(window.Module) };
+
+  const params = new URLSearchParams(location.search);
+  const page = {
+    events: [],
+    presents: 0,
+    firstFrameMs: null,
+    exited: null,
+    stderr: [],
+    fluid: null,
+    programPath: '/app/program',
+    audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [] },
+  };
+  // A fixed calendar time (seconds since 1970) for repeatable games: ?time=N, as --time does.
+  const fixedTime = params.has('time') ? Number(params.get('time')) : null;
+  const startMs = performance.now();
+  page.calendarMs = () => fixedTime !== null && Number.isFinite(fixedTime)
+    ? fixedTime * 1000 + (performance.now() - startMs) : Date.now();
+
+  let canvas, context, image, box, status;
+  let scale = 1;
+
+  function fit() {
+    const margin = 16;
+    scale = Math.max(1, Math.floor(Math.min((innerWidth - margin) / canvas.width, (innerHeight - margin) / canvas.height)));
+    canvas.style.width = canvas.width * scale + 'px';
+    canvas.style.height = canvas.height * scale + 'px';
+  }
+
+  page.openWindow = (title, width, height) => {
+    document.title = title;
+    canvas.width = width;
+    canvas.height = height;
+    fit();
+    return true;
+  };
+  page.showWindow = show => { canvas.style.visibility = show ? 'visible' : 'hidden'; if (show) canvas.focus(); };
+  page.present = (rgba, width, height) => {
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+      fit();
+    }
+    if (!image || image.width !== width || image.height !== height) image = context.createImageData(width, height);
+    image.data.set(rgba);
+    context.putImageData(image, 0, 0);
+    page.presents += 1;
+    if (page.firstFrameMs === null) page.firstFrameMs = performance.now();
+  };
+  page.setCursorVisible = visible => { canvas.style.cursor = visible ? 'default' : 'none'; };
+
+  // Client coordinates of a pointer event: the canvas is scaled by CSS.
+  function client(e) {
+    const r = canvas.getBoundingClientRect();
+    return [Math.floor((e.clientX - r.left) * canvas.width / r.width),
+            Math.floor((e.clientY - r.top) * canvas.height / r.height)];
+  }
+  const kinds = { move: 1, press: 2, release: 3, keyDown: 4, keyUp: 5, focus: 6 };
+  function push(kind, a, b, c, d, code) { page.events.push({ kind, a, b, c, d, code }); }
+
+  // ---------------------------------------------------------------- the message box
+  let boxOpen = false;
+  page.showBox = (text, caption, warning) => {
+    box.querySelector('.caption').textContent = caption;
+    box.querySelector('.text').textContent = text;
+    box.classList.toggle('warning', warning);
+    box.hidden = false;
+    boxOpen = true;
+    box.querySelector('button').focus();
+  };
+  page.boxOpen = () => boxOpen;
+  function closeBox() {
+    if (!boxOpen) return;
+    box.hidden = true;
+    boxOpen = false;
+    canvas.focus();
+  }
+
+  // ---------------------------------------------------------------- sound
+  // The program renders its mix ahead and posts it here; a worklet plays it. Browsers start sound
+  // only after a click or a key, so the output is made on the first one.
+  let audioNode = null, audioContext = null;
+  // The program opened its output: the page's is made on the first click or key (see gesture).
+  page.audioOpen = () => {};
+  // The sound's clock, in milliseconds: the page's clock until the output runs, then the output's
+  // own, which is what consumes the frames (the two drift apart by a little every minute).
+  let clockBase = 0, contextBase = null;
+  page.audioClockMs = () => {
+    const now = performance.now();
+    if (!audioContext || audioContext.state !== 'running') {
+      contextBase = null;
+      clockBase = Math.max(clockBase, now);
+      return clockBase;
+    }
+    if (contextBase === null) contextBase = audioContext.currentTime * 1000 - clockBase;
+    clockBase = Math.max(clockBase, audioContext.currentTime * 1000 - contextBase);
+    return clockBase;
+  };
+  // The program keeps its mix a little ahead of the clock. Until the output runs, the newest
+  // blocks (that lead) are kept, so that the output starts with its queue full.
+  const kLeadBlocks = 8;
+  let waiting = [];
+  page.audioPost = frames => {
+    page.audio.posted += frames.length / 2;
+    for (let i = 0; i < frames.length; i += 7) page.audio.postedPeak = Math.max(page.audio.postedPeak, Math.abs(frames[i]));
+    const copy = new Float32Array(frames);
+    if (!audioNode || audioContext.state !== 'running') {
+      waiting.push(copy);
+      if (waiting.length > kLeadBlocks) waiting.shift();
+      return;
+    }
+    for (const block of waiting) audioNode.port.postMessage(block, [block.buffer]);
+    waiting = [];
+    audioNode.port.postMessage(copy, [copy.buffer]);
+  };
+  async function startAudio() {
+    if (audioContext) return;
+    audioContext = new AudioContext({ sampleRate: 44100, latencyHint: 'interactive' });
+    page.audio.state = audioContext.state;
+    try {
+      await audioContext.audioWorklet.addModule('quorbix-audio.js');
+      audioNode = new AudioWorkletNode(audioContext, 'quorbix-output', { outputChannelCount: [2] });
+      audioNode.port.onmessage = e => {
+        Object.assign(page.audio, e.data);
+        // The loudness of the last seconds, for a look at what was just heard.
+        page.audio.history.push([performance.now(), e.data.recentPeak]);
+        if (page.audio.history.length > 100) page.audio.history.shift();
+      };
+      audioNode.connect(audioContext.destination);
+      await audioContext.resume();
+    } catch (e) {
+      console.warn('quorbix: no sound output: ' + e);
+    }
+    page.audio.state = audioContext.state;
+    audioContext.onstatechange = () => { page.audio.state = audioContext.state; };
+  }
+  function gesture() { if (!audioContext) startAudio(); }
+
+  // ---------------------------------------------------------------- input
+  function listen() {
+    canvas.addEventListener('contextmenu', e => e.preventDefault());
+    canvas.addEventListener('mousemove', e => { const [x, y] = client(e); push(kinds.move, 0, x, y, 0); });
+    canvas.addEventListener('mousedown', e => {
+      e.preventDefault();
+      canvas.focus();
+      gesture();
+      const [x, y] = client(e);
+      push(kinds.press, e.button, x, y, e.detail);
+    });
+    window.addEventListener('mouseup', e => {
+      if (boxOpen) return;
+      const [x, y] = client(e);
+      push(kinds.release, e.button, x, y, 0);
+    });
+    window.addEventListener('keydown', e => {
+      gesture();
+      if (boxOpen) {
+        if (e.key === 'Enter' || e.key === 'Escape') { e.preventDefault(); closeBox(); }
+        return;
+      }
+      // The page's own keys (reload, the developer tools, zoom) stay the browser's.
+      if (e.ctrlKey || e.metaKey || e.code === 'F5' || e.code === 'F12') return;
+      e.preventDefault();
+      if (!e.repeat) push(kinds.keyDown, 0, 0, 0, 0, e.code);
+    });
+    window.addEventListener('keyup', e => { if (!boxOpen) push(kinds.keyUp, 0, 0, 0, 0, e.code); });
+    window.addEventListener('blur', () => push(kinds.focus, 0, 0, 0, 0));
+    window.addEventListener('focus', () => push(kinds.focus, 1, 0, 0, 0));
+    document.addEventListener('visibilitychange', () => push(kinds.focus, document.hidden ? 0 : 1, 0, 0, 0));
+    window.addEventListener('resize', fit);
+    box.querySelector('button').addEventListener('click', closeBox);
+  }
+
+  // ---------------------------------------------------------------- start
+  async function start(program, factory) {
+    canvas = document.getElementById('screen');
+    context = canvas.getContext('2d');
+    box = document.getElementById('box');
+    status = document.getElementById('status');
+    fit();
+    listen();
+    page.programPath = '/app/' + program;
+    // The music waits at most a few seconds for its library; without it the game is silent.
+    page.fluid = await Promise.race([fluidStarted, new Promise(r => setTimeout(() => r(null), 5000))]);
+    if (page.fluid) page.fluid._fluid_set_log_function(1, 0, 0);
+    const args = params.getAll('arg');
+    page.module = await factory({
+      page,
+      arguments: args,
+      print: text => console.log(text),
+      printErr: text => { page.stderr.push(text); console.warn(text); },
+      onExit: code => {
+        page.exited = code;
+        status.textContent = 'The program has ended. Reload the page to start it again.';
+        status.hidden = false;
+      },
+    });
+    status.hidden = true;
+  }
+
+  return { page, start };
+})();

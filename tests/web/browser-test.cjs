@@ -1,0 +1,439 @@
+// The game's page in a real browser: headless chromium driven by puppeteer-core loads it from a
+// local server and plays the start of a game, checking what a player would see and hear.
+//
+//   node tests/web/browser-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR
+//        --work WORK_DIR [--chromium PATH] [--time SECONDS]
+//
+// DIR holds the built pages (index.html, quorbix.js/.wasm/.data, ...); BIN_DIR holds
+// quorbix-headless, whose title frames the canvas must equal. Exit status: 0 passed, 1 failed
+// (a "FAIL: reason" line says why), 77 skipped (no chromium or no puppeteer-core). Each measured
+// number is printed as "figure NAME VALUE".
+'use strict';
+
+const childProcess = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+
+const kWidth = 480;
+const kHeight = 360;
+// The frame-rate box in the top-left corner, which real time fills with its own figure.
+const kFrameRateBox = { x: 0, y: 0, w: 90, h: 20 };
+const kTitleFrames = 80;           // headless title frames made for the comparison
+const kPointer = [240, 180];       // where the pointer rests for the comparison (the crosshair)
+const kGameFrames = 600;           // a game lasts 600 frames (30 s)
+const kSceneTitle = 2, kScenePlay = 1, kSceneResult = 3;
+
+// ------------------------------------------------------------------------------ options
+function parseOptions(argv) {
+  const o = { time: 1000000000, chromium: null };
+  const valued = { '--pages': 'pages', '--modules': 'modules', '--headless': 'headless', '--work': 'work',
+    '--chromium': 'chromium', '--time': 'time' };
+  for (let i = 0; i < argv.length; ++i) {
+    const a = argv[i];
+    if (valued[a] && i + 1 < argv.length) o[valued[a]] = argv[++i];
+    else usage(`unknown or incomplete option '${a}'`);
+  }
+  for (const need of ['pages', 'modules', 'headless', 'work']) if (!o[need]) usage(`--${need} is needed`);
+  o.time = Number(o.time);
+  if (!Number.isInteger(o.time) || o.time < 0) usage('--time takes whole seconds');
+  return o;
+}
+
+function usage(why) {
+  console.log('FAIL: ' + why);
+  console.log('usage: node browser-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR --work WORK_DIR' +
+              ' [--chromium PATH] [--time SECONDS]');
+  process.exit(1);
+}
+
+function skip(why) {
+  console.log('SKIP: ' + why);
+  process.exit(77);
+}
+
+class Failure extends Error {}
+function check(condition, why) { if (!condition) throw new Failure(why); }
+
+function figure(name, value) { console.log(`figure ${name} ${value}`); }
+
+function findChromium(given) {
+  const candidates = given ? [given] : [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser'];
+  for (const c of candidates) {
+    if (!c) continue;
+    try {
+      fs.accessSync(c, fs.constants.X_OK);
+      return c;
+    } catch (e) { /* the next one */ }
+  }
+  return null;
+}
+
+const sleep = ms => new Promise(r => setTimeout(r, ms));
+
+// ------------------------------------------------------------------------------ the local server
+// Serves the pages at / and the work folder's headless frames at /headless/.
+const kTypes = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json' };
+
+function serve(pagesDir, framesDir) {
+  const server = http.createServer((req, res) => {
+    let urlPath;
+    try {
+      urlPath = decodeURIComponent(new URL(req.url, 'http://localhost').pathname);
+    } catch (e) {
+      res.writeHead(400).end();
+      return;
+    }
+    let root = pagesDir, rel = urlPath;
+    if (urlPath.startsWith('/headless/')) {
+      root = framesDir;
+      rel = urlPath.slice('/headless'.length);
+    }
+    if (rel.endsWith('/')) rel += 'index.html';
+    const file = path.join(root, path.normalize(rel));
+    if (!file.startsWith(path.resolve(root) + path.sep)) {
+      res.writeHead(403).end();
+      return;
+    }
+    fs.readFile(file, (err, body) => {
+      if (err) {
+        res.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found');
+        return;
+      }
+      res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
+        'Content-Length': body.length, 'Cache-Control': 'no-store' });
+      res.end(body);
+    });
+  });
+  return new Promise((resolve, reject) => {
+    server.once('error', reject);
+    server.listen(0, '127.0.0.1', () => resolve(server));
+  });
+}
+
+// ------------------------------------------------------------------------------ headless frames
+// The headless runner's title, the pointer resting where the browser's will: frames 1 to 80.
+function makeHeadlessFrames(binDir, workDir, time) {
+  const framesDir = path.join(workDir, 'headless');
+  fs.rmSync(framesDir, { recursive: true, force: true });
+  fs.mkdirSync(framesDir, { recursive: true });
+  const script = path.join(workDir, 'title.script');
+  fs.writeFileSync(script, `1 move ${kPointer[0]} ${kPointer[1]}\n`);
+  const runner = path.join(binDir, 'quorbix-headless');
+  return new Promise(resolve => {
+    const child = childProcess.spawn(runner, ['--frames', String(kTitleFrames), '--time', String(time),
+      '--frames-dir', framesDir, '--dump', `1-${kTitleFrames}`, script], { stdio: ['ignore', 'ignore', 'pipe'] });
+    let stderr = '';
+    child.stderr.on('data', d => { stderr += d; });
+    child.on('error', e => resolve({ error: `${runner}: ${e.message}` }));
+    child.on('exit', code => resolve(code === 0 ? { framesDir } : { error: `${runner} exited with ${code}: ${stderr.trim()}` }));
+  });
+}
+
+// ------------------------------------------------------------------------------ in the page
+// The trace the game writes into its file system, read from where the last read ended.
+class Trace {
+  constructor(page) {
+    this.page = page;
+    this.offset = 0;
+    this.partial = '';
+    this.frames = [];   // parsed frame lines (the backend line left out)
+  }
+
+  async update() {
+    const got = await this.page.evaluate(offset => {
+      const FS = QuorbixPage.page.module && QuorbixPage.page.module.FS;
+      if (!FS) return null;
+      let size;
+      try { size = FS.stat('/trace.jsonl').size; } catch (e) { return null; }
+      if (size <= offset) return '';
+      const bytes = new Uint8Array(size - offset);
+      const stream = FS.open('/trace.jsonl', 'r');
+      try { FS.read(stream, bytes, 0, bytes.length, offset); } finally { FS.close(stream); }
+      return new TextDecoder().decode(bytes);
+    }, this.offset);
+    if (!got) return this.frames;
+    this.offset += Buffer.byteLength(got);
+    const lines = (this.partial + got).split('\n');
+    this.partial = lines.pop();
+    for (const line of lines) {
+      if (!line) continue;
+      const f = JSON.parse(line);
+      if ('frame' in f) this.frames.push(f);
+    }
+    return this.frames;
+  }
+
+  last() { return this.frames[this.frames.length - 1]; }
+
+  // Waits until a frame line satisfies test; that line.
+  async waitFor(test, timeoutMs, what) {
+    const from = this.frames.length;
+    const end = Date.now() + timeoutMs;
+    for (;;) {
+      await this.update();
+      for (let i = from; i < this.frames.length; ++i) if (test(this.frames[i])) return this.frames[i];
+      if (Date.now() > end) throw new Failure(`${what} within ${timeoutMs} ms`);
+      await sleep(50);
+    }
+  }
+
+  // Waits for n more frames.
+  async settle(n) {
+    const want = this.frames.length + n;
+    const end = Date.now() + 5000;
+    while (this.frames.length < want) {
+      if (Date.now() > end) throw new Failure(`no ${n} frames ran within 5 s`);
+      await sleep(40);
+      await this.update();
+    }
+    return this.last();
+  }
+}
+
+// Page coordinates of a client point: the canvas's drawing buffer is scaled by CSS.
+async function pagePoint(page, x, y) {
+  const r = await page.evaluate(() => {
+    const b = document.getElementById('screen').getBoundingClientRect();
+    return { left: b.left, top: b.top, width: b.width, height: b.height };
+  });
+  return [r.left + (x + 0.5) * r.width / kWidth, r.top + (y + 0.5) * r.height / kHeight];
+}
+
+// The canvas against a headless frame, decoded by the browser: the count of differing pixels in
+// the checked area and their bounding box. The canvas is read together with the frame number it
+// shows, so the two belong together.
+async function compareWithHeadless(page, lastHeadless) {
+  return page.evaluate(async (lastHeadless, fpsBox, W, H) => {
+    const canvas = document.getElementById('screen');
+    if (canvas.width !== W || canvas.height !== H) return { error: `the canvas is ${canvas.width}x${canvas.height}` };
+    const shown = canvas.getContext('2d').getImageData(0, 0, W, H).data;
+    const text = QuorbixPage.page.module.FS.readFile('/trace.jsonl', { encoding: 'utf8' }).trimEnd().split('\n');
+    const webFrame = JSON.parse(text[text.length - 1]).frame;
+    const shownUrl = canvas.toDataURL('image/png');
+    // The ball rows blink every frame: frame n of the page is frame n of the runner (or the same
+    // phase of one before the runner's last).
+    const reference = webFrame <= lastHeadless ? webFrame : lastHeadless - (webFrame - lastHeadless) % 2;
+    const img = new Image();
+    img.src = `/headless/frame-${String(reference).padStart(6, '0')}.png`;
+    try { await img.decode(); } catch (e) { return { error: `cannot load ${img.src}` }; }
+    const c = document.createElement('canvas');
+    c.width = W;
+    c.height = H;
+    const ctx = c.getContext('2d');
+    ctx.drawImage(img, 0, 0);
+    const want = ctx.getImageData(0, 0, W, H).data;
+    const inside = (r, x, y) => x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+    let differing = 0, box = null;
+    for (let y = 0; y < H; ++y) {
+      for (let x = 0; x < W; ++x) {
+        const i = (y * W + x) * 4;
+        if (shown[i] === want[i] && shown[i + 1] === want[i + 1] && shown[i + 2] === want[i + 2]) continue;
+        if (inside(fpsBox, x, y)) continue;
+        ++differing;
+        box = box ? { x0: Math.min(box.x0, x), y0: Math.min(box.y0, y), x1: Math.max(box.x1, x), y1: Math.max(box.y1, y) }
+                  : { x0: x, y0: y, x1: x, y1: y };
+      }
+    }
+    return { webFrame, reference, differing, box, shownUrl };
+  }, lastHeadless, kFrameRateBox, kWidth, kHeight);
+}
+
+// ------------------------------------------------------------------------------ the test
+async function run(o, puppeteer, chromium) {
+  const started = Date.now();
+  fs.mkdirSync(o.work, { recursive: true });
+  const headless = makeHeadlessFrames(o.headless, o.work, o.time);
+  const framesDir = path.join(o.work, 'headless');
+  const server = await serve(path.resolve(o.pages), framesDir);
+  const base = `http://127.0.0.1:${server.address().port}`;
+  const problems = [];   // console errors, page errors, failed requests
+  let browser;
+  try {
+    browser = await puppeteer.launch({ executablePath: chromium, headless: true,
+      args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1024, height: 768 });
+    page.on('console', m => {
+      if (m.type() === 'error') problems.push('console error: ' + m.text());
+    });
+    page.on('pageerror', e => problems.push('page error: ' + (e && e.message || e)));
+    page.on('requestfailed', r => problems.push(`request failed: ${r.url()} (${r.failure() && r.failure().errorText})`));
+    page.on('response', r => { if (r.status() >= 400) problems.push(`HTTP ${r.status()}: ${r.url()}`); });
+
+    // 1. The first frame.
+    await page.goto(`${base}/index.html?time=${o.time}&arg=--trace&arg=/trace.jsonl`);
+    await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.presents > 0,
+      { timeout: 15000, polling: 20 }).catch(() => { throw new Failure('no frame within 15 s of navigation'); });
+    const firstFrameMs = await page.evaluate(() => QuorbixPage.page.firstFrameMs);
+    figure('first_frame_ms', Math.round(firstFrameMs));
+    check(firstFrameMs <= 2000, `the first frame came ${Math.round(firstFrameMs)} ms after navigation (more than 2 s)`);
+    const trace = new Trace(page);
+    const first = await trace.waitFor(() => true, 3000, 'no trace line');
+    check(first.scene === kSceneTitle, `the first frame's scene is ${first.scene}, not the title`);
+
+    // 2. The title's pixels against the headless runner's, the pointer resting on the same point.
+    const made = await headless;
+    check(!made.error, 'headless frames: ' + made.error);
+    const [px, py] = await pagePoint(page, kPointer[0], kPointer[1]);
+    await page.mouse.move(px, py);
+    const rest = await trace.waitFor(f => f.mouse[0] === kPointer[0] && f.mouse[1] === kPointer[1], 3000,
+      `the pointer did not reach client point ${kPointer}`);
+    await trace.settle(2);
+    const cmp = await compareWithHeadless(page, kTitleFrames);
+    check(!cmp.error, 'title comparison: ' + cmp.error);
+    figure('title_frame', cmp.webFrame);
+    figure('title_pixels_differing', cmp.differing);
+    if (cmp.differing !== 0) {
+      const shot = path.join(o.work, `title-browser-${cmp.webFrame}.png`);
+      fs.writeFileSync(shot, Buffer.from(cmp.shownUrl.split(',')[1], 'base64'));
+      const b = cmp.box;
+      throw new Failure(`the title's canvas (frame ${cmp.webFrame}) differs from headless frame ${cmp.reference} in ` +
+        `${cmp.differing} pixels within (${b.x0},${b.y0})-(${b.x1},${b.y1}); see ${shot} and ` +
+        path.join(framesDir, `frame-${String(cmp.reference).padStart(6, '0')}.png`));
+    }
+    check(rest.level === 1, `the title starts at level ${rest.level}, not 1`);
+
+    // 3 and 4. A right click steps the level and starts the sound.
+    await page.mouse.click(px, py, { button: 'right' });
+    const stepped = await trace.waitFor(f => f.right_click === 1, 3000, 'no right click reached the game');
+    const afterStep = await trace.settle(2);
+    figure('level_after_right_click', afterStep.level);
+    check(afterStep.level === 2, `a right click left the level at ${afterStep.level} (it was 1)`);
+    check(stepped.scene === kSceneTitle, 'the right click left the title');
+    await page.waitForFunction(() => QuorbixPage.page.audio.state === 'running', { timeout: 3000, polling: 20 })
+      .catch(() => {});
+    const audioState = await page.evaluate(() => QuorbixPage.page.audio.state);
+    figure('audio_state_after_first_click', audioState);
+    check(audioState === 'running', `the AudioContext is '${audioState}' after the first click`);
+
+    // A left click starts a game.
+    await page.mouse.click(px, py);
+    const begun = await trace.waitFor(f => f.scene === kScenePlay, 3000, 'a left click on the title did not start a game');
+    const playFrame = begun.frame;
+    await trace.settle(2);
+    // The music's loudest in the last second and a half, as heard through the output.
+    await sleep(1500);
+    const musicPeak = await page.evaluate(() => Math.max(0, ...QuorbixPage.page.audio.history
+      .filter(([t]) => t > performance.now() - 1500).map(([, p]) => p)));
+
+    // An aimed click: at a ball where the last frame left it (half a frame's travel ahead, as the
+    // click may come a frame late), until one pops.
+    let popped = null, attempts = 0, clickedAt = 0;
+    for (; attempts < 12 && !popped; ++attempts) {
+      const frames = await trace.update();
+      const last = frames[frames.length - 1], prev = frames[frames.length - 2];
+      if (last.scene !== kScenePlay || !prev) break;
+      let best = null;
+      last.balls.forEach((b, i) => {
+        if (!b[2] || b[0] < 30 || b[0] > 450 || b[1] < 40 || b[1] > 330) return;
+        const p = prev.balls[i];
+        let vx = b[0] - p[0], vy = b[1] - p[1];
+        if (Math.hypot(vx, vy) > 30) vx = vy = 0;   // a new wave was laid out
+        if (!best) best = [b[0] + vx / 2, b[1] + vy / 2];
+      });
+      if (!best) { await trace.settle(1); continue; }
+      const [bx, by] = await pagePoint(page, Math.round(best[0]), Math.round(best[1]));
+      const scoreBefore = last.score;
+      clickedAt = await page.evaluate(() => performance.now());
+      await page.mouse.click(bx, by);
+      const seen = await trace.waitFor(f => f.left_click === 1, 2000, 'an aimed click did not reach the game');
+      if (seen.score !== scoreBefore) popped = seen;
+      else await trace.settle(1);
+    }
+    figure('pop_attempts', attempts);
+    check(popped, `${attempts} aimed clicks popped no ball`);
+    figure('score_after_pop', popped.score);
+    check(popped.score > 0, 'the score did not grow with a pop');
+    check(popped.sounds.length > 0, `the pop (frame ${popped.frame}) started no sound`);
+    await sleep(600);   // the pop through the output's queue and its next report
+    const popPeak = await page.evaluate(since => Math.max(0, ...QuorbixPage.page.audio.history
+      .filter(([t]) => t > since).map(([, p]) => p)), clickedAt);
+    figure('audio_music_peak', musicPeak.toFixed(4));
+    figure('audio_peak_after_pop', popPeak.toFixed(4));
+    check(musicPeak > 0, 'the music was not heard through the sound output');
+    check(popPeak > musicPeak + 0.1, `the pop was not heard: the output peaked at ${popPeak.toFixed(3)} after it, ` +
+      `the music alone at ${musicPeak.toFixed(3)}`);
+    check(trace.last().midi.playing === 1, 'no music plays during the game');
+
+    // The result after 30 s of game time.
+    const result = await trace.waitFor(f => f.scene === kSceneResult, (kGameFrames / 20 + 8) * 1000,
+      'no result scene after the game');
+    figure('game_frames', result.frame - playFrame);
+    check(result.frame - playFrame === kGameFrames, `the game lasted ${result.frame - playFrame} frames, not ${kGameFrames}`);
+    figure('result_score', result.score);
+    check(result.score >= popped.score, 'the score fell during the game');
+    const end = await page.evaluate(() => ({ audio: QuorbixPage.page.audio, presents: QuorbixPage.page.presents,
+      stderr: QuorbixPage.page.stderr, exited: QuorbixPage.page.exited }));
+    figure('audio_underruns', end.audio.underruns);
+    figure('presents', end.presents);
+    check(end.exited === null, `the program ended with status ${end.exited}`);
+
+    // 5. A modal box: a right click on the result opens the version box over the canvas; the
+    // game waits while it is open, and Enter closes it.
+    await page.mouse.click(px, py, { button: 'right' });
+    await page.waitForFunction(() => !document.getElementById('box').hidden, { timeout: 3000, polling: 20 })
+      .catch(() => { throw new Failure('no message box after a right click on the result'); });
+    const boxText = await page.evaluate(() => document.querySelector('#box .text').textContent);
+    check(boxText.includes('Quorbix v1.0'), `the version box says '${boxText}'`);
+    const framesBefore = (await trace.update()).length;
+    await sleep(400);
+    const framesDuring = (await trace.update()).length - framesBefore;
+    figure('frames_while_box_open', framesDuring);
+    check(framesDuring <= 1, `${framesDuring} frames ran while the modal box was open`);
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => document.getElementById('box').hidden, { timeout: 2000, polling: 20 })
+      .catch(() => { throw new Failure('Enter did not close the message box'); });
+    await trace.settle(3);
+
+    // 6. The gallery and an example of the framework start as pages too.
+    for (const other of ['quorbix-gallery.html', 'framework-examples-window.html?arg=first-scene']) {
+      await page.goto(`${base}/${other}`);
+      await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.presents > 5,
+        { timeout: 10000, polling: 50 }).catch(() => { throw new Failure(`${other} showed no frames within 10 s`); });
+      const state = await page.evaluate(() => ({ exited: QuorbixPage.page.exited, stderr: QuorbixPage.page.stderr }));
+      check(state.exited === null, `${other} ended with status ${state.exited}: ${state.stderr.join(' / ')}`);
+    }
+
+    // 7. Nothing went wrong on the way.
+    await sleep(100);
+    check(problems.length === 0, [...new Set(problems)].join('; '));
+    figure('seconds', ((Date.now() - started) / 1000).toFixed(1));
+  } catch (e) {
+    // What the page reported may be why a later check failed.
+    if (e instanceof Failure && problems.length > 0) e.message += ` (the page also had: ${[...new Set(problems)].join('; ')})`;
+    throw e;
+  } finally {
+    if (browser) await browser.close().catch(() => {});
+    server.close();
+  }
+}
+
+async function main() {
+  const o = parseOptions(process.argv.slice(2));
+  const chromium = findChromium(o.chromium);
+  if (!chromium) skip('no chromium (give --chromium PATH)');
+  let puppeteer;
+  try {
+    puppeteer = require(path.resolve(o.modules, 'puppeteer-core'));
+  } catch (e) {
+    skip(`no puppeteer-core in ${o.modules}`);
+  }
+  for (const f of ['index.html', 'quorbix.js', 'quorbix.wasm', 'quorbix.data', 'quorbix-page.js']) {
+    if (!fs.existsSync(path.join(o.pages, f))) usage(`${path.join(o.pages, f)} is missing: build the web pages first`);
+  }
+  // However it ends, it ends within about a minute and a half.
+  const watchdog = setTimeout(() => { console.log('FAIL: the test took more than 120 s'); process.exit(1); }, 120000);
+  try {
+    await run(o, puppeteer, chromium);
+  } catch (e) {
+    console.log('FAIL: ' + (e instanceof Failure ? e.message : (e && e.stack) || e));
+    process.exit(1);
+  }
+  clearTimeout(watchdog);
+  console.log('PASS');
+  process.exit(0);
+}
+
+main();
