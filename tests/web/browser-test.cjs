@@ -421,7 +421,7 @@ async function main() {
     skip(`no puppeteer-core in ${o.modules}`);
   }
   for (const f of ['index.html', 'quorbix.js', 'quorbix.wasm', 'quorbix.data', 'quorbix-page.js']) {
-    if (!fs.existsSync(path.join(o.pages, f))) usage(`${path.join(o.pages, f)} is missing: build the web pages first`);
+    if (!fs.existsSync(path.join(o.pages, f))) skip(`${path.join(o.pages, f)} is missing: the pages are not built (make web)`);
   }
   // However it ends, it ends within about a minute and a half.
   const watchdog = setTimeout(() => { console.log('FAIL: the test took more than 120 s'); process.exit(1); }, 120000);
