@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "platform/backend.h"
+#include "platform/frame_schedule.h"
 #include "platform/recording.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/system.h"
@@ -25,9 +26,7 @@ struct SdlState {
     int clientW = 0, clientH = 0;
     int reportedX = 0, reportedY = 0;
     Uint32 wakeEvent = 0;
-    std::uint32_t nextFrameDue = 0;     // the schedule: one frame every period
-    std::uint32_t lastFrameStart = 0;
-    bool frameClockStarted = false;
+    FrameSchedule frames;
     bool beepSaid = false;
     SDL_Keycode switchKey = SDLK_UNKNOWN;   // the view switch's key, down
     bool joystickTried = false;
@@ -372,25 +371,8 @@ void waitEvents() {
 }
 
 bool waitFrame(std::uint32_t periodMs) {
-    std::uint32_t now = SDL_GetTicks();
-    // After a pause (inactive, a box, a slow frame) the schedule restarts from now rather than
-    // running the missed frames back to back.
-    if (!sdlWindow.frameClockStarted || static_cast<std::int32_t>(now - sdlWindow.nextFrameDue) > static_cast<std::int32_t>(periodMs)) {
-        sdlWindow.nextFrameDue = now;
-        sdlWindow.lastFrameStart = now - periodMs;
-        sdlWindow.frameClockStarted = true;
-    }
-    // Frames keep to the schedule, and after a late one catch up without coming closer than
-    // four fifths of a period to each other.
-    std::uint32_t due = sdlWindow.nextFrameDue;
-    const std::uint32_t earliest = sdlWindow.lastFrameStart + periodMs * 4 / 5;
-    if (static_cast<std::int32_t>(earliest - due) > 0) due = earliest;
-    std::int32_t remaining = static_cast<std::int32_t>(due - now);
-    if (remaining <= 0) {
-        sdlWindow.nextFrameDue += periodMs;
-        sdlWindow.lastFrameStart = now;
-        return true;
-    }
+    const std::int32_t remaining = sdlWindow.frames.untilNext(SDL_GetTicks(), periodMs);
+    if (remaining <= 0) return true;
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, remaining)) {
         sdl::translate(e);

@@ -16,6 +16,7 @@
 
 #include "platform/audio_stream.h"
 #include "platform/backend.h"
+#include "platform/frame_schedule.h"
 #include "platform/recording.h"
 #include "platform/surface.h"
 #include "platform/system.h"
@@ -81,9 +82,7 @@ struct WebState {
     int clientX = 0, clientY = 0, clientW = 0, clientH = 0;
     int pointerX = 0, pointerY = 0;   // client coordinates, as last reported
     std::array<bool, 256> keys{};
-    std::uint32_t nextFrameDue = 0;
-    std::uint32_t lastFrameStart = 0;
-    bool frameClockStarted = false;
+    FrameSchedule frames;
     std::vector<std::uint32_t> desktop;
     std::vector<std::uint8_t> rgba;
     // Sound: frames rendered since the first output opened, against the clock.
@@ -239,25 +238,9 @@ void waitEvents() {
 }
 
 bool waitFrame(std::uint32_t periodMs) {
-    std::uint32_t now = tickCount();
-    // After a pause (inactive, a box, a slow frame) the schedule restarts from now rather than
-    // running the missed frames back to back.
-    if (!page.frameClockStarted || static_cast<std::int32_t>(now - page.nextFrameDue) > static_cast<std::int32_t>(periodMs)) {
-        page.nextFrameDue = now;
-        page.lastFrameStart = now - periodMs;
-        page.frameClockStarted = true;
-    }
-    std::uint32_t due = page.nextFrameDue;
-    const std::uint32_t earliest = page.lastFrameStart + periodMs * 4 / 5;
-    if (static_cast<std::int32_t>(earliest - due) > 0) due = earliest;
     for (;;) {
-        now = tickCount();
-        const std::int32_t remaining = static_cast<std::int32_t>(due - now);
-        if (remaining <= 0) {
-            page.nextFrameDue += periodMs;
-            page.lastFrameStart = now;
-            return true;
-        }
+        const std::int32_t remaining = page.frames.untilNext(tickCount(), periodMs);
+        if (remaining <= 0) return true;
         if (web::pageEventsWaiting()) {
             web::drainEvents();
             return false;

@@ -1,0 +1,56 @@
+// The real-time backends' frame schedule: one frame every period, late frames caught up without
+// crowding, pauses not replayed, and the tick count's wrap.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/frame_schedule.h"
+
+namespace {
+
+// The start times of the frames a schedule gives when asked at every millisecond from `from`,
+// the program taking `work(n)` milliseconds for frame n.
+template <typename Work>
+std::vector<std::uint32_t> Starts(std::uint32_t from, int frames, Work work) {
+    platform::FrameSchedule s;
+    std::vector<std::uint32_t> starts;
+    std::uint32_t now = from;
+    while (static_cast<int>(starts.size()) < frames) {
+        if (s.untilNext(now, 50) <= 0) {
+            starts.push_back(now);
+            now += work(static_cast<int>(starts.size()));
+        } else {
+            ++now;
+        }
+    }
+    return starts;
+}
+
+TEST(FrameSchedule, KeepsToThePeriodCatchesUpWithoutCrowdingAndRestartsAfterAPause) {
+    auto steady = Starts(1000, 5, [](int) { return 5u; });
+    EXPECT_EQ(steady, (std::vector<std::uint32_t>{1000, 1050, 1100, 1150, 1200}));
+
+    // Frame 2 takes 80 ms: frame 3 starts at once (late), the next ones 40 ms apart until they
+    // are back on the schedule at frame 6.
+    auto late = Starts(1000, 7, [](int n) { return n == 2 ? 80u : 5u; });
+    EXPECT_EQ(late, (std::vector<std::uint32_t>{1000, 1050, 1130, 1170, 1210, 1250, 1300}));
+
+    // A frame of 500 ms (a box was open): the schedule starts afresh from its end.
+    auto paused = Starts(1000, 4, [](int n) { return n == 2 ? 500u : 5u; });
+    EXPECT_EQ(paused, (std::vector<std::uint32_t>{1000, 1050, 1550, 1600}));
+
+    // The tick count wraps after 49.7 days: the frames keep their period across it.
+    auto wrap = Starts(0xFFFFFFC0u, 4, [](int) { return 5u; });
+    EXPECT_EQ(wrap, (std::vector<std::uint32_t>{0xFFFFFFC0u, 0xFFFFFFF2u, 0x24u, 0x56u}));
+}
+
+TEST(FrameSchedule, TellsHowLongToWait) {
+    platform::FrameSchedule s;
+    EXPECT_LE(s.untilNext(1000, 50), 0);
+    EXPECT_EQ(s.untilNext(1010, 50), 40);
+    EXPECT_EQ(s.untilNext(1049, 50), 1);
+    EXPECT_LE(s.untilNext(1050, 50), 0);
+}
+
+}  // namespace
