@@ -295,6 +295,17 @@ async function run(o, puppeteer, chromium) {
     }
     check(rest.level === 1, `the title starts at level ${rest.level}, not 1`);
 
+    // The page's focus is the game's activation: without it no frame runs, with it play goes on.
+    await page.evaluate(() => window.dispatchEvent(new Event('blur')));
+    await sleep(150);
+    const framesAtBlur = (await trace.update()).length;
+    await sleep(400);
+    const framesWhileBlurred = (await trace.update()).length - framesAtBlur;
+    figure('frames_while_unfocused', framesWhileBlurred);
+    check(framesWhileBlurred === 0, `${framesWhileBlurred} frames ran while the page had no focus`);
+    await page.evaluate(() => window.dispatchEvent(new Event('focus')));
+    await trace.settle(2);
+
     // 3 and 4. A right click steps the level and starts the sound.
     await page.mouse.click(px, py, { button: 'right' });
     const stepped = await trace.waitFor(f => f.right_click === 1, 3000, 'no right click reached the game');
