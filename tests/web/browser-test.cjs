@@ -398,6 +398,13 @@ async function run(o, puppeteer, chromium) {
       .catch(() => { throw new Failure('Enter did not close the message box'); });
     await trace.settle(3);
 
+    // Escape, a key through the page's key table, ends the game, and the page says so.
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => QuorbixPage.page.exited !== null, { timeout: 3000, polling: 20 })
+      .catch(() => { throw new Failure('Escape did not end the game'); });
+    const exitStatus = await page.evaluate(() => QuorbixPage.page.exited);
+    check(exitStatus === 0, `the game ended with status ${exitStatus} on Escape`);
+
     // 6. The gallery and an example of the framework start as pages too.
     for (const other of ['quorbix-gallery.html', 'framework-examples-window.html?arg=first-scene']) {
       await page.goto(`${base}/${other}`);
