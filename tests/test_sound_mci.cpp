@@ -126,7 +126,9 @@ TEST(MciCommands, FileCheck) {
         const char* why = "";
         EXPECT_EQ(platform::checkMidiFile(c.bytes.data(), c.bytes.size(), &why), c.refusal == nullptr)
             << c.what << " (" << why << ")";
-        if (c.refusal != nullptr) EXPECT_NE(std::string(why).find(c.refusal), std::string::npos) << c.what << ": " << why;
+        if (c.refusal != nullptr) {
+            EXPECT_NE(std::string(why).find(c.refusal), std::string::npos) << c.what << ": " << why;
+        }
     }
 }
 
