@@ -89,12 +89,8 @@ std::string sjisToUtf8(const char* text, std::size_t length) {
     std::size_t i = 0;
     while (i < length) {
         std::size_t used;
-        char32_t c = decodeSjisChar(text + i, length - i, used);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            appendUtf8(out, static_cast<std::uint16_t>(c));   // U+FFFD for what is no character
-        }
+        // U+FFFD for what is no character.
+        appendUtf8(out, static_cast<std::uint16_t>(decodeSjisChar(text + i, length - i, used)));
         i += used;
     }
     return out;

@@ -83,14 +83,13 @@ struct WebState {
     int pointerX = 0, pointerY = 0;   // client coordinates, as last reported
     std::array<bool, 256> keys{};
     FrameSchedule frames;
-    std::vector<std::uint32_t> desktop;
-    std::vector<std::uint8_t> rgba;
+    // The shown picture, read from the desktop and turned into the canvas's RGBA bytes in place.
+    std::vector<std::uint32_t> picture;
     // Sound: frames rendered since the first output opened, against the clock.
     Output outputs[8];
     bool audioStarted = false;
     double audioStartMs = 0;
     std::uint64_t framesRendered = 0;
-    bool pumping = false;
     std::int16_t block[audio::kDeviceFrames * audio::kChannels] = {};
     std::int32_t sum[audio::kDeviceFrames * audio::kChannels] = {};
     float posted[audio::kDeviceFrames * audio::kChannels] = {};
@@ -172,8 +171,7 @@ void waitStep(std::uint32_t ms) {
 }  // namespace
 
 void pumpAudio() {
-    if (!page.audioStarted || page.pumping) return;
-    page.pumping = true;
+    if (!page.audioStarted) return;
     const double elapsedMs = pageAudioClockMs() - page.audioStartMs;
     const std::uint64_t due = static_cast<std::uint64_t>(elapsedMs * audio::kRate / 1000.0) + kAudioLeadFrames;
     const std::uint64_t quiet = due > kAudioLeadFrames + kAudioMaxBehindFrames ? due - kAudioLeadFrames - kAudioMaxBehindFrames : 0;
@@ -191,7 +189,6 @@ void pumpAudio() {
             page.posted[i] = static_cast<float>(std::clamp(page.sum[i], -32768, 32767)) / 32768.0f;
         pageAudioPost(page.posted, kFrames);
     }
-    page.pumping = false;
 }
 
 }  // namespace platform::web
@@ -282,18 +279,12 @@ void presentPrimary() {
         h = fh;
     }
     if (w < 1 || h < 1 || !page.windowOpen) return;
-    const std::size_t n = static_cast<std::size_t>(w) * h;
-    page.desktop.resize(n);
-    page.rgba.resize(n * 4);
-    if (!readDesktop(x, y, w, h, page.desktop.data())) return;
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t p = page.desktop[i];
-        page.rgba[4 * i] = static_cast<std::uint8_t>(p >> 16);
-        page.rgba[4 * i + 1] = static_cast<std::uint8_t>(p >> 8);
-        page.rgba[4 * i + 2] = static_cast<std::uint8_t>(p);
-        page.rgba[4 * i + 3] = 255;
-    }
-    web::pagePresent(page.rgba.data(), w, h);
+    std::vector<std::uint32_t>& pixels = page.picture;
+    pixels.resize(static_cast<std::size_t>(w) * h);
+    if (!readDesktop(x, y, w, h, pixels.data())) return;
+    // 0x00RRGGBB words become the bytes R, G, B, 255 (WebAssembly is little-endian).
+    for (std::uint32_t& p : pixels) p = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
+    web::pagePresent(reinterpret_cast<const std::uint8_t*>(pixels.data()), w, h);
 }
 
 // The program's own full screen: the canvas takes the mode's size (presentPrimary shows it).

@@ -35,13 +35,9 @@ EM_JS(int, fluidCall, (int which, int a, int b, int c), {
     return -1;
 });
 
-// A text of this module as a NUL-terminated copy in the library's memory (freed by the caller).
 EM_JS(int, fluidSetting, (int settings, const char* name, double value, int isInt), {
     const F = Module.page.fluid;
-    const bytes = new TextEncoder().encode(UTF8ToString(name));
-    const p = F._malloc(bytes.length + 1);
-    F.HEAPU8.set(bytes, p);
-    F.HEAPU8[p + bytes.length] = 0;
+    const p = Module.page.fluidText(UTF8ToString(name));
     const r = isInt ? F._fluid_settings_setint(settings, p, value | 0) : F._fluid_settings_setnum(settings, p, value);
     F._free(p);
     return r;
@@ -55,12 +51,9 @@ EM_JS(int, fluidLoadFont, (int synth, const char* path, int reset), {
     } catch (e) {
         return -1;
     }
-    const name = '/soundfont.sf2';
+    const name = "/soundfont.sf2";
     F.FS.writeFile(name, data);
-    const bytes = new TextEncoder().encode(name);
-    const p = F._malloc(bytes.length + 1);
-    F.HEAPU8.set(bytes, p);
-    F.HEAPU8[p + bytes.length] = 0;
+    const p = Module.page.fluidText(name);
     const r = F._fluid_synth_sfload(synth, p, reset);
     F._free(p);
     F.FS.unlink(name);
@@ -132,21 +125,10 @@ int fluid_synth_sfload(fluid_synth_t* synth, const char* filename, int reset_pre
 int fluid_synth_write_float(fluid_synth_t* synth, int len, void* lout, int loff, int lincr, void* rout, int roff,
                             int rincr) {
     if (len <= 0) return FLUID_OK;
-    auto* l = static_cast<float*>(lout);
-    auto* r = static_cast<float*>(rout);
-    // The sequencer renders interleaved stereo, which is copied across in one piece.
-    if (l == r && lincr == 2 && rincr == 2 && roff == loff + 1) return fluidRender(id(synth), len, l + loff);
-    constexpr int kStep = 512;
-    float block[kStep * 2];
-    for (int done = 0; done < len; done += kStep) {
-        const int n = len - done < kStep ? len - done : kStep;
-        if (fluidRender(id(synth), n, block) != FLUID_OK) return FLUID_FAILED;
-        for (int i = 0; i < n; ++i) {
-            l[loff + (done + i) * lincr] = block[2 * i];
-            r[roff + (done + i) * rincr] = block[2 * i + 1];
-        }
-    }
-    return FLUID_OK;
+    // The sequencer renders interleaved stereo, which is copied across in one piece; no other
+    // layout is asked for.
+    if (lout != rout || lincr != 2 || rincr != 2 || roff != loff + 1) return FLUID_FAILED;
+    return fluidRender(id(synth), len, static_cast<float*>(lout) + loff);
 }
 
 int fluid_synth_all_sounds_off(fluid_synth_t* synth, int chan) { return fluidCall(4, id(synth), chan, 0); }

@@ -57,6 +57,15 @@ const QuorbixPage = (() => {
     page.presents += 1;
     if (page.firstFrameMs === null) page.firstFrameMs = performance.now();
   };
+  // A text as a NUL-terminated copy in the music library's memory, for its C calls (the caller
+  // frees it with fluid._free).
+  page.fluidText = text => {
+    const bytes = new TextEncoder().encode(text);
+    const p = page.fluid._malloc(bytes.length + 1);
+    page.fluid.HEAPU8.set(bytes, p);
+    page.fluid.HEAPU8[p + bytes.length] = 0;
+    return p;
+  };
   page.setCursorVisible = visible => { canvas.style.cursor = visible ? 'default' : 'none'; };
 
   // Client coordinates of a pointer event: the canvas is scaled by CSS.
