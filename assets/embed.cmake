@@ -1,7 +1,7 @@
 # Writes the resource table source: one byte array per embedded file that exists.
 # Called at build time with ENTRIES (NAME|TYPE|PATH, comma-separated) and OUT.
 string(REPLACE "," ";" entries "${ENTRIES}")
-set(body "// Generated from assets/ at build time: the resource table of the program.\n#include \"platform/resources.h\"\n\nnamespace platform {\nnamespace {\n")
+set(body "// Generated from assets/ at build time: the resource table of the program.\n#include \"platform/files/resources.h\"\n\nnamespace platform {\nnamespace {\n")
 set(table "")
 set(count 0)
 foreach(entry ${entries})

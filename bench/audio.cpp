@@ -26,10 +26,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/audio_stream.h"
-#include "platform/mci.h"
-#include "platform/sound.h"
-#include "platform/window.h"
+#include "platform/sound/audio_stream.h"
+#include "platform/sound/mci.h"
+#include "platform/sound/sound.h"
+#include "platform/window/window.h"
 
 namespace {
 

@@ -23,10 +23,10 @@
 #include "framework/draw/blit.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
-#include "platform/blit.h"
+#include "platform/video/blit.h"
 #include "platform/headless/headless.h"
-#include "platform/pixels.h"
-#include "platform/resources.h"
+#include "platform/video/pixels.h"
+#include "platform/files/resources.h"
 
 namespace {
 

@@ -23,9 +23,9 @@
 #include "framework/draw/object_table.h"
 #include "framework/draw/raster_effects.h"
 #include "framework/system/wait_timers.h"
-#include "platform/blit.h"
+#include "platform/video/blit.h"
 #include "platform/headless/headless.h"
-#include "platform/pixels.h"
+#include "platform/video/pixels.h"
 
 namespace {
 

@@ -37,8 +37,8 @@
 #include "framework/draw/display.h"
 #include "game/scenes.h"
 #include "platform/headless/headless.h"
-#include "platform/surface.h"
-#include "platform/window.h"
+#include "platform/video/surface.h"
+#include "platform/window/window.h"
 
 namespace {
 

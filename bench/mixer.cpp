@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio_stream.h"
-#include "platform/midi_synth.h"
-#include "platform/mixer.h"
+#include "platform/sound/audio_stream.h"
+#include "platform/sound/midi_synth.h"
+#include "platform/sound/mixer.h"
 
 namespace {
 

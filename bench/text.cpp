@@ -25,10 +25,10 @@
 #include "framework/draw/text.h"
 #include "framework/system/code_page.h"
 #include "framework/system/wait_timers.h"
-#include "platform/font_engine.h"
+#include "platform/text/font_engine.h"
 #include "platform/headless/headless.h"
-#include "platform/pixels.h"
-#include "platform/system.h"
+#include "platform/video/pixels.h"
+#include "platform/window/system.h"
 
 namespace {
 

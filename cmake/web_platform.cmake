@@ -1,7 +1,8 @@
 # The web build's platform: the shared platform code that runs in a browser and the web backend
-# (platform/web), one static library. What the desktop gets from system libraries comes from
-# scripts/web-deps (FreeType built for WebAssembly) and the generated code-page table; the
-# music's library is a module of its own that the page loads (platform/web/fluidsynth_bridge.cpp).
+# (platform/web). What the desktop gets from system libraries comes from scripts/web-deps
+# (FreeType built for WebAssembly) and the generated code-page table; the music's library is a
+# module of its own that the page loads (platform/web/fluidsynth_bridge.cpp), declared to the
+# sequencer by platform/web/include/fluidsynth.h.
 set(QRB_WEB_DEPS "${CMAKE_SOURCE_DIR}/build-web/deps" CACHE PATH "Where scripts/web-deps installed FreeType")
 set(QRB_WEB_GENERATED "${CMAKE_SOURCE_DIR}/build-web/generated" CACHE PATH "Where cp932_table.inc lies")
 if(NOT EXISTS ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a)
@@ -11,15 +12,14 @@ add_library(qrb_web_freetype STATIC IMPORTED)
 set_target_properties(qrb_web_freetype PROPERTIES
   IMPORTED_LOCATION ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a
   INTERFACE_INCLUDE_DIRECTORIES ${QRB_WEB_DEPS}/freetype/include/freetype2)
+add_library(qrb_web_fluidsynth INTERFACE)
+target_include_directories(qrb_web_fluidsynth INTERFACE ${CMAKE_SOURCE_DIR}/platform/web/include)
 
-# The desktop's ways to fonts (fontconfig), to code page 932 (the C library's iconv, which has
-# none in WebAssembly) and to PNG files (only the headless runner writes them) stay out.
-foreach(desktop font_match.cpp cp932_iconv.cpp png_writer.cpp)
-  list(REMOVE_ITEM PLATFORM_SRC ${CMAKE_SOURCE_DIR}/platform/${desktop})
-endforeach()
-qrb_sources(WEB_SRC platform/web)
-add_library(qrb_platform_web STATIC ${WEB_SRC} ${PLATFORM_SRC})
-target_include_directories(qrb_platform_web PRIVATE ${CMAKE_SOURCE_DIR}/platform/web/include
-  ${QRB_LAYERS}/platform ${QRB_WEB_GENERATED})
-target_link_libraries(qrb_platform_web PUBLIC qrb_platform PRIVATE qrb_web_freetype)
-set_target_properties(qrb_platform_web PROPERTIES OUTPUT_NAME quorbix-platform-web)
+# The web backend with the shared folders' objects, one static library.
+function(qrb_web_platform)
+  qrb_sources(WEB_SRC platform/web)
+  add_library(qrb_platform_web STATIC ${WEB_SRC} ${QRB_PLATFORM_OBJECTS})
+  target_include_directories(qrb_platform_web PRIVATE ${QRB_LAYERS}/platform ${QRB_WEB_GENERATED})
+  target_link_libraries(qrb_platform_web PUBLIC qrb_platform PRIVATE qrb_web_freetype qrb_web_fluidsynth)
+  set_target_properties(qrb_platform_web PROPERTIES OUTPUT_NAME quorbix-platform-web)
+endfunction()

@@ -11,7 +11,7 @@
 #include "examples/examples.h"
 #include "examples/run_example.h"
 #include "platform/headless/headless.h"
-#include "platform/png_writer.h"
+#include "platform/files/png_writer.h"
 #include "framework/runner/headless_runner.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 int main(int argc, char** argv) {
     const Example* example = FindExample(argc > 1 ? argv[1] : "first-scene");

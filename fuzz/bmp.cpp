@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/bmp.h"
+#include "platform/files/bmp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     platform::DecodedBitmap out;

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/headless/audio.h"
-#include "platform/mci.h"
-#include "platform/window.h"
+#include "platform/sound/mci.h"
+#include "platform/window/window.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/headless/audio.h"
-#include "platform/mci.h"
-#include "platform/window.h"
+#include "platform/sound/mci.h"
+#include "platform/window/window.h"
 
 namespace {
 // The scratch file the inputs are written to, removed at exit.

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gdi.h"
-#include "platform/gdi_text.h"
+#include "platform/video/gdi.h"
+#include "platform/text/gdi_text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "framework/sound/wave_file.h"
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static platform::SoundDevice* device = [] {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/resources.h"
+#include "platform/files/resources.h"
 
 namespace {
 

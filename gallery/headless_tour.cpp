@@ -5,7 +5,7 @@
 
 #include "gallery/gallery.h"
 #include "platform/headless/headless.h"
-#include "platform/png_writer.h"
+#include "platform/files/png_writer.h"
 
 namespace {
 

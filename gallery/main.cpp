@@ -2,7 +2,7 @@
 #include "framework/shell/command_line.h"
 #include "framework/shell/frame_loop.h"
 #include "gallery/gallery.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace {
 const CommandLineSyntax kCommandLine{

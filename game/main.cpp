@@ -5,8 +5,8 @@
 #include "framework/shell/command_line.h"
 #include "framework/shell/frame_loop.h"
 #include "game/scenes.h"
-#include "platform/recording.h"
-#include "platform/window.h"
+#include "platform/window/recording.h"
+#include "platform/window/window.h"
 
 namespace {
 const CommandLineSyntax kCommandLine{

@@ -12,7 +12,7 @@
 #include "framework/system/random.h"
 #include "game/game_state.h"
 #include "game/scenes.h"
-#include "platform/system.h"
+#include "platform/window/system.h"
 
 void LayOutWave() {
     for (int i = 0; i < kBallCount; ++i) {

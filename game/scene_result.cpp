@@ -11,7 +11,7 @@
 #include "framework/system/system_utils.h"
 #include "game/game_state.h"
 #include "game/scenes.h"
-#include "platform/system.h"
+#include "platform/window/system.h"
 
 namespace {
 const elSystem::CodePageText kPasswordLabel("パスワード- ");

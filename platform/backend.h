@@ -1,16 +1,19 @@
 // Platform: the backend contract, every function a backend supplies (platform/sdl,
 // platform/headless, platform/web).
 //
-// The shared platform code (platform/*.cpp) is the only caller: the framework reaches these
-// through the platform's public headers (window.h, system.h, surface.h, sound.h). A backend is
+// The shared platform code (the subsystem folders beside this file) is the only caller: the
+// framework reaches these through the platform's public headers (window/window.h,
+// window/system.h, video/surface.h, sound/sound.h). It includes no other platform header, so
+// every folder may include it. A backend is
 // linked into each executable at build time; there is no run-time driver table. Unless a
 // function says otherwise it is called on the window's thread, the one that runs the frame loop.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/system.h"
-#include "platform/window.h"
+namespace platform {
+struct Rect;   // platform/window/system.h
+}  // namespace platform
 
 namespace platform::backend {
 
@@ -47,7 +50,7 @@ void closeWindow();
 void pumpEvents();
 // Called by waitMessage while the queue is empty: sleep until something may be queued.
 void waitEvents();
-// Called by waitFrame (see platform/window.h).
+// Called by waitFrame (see platform/window/window.h).
 bool waitFrame(std::uint32_t periodMs);
 // Called by postMessage from any thread (the audio thread's end-of-music notice included):
 // wake a thread that sleeps in waitEvents or waitFrame.

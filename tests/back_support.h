@@ -5,7 +5,7 @@
 
 #include "display_support.h"
 #include "framework/draw/display.h"
-#include "platform/surface.h"
+#include "platform/video/surface.h"
 
 namespace elDraw {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/resources.h"
+#include "platform/files/resources.h"
 
 namespace testbmp {
 

@@ -10,8 +10,8 @@
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
 #include "platform/headless/headless.h"
-#include "platform/system.h"
-#include "platform/window.h"
+#include "platform/window/system.h"
+#include "platform/window/window.h"
 #include "test_support.h"
 
 // Program start and the window as the entry point makes it (centred, client area 480 x 360 at

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/mci.h"
-#include "platform/sound.h"
+#include "platform/sound/mci.h"
+#include "platform/sound/sound.h"
 #ifdef QRB_EXIT_HEADLESS
 #include "platform/headless/audio.h"
 #endif

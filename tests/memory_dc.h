@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/gdi.h"
-#include "platform/pixels.h"
+#include "platform/video/gdi.h"
+#include "platform/video/pixels.h"
 
 // A memory context with its own bitmap, filled with one colour (COLORREF) to start.
 struct MemoryDC {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/recording.h"
+#include "platform/window/recording.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "framework/shell/command_line.h"
 #include "platform/headless/headless.h"
-#include "platform/input_script.h"
+#include "platform/window/input_script.h"
 #include "test_support.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <cstring>
 
 #include "framework/sound/wave_file.h"
-#include "platform/bmp.h"
-#include "platform/mci.h"
-#include "platform/midi_file.h"
-#include "platform/riff.h"
-#include "platform/sound.h"
+#include "platform/files/bmp.h"
+#include "platform/sound/mci.h"
+#include "platform/sound/midi_file.h"
+#include "platform/files/riff.h"
+#include "platform/sound/sound.h"
 #include "sound_test_support.h"
 #include "test_support.h"
 #include "tools/corpus.h"

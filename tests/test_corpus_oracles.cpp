@@ -17,10 +17,10 @@
 #include <sstream>
 #include <string>
 
-#include "platform/bmp.h"
-#include "platform/mci.h"
-#include "platform/midi_file.h"
-#include "platform/sound.h"
+#include "platform/files/bmp.h"
+#include "platform/sound/mci.h"
+#include "platform/sound/midi_file.h"
+#include "platform/sound/sound.h"
 #include "sound_test_support.h"
 #include "test_support.h"
 #include "tools/corpus.h"
@@ -197,7 +197,7 @@ TEST(CorpusOracles, MidiHeardWhereFluidSynthsPlayerIsHeard) {
     if (access("/usr/bin/fluidsynth", X_OK) != 0 || access(kSoundFont, R_OK) != 0)
         GTEST_SKIP() << "fluidsynth or " << kSoundFont << " is not installed: MIDI files not compared";
     // Files the player renders while our sequencer refuses them on purpose: each refusal is a
-    // documented rule of platform/midi_file.h that the player does not share. Listed one by one
+    // documented rule of platform/sound/midi_file.h that the player does not share. Listed one by one
     // so that a new disagreement fails, and so does one of these that stops disagreeing.
     const std::set<std::string> refusedOnPurpose = {
         // A data byte of 0x80 or above in a note: the player sounds it, where a note whose

@@ -13,7 +13,7 @@
 #include "display_support.h"
 #include "framework/draw/blit.h"
 #include "framework/system/wait_timers.h"
-#include "platform/png_writer.h"
+#include "platform/files/png_writer.h"
 
 using namespace elDraw;
 

@@ -8,7 +8,7 @@
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #include "platform/headless/headless.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "test_support.h"
 
 namespace hl = platform::headless;

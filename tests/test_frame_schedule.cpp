@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/frame_schedule.h"
+#include "platform/window/frame_schedule.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "framework/input/joystick.h"
 #include "gallery/gallery.h"
 #include "gallery/headless_tour.h"
-#include "platform/resources.h"
+#include "platform/files/resources.h"
 
 namespace {
 

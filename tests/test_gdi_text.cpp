@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "memory_dc.h"
-#include "platform/font_engine.h"
-#include "platform/gdi_text.h"
-#include "platform/text_codec.h"
+#include "platform/text/font_engine.h"
+#include "platform/text/gdi_text.h"
+#include "platform/files/text_codec.h"
 
 using namespace platform;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bmp_builder.h"
-#include "platform/bmp.h"
+#include "platform/files/bmp.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "framework/sound/sound_objects.h"
 #include "framework/sound/wave_file.h"
 #include "platform/headless/headless.h"
-#include "platform/mci.h"
-#include "platform/midi_file.h"
-#include "platform/resources.h"
+#include "platform/sound/mci.h"
+#include "platform/sound/midi_file.h"
+#include "platform/files/resources.h"
 #include "sound_test_support.h"
 #include "test_support.h"
 

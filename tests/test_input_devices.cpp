@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/headless/headless.h"
-#include "platform/joystick.h"
-#include "platform/window.h"
+#include "platform/window/joystick.h"
+#include "platform/window/window.h"
 #include "test_support.h"
 
 namespace hl = platform::headless;

@@ -14,7 +14,7 @@
 #include "framework/draw/blit.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
-#include "platform/surface.h"
+#include "platform/video/surface.h"
 
 using namespace elDraw;
 using platform::ColorKey;

@@ -8,8 +8,8 @@
 #include "framework/draw/back_dc.h"
 #include "framework/draw/primitives.h"
 #include "memory_dc.h"
-#include "platform/gdi_primitives.h"
-#include "platform/gdi_text.h"
+#include "platform/video/gdi_primitives.h"
+#include "platform/text/gdi_text.h"
 #include "test_support.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "platform/mci.h"
-#include "platform/midi_file.h"
-#include "platform/midi_synth.h"
+#include "platform/sound/mci.h"
+#include "platform/sound/midi_file.h"
+#include "platform/sound/midi_synth.h"
 #include "sound_test_support.h"
 #include "test_support.h"
 

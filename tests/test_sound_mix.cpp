@@ -8,8 +8,8 @@
 #include "framework/sound/sound_objects.h"
 #include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
-#include "platform/resources.h"
-#include "platform/sound.h"
+#include "platform/files/resources.h"
+#include "platform/sound/sound.h"
 #include "sound_test_support.h"
 #include "test_support.h"
 

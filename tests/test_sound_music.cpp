@@ -8,9 +8,9 @@
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_controls.h"
 #include "framework/sound/sound_objects.h"
-#include "platform/mci.h"
-#include "platform/resources.h"
-#include "platform/riff.h"
+#include "platform/sound/mci.h"
+#include "platform/files/resources.h"
+#include "platform/files/riff.h"
 #include "sound_test_support.h"
 #include "test_support.h"
 

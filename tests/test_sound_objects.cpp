@@ -11,7 +11,7 @@
 #include "framework/sound/wave_file.h"
 #include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
-#include "platform/resources.h"
+#include "platform/files/resources.h"
 #include "sound_test_support.h"
 #include "test_support.h"
 

@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "platform/blit.h"
-#include "platform/surface.h"
+#include "platform/video/blit.h"
+#include "platform/video/surface.h"
 #include "test_support.h"
 
 using namespace platform;

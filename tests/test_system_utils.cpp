@@ -12,7 +12,7 @@
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
 #include "platform/headless/headless.h"
-#include "platform/system.h"
+#include "platform/window/system.h"
 #include "test_support.h"
 
 namespace hl = platform::headless;

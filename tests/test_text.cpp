@@ -12,10 +12,10 @@
 #include "framework/draw/primitives.h"
 #include "framework/draw/text.h"
 #include "framework/system/wait_timers.h"
-#include "platform/font_engine.h"
-#include "platform/gdi_text.h"
+#include "platform/text/font_engine.h"
+#include "platform/text/gdi_text.h"
 #include "platform/headless/headless.h"
-#include "platform/text_codec.h"
+#include "platform/files/text_codec.h"
 #include "test_support.h"
 
 namespace hl = platform::headless;

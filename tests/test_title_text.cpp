@@ -8,8 +8,8 @@
 
 #include "display_support.h"
 #include "game/scenes.h"
-#include "platform/pixels.h"
-#include "platform/png_writer.h"
+#include "platform/video/pixels.h"
+#include "platform/files/png_writer.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "framework/system/wait_timers.h"
 #include "platform/headless/headless.h"
-#include "platform/system.h"
+#include "platform/window/system.h"
 #include "test_support.h"
 
 using namespace elSystem;

@@ -1,5 +1,5 @@
 // Checks that a subset of a font draws every character the framework can draw exactly as the
-// full font does, with the load and render options of platform/font_engine.cpp.
+// full font does, with the load and render options of platform/text/font_engine.cpp.
 //
 //   font_subset_check --repertoire                 prints the characters, one "U+XXXX" a line
 //   font_subset_check FULL.ttf SUBSET.ttf [SIZES]  compares; SIZES like 12,16,18 (cell heights)

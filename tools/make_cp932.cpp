@@ -7,7 +7,7 @@
 // makes it as target make_cp932_tool and writes build/generated/cp932_table.inc, on which the test
 // Cp932Table checks the web conversions against iconv for every code and every character.
 //
-// Each code is converted as platform/cp932_iconv.cpp converts it: a code is one character when
+// Each code is converted as platform/files/desktop/cp932_iconv.cpp converts it: a code is one character when
 // iconv turns exactly its bytes into exactly one character; a character has a code when iconv
 // turns it into one or two bytes. The output depends on nothing but the C library's tables.
 #include <algorithm>

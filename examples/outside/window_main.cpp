@@ -1,6 +1,6 @@
 // first-scene: the guide's first example as a game of one's own, in a window.
 #include "framework/shell/frame_loop.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 void UseFirstScene();
 

@@ -2,7 +2,7 @@
 #include "framework/draw/back_dc.h"
 
 #include "framework/draw/display.h"
-#include "platform/surface.h"
+#include "platform/video/surface.h"
 
 namespace elDraw {
 

@@ -1,6 +1,6 @@
 // elDraw: Back's device context as the text brackets and the primitives take it and give it back.
 #pragma once
-#include "platform/gdi.h"
+#include "platform/video/gdi.h"
 
 namespace elDraw {
 

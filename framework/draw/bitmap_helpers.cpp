@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/gdi_bitmap.h"
-#include "platform/pixels.h"
-#include "platform/resources.h"
-#include "platform/system.h"
+#include "platform/video/gdi_bitmap.h"
+#include "platform/video/pixels.h"
+#include "platform/files/resources.h"
+#include "platform/window/system.h"
 
 namespace elDraw {
 namespace {

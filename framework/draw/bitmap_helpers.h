@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/gdi.h"
-#include "platform/surface.h"
+#include "platform/video/gdi.h"
+#include "platform/video/surface.h"
 
 namespace elDraw {
 

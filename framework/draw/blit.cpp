@@ -7,8 +7,8 @@
 
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
-#include "platform/gdi_bitmap.h"
-#include "platform/surface.h"
+#include "platform/video/gdi_bitmap.h"
+#include "platform/video/surface.h"
 
 namespace elDraw {
 namespace {

@@ -2,7 +2,7 @@
 // Back's device context.
 #pragma once
 
-#include "platform/gdi.h"
+#include "platform/video/gdi.h"
 
 namespace elDraw {
 

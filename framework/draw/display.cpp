@@ -13,7 +13,7 @@
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
-#include "platform/system.h"
+#include "platform/window/system.h"
 #include "framework/shell/program_state.h"
 
 namespace elDraw {

@@ -1,7 +1,7 @@
 // elDraw: the display (driver, Front, Back, Buffer, Screen), the clip window and the error box.
 #pragma once
-#include "platform/gdi.h"
-#include "platform/surface.h"
+#include "platform/video/gdi.h"
+#include "platform/video/surface.h"
 
 namespace elDraw {
 

@@ -9,7 +9,7 @@
 #include "framework/draw/display.h"
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
-#include "platform/gdi_bitmap.h"
+#include "platform/video/gdi_bitmap.h"
 #include "framework/shell/program_state.h"
 
 namespace elDraw {

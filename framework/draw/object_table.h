@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/surface.h"
+#include "platform/video/surface.h"
 
 namespace elDraw {
 

@@ -2,7 +2,7 @@
 #include "framework/draw/primitives.h"
 
 #include "framework/draw/back_dc.h"
-#include "platform/gdi_text.h"
+#include "platform/text/gdi_text.h"
 
 namespace elDraw {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/gdi_primitives.h"
+#include "platform/video/gdi_primitives.h"
 
 namespace elDraw {
 

@@ -13,8 +13,8 @@
 #include "framework/draw/object_table.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
-#include "platform/gdi_bitmap.h"
-#include "platform/surface.h"
+#include "platform/video/gdi_bitmap.h"
+#include "platform/video/surface.h"
 #include "framework/shell/program_state.h"
 
 namespace elDraw {

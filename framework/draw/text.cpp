@@ -8,7 +8,7 @@
 
 #include "framework/draw/back_dc.h"
 #include "framework/system/code_page.h"
-#include "platform/gdi_text.h"
+#include "platform/text/gdi_text.h"
 #include "framework/shell/program_state.h"
 
 namespace elDraw {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/gdi.h"
+#include "platform/video/gdi.h"
 
 namespace elDraw {
 

@@ -3,7 +3,7 @@
 
 #include "framework/shell/flip.h"
 #include "framework/system/system_utils.h"
-#include "platform/joystick.h"
+#include "platform/window/joystick.h"
 
 namespace elJoystick {
 

@@ -2,7 +2,7 @@
 // directions with a dead zone, and analogue positions that ramp at a rate per second.
 #pragma once
 #include "framework/input/button_state.h"
-#include "platform/joystick.h"
+#include "platform/window/joystick.h"
 
 namespace elJoystick {
 

@@ -13,12 +13,12 @@
 
 #include "framework/shell/app_state.h"
 #include "framework/shell/frame_loop.h"
-#include "platform/png_writer.h"
-#include "platform/audio_stream.h"
+#include "platform/files/png_writer.h"
+#include "platform/sound/audio_stream.h"
 #include "platform/headless/audio.h"
-#include "platform/riff.h"
-#include "platform/system.h"
-#include "platform/window.h"
+#include "platform/files/riff.h"
+#include "platform/window/system.h"
+#include "platform/window/window.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/program_state.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 ShellState Shell;
 const ProgramStateRegistration kShellReset{ResetStage::Shell, [] { Shell.reset(); }};

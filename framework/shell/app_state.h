@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "framework/shell/program_state.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 constexpr int kCommandLineSize = 256;
 // Frames are paced to one every 50 ms: the game counts its time and speeds in frames at 20 a second.

@@ -2,7 +2,7 @@
 #include "framework/shell/command_line.h"
 
 #include "framework/shell/trace.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -12,7 +12,7 @@
 #include "framework/draw/object_table.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
-#include "platform/surface.h"
+#include "platform/video/surface.h"
 #include "framework/shell/program_state.h"
 
 PresentState Present;

@@ -12,9 +12,9 @@
 #include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
-#include "platform/recording.h"
-#include "platform/system.h"
-#include "platform/window.h"
+#include "platform/window/recording.h"
+#include "platform/window/system.h"
+#include "platform/window/window.h"
 
 SceneFunction SceneFunctions[kSceneSlots] = {};
 ProgramSetup Program;

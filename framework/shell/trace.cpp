@@ -11,7 +11,7 @@
 #include "framework/shell/json_text.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
-#include "platform/system.h"
+#include "platform/window/system.h"
 
 std::string TraceBackendLine() {
     const platform::BackendInfo& info = platform::backendInfo();

@@ -7,8 +7,8 @@
 #include "framework/shell/flip.h"
 #include "framework/sound/midi_music.h"
 #include "framework/system/system_utils.h"
-#include "platform/mci.h"
-#include "platform/system.h"
+#include "platform/sound/mci.h"
+#include "platform/window/system.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "framework/shell/app_state.h"
 #include "framework/system/system_utils.h"
-#include "platform/mci.h"
+#include "platform/sound/mci.h"
 #include "framework/shell/program_state.h"
 
 namespace elSound {

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "framework/sound/sound_objects.h"
-#include "platform/sound.h"
-#include "platform/system.h"
+#include "platform/sound/sound.h"
+#include "platform/window/system.h"
 
 namespace elSound {
 namespace {

@@ -15,8 +15,8 @@
 #include "framework/sound/wave_file.h"
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
-#include "platform/audio_stream.h"
-#include "platform/resources.h"
+#include "platform/sound/audio_stream.h"
+#include "platform/files/resources.h"
 #include "framework/shell/program_state.h"
 
 namespace elSound {

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace elSound {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/riff.h"
+#include "platform/files/riff.h"
 
 namespace elSound {
 

@@ -1,7 +1,7 @@
 // elSystem: UTF-8 source texts converted into the program's code page.
 #include "framework/system/code_page.h"
 
-#include "platform/text_codec.h"
+#include "platform/files/text_codec.h"
 
 namespace elSystem {
 

@@ -11,8 +11,8 @@
 #include "framework/draw/text.h"
 #include "framework/sound/sound_objects.h"
 #include "framework/system/wait_timers.h"
-#include "platform/system.h"
-#include "platform/window.h"
+#include "platform/window/system.h"
+#include "platform/window/window.h"
 #include "framework/shell/program_state.h"
 
 namespace elSystem {

@@ -5,7 +5,7 @@
 #include "framework/draw/display.h"
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
-#include "platform/system.h"
+#include "platform/window/system.h"
 #include "framework/shell/program_state.h"
 
 namespace elSystem {

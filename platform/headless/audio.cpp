@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/audio_stream.h"
+#include "platform/sound/audio_stream.h"
 #include "platform/backend.h"
 
 namespace platform::headless {

@@ -8,8 +8,8 @@
 #include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/script.h"
-#include "platform/surface.h"
-#include "platform/system.h"
+#include "platform/video/surface.h"
+#include "platform/window/system.h"
 
 namespace platform::headless {
 namespace {

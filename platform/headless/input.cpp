@@ -5,7 +5,7 @@
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/script.h"
-#include "platform/joystick.h"
+#include "platform/window/joystick.h"
 
 namespace platform::headless {
 namespace {

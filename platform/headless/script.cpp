@@ -2,8 +2,8 @@
 #include "platform/headless/script.h"
 
 #include "platform/headless/headless.h"
-#include "platform/surface.h"
-#include "platform/window.h"
+#include "platform/video/surface.h"
+#include "platform/window/window.h"
 
 namespace platform::headless {
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/input_script.h"
+#include "platform/window/input_script.h"
 
 namespace platform::headless {
 
-// The script's text and events are the platform's (platform/input_script.h); loadScript parses.
+// The script's text and events are the platform's (platform/window/input_script.h); loadScript parses.
 using platform::parseScript;
 using platform::Script;
 using platform::ScriptEvent;

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "platform/audio_stream.h"
+#include "platform/sound/audio_stream.h"
 #include "platform/backend.h"
 
 namespace platform::sdl {

@@ -10,10 +10,10 @@
 #include <ctime>
 
 #include "platform/backend.h"
-#include "platform/frame_schedule.h"
-#include "platform/recording.h"
+#include "platform/window/frame_schedule.h"
+#include "platform/window/recording.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/system.h"
+#include "platform/window/system.h"
 
 namespace platform::sdl {
 namespace {

@@ -4,7 +4,7 @@
 #include <SDL.h>
 
 #include "platform/backend.h"
-#include "platform/joystick.h"
+#include "platform/window/joystick.h"
 #include "platform/sdl/sdl_backend.h"
 
 namespace platform::sdl {

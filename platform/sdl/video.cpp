@@ -10,8 +10,8 @@
 
 #include "platform/backend.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/surface.h"
-#include "platform/window.h"
+#include "platform/video/surface.h"
+#include "platform/window/window.h"
 
 namespace platform::sdl {
 namespace {

@@ -14,12 +14,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/audio_stream.h"
+#include "platform/sound/audio_stream.h"
 #include "platform/backend.h"
-#include "platform/frame_schedule.h"
-#include "platform/recording.h"
-#include "platform/surface.h"
-#include "platform/system.h"
+#include "platform/window/frame_schedule.h"
+#include "platform/window/recording.h"
+#include "platform/video/surface.h"
+#include "platform/window/system.h"
 #include "platform/web/web_backend.h"
 
 namespace platform::web {

@@ -1,7 +1,7 @@
-// Web platform: code page 932 from tables exported from the desktop's iconv (see platform/cp932.h),
+// Web platform: code page 932 from tables exported from the desktop's iconv (see platform/files/cp932.h),
 // for a C library whose iconv lacks the code page. The tables, cp932_table.inc, are written by
 // tools/make_cp932.cpp before the build and found on the include path; they are never committed.
-#include "platform/cp932.h"
+#include "platform/files/cp932.h"
 
 #include <algorithm>
 #include <cstddef>

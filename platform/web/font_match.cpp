@@ -2,7 +2,7 @@
 // what code page 932 can encode, which is all the text can hold, and renamed as their licence
 // asks of a cut) lie in the program's file system under /fonts; every family asked for is one
 // of them.
-#include "platform/font_match.h"
+#include "platform/text/font_match.h"
 
 #include <strings.h>
 

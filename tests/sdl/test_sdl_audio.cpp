@@ -7,7 +7,7 @@
 
 #include <SDL.h>
 
-#include "platform/system.h"
+#include "platform/window/system.h"
 #include "tests/audio_stress.h"
 
 TEST(SdlAudio, MusicCommandsInATightLoopWithThirtySoundsNeverStallTheCallback) {

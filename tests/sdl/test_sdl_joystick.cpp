@@ -3,7 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/joystick.h"
+#include "platform/window/joystick.h"
 
 namespace {
 

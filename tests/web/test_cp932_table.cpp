@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/cp932.h"
+#include "platform/files/cp932.h"
 
 namespace cp932 = platform::cp932;
 

@@ -16,7 +16,7 @@
 #include "framework/shell/frame_loop.h"
 #include "game/game_state.h"
 #include "game/scenes.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "x_session.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include "framework/shell/frame_loop.h"
 #include "framework/system/system_utils.h"
 #include "game/scenes.h"
-#include "platform/surface.h"
-#include "platform/window.h"
+#include "platform/video/surface.h"
+#include "platform/window/window.h"
 #include "x_session.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "gallery/gallery.h"
 #include "game/scenes.h"
 #include "platform/headless/headless.h"
-#include "platform/png_writer.h"
+#include "platform/files/png_writer.h"
 #include "x_session.h"
 
 namespace {

@@ -1,0 +1,297 @@
+// Platform: recording a windowed session as an input script, and replaying one in the window.
+#include "platform/window/recording.h"
+
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <thread>
+
+#include "platform/backend.h"
+#include "platform/window/input_script.h"
+#include "platform/window/system.h"
+#include "platform/window/window.h"
+
+namespace platform {
+namespace {
+
+struct RecorderState {
+    std::FILE* out = nullptr;
+    std::mutex lock;
+    std::thread::id windowThread;
+    int next = 1;            // the frame number that events handled now come before
+    int running = 0;         // the frame running now (inFrame)
+    bool inFrame = false;
+    bool started = false;    // the frame loop has asked for a frame or waited
+    bool active = true;      // as the replay sees the application: active from the first frame
+    int mouseX = 0, mouseY = 0;
+    bool tickNoted = false;  // this frame's tick was read (and stands still until it ends)
+    std::uint32_t frameTick = 0;
+    bool haveTickBase = false;
+    std::uint32_t tickBase = 0;
+    int tickBaseFrame = 0;
+    std::uint32_t period = 50;
+    int lastScene = -1;
+    std::uint64_t lastHash = 0;
+    int lastStateFrame = 0;
+    std::string lastFields;
+};
+
+struct ReplayState {
+    bool on = false;
+    Script script;
+    std::size_t nextEvent = 0;
+    int next = 1;             // the frame number to enter next
+    bool entered = false;     // its events are posted; the frame has not run yet
+    bool haveTime = false;
+    std::int64_t timeBase = 0;
+    std::uint32_t timeBaseTick = 0;
+    bool endSaid = false;
+};
+
+RecorderState recorder;
+ReplayState replay;
+thread_local bool fromWindowSystem = false;
+
+bool onWindowThread() { return std::this_thread::get_id() == recorder.windowThread; }
+
+void writeLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void writeLine(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(recorder.out, format, args);
+    va_end(args);
+    std::fputc('\n', recorder.out);
+    std::fflush(recorder.out);   // a session that ends badly still leaves its events behind
+}
+
+// Posts the events of the replay's frame `frame`; true when there were any.
+bool enterReplayFrame() {
+    replay.entered = true;
+    bool posted = false;
+    const auto& events = replay.script.events;
+    while (replay.nextEvent < events.size() && events[replay.nextEvent].frame <= replay.next) {
+        const ScriptEvent& ev = events[replay.nextEvent++];
+        const WindowId w = mainWindow();
+        const std::string& n = ev.name;
+        if (n == "move") posted = postMessage(w, WM_MOUSEMOVE, 0, makePosition(static_cast<int>(ev.args[0]), static_cast<int>(ev.args[1])));
+        else if (n == "ldown") posted = postMessage(w, WM_LBUTTONDOWN, 1, 0);
+        else if (n == "lup") posted = postMessage(w, WM_LBUTTONUP, 0, 0);
+        else if (n == "rdown") posted = postMessage(w, WM_RBUTTONDOWN, 2, 0);
+        else if (n == "rup") posted = postMessage(w, WM_RBUTTONUP, 0, 0);
+        else if (n == "ldbl") posted = postMessage(w, WM_LBUTTONDBLCLK, 1, 0);
+        else if (n == "rdbl") posted = postMessage(w, WM_RBUTTONDBLCLK, 2, 0);
+        else if (n == "key") posted = postMessage(w, WM_KEYDOWN, static_cast<WParam>(ev.args[0]), 1);
+        else if (n == "keyup") posted = postMessage(w, WM_KEYUP, static_cast<WParam>(ev.args[0]), 1);
+        else if (n == "activate") posted = postMessage(w, WM_ACTIVATEAPP, static_cast<WParam>(ev.args[0]), 0);
+        else if (n == "close") posted = postMessage(w, WM_CLOSE, 0, 0);
+        else if (n == "time") {
+            replay.haveTime = true;
+            replay.timeBase = ev.args[0];
+            replay.timeBaseTick = getTickCount();
+        }
+        // tick: the window keeps its real clock; joy, joy-off and lose-surfaces are not replayed.
+    }
+    if (!replay.endSaid && replay.nextEvent >= events.size()) {
+        std::fprintf(stderr, "quorbix: the replay's last event was at frame %d; the game goes on by itself\n", replay.next);
+        replay.endSaid = true;
+    }
+    return posted;
+}
+
+bool isInput(std::uint32_t m) {
+    return (m >= WM_MOUSEMOVE && m <= WM_RBUTTONDBLCLK) || m == WM_KEYDOWN || m == WM_KEYUP ||
+           m == WM_ACTIVATEAPP;
+}
+
+}  // namespace
+
+namespace {
+const SessionHooks kSessionHooks{recording::notePost, recording::beforeFrameWait, recording::afterFrameWait,
+                                 recording::inactiveWait, recording::tick, recording::calendar};
+}  // namespace
+
+bool startRecording(const std::string& path, std::string& error) {
+    recorder.out = std::fopen(path.c_str(), "w");
+    if (recorder.out == nullptr) {
+        error = "cannot write the recording '" + path + "'";
+        return false;
+    }
+    recorder.windowThread = std::this_thread::get_id();
+    setSessionHooks(&kSessionHooks);
+    writeLine("# A session of the game, recorded in its window: play it back with");
+    writeLine("#   quorbix-headless --trace TRACE %s   or   quorbix --replay %s", path.c_str(), path.c_str());
+    writeLine("# Lines are 'FRAME EVENT ARGS' (docs/headless.md); '# state' lines check the replay.");
+    return true;
+}
+
+bool startReplay(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read the recording '" + path + "'";
+        return false;
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!parseScript(text, replay.script, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    recorder.windowThread = std::this_thread::get_id();
+    setSessionHooks(&kSessionHooks);
+    replay.on = true;
+    // Frame 0 is the machine at start-up: its calendar time is read before the first frame.
+    replay.next = 0;
+    enterReplayFrame();
+    replay.next = 1;
+    replay.entered = false;
+    return true;
+}
+
+bool recordingActive() { return recorder.out != nullptr; }
+
+void stopRecording() {
+    if (recorder.out == nullptr) return;
+    std::lock_guard<std::mutex> hold(recorder.lock);
+    writeLine("# end after frame %d: scene %d %s", recorder.lastStateFrame, recorder.lastScene,
+              recorder.lastFields.c_str());
+    std::fclose(recorder.out);
+    recorder.out = nullptr;
+}
+
+void recordFrameState(int scene, const std::string& fields) {
+    if (recorder.out == nullptr || !recorder.inFrame) return;
+    std::lock_guard<std::mutex> hold(recorder.lock);
+    const std::uint64_t h = stateHash(fields);
+    recorder.lastStateFrame = recorder.running;
+    if (scene == recorder.lastScene && h == recorder.lastHash) return;
+    recorder.lastScene = scene;
+    recorder.lastHash = h;
+    recorder.lastFields = fields;
+    writeLine("# state %d %d %016" PRIx64, recorder.running, scene, h);
+}
+
+}  // namespace platform
+
+namespace platform::recording {
+
+void beginInput() { fromWindowSystem = true; }
+void endInput() { fromWindowSystem = false; }
+
+bool notePost(std::uint32_t m, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (!fromWindowSystem) return true;
+    if (replay.on) return !isInput(m);
+    if (recorder.out == nullptr || !onWindowThread()) return true;
+    std::lock_guard<std::mutex> hold(recorder.lock);
+    const int frame = recorder.next;
+    const int x = static_cast<std::int16_t>(lParam & 0xFFFF), y = static_cast<std::int16_t>((lParam >> 16) & 0xFFFF);
+    auto moveTo = [&] {
+        if (x == recorder.mouseX && y == recorder.mouseY) return;
+        recorder.mouseX = x;
+        recorder.mouseY = y;
+        writeLine("%d move %d %d", frame, x, y);
+    };
+    const char* button = nullptr;
+    switch (m) {
+        case WM_MOUSEMOVE: moveTo(); break;
+        case WM_LBUTTONDOWN: button = "ldown"; break;
+        case WM_LBUTTONUP: button = "lup"; break;
+        case WM_LBUTTONDBLCLK: button = "ldbl"; break;
+        case WM_RBUTTONDOWN: button = "rdown"; break;
+        case WM_RBUTTONUP: button = "rup"; break;
+        case WM_RBUTTONDBLCLK: button = "rdbl"; break;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            if (wParam >= 1 && wParam <= 255) writeLine("%d %s %u", frame, m == WM_KEYDOWN ? "key" : "keyup", static_cast<unsigned>(wParam));
+            break;
+        case WM_ACTIVATEAPP:
+            if ((wParam != 0) == recorder.active) return true;
+            recorder.active = wParam != 0;
+            writeLine("%d activate %d", frame, recorder.active ? 1 : 0);
+            // Deactivated, the frame number is passed by without a frame, as on the headless clock.
+            if (!recorder.active) ++recorder.next;
+            return true;
+        case WM_CLOSE: writeLine("%d close", frame); break;
+        default: return true;
+    }
+    if (button != nullptr) {
+        moveTo();
+        writeLine("%d %s", frame, button);
+    }
+    // Inactive, each event passes a frame number of its own.
+    if (!recorder.active) ++recorder.next;
+    return true;
+}
+
+bool beforeFrameWait(std::uint32_t periodMs) {
+    recorder.inFrame = false;
+    recorder.started = true;
+    recorder.period = periodMs;
+    if (replay.on && !replay.entered) return enterReplayFrame();
+    return false;
+}
+
+void afterFrameWait(bool due) {
+    if (!due) return;
+    recorder.running = recorder.next++;
+    recorder.inFrame = true;
+    recorder.tickNoted = false;
+    if (replay.on) {
+        replay.entered = false;
+        ++replay.next;
+    }
+}
+
+bool inactiveWait() {
+    recorder.inFrame = false;
+    recorder.started = true;
+    if (!replay.on) return false;
+    // The entered frame number passes without a frame; the next one's events may wake the program.
+    if (replay.entered) ++replay.next;
+    for (;;) {
+        if (enterReplayFrame()) return true;
+        while (!backend::waitFrame(recorder.period)) {
+            if (!shared::queueEmpty()) return true;
+        }
+        ++replay.next;
+    }
+}
+
+std::uint32_t tick(std::uint32_t real) {
+    if (recorder.out == nullptr || !onWindowThread()) return real;
+    std::lock_guard<std::mutex> hold(recorder.lock);
+    if (!recorder.started) {
+        // Start-up: the first reading is where the replay's clock starts.
+        if (!recorder.haveTickBase) {
+            recorder.haveTickBase = true;
+            recorder.tickBase = real;
+            recorder.tickBaseFrame = 0;
+            writeLine("0 tick %" PRIu32, real);
+        }
+        return real;
+    }
+    if (!recorder.inFrame) return real;
+    if (!recorder.tickNoted) {
+        recorder.tickNoted = true;
+        recorder.frameTick = real;
+        const std::uint32_t expected = recorder.tickBase + static_cast<std::uint32_t>(recorder.running - recorder.tickBaseFrame) * recorder.period;
+        if (real != expected) {
+            recorder.tickBase = real;
+            recorder.tickBaseFrame = recorder.running;
+            writeLine("%d tick %" PRIu32, recorder.running, real);
+        }
+    }
+    return recorder.frameTick;
+}
+
+std::int64_t calendar(std::int64_t real) {
+    if (replay.on && replay.haveTime)
+        return replay.timeBase + static_cast<std::int64_t>((getTickCount() - replay.timeBaseTick) / 1000u);
+    if (recorder.out == nullptr || !onWindowThread()) return real;
+    std::lock_guard<std::mutex> hold(recorder.lock);
+    writeLine("%d time %" PRId64, !recorder.started ? 0 : recorder.inFrame ? recorder.running : recorder.next, real);
+    return real;
+}
+
+}  // namespace platform::recording
