@@ -77,3 +77,19 @@ if(NOT first MATCHES "\"sounds\":\\[\\],\"midi\":{\"open\":0,\"loop\":[01],\"pla
 endif()
 expect_run(1 --frames 1 --audio ${WORK}/no-such-dir/mix.wav)
 expect_run(2 --audio)
+
+# --help lists the options of the runner's table: each one docs/headless.md's table describes,
+# with its argument, and no other. A usage error points to --help, as the windowed programs' do.
+execute_process(COMMAND ${RUNNER} --help RESULT_VARIABLE rc OUTPUT_VARIABLE help)
+file(STRINGS ${DOCS}/headless.md documented REGEX "^\\| `--")
+string(REGEX MATCHALL "\n  --[a-z-]+( [A-Z]+)?" listed "${help}")
+list(TRANSFORM listed STRIP)
+list(REMOVE_ITEM listed --help --version)
+list(TRANSFORM documented REPLACE "^\\| `([^`]+)`.*" "\\1")
+if(NOT rc EQUAL 0 OR NOT listed STREQUAL documented)
+  message(FATAL_ERROR "--help lists ${listed}; docs/headless.md describes ${documented}")
+endif()
+expect_run(2 --bogus)
+if(NOT LAST_ERR STREQUAL "quorbix-headless: unknown option '--bogus'\nTry 'quorbix-headless --help' for more information.\n")
+  message(FATAL_ERROR "a usage error is said otherwise: ${LAST_ERR}")
+endif()

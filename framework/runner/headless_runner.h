@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-// A set of frame numbers: "all", or numbers and ranges such as "1,2,600" or "10-20".
+// A set of frame numbers: "all", or numbers and ranges such as "1,2,600" or "10-20" (ParseFrameList,
+// framework/runner/runner_command_line.h).
 struct FrameSet {
     bool all = false;
     std::vector<std::pair<int, int>> ranges;   // first and last, both included
@@ -17,12 +18,10 @@ struct FrameSet {
     bool empty() const { return !all && ranges.empty(); }
 };
 
-// Parses a --dump list. False with a message in error for anything else.
-bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error);
-
 struct RunOptions {
     platform::headless::Config config;
     std::string script;             // script text (already read from its file)
+    std::string scriptName;         // its file's name, put before a bad line's message; "" for none
     std::ostream* trace = nullptr;  // JSON Lines, one object per frame number; null for none
     std::string framesDir;          // where the dumped frames go ("" for none)
     FrameSet dump;                  // which frames are written there as frame-NNNNNN.png
@@ -35,6 +34,10 @@ struct RunOptions {
     void* frameEndUser = nullptr;
 };
 
+// Makes the directory the frames are written to, with its parents, unless it is there. False,
+// with a message in error, when it cannot be made.
+bool MakeFramesDirectory(const std::string& dir, std::string& error);
+
 // Runs the program to its end or to the frame limit. Returns the process exit code: 0 when the
 // run worked, 1 when a frame or the audio file could not be written, 2 for a bad script or a
 // frames directory that cannot be made (error says why).
@@ -42,8 +45,3 @@ int RunHeadless(const RunOptions& options, std::string& error);
 
 // The integer value of a field of one trace line ("-1" style values included); -999 if absent.
 long long TraceField(const std::string& line, const std::string& name);
-
-// Parses the command line of quorbix-headless into options and the script's path
-// ("" for none, "-" for standard input). False with a message in error for bad arguments.
-bool ParseRunnerArguments(int argc, char** argv, RunOptions& options, std::string& scriptPath,
-                          std::string& tracePath, std::string& error);

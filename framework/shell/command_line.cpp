@@ -32,13 +32,13 @@ void PrintHelp(const CommandLineSyntax& syntax) {
     if (syntax.epilogue != nullptr) std::printf("\n%s\n", syntax.epilogue);
 }
 
-int UsageError(const CommandLineSyntax& syntax, const std::string& what) {
+}  // namespace
+
+int CommandLineUsageError(const CommandLineSyntax& syntax, const std::string& what) {
     std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", syntax.program, what.c_str(),
                  syntax.program);
     return 2;
 }
-
-}  // namespace
 
 bool ParsedCommandLine::has(const std::string& name) const {
     for (const auto& o : options)
@@ -64,7 +64,11 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, Par
             ++i;
             break;
         }
-        if (word.size() < 2 || word[0] != '-') break;   // the program's own text starts here
+        if (word.size() < 2 || word[0] != '-') {
+            if (!syntax.optionsAfterWords) break;   // the program's own text starts here
+            out.words.push_back(word);
+            continue;
+        }
         if (word == "--help" || word == "-h") {
             PrintHelp(syntax);
             return 0;
@@ -82,32 +86,41 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, Par
             inlineArgument = true;
         }
         const CommandLineOption* option = FindOption(syntax, name);
-        if (option == nullptr) return UsageError(syntax, "unknown option '" + name + "'");
+        if (option == nullptr) return CommandLineUsageError(syntax, "unknown option '" + name + "'");
         if (option->argument == nullptr) {
-            if (inlineArgument) return UsageError(syntax, "option '" + name + "' takes no argument");
+            if (inlineArgument) return CommandLineUsageError(syntax, "option '" + name + "' takes no argument");
         } else if (!inlineArgument) {
-            if (i + 1 >= argc) return UsageError(syntax, "option '" + name + "' needs " + option->argument);
+            if (i + 1 >= argc) return CommandLineUsageError(syntax, "option '" + name + "' needs " + option->argument);
             argument = argv[++i];
         }
         out.options.emplace_back(name, argument);
     }
-    for (int first = i; i < argc; ++i) {
-        if (i > first) out.rest += ' ';
-        out.rest += argv[i];
-    }
+    for (; i < argc; ++i) out.words.emplace_back(argv[i]);
+    for (std::size_t w = 0; w < out.words.size(); ++w) out.rest += (w > 0 ? " " : "") + out.words[w];
     return -1;
+}
+
+bool ParseWholeNumber(const std::string& text, long long minValue, long long maxValue, long long& out) {
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || errno != 0 || *end != '\0' || v < minValue || v > maxValue) return false;
+    out = v;
+    return true;
+}
+
+bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& option, const std::string& text,
+                       long long minValue, long long maxValue, long long& out, const char* takes) {
+    if (ParseWholeNumber(text, minValue, maxValue, out)) return true;
+    CommandLineUsageError(syntax, option + " takes " + takes + " from " + std::to_string(minValue) + " to " +
+                                      std::to_string(maxValue) + ", not '" + text + "'");
+    return false;
 }
 
 bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& option, const std::string& text,
                        int minValue, int maxValue, int& out) {
-    errno = 0;
-    char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || errno != 0 || *end != '\0' || v < minValue || v > maxValue) {
-        UsageError(syntax, option + " takes a whole number from " + std::to_string(minValue) + " to " +
-                             std::to_string(maxValue) + ", not '" + text + "'");
-        return false;
-    }
+    long long v = 0;
+    if (!CommandLineNumber(syntax, option, text, minValue, maxValue, v)) return false;
     out = static_cast<int>(v);
     return true;
 }

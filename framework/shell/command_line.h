@@ -1,6 +1,8 @@
 // Application shell: the command line of a Linux program for the programs' entry points. Options
 // come first (--help, --version, the program's own); the first word that is not an option, or
-// everything after "--", is the program's own command line, handed to WinMain as one text.
+// everything after "--", is the program's own command line, handed to WinMain as one text. The
+// headless programs take their options before or after their one word, the script
+// (framework/runner/runner_command_line.h).
 #pragma once
 #include <string>
 #include <vector>
@@ -19,11 +21,15 @@ struct CommandLineSyntax {
     const char* summary;      // one line: what the program is
     std::vector<CommandLineOption> options;
     const char* epilogue = nullptr;   // printed after the options by --help
+    // False: the first word that is not an option starts the program's own text. True: options
+    // may also follow the words (only "--" ends them).
+    bool optionsAfterWords = false;
 };
 
 struct ParsedCommandLine {
     std::vector<std::pair<std::string, std::string>> options;   // name, argument ("" for a flag)
-    std::string rest;     // the words after the options, joined by single spaces
+    std::vector<std::string> words;   // the words that are not options, in order
+    std::string rest;     // those words joined by single spaces
     bool has(const std::string& name) const;
     std::string value(const std::string& name) const;   // the last one given; "" when absent
 };
@@ -41,8 +47,17 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, Par
 extern const CommandLineOption kWindowOptions[2];
 int ParseWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out);
 
-// Reads a whole number from minValue to maxValue; false (said on standard error as a usage error
-// of `syntax.program`) for anything else.
+// Says a usage error of `syntax.program` on standard error, with a pointer to --help, for what a
+// program checks itself after ParseCommandLine. Returns 2, the status the program ends with.
+int CommandLineUsageError(const CommandLineSyntax& syntax, const std::string& what);
+
+// Reads a decimal whole number from minValue to maxValue; false for anything else.
+bool ParseWholeNumber(const std::string& text, long long minValue, long long maxValue, long long& out);
+
+// ParseWholeNumber for an option's argument: false, said as a usage error ("--time takes whole
+// seconds from 0 to ..., not 'x'", `takes` naming what it takes), for anything else.
+bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& option, const std::string& text,
+                       long long minValue, long long maxValue, long long& out, const char* takes = "a whole number");
 bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& option, const std::string& text,
                        int minValue, int maxValue, int& out);
 

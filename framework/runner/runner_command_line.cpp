@@ -1,0 +1,143 @@
+// Headless runner: the headless programs' command line and the run it asks for.
+#include "framework/runner/runner_command_line.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+namespace {
+
+const CommandLineOption kRunnerOptions[] = {
+    {"--frames", "N", "stop after N frame numbers, 0 to 100000000 (default 100000)"},
+    {"--time", "S", "calendar time at start-up in whole seconds, seeds the random generator (default 0)"},
+    {"--start-tick", "MS", "the tick count during start-up, 0 to 4294967295 (default 0)"},
+    {"--frame-ms", "MS", "milliseconds the clock moves per frame number, 1 to 60000 (default 50)"},
+    {"--trace", "FILE", "write one JSON line per frame number to FILE"},
+    {"--frames-dir", "DIR", "where the frames --dump lists are written (made if missing)"},
+    {"--dump", "LIST", "frames written to DIR as frame-NNNNNN.png: 'all', or such as 1,2,600 or 10-20"},
+    {"--audio", "FILE", "write the whole mix to FILE as a 16-bit stereo 44100 Hz WAV"},
+};
+
+// Reads a number option into a field of the configuration when it was given (the last one counts).
+template <class Field>
+bool Number(const CommandLineSyntax& syntax, const ParsedCommandLine& args, const char* option, const char* takes,
+            long long minValue, long long maxValue, Field& field) {
+    if (!args.has(option)) return true;
+    long long v = 0;
+    if (!CommandLineNumber(syntax, option, args.value(option), minValue, maxValue, v, takes)) return false;
+    field = static_cast<Field>(v);
+    return true;
+}
+
+bool ReadScript(const std::string& path, std::string& out) {
+    if (path == "-") {
+        out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return true;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+}  // namespace
+
+std::vector<CommandLineOption> RunnerOptions(const std::vector<CommandLineOption>& own) {
+    std::vector<CommandLineOption> all(std::begin(kRunnerOptions), std::end(kRunnerOptions));
+    for (const CommandLineOption& o : own) {
+        bool replaced = false;
+        for (CommandLineOption& r : all)
+            if (std::string(r.name) == o.name) r = o, replaced = true;
+        if (!replaced) all.push_back(o);
+    }
+    return all;
+}
+
+int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, HeadlessCommandLine& out) {
+    out = HeadlessCommandLine{};
+    CommandLineSyntax anywhere = syntax;
+    anywhere.optionsAfterWords = true;
+    const int exitCode = ParseCommandLine(argc, argv, anywhere, out.args);
+    if (exitCode >= 0) return exitCode;
+    const ParsedCommandLine& args = out.args;
+    RunOptions& o = out.options;
+    if (!Number(syntax, args, "--frames", "a whole number", 0, 100000000, o.config.frames) ||
+        !Number(syntax, args, "--time", "whole seconds", 0, 253402300799LL, o.config.time) ||
+        !Number(syntax, args, "--start-tick", "milliseconds", 0, 4294967295LL, o.config.startTick) ||
+        !Number(syntax, args, "--frame-ms", "milliseconds", 1, 60000, o.config.frameMs))
+        return 2;
+    if (args.words.size() > 1) return CommandLineUsageError(syntax, "only one script may be given");
+    if (!args.words.empty()) out.scriptPath = args.words[0];
+    o.audioPath = args.value("--audio");
+    if (args.has("--frames-dir") && args.value("--frames-dir").empty())
+        return CommandLineUsageError(syntax, "--frames-dir needs a directory");
+    o.framesDir = args.value("--frames-dir");
+    std::string error;
+    if (args.has("--dump") && !ParseFrameList(args.value("--dump"), o.dump, error))
+        return CommandLineUsageError(syntax, error);
+    return -1;
+}
+
+int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine& run) {
+    RunOptions& options = run.options;
+    if (options.framesDir.empty() != options.dump.empty())
+        return CommandLineUsageError(syntax, "--frames-dir and --dump go together");
+    if (!run.scriptPath.empty() && !ReadScript(run.scriptPath, options.script)) {
+        std::fprintf(stderr, "%s: cannot read script '%s'\n", syntax.program, run.scriptPath.c_str());
+        return 2;
+    }
+    options.scriptName = run.scriptPath;
+    const std::string tracePath = run.args.value("--trace");
+    std::ofstream trace;
+    if (!tracePath.empty()) {
+        trace.open(tracePath, std::ios::binary | std::ios::trunc);
+        if (!trace) {
+            std::fprintf(stderr, "%s: cannot write trace '%s'\n", syntax.program, tracePath.c_str());
+            return 2;
+        }
+        options.trace = &trace;
+    }
+    std::string error;
+    const int status = RunHeadless(options, error);
+    options.trace = nullptr;
+    if (status != 0) {
+        std::fprintf(stderr, "%s: %s\n", syntax.program, error.c_str());
+        return status;
+    }
+    trace.flush();
+    if (trace.is_open() && !trace) {
+        std::fprintf(stderr, "%s: writing the trace '%s' failed\n", syntax.program, tracePath.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error) {
+    out = FrameSet{};
+    if (text == "all") {
+        out.all = true;
+        return true;
+    }
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::size_t dash = item.find('-');
+        long long first = 0, last = 0;
+        const bool ok = dash == std::string::npos
+                            ? ParseWholeNumber(item, 1, 100000000, first)
+                            : ParseWholeNumber(item.substr(0, dash), 1, 100000000, first) &&
+                                  ParseWholeNumber(item.substr(dash + 1), 1, 100000000, last);
+        if (dash == std::string::npos) last = first;
+        if (!ok || last < first) {
+            error = "--dump takes 'all' or frame numbers and ranges such as 1,2,600 or 10-20";
+            return false;
+        }
+        out.ranges.emplace_back(static_cast<int>(first), static_cast<int>(last));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return true;
+}
