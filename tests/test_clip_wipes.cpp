@@ -265,8 +265,7 @@ TEST(ClipWipes, ASceneChangeEndsARunningWipeButNotAClosedWindow) {
         seen.clear();
         platform::headless::Config cfg;
         cfg.frames = 4;
-        platform::headless::configure(cfg);
-        ResetProgramState();
+        StartFresh(cfg);
         SceneFunctions[2] = WipingScene;
         SceneFunctions[3] = QuietScene;
         platform::headless::setSlotEndHook(

@@ -105,8 +105,7 @@ TEST(SystemQueries, CommandLineIsCutTo255Characters) {
     for (const auto& c : cases) {
         platform::headless::Config cfg;
         cfg.frames = 1;
-        hl::configure(cfg);
-        ResetProgramState();
+        StartFresh(cfg);
         WinMain(c.given.c_str(), platform::SW_SHOWNORMAL);
         EXPECT_EQ(std::string(elSystem::GetCommandLine()), c.kept) << c.given.size() << " characters";
     }

@@ -1,6 +1,6 @@
 // The game end to end through the headless runner: levels, the length of a game, the wave
-// layout, popping, scores, hit sounds, the result's password, lock and version box, and the
-// title's rows of balls.
+// layout, popping, scores, hit sounds, the result's password, lock and version box, the title's
+// rows of balls, the calendar time a script gives, and the window's icon.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,7 +16,7 @@
 #include "game/game_state.h"
 #include "game/scenes.h"
 #include "platform/headless/headless.h"
-#include "test_support.h"
+#include "game_support.h"
 
 namespace hl = platform::headless;
 
@@ -81,13 +81,19 @@ std::vector<Ball> SecondLayout(std::uint32_t seed) {
     return out;
 }
 
+// The balls of the last frame that shows them, as the trace writes them.
+std::string LastBalls(const std::vector<std::string>& lines) {
+    const std::string& line = lines.back();
+    return line.substr(line.find("\"balls\":"), line.find(",\"password\"") - line.find("\"balls\":"));
+}
+
 // Starts the game with a left click in frame 2: frame 3 is the play scene's entry frame.
 const char kStart[] = "2 ldown\n2 lup\n";
 
 }  // namespace
 
 TEST(Game, RightClicksStepTheLevelAroundAndALeftClickStarts) {
-    auto t = RunScript("2 rdown\n3 rup\n3 rdown\n4 rup\n4 rdown\n4 rdbl\n5 rdbl\n6 rdown\n6 ldown\n", 8, 0, kTime);
+    auto t = RunGame("2 rdown\n3 rup\n3 rdown\n4 rup\n4 rdown\n4 rdbl\n5 rdbl\n6 rdown\n6 ldown\n", 8, 0, kTime);
     ASSERT_GE(t.size(), 8u);
     // The double-click in frame 4 is the same frame's second press; frame 5's is a press of its own.
     const int levels[] = {1, 2, 3, 1, 2, 3, 3, 3};
@@ -98,7 +104,7 @@ TEST(Game, RightClicksStepTheLevelAroundAndALeftClickStarts) {
 }
 
 TEST(Game, AGameLastsExactly600FramesAndTheLevelSurvivesIt) {
-    auto t = RunScript(std::string("1 rdown\n") + kStart + "700 ldown\n", 760, 0, kTime);
+    auto t = RunGame(std::string("1 rdown\n") + kStart + "700 ldown\n", 760, 0, kTime);
     int playFrames = 0, firstResult = 0;
     for (const auto& line : t) {
         if (Field(line, "scene") == 1) ++playFrames;
@@ -115,7 +121,7 @@ TEST(Game, AGameLastsExactly600FramesAndTheLevelSurvivesIt) {
 }
 
 TEST(Game, TheWaveFollowsTheGeneratorSeededWithTheEntryFramesTime) {
-    auto t = RunScript(kStart, 4, 0, kTime);
+    auto t = RunGame(kStart, 4, 0, kTime);
     ASSERT_EQ(t.size(), 4u);
     std::vector<Ball> seen = Balls(t[2]);
     std::vector<Ball> expected = SecondLayout(static_cast<std::uint32_t>(kTime));
@@ -156,7 +162,7 @@ TEST(Game, AClickPopsEveryLiveBallWithinTwentyPixels) {
     for (const auto& c : cases) {
         std::string script = std::string(kStart) + "4 move " + std::to_string(c.mx) + " " +
                              std::to_string(c.my) + "\n4 ldown\n";
-        auto t = RunScript(script, 4, 0, kTime);
+        auto t = RunGame(script, 4, 0, kTime);
         ASSERT_EQ(t.size(), 4u);
         EXPECT_EQ(Balls(t[3])[lone].alive, c.popped ? 0 : 1) << c.what;
         // The frame began with 599 frames left: 21 + 599 mod 40 = 60.
@@ -174,7 +180,7 @@ TEST(Game, AClickPopsEveryLiveBallWithinTwentyPixels) {
     ASSERT_GE(px, 0) << "no two balls close together in this layout";
     std::string script = std::string(kStart) + "4 move " + std::to_string(px) + " " + std::to_string(py) +
                          "\n4 ldown\n";
-    auto t = RunScript(script, 4, 0, kTime);
+    auto t = RunGame(script, 4, 0, kTime);
     ASSERT_EQ(t.size(), 4u);
     EXPECT_EQ(Field(t[3], "score"), 120);
     EXPECT_EQ(Field(t[3], "next_hit"), 2);
@@ -183,7 +189,7 @@ TEST(Game, AClickPopsEveryLiveBallWithinTwentyPixels) {
 }
 
 TEST(Game, FiveDistinctHitSoundSlots) {
-    RunScript("", 1, 0, kTime);
+    RunGame("", 1, 0, kTime);
     for (int i = 0; i < kHitSoundCount; ++i)
         for (int j = i + 1; j < kHitSoundCount; ++j) EXPECT_NE(Game.HitSounds[i], Game.HitSounds[j]);
     EXPECT_NE(Game.SheetObject, 0);
@@ -219,7 +225,7 @@ TEST(Game, PasswordsAreCapitalsWithTheLastAtMostX) {
 
 TEST(Game, ResultAcceptsTheLeftClickAfterOneSecondAndShowsTheVersionBox) {
     // One millisecond per frame: the result is entered in frame 603 at tick 603.
-    auto run = [](const std::string& extra) { return RunScript(std::string(kStart) + extra, 1700, 0, kTime, 1); };
+    auto run = [](const std::string& extra) { return RunGame(std::string(kStart) + extra, 1700, 0, kTime, 1); };
     auto early = run("1602 ldown\n");   // 999 ms after entry
     EXPECT_EQ(Field(early[1601], "next_scene"), 3);
     auto late = run("1603 ldown\n");    // 1000 ms after entry
@@ -246,6 +252,7 @@ TEST(Game, TitleRowsAlternateBetweenTheFirstTwoBallCells) {
     cfg.frames = 2;
     cfg.time = kTime;
     hl::configure(cfg);
+    UseGame();
     ResetProgramState();
     hl::setSlotEndHook([](int, void*) { frames.push_back(hl::shownPicture().pixels); }, nullptr);
     WinMain("", platform::SW_SHOWNORMAL);
@@ -263,4 +270,21 @@ TEST(Game, TitleRowsAlternateBetweenTheFirstTwoBallCells) {
                 }
         EXPECT_EQ(mismatches, 0) << "frame " << f + 1 << " should show cell " << cell;
     }
+}
+
+TEST(ScriptClock, TimeEventsSeedTheGameAsTheCalendarWould) {
+    // The game seeds its balls with the calendar time at start-up and when play starts.
+    const std::string play = "1 move 240 180\n2 ldown\n3 lup\n";
+    const auto byOption = RunGame(play, 20, 0, 1234);
+    const auto byScript = RunGame("0 time 1234\n" + play, 20);
+    EXPECT_EQ(LastBalls(byOption), LastBalls(byScript));
+    // A time read during play decides the play's balls: the event gives it at its frame.
+    const auto later = RunGame("0 time 1234\n2 time 99999\n" + play, 20);
+    EXPECT_NE(LastBalls(later), LastBalls(byScript));
+    EXPECT_EQ(Field(later.back(), "scene"), Field(byScript.back(), "scene"));
+}
+
+TEST(WindowIcon, TheGameWindowGetsItsIconResource) {
+    RunGame("", 2);
+    EXPECT_GT(platform::headless::windowIconBytes(), 100u);
 }
