@@ -1,5 +1,5 @@
-// The programs' command line, the script's clock events that make a recorded session replay
-// exactly, and the window's icon.
+// The programs' command line and the script's clock events that make a recorded session replay
+// exactly.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,12 +25,6 @@ int Parse(std::vector<std::string> words, ParsedCommandLine& out) {
     testing::internal::GetCapturedStdout();
     testing::internal::GetCapturedStderr();
     return code;
-}
-
-// The balls of the last frame that shows them, as the trace writes them.
-std::string LastBalls(const std::vector<std::string>& lines) {
-    const std::string& line = lines.back();
-    return line.substr(line.find("\"balls\":"), line.find(",\"password\"") - line.find("\"balls\":"));
 }
 
 }  // namespace
@@ -85,21 +79,4 @@ TEST(ScriptClock, TickEventMovesTheClockFromItsFrameOn) {
     EXPECT_EQ(Field(lines[2], "tick"), 150);
     EXPECT_EQ(Field(lines[3], "tick"), 100000);
     EXPECT_EQ(Field(lines[4], "tick"), 100050);
-}
-
-TEST(ScriptClock, TimeEventsSeedTheGameAsTheCalendarWould) {
-    // The game seeds its balls with the calendar time at start-up and when play starts.
-    const std::string play = "1 move 240 180\n2 ldown\n3 lup\n";
-    const auto byOption = RunScript(play, 20, 0, 1234);
-    const auto byScript = RunScript("0 time 1234\n" + play, 20);
-    EXPECT_EQ(LastBalls(byOption), LastBalls(byScript));
-    // A time read during play decides the play's balls: the event gives it at its frame.
-    const auto later = RunScript("0 time 1234\n2 time 99999\n" + play, 20);
-    EXPECT_NE(LastBalls(later), LastBalls(byScript));
-    EXPECT_EQ(Field(later.back(), "scene"), Field(byScript.back(), "scene"));
-}
-
-TEST(WindowIcon, TheGameWindowGetsItsIconResource) {
-    RunScript("", 2);
-    EXPECT_GT(platform::headless::windowIconBytes(), 100u);
 }

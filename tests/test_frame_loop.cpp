@@ -27,8 +27,7 @@ TEST(FrameLoop, SceneEntryProtocol) {
     titleFrames = 0;
     platform::headless::Config cfg;
     cfg.frames = 6;
-    hl::configure(cfg);
-    ResetProgramState();
+    StartFresh(cfg);
     SceneFunctions[2] = TitleThatLeaves;
     SceneFunctions[3] = ResultThatStays;
     struct Seen { int scene, entered; };

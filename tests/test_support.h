@@ -1,38 +1,64 @@
-// Tests: starting a case from the program's start on the headless backend, and running scripts.
+// Tests: starting a case from the program's start on the headless backend, with a small program
+// of the tests' own where a case needs one running, and running scripts.
 #pragma once
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "framework/shell/app_state.h"
-#include "game/scenes.h"
-#include "platform/headless/headless.h"
+#include "framework/draw/blit.h"
+#include "framework/draw/display.h"
 #include "framework/runner/headless_runner.h"
+#include "framework/shell/app_state.h"
+#include "framework/shell/flip.h"
+#include "framework/shell/frame_loop.h"
+#include "platform/headless/headless.h"
 
-// The program the tests run is the game, from before the first case starts; a case that installs
-// another program (the gallery) puts the game back when it ends.
-inline const bool kGameInstalled = (UseProgram(GameProgram()), true);
+// The program the framework's tests run: the 480 x 360 display and one scene, number 2, that
+// shows a black frame. A case that needs scenes of its own puts them into SceneFunctions after
+// StartFresh. It asks for no resources, so a case sees only the ones it installs.
+inline void TestProgramInit() {
+    elDraw::Screen(480, 360);
+    Shell.SceneId = 2;
+}
+inline void TestProgramScene() {
+    elDraw::FillBlack();
+    elDraw::Flip();
+}
+inline void UseTestProgram() {
+    ProgramSetup setup;
+    setup.Title = "Test program";
+    setup.Init = TestProgramInit;
+    setup.Scenes[2] = TestProgramScene;
+    UseProgram(setup);
+}
+
+// Program-start state on a headless machine set up as `cfg`, with the test program installed
+// (WinMain runs it).
+inline void StartFresh(const platform::headless::Config& cfg) {
+    platform::headless::configure(cfg);
+    UseTestProgram();
+    ResetProgramState();
+}
 
 // Program-start state on a headless clock at `startTick`.
 inline void StartFresh(std::uint32_t startTick = 0) {
     platform::headless::Config cfg;
     cfg.startTick = startTick;
-    platform::headless::configure(cfg);
-    UseProgram(GameProgram());
-    ResetProgramState();
+    StartFresh(cfg);
 }
 
-// Runs the whole program headless on a script; returns the trace lines.
+// Runs a whole program headless on a script: the test program, or the one `use` installs.
+// Returns the trace lines of the frames.
 inline std::vector<std::string> RunScript(const std::string& script, int frames,
                                           std::uint32_t startTick = 0, std::int64_t time = 0,
-                                          std::uint32_t frameMs = 50) {
+                                          std::uint32_t frameMs = 50, void (*use)() = UseTestProgram) {
     RunOptions options;
     options.config.frames = frames;
     options.config.frameMs = frameMs;
     options.config.startTick = startTick;
     options.config.time = time;
     options.script = script;
-    options.prepare = [] { UseProgram(GameProgram()); };
+    options.prepare = use;
     std::ostringstream trace;
     options.trace = &trace;
     std::string error;

@@ -1,5 +1,5 @@
-// System utilities: message box text, machine queries at their limits, the executable's
-// directory, the command line, window position and cursor confinement.
+// System utilities: message box text, the random generator, machine queries at their limits,
+// the executable's directory, the command line, window position and cursor confinement.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,6 +10,7 @@
 #include "framework/shell/window_proc.h"
 #include "framework/draw/display.h"
 #include "framework/system/code_page.h"
+#include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "platform/headless/headless.h"
 #include "platform/window/system.h"
@@ -37,6 +38,28 @@ TEST(SystemMessage, FormatsAppendsLineBreakAndCutsToTheBuffer) {
     std::string expected = "x";
     for (int i = 0; i < 126; ++i) expected += "ア";
     EXPECT_EQ(boxes[3].text, expected + "\r\n");
+}
+
+TEST(SystemRandom, FirstValuesForFixedSeeds) {
+    // Worked out from the rule seed = seed * 214013 + 2531011 (mod 2^32), value = (seed >> 16)
+    // & 0x7FFF. Seed 1: 1 * 214013 + 2531011 = 2745024, and 2745024 >> 16 = 41. Seed 0xFFFFFFFF
+    // is -1: -214013 + 2531011 = 2316998 wraps the product, 2316998 >> 16 = 35. Seed 1700000000
+    // becomes 4012821443, whose top bit the mask drops: 61230 & 0x7FFF = 28462.
+    struct Case { std::uint32_t seed; int values[3]; std::uint32_t seedAfterFirst; } cases[] = {
+        {1, {41, 18467, 6334}, 2745024u},
+        {0, {38, 7719, 21238}, 2531011u},
+        {0xFFFFFFFFu, {35, 29739, 3374}, 2316998u},
+        {1700000000u, {28462, 1027, 22663}, 4012821443u},
+    };
+    StartFresh();
+    EXPECT_EQ(elSystem::Random(), 41) << "the program starts with seed 1";
+    for (const Case& c : cases) {
+        elSystem::SeedRandom(c.seed);
+        EXPECT_EQ(elSystem::Random(), c.values[0]) << c.seed;
+        EXPECT_EQ(elSystem::RandomGen.Seed, c.seedAfterFirst) << c.seed;
+        EXPECT_EQ(elSystem::Random(), c.values[1]) << c.seed;
+        EXPECT_EQ(elSystem::Random(), c.values[2]) << c.seed;
+    }
 }
 
 TEST(SystemQueries, DiskAndMemoryFiguresClampAtIntMax) {
@@ -105,8 +128,7 @@ TEST(SystemQueries, CommandLineIsCutTo255Characters) {
     for (const auto& c : cases) {
         platform::headless::Config cfg;
         cfg.frames = 1;
-        hl::configure(cfg);
-        ResetProgramState();
+        StartFresh(cfg);
         WinMain(c.given.c_str(), platform::SW_SHOWNORMAL);
         EXPECT_EQ(std::string(elSystem::GetCommandLine()), c.kept) << c.given.size() << " characters";
     }

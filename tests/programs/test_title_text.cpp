@@ -7,7 +7,7 @@
 #include <string>
 
 #include "display_support.h"
-#include "game/scenes.h"
+#include "game_support.h"
 #include "platform/video/pixels.h"
 #include "platform/files/png_writer.h"
 
@@ -48,6 +48,7 @@ int LongestRun(const platform::PixelView& v, Box region, std::uint32_t color) {
 }  // namespace
 
 TEST(TitleText, FacesBoldAndUnderlineLandWhereTheTitleSceneAsks) {
+    UseGame();
     OpenDisplay();
     GameInit();
     SceneTitle();

@@ -80,7 +80,6 @@ Seen RunGallery(const std::string& script, int frames, std::string& trace) {
     std::string error;
     EXPECT_EQ(RunHeadless(options, error), 0) << error;
     trace = out.str();
-    UseProgram(GameProgram());
     ResetProgramState();
     platform::setExtraResources(nullptr, 0);
     return seen;
@@ -156,7 +155,6 @@ TEST(Gallery, LeavingEachPageLeavesTheDisplayAsItWas) {
     EXPECT_EQ(after.step, 0);
     EXPECT_EQ(after.wipe, 0);
     EXPECT_EQ(std::vector<int>({after.left, after.top, after.right, after.bottom}), std::vector<int>({0, 0, 480, 360}));
-    UseProgram(GameProgram());
     ResetProgramState();
     platform::setExtraResources(nullptr, 0);
 }

@@ -1,9 +1,8 @@
 // The game end to end through the headless runner: levels, the length of a game, the wave
-// layout, popping, scores, hit sounds, the result's password, lock and version box, and the
-// title's rows of balls.
+// layout, popping, scores, hit sounds, the result's password, lock and version box, the title's
+// rows of balls, the calendar time a script gives, and the window's icon.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -15,8 +14,9 @@
 #include "framework/shell/frame_loop.h"
 #include "game/game_state.h"
 #include "game/scenes.h"
+#include "platform/files/resources.h"
 #include "platform/headless/headless.h"
-#include "test_support.h"
+#include "game_support.h"
 
 namespace hl = platform::headless;
 
@@ -64,30 +64,13 @@ std::string Array(const std::string& line, const std::string& name) {
     return line.substr(p, line.find(']', p) + 1 - p);
 }
 
-// The wave the player sees after the play scene's entry frame: the generator seeded with the
-// calendar time lays out one wave (120 values) and at once a second one, which stays.
-std::vector<Ball> SecondLayout(std::uint32_t seed) {
-    auto next = [&seed] {
-        seed = seed * 214013u + 2531011u;
-        return static_cast<int>((seed >> 16) & 0x7FFF);
-    };
-    for (int i = 0; i < 120; ++i) next();
-    std::vector<Ball> out;
-    for (int i = 0; i < 40; ++i) {
-        int r1 = next(), r2 = next();
-        next();
-        out.push_back({static_cast<double>(r1 * 320 / 32767 + 80), static_cast<double>(r2 * 200 / 32767 + 80), 1});
-    }
-    return out;
-}
-
 // Starts the game with a left click in frame 2: frame 3 is the play scene's entry frame.
 const char kStart[] = "2 ldown\n2 lup\n";
 
 }  // namespace
 
 TEST(Game, RightClicksStepTheLevelAroundAndALeftClickStarts) {
-    auto t = RunScript("2 rdown\n3 rup\n3 rdown\n4 rup\n4 rdown\n4 rdbl\n5 rdbl\n6 rdown\n6 ldown\n", 8, 0, kTime);
+    auto t = RunGame("2 rdown\n3 rup\n3 rdown\n4 rup\n4 rdown\n4 rdbl\n5 rdbl\n6 rdown\n6 ldown\n", 8, 0, kTime);
     ASSERT_GE(t.size(), 8u);
     // The double-click in frame 4 is the same frame's second press; frame 5's is a press of its own.
     const int levels[] = {1, 2, 3, 1, 2, 3, 3, 3};
@@ -98,7 +81,7 @@ TEST(Game, RightClicksStepTheLevelAroundAndALeftClickStarts) {
 }
 
 TEST(Game, AGameLastsExactly600FramesAndTheLevelSurvivesIt) {
-    auto t = RunScript(std::string("1 rdown\n") + kStart + "700 ldown\n", 760, 0, kTime);
+    auto t = RunGame(std::string("1 rdown\n") + kStart + "700 ldown\n", 760, 0, kTime);
     int playFrames = 0, firstResult = 0;
     for (const auto& line : t) {
         if (Field(line, "scene") == 1) ++playFrames;
@@ -115,75 +98,67 @@ TEST(Game, AGameLastsExactly600FramesAndTheLevelSurvivesIt) {
 }
 
 TEST(Game, TheWaveFollowsTheGeneratorSeededWithTheEntryFramesTime) {
-    auto t = RunScript(kStart, 4, 0, kTime);
+    // Worked out by hand from the rules: the play scene's entry frame seeds the generator with
+    // the calendar time, 1700000000, and draws seed = seed * 214013 + 2531011 (mod 2^32),
+    // value = (seed >> 16) & 0x7FFF; its values run 28462, 1027, 22663, 25444, 9533, ...
+    // The entry frame lays out a wave (values 1 to 120) and at once a second one (121 to 240),
+    // which stays: ball i takes values r1, r2, r3 = 121 + 3i, 122 + 3i, 123 + 3i, and lies at
+    // x = r1 * 320 / 32767 + 80, y = r2 * 200 / 32767 + 80, flying at 2 r3 * 3.1415926 / 32767.
+    //   ball  0: 22113, 30374, 30052 -> (295, 265), angle 5.76257
+    //   ball  1: 26103, 27531, 15321 -> (334, 248), angle 2.93785
+    //   ball 39:  9457,   432, 12494 -> (172,  82), angle 2.39577
+    // The next frame moves each 9 pixels (level 1) along its angle, in doubles stored as floats:
+    // ball 0 to (295 + 9 cos 5.76257, 265 + 9 sin 5.76257) = (302.807648, 260.523315).
+    struct Case { int ball; float x, y, nextX, nextY; } cases[] = {
+        {0, 295, 265, 302.807648f, 260.523315f},
+        {1, 334, 248, 325.186157f, 249.820984f},
+        {39, 172, 82, 165.389252f, 88.1072006f},
+    };
+    auto t = RunGame(kStart, 4, 0, kTime);
     ASSERT_EQ(t.size(), 4u);
-    std::vector<Ball> seen = Balls(t[2]);
-    std::vector<Ball> expected = SecondLayout(static_cast<std::uint32_t>(kTime));
+    std::vector<Ball> seen = Balls(t[2]), moved = Balls(t[3]);
     ASSERT_EQ(seen.size(), 40u);
-    for (int i : {0, 1, 17, 39}) {
-        EXPECT_EQ(seen[i].x, expected[i].x) << "ball " << i;
-        EXPECT_EQ(seen[i].y, expected[i].y) << "ball " << i;
-        EXPECT_EQ(seen[i].alive, 1);
+    ASSERT_EQ(moved.size(), 40u);
+    for (const Case& c : cases) {
+        EXPECT_EQ(seen[c.ball].x, c.x) << "ball " << c.ball;
+        EXPECT_EQ(seen[c.ball].y, c.y) << "ball " << c.ball;
+        EXPECT_EQ(seen[c.ball].alive, 1) << "ball " << c.ball;
+        EXPECT_EQ(static_cast<float>(moved[c.ball].x), c.nextX) << "ball " << c.ball;
+        EXPECT_EQ(static_cast<float>(moved[c.ball].y), c.nextY) << "ball " << c.ball;
     }
-    // Level 1 moves 9 pixels a frame along the ball's direction.
-    std::vector<Ball> moved = Balls(t[3]);
-    double d = std::hypot(moved[5].x - seen[5].x, moved[5].y - seen[5].y);
-    EXPECT_NEAR(d, 9.0, 1e-3);
 }
 
 TEST(Game, AClickPopsEveryLiveBallWithinTwentyPixels) {
-    std::vector<Ball> balls = SecondLayout(static_cast<std::uint32_t>(kTime));
-    auto within = [&](int mx, int my) {
-        std::vector<int> hit;
-        for (int i = 0; i < 40; ++i)
-            if ((balls[i].x - mx) * (balls[i].x - mx) + (balls[i].y - my) * (balls[i].y - my) <= 400) hit.push_back(i);
-        return hit;
+    // In the wave of the test above, ball 19 lies at (321, 110) with no other ball within 50
+    // pixels; balls 13 and 29 lie at (339, 180) and (338, 183), with no third ball within 20
+    // pixels of (339, 180). A click in frame 4 began with 599 frames left: 21 + 599 mod 40 = 60.
+    struct Case { const char* what; int mx, my; std::vector<int> popped; int score, nextHit; } cases[] = {
+        {"20.02 pixels from ball 19 (20, 1)", 341, 111, {}, 0, 0},
+        {"exactly 20 pixels from ball 19 (12, 16)", 333, 126, {19}, 60, 1},
+        {"on ball 13, 3.2 pixels from ball 29", 339, 180, {13, 29}, 120, 2},
     };
-    // One ball alone at exactly 20 pixels (12, 16), and alone just beyond (20, 1): 20.02 pixels.
-    int lone = -1;
-    for (int i = 0; i < 40 && lone < 0; ++i) {
-        int x = static_cast<int>(balls[i].x), y = static_cast<int>(balls[i].y);
-        if (within(x + 12, y + 16) == std::vector<int>{i} && within(x + 20, y + 1).empty()) lone = i;
-    }
-    ASSERT_GE(lone, 0) << "no isolated ball in this layout";
-    int lx = static_cast<int>(balls[lone].x), ly = static_cast<int>(balls[lone].y);
-
-    struct Case { const char* what; int mx, my; int popped; int score; };
-    const Case cases[] = {
-        {"20.02 pixels away", lx + 20, ly + 1, 0, 0},
-        {"exactly 20 pixels away", lx + 12, ly + 16, 1, 60},
-    };
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         std::string script = std::string(kStart) + "4 move " + std::to_string(c.mx) + " " +
                              std::to_string(c.my) + "\n4 ldown\n";
-        auto t = RunScript(script, 4, 0, kTime);
+        auto t = RunGame(script, 4, 0, kTime);
         ASSERT_EQ(t.size(), 4u);
-        EXPECT_EQ(Balls(t[3])[lone].alive, c.popped ? 0 : 1) << c.what;
-        // The frame began with 599 frames left: 21 + 599 mod 40 = 60.
+        std::vector<Ball> balls = Balls(t[3]);
+        ASSERT_EQ(balls.size(), 40u);
+        std::vector<int> popped;
+        for (int i = 0; i < 40; ++i)
+            if (balls[i].alive == 0) popped.push_back(i);
+        EXPECT_EQ(popped, c.popped) << c.what;
         EXPECT_EQ(Field(t[3], "score"), c.score) << c.what;
+        EXPECT_EQ(Field(t[3], "next_hit"), c.nextHit) << c.what;
     }
-
-    // Two balls within reach of one point: both pop, each scores and sounds, in turn.
-    int px = -1, py = -1;
-    for (int i = 0; i < 40 && px < 0; ++i)
-        for (int dy = -20; dy <= 20 && px < 0; ++dy)
-            for (int dx = -20; dx <= 20 && px < 0; ++dx) {
-                int x = static_cast<int>(balls[i].x) + dx, y = static_cast<int>(balls[i].y) + dy;
-                if (within(x, y).size() == 2) px = x, py = y;
-            }
-    ASSERT_GE(px, 0) << "no two balls close together in this layout";
-    std::string script = std::string(kStart) + "4 move " + std::to_string(px) + " " + std::to_string(py) +
-                         "\n4 ldown\n";
-    auto t = RunScript(script, 4, 0, kTime);
-    ASSERT_EQ(t.size(), 4u);
-    EXPECT_EQ(Field(t[3], "score"), 120);
-    EXPECT_EQ(Field(t[3], "next_hit"), 2);
+    // Both pops of one click sound, each on the next of the five copies.
+    auto t = RunGame(std::string(kStart) + "4 move 339 180\n4 ldown\n", 4, 0, kTime);
     EXPECT_EQ(Array(t[3], "sounds"), "[" + std::to_string(Game.HitSounds[0]) + "," +
                                          std::to_string(Game.HitSounds[1]) + "]");
 }
 
 TEST(Game, FiveDistinctHitSoundSlots) {
-    RunScript("", 1, 0, kTime);
+    RunGame("", 1, 0, kTime);
     for (int i = 0; i < kHitSoundCount; ++i)
         for (int j = i + 1; j < kHitSoundCount; ++j) EXPECT_NE(Game.HitSounds[i], Game.HitSounds[j]);
     EXPECT_NE(Game.SheetObject, 0);
@@ -219,7 +194,7 @@ TEST(Game, PasswordsAreCapitalsWithTheLastAtMostX) {
 
 TEST(Game, ResultAcceptsTheLeftClickAfterOneSecondAndShowsTheVersionBox) {
     // One millisecond per frame: the result is entered in frame 603 at tick 603.
-    auto run = [](const std::string& extra) { return RunScript(std::string(kStart) + extra, 1700, 0, kTime, 1); };
+    auto run = [](const std::string& extra) { return RunGame(std::string(kStart) + extra, 1700, 0, kTime, 1); };
     auto early = run("1602 ldown\n");   // 999 ms after entry
     EXPECT_EQ(Field(early[1601], "next_scene"), 3);
     auto late = run("1603 ldown\n");    // 1000 ms after entry
@@ -246,6 +221,7 @@ TEST(Game, TitleRowsAlternateBetweenTheFirstTwoBallCells) {
     cfg.frames = 2;
     cfg.time = kTime;
     hl::configure(cfg);
+    UseGame();
     ResetProgramState();
     hl::setSlotEndHook([](int, void*) { frames.push_back(hl::shownPicture().pixels); }, nullptr);
     WinMain("", platform::SW_SHOWNORMAL);
@@ -263,4 +239,54 @@ TEST(Game, TitleRowsAlternateBetweenTheFirstTwoBallCells) {
                 }
         EXPECT_EQ(mismatches, 0) << "frame " << f + 1 << " should show cell " << cell;
     }
+}
+
+TEST(ScriptClock, TimeEventsSeedTheGameAsTheCalendarWould) {
+    // A time event at frame 0 is the calendar at start-up: the wave is the one --time gives,
+    // ball 0 at (295, 265) (Game.TheWaveFollowsTheGeneratorSeededWithTheEntryFramesTime).
+    const auto byScript = RunGame("0 time 1700000000\n" + std::string(kStart), 3);
+    ASSERT_EQ(byScript.size(), 3u);
+    EXPECT_EQ(Balls(byScript[2])[0].x, 295);
+    EXPECT_EQ(Balls(byScript[2])[0].y, 265);
+    // A time given during the title decides the play's balls: seeded with 99999, the second
+    // layout's ball 0 takes the generator's values 10034 and 1633, which place it at (177, 89).
+    const auto later = RunGame("0 time 1700000000\n2 time 99999\n" + std::string(kStart), 3);
+    ASSERT_EQ(later.size(), 3u);
+    EXPECT_EQ(Balls(later[2])[0].x, 177);
+    EXPECT_EQ(Balls(later[2])[0].y, 89);
+}
+
+TEST(WindowIcon, TheGameWindowGetsItsIconResource) {
+    // The game's window class asks for the icon "MAIN": a 48 x 48 top-down BMP of 32-bit pixels
+    // with an alpha mask, 14 + 108 header bytes and 48 * 48 * 4 pixel bytes, 9338 in all.
+    const platform::ResourceEntry* icon = platform::findResource("MAIN", "ICON");
+    ASSERT_NE(icon, nullptr);
+    ASSERT_EQ(icon->size, 9338u);
+    RunGame("", 2);
+    EXPECT_EQ(platform::headless::windowIconBytes(), icon->size) << "the window got the whole icon";
+
+    auto le = [&](std::size_t at, int bytes) {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = v << 8 | icon->data[at + static_cast<std::size_t>(i)];
+        return v;
+    };
+    EXPECT_EQ(icon->data[0], 'B');
+    EXPECT_EQ(icon->data[1], 'M');
+    EXPECT_EQ(le(2, 4), 9338u) << "file size";
+    EXPECT_EQ(le(10, 4), 122u) << "pixel offset";
+    EXPECT_EQ(le(14, 4), 108u) << "header with colour masks";
+    EXPECT_EQ(le(18, 4), 48u);
+    EXPECT_EQ(static_cast<std::int32_t>(le(22, 4)), -48) << "top row first";
+    EXPECT_EQ(le(28, 2), 32u);
+    EXPECT_EQ(le(30, 4), 3u) << "bit fields";
+    EXPECT_EQ(le(66, 4), 0xFF000000u) << "alpha mask";
+    // The ball fills a circle of radius 22 about (23.5, 23.5): the corners are clear, the middle
+    // is opaque, and on the middle row the edge falls between x 1 (all outside) and 2 (all in).
+    auto alpha = [&](int x, int y) { return le(122 + static_cast<std::size_t>(y * 48 + x) * 4, 4) >> 24; };
+    EXPECT_EQ(alpha(0, 0), 0u);
+    EXPECT_EQ(alpha(47, 47), 0u);
+    EXPECT_EQ(alpha(24, 24), 255u);
+    EXPECT_EQ(alpha(1, 23), 0u);
+    EXPECT_EQ(alpha(2, 23), 255u);
+    EXPECT_NE(le(122 + (24 * 48 + 24) * 4, 4) & 0xFFFFFF, 0u) << "the middle is coloured";
 }
