@@ -37,8 +37,8 @@ struct MixCase : ::testing::Test {
         st.channels = 2;
         st.rate = 44100;
         for (int i = 0; i < 500; ++i) {
-            Put16(st.samples, static_cast<std::uint16_t>(kLevel));
-            Put16(st.samples, static_cast<std::uint16_t>(-kLevel));
+            putLe16(st.samples, static_cast<std::uint16_t>(kLevel));
+            putLe16(st.samples, static_cast<std::uint16_t>(-kLevel));
         }
         stereo = WaveBytes(st);
         table[0].data = tone.data();
@@ -256,13 +256,13 @@ TEST(SoundBuffers, FormatsTheMixerPlays) {
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> rec;
-        Put16(rec, c.tag);
-        Put16(rec, c.channels);
-        Put32(rec, c.rate);
-        Put32(rec, c.rate * c.channels * c.bits / 8);
-        Put16(rec, static_cast<std::uint32_t>(c.channels * c.bits / 8));
-        Put16(rec, c.bits);
-        Put16(rec, 0);
+        putLe16(rec, c.tag);
+        putLe16(rec, c.channels);
+        putLe32(rec, c.rate);
+        putLe32(rec, c.rate * c.channels * c.bits / 8);
+        putLe16(rec, static_cast<std::uint32_t>(c.channels * c.bits / 8));
+        putLe16(rec, c.bits);
+        putLe16(rec, 0);
         platform::BufferDesc desc;
         desc.flags = 0xE2;
         desc.bufferBytes = c.bytes;

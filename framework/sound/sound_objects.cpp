@@ -15,6 +15,7 @@
 #include "framework/sound/wave_file.h"
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
+#include "platform/files/bytes.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/files/resources.h"
 #include "framework/shell/program_state.h"
@@ -40,11 +41,6 @@ constexpr std::uint32_t kSlotBufferFlags = platform::DSBCAPS_STATIC | platform::
 constexpr std::size_t kResourceFormatAt = 20;
 constexpr std::size_t kResourceCountAt = 40;
 constexpr std::size_t kResourceSamplesAt = 44;
-
-std::uint32_t Le32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 void ReleaseBuffer(SoundObject& o) {
     if (o.Buffer == nullptr) return;
@@ -131,13 +127,13 @@ std::optional<Wave> FindWave(const char* name, std::string& note) {
     const platform::ResourceEntry* res = platform::findResource(name, "WAVE");
     // A resource too short for its header and its declared samples is no wave at all.
     if (res == nullptr || res->data == nullptr || res->size < kResourceSamplesAt ||
-        Le32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt) {
+        platform::readLe32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt) {
         if (skipped) note = reason;
         return std::nullopt;
     }
     if (skipped && FirstReport(name))
         std::fprintf(stderr, "elSound::LoadObject: %s; the built-in sound is used\n", reason.c_str());
-    wave.count = Le32(res->data + kResourceCountAt);
+    wave.count = platform::readLe32(res->data + kResourceCountAt);
     wave.format = res->data + kResourceFormatAt;
     wave.samples = res->data + kResourceSamplesAt;
     return wave;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/files/bytes.h"
 #include "platform/sound/audio_stream.h"
 
 namespace platform {
@@ -94,8 +95,7 @@ void Voice::load(const WaveFormat& format, const std::uint8_t* bytes, std::uint3
             samples[i] = static_cast<std::int16_t>((static_cast<int>(bytes[i]) - 128) * 256);
     } else {
         for (std::size_t i = 0; i < have; ++i)
-            samples[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[2 * i]) |
-                                                   static_cast<std::uint16_t>(bytes[2 * i + 1]) << 8);
+            samples[i] = static_cast<std::int16_t>(readLe16(bytes + 2 * i));
     }
     setLooping(looping);
 }
