@@ -12,6 +12,7 @@
 #include "framework/system/system_utils.h"
 #include "platform/files/bytes.h"
 #include "platform/headless/audio.h"
+#include "platform/sound/wave.h"
 
 namespace soundtest {
 
@@ -44,12 +45,7 @@ inline std::vector<std::uint8_t> WaveBytes(const WaveSpec& s) {
     std::vector<std::uint8_t> fmt;
     putText(fmt, "fmt ");
     std::vector<std::uint8_t> body;
-    putLe16(body, s.tag);
-    putLe16(body, s.channels);
-    putLe32(body, s.rate);
-    putLe32(body, s.rate * s.channels * s.bits / 8);
-    putLe16(body, static_cast<std::uint32_t>(s.channels * s.bits / 8));
-    putLe16(body, s.bits);
+    platform::putWaveFormatFields(body, s.tag, s.channels, s.rate, s.bits);
     if (s.tag != 1) {
         putLe16(body, static_cast<std::uint32_t>(s.extra.size()));
         Append(body, s.extra);

@@ -260,12 +260,7 @@ TEST(SoundBuffers, FormatsTheMixerPlays) {
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> rec;
-        putLe16(rec, c.tag);
-        putLe16(rec, c.channels);
-        putLe32(rec, c.rate);
-        putLe32(rec, c.rate * c.channels * c.bits / 8);
-        putLe16(rec, static_cast<std::uint32_t>(c.channels * c.bits / 8));
-        putLe16(rec, c.bits);
+        platform::putWaveFormatFields(rec, c.tag, c.channels, c.rate, c.bits);
         putLe16(rec, 0);
         platform::BufferDesc desc;
         desc.flags = 0xE2;

@@ -5,6 +5,7 @@
 
 #include "platform/files/bmp_writer.h"
 #include "platform/files/bytes.h"
+#include "platform/sound/wave.h"
 
 namespace corpus {
 namespace {
@@ -251,12 +252,7 @@ Bytes WaveFile(const Wave& w) {
     Bytes fmt;
     putText(fmt, "fmt ");
     putLe32(fmt, static_cast<std::uint32_t>(w.fmtSize));
-    putLe16(fmt, w.tag);
-    putLe16(fmt, w.channels);
-    putLe32(fmt, w.rate);
-    putLe32(fmt, w.rate * w.channels * w.bits / 8);
-    putLe16(fmt, static_cast<std::uint32_t>(w.channels * w.bits / 8));
-    putLe16(fmt, w.bits);
+    platform::putWaveFormatFields(fmt, w.tag, w.channels, w.rate, w.bits);
     if (w.fmtSize >= 18) putLe16(fmt, w.cbSize);
     for (int i = 18; i < w.fmtSize; ++i) fmt.push_back(static_cast<std::uint8_t>(i));
     if (w.fmtSize & 1) fmt.push_back(0);

@@ -1,6 +1,7 @@
 // Asset generator: the hit sound HIT, a short pop as an 8-bit mono RIFF WAVE file.
 #include "tools/hit_sound.h"
 
+#include "platform/sound/wave.h"
 #include "tools/asset_math.h"
 
 namespace assets {
@@ -49,12 +50,7 @@ Bytes MakeHitSound() {
     platform::putText(out, "WAVE");
     platform::putText(out, "fmt ");
     platform::putLe32(out, 16);
-    platform::putLe16(out, 1);  // PCM
-    platform::putLe16(out, 1);  // mono
-    platform::putLe32(out, kHitRate);
-    platform::putLe32(out, kHitRate);  // bytes per second
-    platform::putLe16(out, 1);  // bytes per sample frame
-    platform::putLe16(out, 8);  // bits per sample
+    platform::putWaveFormatFields(out, platform::WAVE_FORMAT_PCM, 1, kHitRate, 8);   // mono, 8 bits
     platform::putText(out, "data");
     platform::putLe32(out, kHitDataBytes);
 

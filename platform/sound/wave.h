@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/bytes.h"
 #include "platform/files/riff.h"
 
 namespace platform {
@@ -26,6 +27,19 @@ constexpr int kWaveFormatBytes = 18;
 // Reads the record's fields from its little-endian bytes (at least 16; the extra byte count is
 // read only when `size` reaches 18).
 WaveFormat decodeWaveFormat(const void* bytes, std::uint32_t size);
+// Appends the record's first 16 bytes for `bits`-bit samples in `channels` at `rate`, with the
+// byte rate and block alignment worked out from them (the extra-byte count, where there is one,
+// is the caller's). Called by the generators of wave files in tools/ and tests/: inline, as they
+// do not link the platform.
+inline void putWaveFormatFields(ByteVector& out, std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
+                                std::uint16_t bits) {
+    putLe16(out, tag);
+    putLe16(out, channels);
+    putLe32(out, rate);
+    putLe32(out, rate * channels * bits / 8);
+    putLe16(out, static_cast<std::uint32_t>(channels * bits / 8));
+    putLe16(out, bits);
+}
 // True for the formats the mixer plays: PCM, 8-bit unsigned or 16-bit signed, mono or stereo,
 // 100 to 100000 samples a second, with a block alignment that matches.
 bool mixerPlays(const WaveFormat& format);
