@@ -26,6 +26,7 @@
 #include "platform/video/blit.h"
 #include "platform/headless/headless.h"
 #include "platform/video/pixels.h"
+#include "platform/files/bmp_writer.h"
 #include "platform/files/resources.h"
 
 namespace {
@@ -50,23 +51,16 @@ struct Setup {
 };
 Setup S;
 
-void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
-}
-
 // The sprite sheet: four shaded balls of 47 x 47, 48 pixels apart, on pure green; a 32-bit BMP.
 std::vector<std::uint8_t> SheetBmp() {
     const int w = 192, h = 48;
-    std::vector<std::uint8_t> b(54 + w * h * 4, 0);
-    b[0] = 'B';
-    b[1] = 'M';
-    Put32(b, 2, static_cast<std::uint32_t>(b.size()));
-    Put32(b, 10, 54);
-    Put32(b, 14, 40);
-    Put32(b, 18, w);
-    Put32(b, 22, static_cast<std::uint32_t>(-h));
-    b[26] = 1;
-    b[28] = 32;
+    platform::BmpInfo info;
+    info.width = w;
+    info.height = -h;
+    info.bitsPerPixel = 32;
+    std::vector<std::uint8_t> b;
+    platform::putBmpFileHeader(b, 54 + w * h * 4, 54);
+    platform::putBmpInfoHeader(b, info);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             int dx = x % 48 - 23, dy = y - 23;
@@ -75,7 +69,7 @@ std::vector<std::uint8_t> SheetBmp() {
                 int shade = std::max(0, 200 - (dx + dy + 46) * 2);
                 c = (static_cast<std::uint32_t>(shade / 2 + 40 * (x / 48)) << 16) | (static_cast<std::uint32_t>(shade / 3) << 8) | 0xC0;
             }
-            Put32(b, 54 + (y * w + x) * 4, c);
+            platform::putLe32(b, c);
         }
     return b;
 }

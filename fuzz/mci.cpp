@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/bytes.h"
 #include "platform/headless/audio.h"
 #include "platform/sound/mci.h"
 #include "platform/window/window.h"
@@ -20,11 +21,15 @@
 namespace {
 
 std::vector<std::uint8_t> Piece(std::vector<std::uint8_t> events, std::uint16_t tracks = 1) {
-    std::vector<std::uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(tracks > 1), 0,
-                                   static_cast<std::uint8_t>(tracks), 0x01, 0xE0};
+    std::vector<std::uint8_t> f;
+    platform::putText(f, "MThd");
+    platform::putBe32(f, 6);
+    platform::putBe16(f, tracks > 1 ? 1 : 0);   // format
+    platform::putBe16(f, tracks);
+    platform::putBe16(f, 480);                  // ticks a quarter note
     for (int t = 0; t < tracks; ++t) {
-        f.insert(f.end(), {'M', 'T', 'r', 'k', 0, 0, static_cast<std::uint8_t>(events.size() >> 8),
-                           static_cast<std::uint8_t>(events.size())});
+        platform::putText(f, "MTrk");
+        platform::putBe32(f, static_cast<std::uint32_t>(events.size()));
         f.insert(f.end(), events.begin(), events.end());
     }
     return f;

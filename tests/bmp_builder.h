@@ -8,17 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/bmp_writer.h"
+#include "platform/files/bytes.h"
 #include "platform/files/resources.h"
 
 namespace testbmp {
-
-inline void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    b[at] = v & 0xFF;
-    b[at + 1] = (v >> 8) & 0xFF;
-}
-inline void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
-}
 
 struct BmpLayout {
     int headerSize = 40;          // 12, 40, 52, 56, 108, 124
@@ -33,36 +27,18 @@ struct BmpLayout {
 
 // Packed bitmap: header, masks (after a 40-byte header with bit fields), colour table, pixels.
 inline std::vector<std::uint8_t> PackedDib(const BmpLayout& s, const std::vector<std::uint8_t>& pixels) {
-    std::vector<std::uint8_t> b(static_cast<std::size_t>(s.headerSize), 0);
-    Put32(b, 0, static_cast<std::uint32_t>(s.headerSize));
-    if (s.headerSize == 12) {
-        Put16(b, 4, static_cast<std::uint32_t>(s.width));
-        Put16(b, 6, static_cast<std::uint32_t>(s.height));
-        Put16(b, 8, 1);
-        Put16(b, 10, static_cast<std::uint32_t>(s.bpp));
-    } else {
-        Put32(b, 4, static_cast<std::uint32_t>(s.width));
-        Put32(b, 8, static_cast<std::uint32_t>(s.height));
-        Put16(b, 12, 1);
-        Put16(b, 14, static_cast<std::uint32_t>(s.bpp));
-        Put32(b, 16, s.compression);
-        Put32(b, 20, static_cast<std::uint32_t>(pixels.size()));
-        Put32(b, 32, s.colorsUsed);
-        if (s.headerSize >= 52)
-            for (int i = 0; i < 3; ++i) Put32(b, 40 + 4 * i, s.masks[i]);
-    }
-    if (s.headerSize == 40 && s.compression == 3)
-        for (int i = 0; i < 3; ++i) {
-            std::size_t at = b.size();
-            b.resize(at + 4);
-            Put32(b, at, s.masks[i]);
-        }
-    for (std::uint32_t c : s.palette) {
-        b.push_back(c & 0xFF);
-        b.push_back((c >> 8) & 0xFF);
-        b.push_back((c >> 16) & 0xFF);
-        if (s.headerSize != 12) b.push_back(0);
-    }
+    platform::BmpInfo info;
+    info.headerSize = s.headerSize;
+    info.width = s.width;
+    info.height = s.height;
+    info.bitsPerPixel = s.bpp;
+    info.compression = s.compression;
+    info.imageBytes = static_cast<std::uint32_t>(pixels.size());
+    info.colorsUsed = s.colorsUsed;
+    for (int i = 0; i < 3; ++i) info.masks[i] = s.masks[i];
+    std::vector<std::uint8_t> b;
+    platform::putBmpInfoHeader(b, info);
+    for (std::uint32_t c : s.palette) platform::putBmpTableEntry(b, c, s.headerSize == 12);
     b.insert(b.end(), pixels.begin(), pixels.end());
     return b;
 }
@@ -70,12 +46,10 @@ inline std::vector<std::uint8_t> PackedDib(const BmpLayout& s, const std::vector
 // A BMP file: the file header in front of the packed bitmap, pixels right after the table.
 inline std::vector<std::uint8_t> File(const BmpLayout& s, const std::vector<std::uint8_t>& pixels) {
     std::vector<std::uint8_t> dib = PackedDib(s, pixels);
-    std::vector<std::uint8_t> b(14 + dib.size(), 0);
-    b[0] = 'B';
-    b[1] = 'M';
-    Put32(b, 2, static_cast<std::uint32_t>(b.size()));
-    Put32(b, 10, static_cast<std::uint32_t>(b.size() - pixels.size()));
-    std::copy(dib.begin(), dib.end(), b.begin() + 14);
+    std::vector<std::uint8_t> b;
+    const auto fileBytes = static_cast<std::uint32_t>(platform::kBmpFileHeaderBytes + dib.size());
+    platform::putBmpFileHeader(b, fileBytes, fileBytes - static_cast<std::uint32_t>(pixels.size()));
+    b.insert(b.end(), dib.begin(), dib.end());
     return b;
 }
 

@@ -10,21 +10,19 @@
 #include <vector>
 
 #include "framework/system/system_utils.h"
+#include "platform/files/bytes.h"
 #include "platform/headless/audio.h"
+#include "platform/sound/wave.h"
 
 namespace soundtest {
 
-inline void Put16(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    v.push_back(static_cast<std::uint8_t>(x));
-    v.push_back(static_cast<std::uint8_t>(x >> 8));
-}
-inline void Put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
-inline void PutId(std::vector<std::uint8_t>& v, const char* id) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<std::uint8_t>(id[i]));
-}
+using platform::putBe16;
+using platform::putBe32;
+using platform::putLe16;
+using platform::putLe32;
+using platform::putText;
+using platform::putVarLen;
+
 inline void Append(std::vector<std::uint8_t>& v, const std::vector<std::uint8_t>& more) {
     for (std::uint8_t b : more) v.push_back(b);
 }
@@ -45,32 +43,27 @@ struct WaveSpec {
 // A RIFF WAVE file as its format lays it out; in canonical order it is 44 bytes plus the samples.
 inline std::vector<std::uint8_t> WaveBytes(const WaveSpec& s) {
     std::vector<std::uint8_t> fmt;
-    PutId(fmt, "fmt ");
+    putText(fmt, "fmt ");
     std::vector<std::uint8_t> body;
-    Put16(body, s.tag);
-    Put16(body, s.channels);
-    Put32(body, s.rate);
-    Put32(body, s.rate * s.channels * s.bits / 8);
-    Put16(body, static_cast<std::uint32_t>(s.channels * s.bits / 8));
-    Put16(body, s.bits);
+    platform::putWaveFormatFields(body, s.tag, s.channels, s.rate, s.bits);
     if (s.tag != 1) {
-        Put16(body, static_cast<std::uint32_t>(s.extra.size()));
+        putLe16(body, static_cast<std::uint32_t>(s.extra.size()));
         Append(body, s.extra);
     }
     if (s.tag == 1) body.resize(s.fmtSize);   // cut short or padded
-    Put32(fmt, static_cast<std::uint32_t>(body.size()));
+    putLe32(fmt, static_cast<std::uint32_t>(body.size()));
     Append(fmt, body);
     if (body.size() & 1) fmt.push_back(0);
 
     std::vector<std::uint8_t> data;
-    PutId(data, "data");
-    Put32(data, static_cast<std::uint32_t>(s.declaredDataSize >= 0 ? s.declaredDataSize : s.samples.size()));
+    putText(data, "data");
+    putLe32(data, static_cast<std::uint32_t>(s.declaredDataSize >= 0 ? s.declaredDataSize : s.samples.size()));
     Append(data, s.samples);
 
     std::vector<std::uint8_t> out;
-    PutId(out, "RIFF");
-    Put32(out, static_cast<std::uint32_t>(4 + fmt.size() + data.size()));
-    PutId(out, s.form);
+    putText(out, "RIFF");
+    putLe32(out, static_cast<std::uint32_t>(4 + fmt.size() + data.size()));
+    putText(out, s.form);
     const auto& first = s.dataFirst ? data : fmt;
     const auto& second = s.dataFirst ? fmt : data;
     Append(out, first);
@@ -89,44 +82,31 @@ inline std::vector<std::uint8_t> Square8(std::size_t count, int amplitude, int p
 // 16-bit samples (little-endian bytes) holding one constant value per channel.
 inline std::vector<std::uint8_t> Constant16(std::size_t frames, int channels, std::int16_t value) {
     std::vector<std::uint8_t> v;
-    for (std::size_t i = 0; i < frames * channels; ++i) Put16(v, static_cast<std::uint16_t>(value));
+    for (std::size_t i = 0; i < frames * channels; ++i) putLe16(v, static_cast<std::uint16_t>(value));
     return v;
-}
-
-inline void PutVarLen(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    std::uint8_t bytes[4];
-    int n = 0;
-    do {
-        bytes[n++] = x & 0x7F;
-        x >>= 7;
-    } while (x != 0);
-    while (n-- > 0) v.push_back(static_cast<std::uint8_t>(bytes[n] | (n > 0 ? 0x80 : 0)));
-}
-inline void Put32Be(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    for (int s = 24; s >= 0; s -= 8) v.push_back(static_cast<std::uint8_t>(x >> s));
 }
 
 // A format-0 MIDI file: 480 ticks a quarter note at 120 beats a minute (1 ms a tick is 0.96),
 // after `leadTicks` of rest, a loud piano chord held for `noteTicks`.
 inline std::vector<std::uint8_t> MidiBytes(std::uint32_t noteTicks, std::uint32_t leadTicks = 0) {
     std::vector<std::uint8_t> track;
-    PutVarLen(track, 0);
+    putVarLen(track, 0);
     track.insert(track.end(), {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});   // 500000 us a quarter
-    PutVarLen(track, 0);
+    putVarLen(track, 0);
     track.insert(track.end(), {0xC0, 0x00});
-    PutVarLen(track, leadTicks);
+    putVarLen(track, leadTicks);
     track.insert(track.end(), {0x90, 60, 120});
-    PutVarLen(track, 0);
+    putVarLen(track, 0);
     track.insert(track.end(), {64, 120});   // running status
-    PutVarLen(track, noteTicks);
+    putVarLen(track, noteTicks);
     track.insert(track.end(), {0x80, 60, 0});
-    PutVarLen(track, 0);
+    putVarLen(track, 0);
     track.insert(track.end(), {0x80, 64, 0});
-    PutVarLen(track, 0);
+    putVarLen(track, 0);
     track.insert(track.end(), {0xFF, 0x2F, 0x00});
     std::vector<std::uint8_t> out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0};
     out.insert(out.end(), {'M', 'T', 'r', 'k'});
-    Put32Be(out, static_cast<std::uint32_t>(track.size()));
+    putBe32(out, static_cast<std::uint32_t>(track.size()));
     out.insert(out.end(), track.begin(), track.end());
     return out;
 }

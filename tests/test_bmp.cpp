@@ -4,8 +4,11 @@
 
 #include "bmp_builder.h"
 #include "platform/files/bmp.h"
+#include "platform/files/bytes.h"
 
 using platform::DecodedBitmap;
+using platform::writeLe16;
+using platform::writeLe32;
 using namespace testbmp;
 
 namespace {
@@ -171,19 +174,19 @@ TEST(Bmp, MalformedHeadersAreRefusedWithAReason) {
         const char* reason;
     } cases[] = {
         {"no signature", [](auto& b) { b[0] = 'X'; }, "not a BMP"},
-        {"unknown header size", [](auto& b) { Put32(b, 14, 64); }, "header size"},
-        {"two planes", [](auto& b) { Put16(b, 26, 2); }, "plane"},
-        {"zero width", [](auto& b) { Put32(b, 18, 0); }, "zero"},
-        {"negative width", [](auto& b) { Put32(b, 18, 0xFFFFFFFEu); }, "zero or negative"},
-        {"height of -2^31", [](auto& b) { Put32(b, 22, 0x80000000u); }, "too large"},
-        {"sizes whose product overflows", [](auto& b) { Put32(b, 18, 0x10000); Put32(b, 22, 0x10000); }, "too large"},
-        {"3 bits per pixel", [](auto& b) { Put16(b, 28, 3); }, "bits per pixel"},
-        {"JPEG compression", [](auto& b) { Put32(b, 30, 4); }, "compression"},
-        {"RLE4 at 8 bits", [](auto& b) { Put32(b, 30, 2); }, "RLE4"},
-        {"top-down RLE8", [](auto& b) { Put32(b, 30, 1); Put32(b, 22, 0xFFFFFFFEu); }, "top-down"},
-        {"colour table past the end", [](auto& b) { Put32(b, 46, 200); }, "colour table"},
-        {"pixel offset past the end", [](auto& b) { Put32(b, 10, 0x7FFFFFF0); }, "offset"},
-        {"pixel offset inside the header", [](auto& b) { Put32(b, 10, 20); }, "offset"},
+        {"unknown header size", [](auto& b) { writeLe32(&b[14], 64); }, "header size"},
+        {"two planes", [](auto& b) { writeLe16(&b[26], 2); }, "plane"},
+        {"zero width", [](auto& b) { writeLe32(&b[18], 0); }, "zero"},
+        {"negative width", [](auto& b) { writeLe32(&b[18], 0xFFFFFFFEu); }, "zero or negative"},
+        {"height of -2^31", [](auto& b) { writeLe32(&b[22], 0x80000000u); }, "too large"},
+        {"sizes whose product overflows", [](auto& b) { writeLe32(&b[18], 0x10000); writeLe32(&b[22], 0x10000); }, "too large"},
+        {"3 bits per pixel", [](auto& b) { writeLe16(&b[28], 3); }, "bits per pixel"},
+        {"JPEG compression", [](auto& b) { writeLe32(&b[30], 4); }, "compression"},
+        {"RLE4 at 8 bits", [](auto& b) { writeLe32(&b[30], 2); }, "RLE4"},
+        {"top-down RLE8", [](auto& b) { writeLe32(&b[30], 1); writeLe32(&b[22], 0xFFFFFFFEu); }, "top-down"},
+        {"colour table past the end", [](auto& b) { writeLe32(&b[46], 200); }, "colour table"},
+        {"pixel offset past the end", [](auto& b) { writeLe32(&b[10], 0x7FFFFFF0); }, "offset"},
+        {"pixel offset inside the header", [](auto& b) { writeLe32(&b[10], 20); }, "offset"},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> file = base();

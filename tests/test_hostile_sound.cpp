@@ -48,7 +48,7 @@ struct HostileSound : ::testing::Test {
 // A track chunk around `events` (which end with their own end of track).
 std::vector<std::uint8_t> Track(const std::vector<std::uint8_t>& events) {
     std::vector<std::uint8_t> t = {'M', 'T', 'r', 'k'};
-    Put32Be(t, static_cast<std::uint32_t>(events.size()));
+    putBe32(t, static_cast<std::uint32_t>(events.size()));
     t.insert(t.end(), events.begin(), events.end());
     return t;
 }
@@ -56,18 +56,19 @@ std::vector<std::uint8_t> Track(const std::vector<std::uint8_t>& events) {
 // A piece of one chord held `ticks` (480 a quarter at 120 a minute) after `lead` ticks of rest.
 std::vector<std::uint8_t> ChordEvents(std::uint32_t ticks, std::uint32_t lead = 0) {
     std::vector<std::uint8_t> e = {0, 0xC0, 0};
-    PutVarLen(e, lead);
+    putVarLen(e, lead);
     e.insert(e.end(), {0x90, 60, 120, 0, 64, 120});
-    PutVarLen(e, ticks);
+    putVarLen(e, ticks);
     e.insert(e.end(), {0x80, 60, 0, 0, 0x80, 64, 0, 0, 0xFF, 0x2F, 0});
     return e;
 }
 
 std::vector<std::uint8_t> Header(std::uint16_t format, std::uint16_t tracks, std::uint32_t length = 6) {
     std::vector<std::uint8_t> h = {'M', 'T', 'h', 'd'};
-    Put32Be(h, length);
-    h.insert(h.end(), {static_cast<std::uint8_t>(format >> 8), static_cast<std::uint8_t>(format),
-                       static_cast<std::uint8_t>(tracks >> 8), static_cast<std::uint8_t>(tracks), 0x01, 0xE0});
+    putBe32(h, length);
+    putBe16(h, format);
+    putBe16(h, tracks);
+    putBe16(h, 480);   // ticks a quarter note
     h.resize(8 + length, 0);
     return h;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "platform/files/bytes.h"
 #include "platform/sound/mci.h"
 #include "platform/sound/midi_file.h"
 #include "platform/sound/midi_synth.h"
@@ -68,10 +69,7 @@ TEST(MciCommands, Parsing) {
 TEST(MciCommands, FileCheck) {
     auto good = MidiBytes(480);   // 52 bytes: one track of 30 from byte 22, its end-of-track last
     auto withTrackLength = [](std::vector<std::uint8_t> v, std::uint32_t len) {
-        v[18] = static_cast<std::uint8_t>(len >> 24);
-        v[19] = static_cast<std::uint8_t>(len >> 16);
-        v[20] = static_cast<std::uint8_t>(len >> 8);
-        v[21] = static_cast<std::uint8_t>(len);
+        platform::writeBe32(&v[18], len);
         return v;
     };
     auto cutAt = [&](std::size_t size, bool fixLength) {
@@ -138,7 +136,7 @@ TEST(MciCommands, DamagedFilesAreHandedOverRepaired) {
     const auto good = MidiBytes(480);   // 480 ticks at 500000 us a quarter of 480 ticks
     auto file = [](std::vector<std::uint8_t> header, const std::vector<std::uint8_t>& events, std::uint32_t len) {
         header.insert(header.end(), {'M', 'T', 'r', 'k'});
-        Put32Be(header, len);
+        putBe32(header, len);
         header.insert(header.end(), events.begin(), events.end());
         return header;
     };

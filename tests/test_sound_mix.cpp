@@ -37,8 +37,8 @@ struct MixCase : ::testing::Test {
         st.channels = 2;
         st.rate = 44100;
         for (int i = 0; i < 500; ++i) {
-            Put16(st.samples, static_cast<std::uint16_t>(kLevel));
-            Put16(st.samples, static_cast<std::uint16_t>(-kLevel));
+            putLe16(st.samples, static_cast<std::uint16_t>(kLevel));
+            putLe16(st.samples, static_cast<std::uint16_t>(-kLevel));
         }
         stereo = WaveBytes(st);
         table[0].data = tone.data();
@@ -241,28 +241,27 @@ TEST(SoundBuffers, FormatsTheMixerPlays) {
         std::uint32_t rate;
         std::uint32_t bytes;
         platform::SoundResult expected;
+        const char* refusal;   // what elSound is told of a format the mixer does not play
     } cases[] = {
-        {"8-bit mono", 1, 1, 8, 11025, 100, platform::DS_OK},
-        {"16-bit stereo", 1, 2, 16, 44100, 100, platform::DS_OK},
-        {"lowest rate", 1, 1, 8, 100, 100, platform::DS_OK},
-        {"highest rate", 1, 1, 8, 100000, 100, platform::DS_OK},
-        {"rate 99", 1, 1, 8, 99, 100, platform::DSERR_BADFORMAT},
-        {"rate 100001", 1, 1, 8, 100001, 100, platform::DSERR_BADFORMAT},
-        {"24-bit", 1, 1, 24, 11025, 99, platform::DSERR_BADFORMAT},
-        {"three channels", 1, 3, 8, 11025, 99, platform::DSERR_BADFORMAT},
-        {"not PCM", 2, 1, 8, 11025, 100, platform::DSERR_BADFORMAT},
-        {"no samples", 1, 1, 8, 11025, 0, platform::DSERR_INVALIDPARAM},
-        {"less than a frame", 1, 2, 16, 11025, 3, platform::DSERR_INVALIDPARAM},
+        {"8-bit mono", 1, 1, 8, 11025, 100, platform::DS_OK, nullptr},
+        {"16-bit stereo", 1, 2, 16, 44100, 100, platform::DS_OK, nullptr},
+        {"lowest rate", 1, 1, 8, 100, 100, platform::DS_OK, nullptr},
+        {"highest rate", 1, 1, 8, 100000, 100, platform::DS_OK, nullptr},
+        {"rate 99", 1, 1, 8, 99, 100, platform::DSERR_BADFORMAT, "a format the sound device does not play"},
+        {"rate 100001", 1, 1, 8, 100001, 100, platform::DSERR_BADFORMAT, "a format the sound device does not play"},
+        {"24-bit", 1, 1, 24, 11025, 99, platform::DSERR_BADFORMAT, "24 bits per sample (8 or 16 are played)"},
+        {"three channels", 1, 3, 8, 11025, 99, platform::DSERR_BADFORMAT, "3 channels (1 or 2 are played)"},
+        {"not PCM", 2, 1, 8, 11025, 100, platform::DSERR_BADFORMAT, "format tag 2 is not PCM"},
+        // With several faults the tag is named before the bits, the bits before the channels.
+        {"24-bit ADPCM", 2, 1, 24, 11025, 99, platform::DSERR_BADFORMAT, "format tag 2 is not PCM"},
+        {"24-bit, three channels", 1, 3, 24, 11025, 99, platform::DSERR_BADFORMAT, "24 bits per sample (8 or 16 are played)"},
+        {"no samples", 1, 1, 8, 11025, 0, platform::DSERR_INVALIDPARAM, nullptr},
+        {"less than a frame", 1, 2, 16, 11025, 3, platform::DSERR_INVALIDPARAM, nullptr},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> rec;
-        Put16(rec, c.tag);
-        Put16(rec, c.channels);
-        Put32(rec, c.rate);
-        Put32(rec, c.rate * c.channels * c.bits / 8);
-        Put16(rec, static_cast<std::uint32_t>(c.channels * c.bits / 8));
-        Put16(rec, c.bits);
-        Put16(rec, 0);
+        platform::putWaveFormatFields(rec, c.tag, c.channels, c.rate, c.bits);
+        putLe16(rec, 0);
         platform::BufferDesc desc;
         desc.flags = 0xE2;
         desc.bufferBytes = c.bytes;
@@ -270,6 +269,9 @@ TEST(SoundBuffers, FormatsTheMixerPlays) {
         platform::SoundBuffer* buffer = nullptr;
         EXPECT_EQ(device->createSoundBuffer(desc, &buffer), c.expected) << c.what;
         EXPECT_EQ(buffer != nullptr, c.expected == platform::DS_OK) << c.what;
+        const platform::WaveFormat format = platform::decodeWaveFormat(rec.data(), platform::kWaveFormatBytes);
+        EXPECT_EQ(platform::mixerPlays(format), c.refusal == nullptr) << c.what;
+        if (c.refusal != nullptr) EXPECT_EQ(platform::mixerRefusal(format), c.refusal) << c.what;
         if (buffer != nullptr) {
             // Out-of-range controls are refused by the buffer itself.
             EXPECT_EQ(buffer->setVolume(1), platform::DSERR_INVALIDPARAM) << c.what;

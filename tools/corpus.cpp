@@ -3,24 +3,19 @@
 
 #include <functional>
 
+#include "platform/files/bmp_writer.h"
+#include "platform/files/bytes.h"
+#include "platform/sound/wave.h"
+
 namespace corpus {
 namespace {
 
-void Le16(Bytes& b, std::uint32_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Le32(Bytes& b, std::uint32_t v) {
-    Le16(b, v & 0xFFFF);
-    Le16(b, v >> 16);
-}
-void Be32(Bytes& b, std::uint32_t v) {
-    for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<std::uint8_t>(v >> s));
-}
-// Byte by byte: gcc 12 mistakes a four-byte insert into an empty vector for an overflow.
-void Id(Bytes& b, const char* id) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
-}
+using platform::putBe16;
+using platform::putBe32;
+using platform::putLe16;
+using platform::putLe32;
+using platform::putText;
+
 void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 
 // ---------------------------------------------------------------- BMP
@@ -43,45 +38,25 @@ struct Bmp {
 
 // The packed bitmap (header, masks, table) before the pixels.
 Bytes Head(const Bmp& s) {
+    platform::BmpInfo info;
+    info.headerSize = s.headerSize;
+    info.width = s.width;
+    info.height = s.topDown ? -s.height : s.height;
+    info.bitsPerPixel = s.depth;
+    info.compression = s.compression;
+    info.pixelsPerMetre = platform::kBmpPixelsPerMetre72Dpi;
+    info.colorsUsed = s.colorsUsed;
+    for (int i = 0; i < 3; ++i) info.masks[i] = s.masks[i];
     Bytes b;
-    Le32(b, static_cast<std::uint32_t>(s.headerSize));
-    if (s.headerSize == 12) {
-        Le16(b, static_cast<std::uint32_t>(s.width));
-        Le16(b, static_cast<std::uint32_t>(s.height));
-        Le16(b, 1);
-        Le16(b, static_cast<std::uint32_t>(s.depth));
-    } else {
-        Le32(b, static_cast<std::uint32_t>(s.width));
-        Le32(b, static_cast<std::uint32_t>(s.topDown ? -s.height : s.height));
-        Le16(b, 1);
-        Le16(b, static_cast<std::uint32_t>(s.depth));
-        Le32(b, s.compression);
-        Le32(b, 0);
-        Le32(b, 2835);
-        Le32(b, 2835);
-        Le32(b, s.colorsUsed);
-        Le32(b, 0);
-        if (s.headerSize >= 52)
-            for (std::uint32_t m : s.masks) Le32(b, m);
-        b.resize(static_cast<std::size_t>(s.headerSize), 0);
-        if (s.headerSize == 40 && s.compression == 3)
-            for (std::uint32_t m : s.masks) Le32(b, m);
-    }
-    for (int i = 0; i < s.tableEntries; ++i) {
-        std::uint32_t c = Colour(i);
-        b.push_back(static_cast<std::uint8_t>(c));
-        b.push_back(static_cast<std::uint8_t>(c >> 8));
-        b.push_back(static_cast<std::uint8_t>(c >> 16));
-        if (s.headerSize != 12) b.push_back(0);
-    }
+    platform::putBmpInfoHeader(b, info);
+    for (int i = 0; i < s.tableEntries; ++i) platform::putBmpTableEntry(b, Colour(i), s.headerSize == 12);
     return b;
 }
 
 Bytes FileOf(const Bytes& head, const Bytes& pixels) {
-    Bytes b = {'B', 'M'};
-    Le32(b, static_cast<std::uint32_t>(14 + head.size() + pixels.size()));
-    Le32(b, 0);
-    Le32(b, static_cast<std::uint32_t>(14 + head.size()));
+    Bytes b;
+    platform::putBmpFileHeader(b, static_cast<std::uint32_t>(platform::kBmpFileHeaderBytes + head.size() + pixels.size()),
+                               static_cast<std::uint32_t>(platform::kBmpFileHeaderBytes + head.size()));
     Append(b, head);
     Append(b, pixels);
     return b;
@@ -275,36 +250,31 @@ struct Wave {
 
 Bytes WaveFile(const Wave& w) {
     Bytes fmt;
-    Id(fmt, "fmt ");
-    Le32(fmt, static_cast<std::uint32_t>(w.fmtSize));
-    Le16(fmt, w.tag);
-    Le16(fmt, w.channels);
-    Le32(fmt, w.rate);
-    Le32(fmt, w.rate * w.channels * w.bits / 8);
-    Le16(fmt, static_cast<std::uint32_t>(w.channels * w.bits / 8));
-    Le16(fmt, w.bits);
-    if (w.fmtSize >= 18) Le16(fmt, w.cbSize);
+    putText(fmt, "fmt ");
+    putLe32(fmt, static_cast<std::uint32_t>(w.fmtSize));
+    platform::putWaveFormatFields(fmt, w.tag, w.channels, w.rate, w.bits);
+    if (w.fmtSize >= 18) putLe16(fmt, w.cbSize);
     for (int i = 18; i < w.fmtSize; ++i) fmt.push_back(static_cast<std::uint8_t>(i));
     if (w.fmtSize & 1) fmt.push_back(0);
     Bytes data;
-    Id(data, "data");
-    Le32(data, static_cast<std::uint32_t>(w.declaredData >= 0 ? w.declaredData : static_cast<std::int64_t>(w.samples.size())));
+    putText(data, "data");
+    putLe32(data, static_cast<std::uint32_t>(w.declaredData >= 0 ? w.declaredData : static_cast<std::int64_t>(w.samples.size())));
     Append(data, w.samples);
     if (w.samples.size() & 1) data.push_back(0);
     Bytes list;
     if (w.listBetween) {
-        Id(list, "LIST");
-        Le32(list, 5);
+        putText(list, "LIST");
+        putLe32(list, 5);
         list.insert(list.end(), {'I', 'N', 'F', 'O', 'x', 0});
     }
     Bytes body;
-    Id(body, "WAVE");
+    putText(body, "WAVE");
     Append(body, w.dataFirst ? data : fmt);
     Append(body, list);
     Append(body, w.dataFirst ? fmt : data);
     Bytes out;
-    Id(out, "RIFF");
-    Le32(out, static_cast<std::uint32_t>(body.size()));
+    putText(out, "RIFF");
+    putLe32(out, static_cast<std::uint32_t>(body.size()));
     Append(out, body);
     return out;
 }
@@ -400,19 +370,19 @@ void AddWaves(std::vector<Entry>& out) {
 
 Bytes Track(const Bytes& events) {
     Bytes t;
-    Id(t, "MTrk");
-    Be32(t, static_cast<std::uint32_t>(events.size()));
+    putText(t, "MTrk");
+    putBe32(t, static_cast<std::uint32_t>(events.size()));
     Append(t, events);
     return t;
 }
 
 Bytes Header(std::uint16_t format, std::uint16_t tracks, std::uint16_t division = 480, std::uint32_t length = 6) {
     Bytes h;
-    Id(h, "MThd");
-    Be32(h, length);
-    h.insert(h.end(), {static_cast<std::uint8_t>(format >> 8), static_cast<std::uint8_t>(format),
-                       static_cast<std::uint8_t>(tracks >> 8), static_cast<std::uint8_t>(tracks),
-                       static_cast<std::uint8_t>(division >> 8), static_cast<std::uint8_t>(division)});
+    putText(h, "MThd");
+    putBe32(h, length);
+    putBe16(h, format);
+    putBe16(h, tracks);
+    putBe16(h, division);
     h.resize(8 + length, 0);
     return h;
 }

@@ -1,6 +1,7 @@
 // Asset generator: the hit sound HIT, a short pop as an 8-bit mono RIFF WAVE file.
 #include "tools/hit_sound.h"
 
+#include "platform/sound/wave.h"
 #include "tools/asset_math.h"
 
 namespace assets {
@@ -44,19 +45,14 @@ struct PopVoice {
 Bytes MakeHitSound() {
     Bytes out;
     out.reserve(44 + kHitDataBytes);
-    PutText(out, "RIFF");
-    PutLE(out, 36 + kHitDataBytes, 4);  // everything after this field
-    PutText(out, "WAVE");
-    PutText(out, "fmt ");
-    PutLE(out, 16, 4);
-    PutLE(out, 1, 2);  // PCM
-    PutLE(out, 1, 2);  // mono
-    PutLE(out, kHitRate, 4);
-    PutLE(out, kHitRate, 4);  // bytes per second
-    PutLE(out, 1, 2);         // bytes per sample frame
-    PutLE(out, 8, 2);         // bits per sample
-    PutText(out, "data");
-    PutLE(out, kHitDataBytes, 4);
+    platform::putText(out, "RIFF");
+    platform::putLe32(out, 36 + kHitDataBytes);  // everything after this field
+    platform::putText(out, "WAVE");
+    platform::putText(out, "fmt ");
+    platform::putLe32(out, 16);
+    platform::putWaveFormatFields(out, platform::WAVE_FORMAT_PCM, 1, kHitRate, 8);   // mono, 8 bits
+    platform::putText(out, "data");
+    platform::putLe32(out, kHitDataBytes);
 
     PopVoice voice;
     for (int n = 0; n < kHitDataBytes; ++n) {

@@ -10,12 +10,12 @@ namespace assets {
 namespace {
 
 void Chunk(Bytes& out, const char* type, const Bytes& data) {
-    PutBE(out, static_cast<std::uint32_t>(data.size()), 4);
+    platform::putBe32(out, static_cast<std::uint32_t>(data.size()));
     Bytes body;
-    PutText(body, type);
+    platform::putText(body, type);
     if (!data.empty()) body.insert(body.end(), data.begin(), data.end());
     out.insert(out.end(), body.begin(), body.end());
-    PutBE(out, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))), 4);
+    platform::putBe32(out, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
 }
 
 }  // namespace
@@ -43,8 +43,8 @@ Bytes MakeIconPng(int size) {
     const std::uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     for (std::uint8_t b : signature) out.push_back(b);
     Bytes header;
-    PutBE(header, static_cast<std::uint32_t>(size), 4);
-    PutBE(header, static_cast<std::uint32_t>(size), 4);
+    platform::putBe32(header, static_cast<std::uint32_t>(size));
+    platform::putBe32(header, static_cast<std::uint32_t>(size));
     header.push_back(8);   // bits per channel
     header.push_back(6);   // RGBA
     header.push_back(0);
@@ -60,29 +60,23 @@ Bytes MakeIconBmp() {
     constexpr int kSize = 48;
     constexpr std::uint32_t kHeaderBytes = 14 + 108, kPixelBytes = kSize * kSize * 4;
     const std::vector<std::uint32_t> pixels = BallIcon(kSize);
+    platform::BmpInfo info;
+    info.headerSize = 108;   // the fourth version: bit fields with alpha, and a colour space
+    info.width = kSize;
+    info.height = -kSize;    // negative: top row first
+    info.bitsPerPixel = 32;
+    info.compression = 3;    // bit fields
+    info.imageBytes = kPixelBytes;
+    info.pixelsPerMetre = platform::kBmpPixelsPerMetre72Dpi;
+    info.masks[0] = 0x00FF0000;   // red, green, blue and alpha
+    info.masks[1] = 0x0000FF00;
+    info.masks[2] = 0x000000FF;
+    info.masks[3] = 0xFF000000;
+    info.colorSpace = platform::kBmpColorSpaceSrgb;   // its end points and gamma stay zero
     Bytes out;
-    PutText(out, "BM");
-    PutLE(out, kHeaderBytes + kPixelBytes, 4);
-    PutLE(out, 0, 4);
-    PutLE(out, kHeaderBytes, 4);
-    PutLE(out, 108, 4);   // BITMAPV4HEADER
-    PutLE(out, kSize, 4);
-    PutLE(out, static_cast<std::uint32_t>(-kSize), 4);   // negative: top row first
-    PutLE(out, 1, 2);
-    PutLE(out, 32, 2);
-    PutLE(out, 3, 4);     // bit fields
-    PutLE(out, kPixelBytes, 4);
-    PutLE(out, 2835, 4);
-    PutLE(out, 2835, 4);
-    PutLE(out, 0, 4);
-    PutLE(out, 0, 4);
-    PutLE(out, 0x00FF0000, 4);   // red, green, blue and alpha masks
-    PutLE(out, 0x0000FF00, 4);
-    PutLE(out, 0x000000FF, 4);
-    PutLE(out, 0xFF000000, 4);
-    PutText(out, "BGRs");        // sRGB
-    for (int i = 0; i < 12; ++i) PutLE(out, 0, 4);   // end points and gamma (unused for sRGB)
-    for (std::uint32_t p : pixels) PutLE(out, p, 4);
+    platform::putBmpFileHeader(out, kHeaderBytes + kPixelBytes, kHeaderBytes);
+    platform::putBmpInfoHeader(out, info);
+    for (std::uint32_t p : pixels) platform::putLe32(out, p);
     return out;
 }
 

@@ -8,18 +8,6 @@
 namespace assets {
 namespace {
 
-// Delta times are variable-length: 7 bits a byte, most significant first, high bit on all but the last.
-void PutVarLen(Bytes& out, std::uint32_t value) {
-    std::uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = static_cast<std::uint8_t>(value & 0x7F);
-        value >>= 7;
-    } while (value != 0);
-    while (n-- > 1) out.push_back(groups[n] | 0x80);
-    out.push_back(groups[0]);
-}
-
 void Check(bool ok, const char* what) {
     if (!ok) throw std::invalid_argument(what);
 }
@@ -40,7 +28,7 @@ void MidiTrack::Add(std::uint32_t tick, int order, Bytes data) { events_.push_ba
 
 void MidiTrack::Meta(std::uint32_t tick, std::uint8_t type, const Bytes& data) {
     Bytes event{0xFF, type};
-    PutVarLen(event, static_cast<std::uint32_t>(data.size()));
+    platform::putVarLen(event, static_cast<std::uint32_t>(data.size()));
     event.insert(event.end(), data.begin(), data.end());
     Add(tick, 0, std::move(event));
 }
@@ -48,7 +36,7 @@ void MidiTrack::Meta(std::uint32_t tick, std::uint8_t type, const Bytes& data) {
 void MidiTrack::Tempo(std::uint32_t tick, std::uint32_t microsPerQuarter) {
     Check(microsPerQuarter > 0 && microsPerQuarter < (1u << 24), "tempo out of range");
     Bytes data;
-    PutBE(data, microsPerQuarter, 3);
+    platform::putBe24(data, microsPerQuarter);
     Meta(tick, 0x51, data);
 }
 
@@ -76,22 +64,22 @@ Bytes MidiTrack::Chunk(std::uint32_t endTick) const {
     if (!sorted.empty() && sorted.back().tick > endTick) throw std::logic_error("track '" + name_ + "' runs past its end");
 
     Bytes body;
-    PutVarLen(body, 0);
+    platform::putVarLen(body, 0);
     body.insert(body.end(), {0xFF, 0x03});
-    PutVarLen(body, static_cast<std::uint32_t>(name_.size()));
-    PutText(body, name_);
+    platform::putVarLen(body, static_cast<std::uint32_t>(name_.size()));
+    platform::putText(body, name_);
     std::uint32_t now = 0;
     for (const Event& e : sorted) {
-        PutVarLen(body, e.tick - now);
+        platform::putVarLen(body, e.tick - now);
         body.insert(body.end(), e.data.begin(), e.data.end());
         now = e.tick;
     }
-    PutVarLen(body, endTick - now);
+    platform::putVarLen(body, endTick - now);
     body.insert(body.end(), {0xFF, 0x2F, 0x00});
 
     Bytes chunk;
-    PutText(chunk, "MTrk");
-    PutBE(chunk, static_cast<std::uint32_t>(body.size()), 4);
+    platform::putText(chunk, "MTrk");
+    platform::putBe32(chunk, static_cast<std::uint32_t>(body.size()));
     chunk.insert(chunk.end(), body.begin(), body.end());
     return chunk;
 }
@@ -100,11 +88,11 @@ Bytes MidiFile(const std::vector<MidiTrack>& tracks, int ticksPerQuarter, std::u
     Check(!tracks.empty() && tracks.size() <= 0xFFFF, "track count out of range");
     Check(ticksPerQuarter > 0 && ticksPerQuarter <= 0x7FFF, "ticks per quarter note out of range");
     Bytes out;
-    PutText(out, "MThd");
-    PutBE(out, 6, 4);
-    PutBE(out, 1, 2);  // format 1: simultaneous tracks
-    PutBE(out, static_cast<std::uint32_t>(tracks.size()), 2);
-    PutBE(out, static_cast<std::uint32_t>(ticksPerQuarter), 2);
+    platform::putText(out, "MThd");
+    platform::putBe32(out, 6);
+    platform::putBe16(out, 1);  // format 1: simultaneous tracks
+    platform::putBe16(out, static_cast<std::uint32_t>(tracks.size()));
+    platform::putBe16(out, static_cast<std::uint32_t>(ticksPerQuarter));
     for (const MidiTrack& track : tracks) {
         Bytes chunk = track.Chunk(endTick);
         out.insert(out.end(), chunk.begin(), chunk.end());

@@ -179,7 +179,7 @@ Bytes MakeSpriteSheet() {
             } else if (InBall(cx, y)) {
                 rgb = BallPixel(kBalls[cell - 1], cx, y);
             }
-            PutLE(out, rgb, 3);  // stored blue, green, red
+            platform::putLe24(out, rgb);  // stored blue, green, red
         }
     }
     return out;

@@ -23,8 +23,8 @@ Bytes MakeWipePattern() {
     Bytes out;
     out.reserve(kHeaderBytes + kPixelBytes);
     PutBmpHeaders(out, kWidth, kWipeFrameHeight, 1, kPixelBytes, 2);
-    PutLE(out, 0x000000, 4);       // palette entries: blue, green, red, reserved
-    PutLE(out, kWipeDiscRgb, 4);
+    platform::putBmpTableEntry(out, 0x000000);
+    platform::putBmpTableEntry(out, kWipeDiscRgb);
 
     for (int y = kWipeFrameHeight - 1; y >= 0; --y) {
         std::uint8_t row[kRowBytes] = {};

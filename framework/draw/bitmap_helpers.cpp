@@ -6,6 +6,7 @@
 
 #include "platform/video/gdi_bitmap.h"
 #include "platform/video/pixels.h"
+#include "platform/files/bytes.h"
 #include "platform/files/resources.h"
 #include "platform/window/system.h"
 
@@ -33,17 +34,13 @@ HGDIOBJ FindBitmap(const char* name, int width, int height) {
     return bitmap;
 }
 
-std::uint32_t ReadU32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 // The colour count of a bitmap header: 0 unless it is an info header of 8 bits or fewer.
 // More than 256 colours cannot be told apart by an 8-bit palette: the count is cut to 256.
 std::uint32_t ColorCount(const std::uint8_t* header, bool exactInfoHeader) {
-    std::uint32_t size = ReadU32(header);
-    int bits = header[14] | (header[15] << 8);
+    std::uint32_t size = platform::readLe32(header);
+    int bits = platform::readLe16(header + 14);
     if (size < 40 || (exactInfoHeader && size != 40) || bits > 8) return 0;
-    std::uint32_t used = ReadU32(header + 32);
+    std::uint32_t used = platform::readLe32(header + 32);
     std::uint32_t n = used != 0 ? used : (1u << bits);
     return n > 256 ? 256 : n;
 }
@@ -156,7 +153,7 @@ Palette* LoadBitmapPalette(DirectDraw* dd, const char* name) {
         const std::uint8_t* header = lockResource(resource, size);
         if (header == nullptr) outputDebugString("lock resource failed\n");
         std::uint32_t n = header != nullptr && size >= 40 ? ColorCount(header, false) : 0;
-        const std::uint64_t table = header != nullptr && size >= 40 ? ReadU32(header) : 0;
+        const std::uint64_t table = header != nullptr && size >= 40 ? platform::readLe32(header) : 0;
         // Entries that lie beyond the resource's bytes keep the default table.
         for (std::uint32_t i = 0; i < n && table + 4ull * i + 4 <= size; ++i) {
             const std::uint8_t* q = header + table + 4ull * i;

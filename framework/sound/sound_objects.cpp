@@ -15,7 +15,9 @@
 #include "framework/sound/wave_file.h"
 #include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
+#include "platform/files/bytes.h"
 #include "platform/sound/audio_stream.h"
+#include "platform/sound/wave.h"
 #include "platform/files/resources.h"
 #include "framework/shell/program_state.h"
 
@@ -40,11 +42,6 @@ constexpr std::uint32_t kSlotBufferFlags = platform::DSBCAPS_STATIC | platform::
 constexpr std::size_t kResourceFormatAt = 20;
 constexpr std::size_t kResourceCountAt = 40;
 constexpr std::size_t kResourceSamplesAt = 44;
-
-std::uint32_t Le32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 void ReleaseBuffer(SoundObject& o) {
     if (o.Buffer == nullptr) return;
@@ -74,22 +71,6 @@ bool FirstReport(const char* name) { return Sound.ReportedNames.insert(name).sec
 bool FileExists(const char* path) {
     struct stat st;
     return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// Why the device will not take a format record (8/16-bit PCM, one or two channels), for the
-// line on standard error.
-std::string FormatReason(const void* record) {
-    const platform::WaveFormat f = platform::decodeWaveFormat(record, platform::kWaveFormatBytes);
-    char text[96];
-    if (f.formatTag != platform::WAVE_FORMAT_PCM)
-        std::snprintf(text, sizeof text, "format tag %u is not PCM", static_cast<unsigned>(f.formatTag));
-    else if (f.bitsPerSample != 8 && f.bitsPerSample != 16)
-        std::snprintf(text, sizeof text, "%u bits per sample (8 or 16 are played)", static_cast<unsigned>(f.bitsPerSample));
-    else if (f.channels != 1 && f.channels != 2)
-        std::snprintf(text, sizeof text, "%u channels (1 or 2 are played)", static_cast<unsigned>(f.channels));
-    else
-        std::snprintf(text, sizeof text, "a format the sound device does not play");
-    return text;
 }
 
 // The blocks ReadWaveFile hands out, freed when they go out of scope.
@@ -131,13 +112,13 @@ std::optional<Wave> FindWave(const char* name, std::string& note) {
     const platform::ResourceEntry* res = platform::findResource(name, "WAVE");
     // A resource too short for its header and its declared samples is no wave at all.
     if (res == nullptr || res->data == nullptr || res->size < kResourceSamplesAt ||
-        Le32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt) {
+        platform::readLe32(res->data + kResourceCountAt) > res->size - kResourceSamplesAt) {
         if (skipped) note = reason;
         return std::nullopt;
     }
     if (skipped && FirstReport(name))
         std::fprintf(stderr, "elSound::LoadObject: %s; the built-in sound is used\n", reason.c_str());
-    wave.count = Le32(res->data + kResourceCountAt);
+    wave.count = platform::readLe32(res->data + kResourceCountAt);
     wave.format = res->data + kResourceFormatAt;
     wave.samples = res->data + kResourceSamplesAt;
     return wave;
@@ -174,7 +155,8 @@ NewBuffer LoadBuffer(const char* name) {
         if (buffer != nullptr) buffer->release();
         char path[kSoundPathSize];
         if (wave->fileFormat != nullptr && BuildPath(name, path))
-            note = std::string(path) + ": " + FormatReason(wave->fileFormat.get());
+            note = std::string(path) + ": " +
+                   platform::mixerRefusal(platform::decodeWaveFormat(wave->fileFormat.get(), platform::kWaveFormatBytes));
         return {nullptr, LoadError::NoBuffer, note};
     }
     FillBuffer(*buffer, *wave);

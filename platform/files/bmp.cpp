@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/files/bytes.h"
+
 namespace platform {
 namespace {
 
@@ -19,11 +21,8 @@ struct Bytes {
     bool has(std::uint64_t offset, std::uint64_t count) const {
         return offset <= size && count <= size - offset;
     }
-    std::uint16_t u16(std::size_t o) const { return static_cast<std::uint16_t>(data[o] | (data[o + 1] << 8)); }
-    std::uint32_t u32(std::size_t o) const {
-        return data[o] | (data[o + 1] << 8) | (data[o + 2] << 16) |
-               (static_cast<std::uint32_t>(data[o + 3]) << 24);
-    }
+    std::uint16_t u16(std::size_t o) const { return readLe16(data + o); }
+    std::uint32_t u32(std::size_t o) const { return readLe32(data + o); }
 };
 
 // A mask of one colour channel of the bit-field formats.

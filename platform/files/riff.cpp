@@ -7,24 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/files/bytes.h"
+
 namespace platform {
-namespace {
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-}  // namespace
 
 bool RiffFile::open(const char* path, std::uint32_t) {
     close();
@@ -139,14 +124,14 @@ std::uint32_t RiffFile::descend(ChunkInfo& ck, const ChunkInfo* parent, std::uin
         std::uint8_t header[8];
         if (!readExact(header, 8)) return MMIOERR_CHUNKNOTFOUND;
         ChunkInfo found;
-        found.id = Le32(header);
-        found.size = Le32(header + 4);
+        found.id = readLe32(header);
+        found.size = readLe32(header + 4);
         found.dataOffset = start + 8;
         bool isList = found.id == FOURCC_RIFF || found.id == FOURCC_LIST;
         if (isList) {
             std::uint8_t form[4];
             if (!readExact(form, 4)) return MMIOERR_CHUNKNOTFOUND;
-            found.formType = Le32(form);
+            found.formType = readLe32(form);
         }
         bool match = true;
         if (flags & MMIO_FINDCHUNK) match = found.id == wantId;
@@ -197,20 +182,20 @@ std::vector<std::uint8_t> encodeWav16(const std::int16_t* samples, std::size_t c
     std::vector<std::uint8_t> out;
     std::uint32_t dataBytes = static_cast<std::uint32_t>(count * 2);
     out.reserve(44 + dataBytes);
-    put32(out, FOURCC_RIFF);
-    put32(out, 36 + dataBytes);
-    put32(out, makeFourCC('W', 'A', 'V', 'E'));
-    put32(out, makeFourCC('f', 'm', 't', ' '));
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, static_cast<std::uint32_t>(channels));
-    put32(out, static_cast<std::uint32_t>(rate));
-    put32(out, static_cast<std::uint32_t>(rate * channels * 2));
-    put16(out, static_cast<std::uint32_t>(channels * 2));
-    put16(out, 16);
-    put32(out, makeFourCC('d', 'a', 't', 'a'));
-    put32(out, dataBytes);
-    for (std::size_t i = 0; i < count; ++i) put16(out, static_cast<std::uint16_t>(samples[i]));
+    putLe32(out, FOURCC_RIFF);
+    putLe32(out, 36 + dataBytes);
+    putLe32(out, makeFourCC('W', 'A', 'V', 'E'));
+    putLe32(out, makeFourCC('f', 'm', 't', ' '));
+    putLe32(out, 16);
+    putLe16(out, 1);
+    putLe16(out, static_cast<std::uint32_t>(channels));
+    putLe32(out, static_cast<std::uint32_t>(rate));
+    putLe32(out, static_cast<std::uint32_t>(rate * channels * 2));
+    putLe16(out, static_cast<std::uint32_t>(channels * 2));
+    putLe16(out, 16);
+    putLe32(out, makeFourCC('d', 'a', 't', 'a'));
+    putLe32(out, dataBytes);
+    for (std::size_t i = 0; i < count; ++i) putLe16(out, static_cast<std::uint16_t>(samples[i]));
     return out;
 }
 
@@ -256,10 +241,7 @@ bool WavWriter::append(const std::int16_t* samples, std::size_t count) {
     if (file_ == nullptr) return false;
     std::vector<std::uint8_t> bytes;
     bytes.reserve(count * 2);
-    for (std::size_t i = 0; i < count; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(samples[i]));
-        bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(samples[i]) >> 8));
-    }
+    for (std::size_t i = 0; i < count; ++i) putLe16(bytes, static_cast<std::uint16_t>(samples[i]));
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
     dataBytes_ += bytes.size();
     return !failed_;
@@ -275,8 +257,8 @@ bool WavWriter::finish(std::string& error) {
         error = "the recording is too long for a wave file";
     }
     std::vector<std::uint8_t> sizes;
-    put32(sizes, static_cast<std::uint32_t>(36 + dataBytes_));
-    put32(sizes, static_cast<std::uint32_t>(dataBytes_));
+    putLe32(sizes, static_cast<std::uint32_t>(36 + dataBytes_));
+    putLe32(sizes, static_cast<std::uint32_t>(dataBytes_));
     if (std::fseek(file_, 4, SEEK_SET) != 0 || std::fwrite(sizes.data(), 1, 4, file_) != 4 ||
         std::fseek(file_, 40, SEEK_SET) != 0 || std::fwrite(sizes.data() + 4, 1, 4, file_) != 4)
         failed_ = true;

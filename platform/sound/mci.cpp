@@ -379,7 +379,7 @@ void renderThread() {
     }
 }
 
-MciError Open(const MciCommand& c, std::vector<Post>& posts, WindowId callback) {
+MciError openSequencer(const MciCommand& c, std::vector<Post>& posts, WindowId callback) {
     if (!c.type.empty() ? !sameName(c.type, "sequencer") : !hasMidiExtension(c.device))
         return MCIERR_INVALID_DEVICE_NAME;
     std::string alias = c.alias.empty() ? c.device : c.alias;
@@ -452,7 +452,7 @@ void closeSource() {
 
 MciError runCommand(const MciCommand& c, char* answer, std::uint32_t answerSize, WindowId callback,
                  std::vector<Post>& posts) {
-    if (c.verb == MciCommand::Verb::Open) return Open(c, posts, callback);
+    if (c.verb == MciCommand::Verb::Open) return openSequencer(c, posts, callback);
     MciState& m = mci();
     bool closed = false;
     MciError result = 0;

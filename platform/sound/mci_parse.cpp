@@ -23,7 +23,7 @@ std::string_view trim(std::string_view s) {
 }
 
 // Splits blank-separated words; a word in double quotes may hold blanks.
-MciError Words(std::string_view s, std::vector<std::string>& out) {
+MciError splitWords(std::string_view s, std::vector<std::string>& out) {
     std::size_t i = 0;
     while (i < s.size()) {
         if (isBlank(s[i])) {
@@ -74,7 +74,7 @@ MciError parseOpen(std::string_view rest, MciCommand& out) {
         }
     }
     if (out.device.empty()) return MCIERR_MISSING_DEVICE_NAME;
-    if (MciError e = Words(rest, words)) return e;
+    if (MciError e = splitWords(rest, words)) return e;
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (same(words[i], "notify")) {
             out.notify = true;
@@ -116,7 +116,7 @@ MciError parseMciCommand(const char* text, MciCommand& out) {
     else return MCIERR_UNRECOGNIZED_COMMAND;
 
     std::vector<std::string> words;
-    if (MciError e = Words(rest, words)) return e;
+    if (MciError e = splitWords(rest, words)) return e;
     if (words.empty() || words[0].empty()) return MCIERR_MISSING_DEVICE_NAME;
     out.device = words[0];
     for (std::size_t i = 1; i < words.size(); ++i) {

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/files/bytes.h"
+
 namespace platform {
 namespace {
 
@@ -39,12 +41,6 @@ struct Reader {
     }
 };
 
-std::uint32_t Be32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
-}
-std::uint16_t Be16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] << 8 | p[1]); }
-
 bool printable(const std::uint8_t* id) {
     for (int i = 0; i < 4; ++i)
         if (id[i] < 0x20 || id[i] > 0x7E) return false;
@@ -68,16 +64,6 @@ struct Tempo {
     std::uint64_t tick;
     std::uint32_t microsPerQuarter;
 };
-
-void putVarLen(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    std::uint8_t bytes[5];
-    int n = 0;
-    do {
-        bytes[n++] = x & 0x7F;
-        x >>= 7;
-    } while (x != 0);
-    while (n-- > 0) v.push_back(static_cast<std::uint8_t>(bytes[n] | (n > 0 ? 0x80 : 0)));
-}
 
 // A delta time; one too long for a single quantity is split by empty text events.
 void putDelta(std::vector<std::uint8_t>& v, std::uint64_t d) {
@@ -205,18 +191,18 @@ namespace {
 bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, const char** why) {
     const char* reason = nullptr;
     const char** out = why != nullptr ? why : &reason;
-    if (data == nullptr || size < 14 || size > kMaxMidiFileBytes || Be32(data) != 0x4D546864u) {
+    if (data == nullptr || size < 14 || size > kMaxMidiFileBytes || readBe32(data) != 0x4D546864u) {
         *out = "not a standard MIDI file";
         return false;
     }
-    std::uint32_t headerLen = Be32(data + 4);
+    std::uint32_t headerLen = readBe32(data + 4);
     if (headerLen < 6 || headerLen > size - 8) {
         *out = "a bad header chunk";
         return false;
     }
-    std::uint16_t format = Be16(data + 8);
-    std::uint16_t tracks = Be16(data + 10);
-    std::uint16_t division = Be16(data + 12);
+    std::uint16_t format = readBe16(data + 8);
+    std::uint16_t tracks = readBe16(data + 10);
+    std::uint16_t division = readBe16(data + 12);
     if (format > 2) {
         *out = "only formats 0, 1 and 2 are played";
         return false;
@@ -253,8 +239,8 @@ bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
             return false;
         }
         const std::uint8_t* id = data + pos;
-        std::uint32_t len = Be32(data + pos + 4);
-        const bool isTrack = Be32(id) == 0x4D54726Bu;
+        std::uint32_t len = readBe32(data + pos + 4);
+        const bool isTrack = readBe32(id) == 0x4D54726Bu;
         // A track said to be longer than the rest of the file is what is there: no chunk can
         // follow it, so it must be the last.
         if (isTrack && len > size - pos - 8) len = static_cast<std::uint32_t>(size - pos - 8);

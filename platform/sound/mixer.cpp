@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/files/bytes.h"
 #include "platform/sound/audio_stream.h"
 
 namespace platform {
@@ -13,12 +14,12 @@ constexpr float kFracScale = 1.0f / 4294967296.0f;   // 32-bit fraction to [0, 1
 constexpr float kSampleScale = 1.0f / 32768.0f;
 
 // Frames of output until a voice at `pos` moving `step` reaches `end` (at least 1).
-std::uint64_t FramesToEnd(std::uint64_t pos, std::uint64_t end, std::uint64_t step) {
+std::uint64_t framesToEnd(std::uint64_t pos, std::uint64_t end, std::uint64_t step) {
     return (end - pos + step - 1) / step;
 }
 
 template <int Channels>
-std::uint64_t MixRun(const std::int16_t* s, std::uint64_t pos, std::uint64_t step, int n, float gl,
+std::uint64_t mixRun(const std::int16_t* s, std::uint64_t pos, std::uint64_t step, int n, float gl,
                      float gr, float* out) {
     for (int i = 0; i < n; ++i) {
         std::uint32_t idx = static_cast<std::uint32_t>(pos >> 32);
@@ -59,13 +60,13 @@ void renderVoice(Voice& v, float* mix, int frames) {
             }
             pos %= end;
         }
-        int n = static_cast<int>(std::min<std::uint64_t>(frames - done, FramesToEnd(pos, end, step)));
+        int n = static_cast<int>(std::min<std::uint64_t>(frames - done, framesToEnd(pos, end, step)));
         if (silent)
             pos += step * static_cast<std::uint64_t>(n);
         else if (v.channels == 1)
-            pos = MixRun<1>(v.samples.data(), pos, step, n, gl, gr, mix + 2 * done);
+            pos = mixRun<1>(v.samples.data(), pos, step, n, gl, gr, mix + 2 * done);
         else
-            pos = MixRun<2>(v.samples.data(), pos, step, n, gl, gr, mix + 2 * done);
+            pos = mixRun<2>(v.samples.data(), pos, step, n, gl, gr, mix + 2 * done);
         done += n;
     }
     if (v.playing && pos >= end && !v.looping) {
@@ -94,8 +95,7 @@ void Voice::load(const WaveFormat& format, const std::uint8_t* bytes, std::uint3
             samples[i] = static_cast<std::int16_t>((static_cast<int>(bytes[i]) - 128) * 256);
     } else {
         for (std::size_t i = 0; i < have; ++i)
-            samples[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[2 * i]) |
-                                                   static_cast<std::uint16_t>(bytes[2 * i + 1]) << 8);
+            samples[i] = static_cast<std::int16_t>(readLe16(bytes + 2 * i));
     }
     setLooping(looping);
 }

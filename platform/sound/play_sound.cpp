@@ -9,6 +9,7 @@
 #include "platform/sound/mixer.h"
 #include "platform/files/riff.h"
 #include "platform/sound/sound.h"
+#include "platform/sound/wave.h"
 
 namespace platform {
 namespace {
@@ -38,26 +39,11 @@ void renderPlayer(void* user, std::int16_t* out, int frames, bool) {
 // for a declared size the file does not hold.
 bool readWave(const char* path, WaveFormat& format, std::vector<std::uint8_t>& samples) {
     RiffFile f;
-    if (!f.open(path, MMIO_ALLOCBUF)) return false;
-    ChunkInfo riff;
-    if (f.descend(riff, nullptr, 0) != MMSYSERR_NOERROR || riff.id != FOURCC_RIFF ||
-        riff.formType != makeFourCC('W', 'A', 'V', 'E'))
-        return false;
-    ChunkInfo fmt;
-    fmt.id = makeFourCC('f', 'm', 't', ' ');
-    if (f.descend(fmt, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR || fmt.size < 16) return false;
-    std::uint8_t record[16];
-    if (f.read(record, 16) != 16) return false;
-    format = decodeWaveFormat(record, 16);
-    if (f.seek(riff.dataOffset + 4, SEEK_SET) < 0) return false;
-    ChunkInfo data;
-    data.id = makeFourCC('d', 'a', 't', 'a');
-    if (f.descend(data, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return false;
-    std::int64_t here = f.seek(0, SEEK_CUR);
-    std::int64_t end = f.seek(0, SEEK_END);
-    if (here < 0 || end < here || data.size > end - here || f.seek(here, SEEK_SET) < 0) return false;
-    samples.resize(data.size);
-    return data.size == 0 || f.read(samples.data(), static_cast<long>(data.size)) == static_cast<long>(data.size);
+    WaveHeader header;
+    if (!f.open(path, MMIO_ALLOCBUF) || readWaveHeader(f, header) != nullptr) return false;
+    format = decodeWaveFormat(header.record.data(), static_cast<std::uint32_t>(header.record.size()));
+    samples.resize(header.dataBytes);
+    return readWaveSamples(f, samples.data(), header.dataBytes);
 }
 
 }  // namespace

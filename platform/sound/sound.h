@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/sound/wave.h"
 #include "platform/window/window.h"
 
 namespace platform {
@@ -37,27 +38,6 @@ constexpr std::uint32_t DSBFREQUENCY_ORIGINAL = 0;
 constexpr std::uint32_t DSBFREQUENCY_MIN = 100;
 constexpr std::uint32_t DSBFREQUENCY_MAX = 100000;
 constexpr std::uint32_t DSBSIZE_MAX = 0x0FFFFFFF;
-
-constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
-
-// The format record as files and resources hold it: 18 bytes, little-endian, then cbSize extra
-// bytes. Buffers read it byte by byte, so it may sit at any address (inside a resource, say).
-struct WaveFormat {
-    std::uint16_t formatTag = 0;
-    std::uint16_t channels = 0;
-    std::uint32_t samplesPerSec = 0;
-    std::uint32_t avgBytesPerSec = 0;
-    std::uint16_t blockAlign = 0;
-    std::uint16_t bitsPerSample = 0;
-    std::uint16_t extraSize = 0;
-};
-constexpr int kWaveFormatBytes = 18;
-// Reads the record's fields from its little-endian bytes (at least 16; the extra byte count is
-// read only when `size` reaches 18).
-WaveFormat decodeWaveFormat(const void* bytes, std::uint32_t size);
-// True for the formats the mixer plays: PCM, 8-bit unsigned or 16-bit signed, mono or stereo,
-// 100 to 100000 samples a second, with a block alignment that matches.
-bool mixerPlays(const WaveFormat& format);
 
 // The 20-byte buffer description of the classic interface.
 struct BufferDesc {

@@ -12,12 +12,6 @@
 namespace platform {
 namespace {
 
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 // What a device's buffers share: its mixer, alive as long as the device or any buffer is.
 struct DeviceCore {
     Mixer mixer;
@@ -241,26 +235,6 @@ private:
 };
 
 }  // namespace
-
-WaveFormat decodeWaveFormat(const void* bytes, std::uint32_t size) {
-    WaveFormat f;
-    if (bytes == nullptr || size < 16) return f;
-    const auto* p = static_cast<const std::uint8_t*>(bytes);
-    f.formatTag = Le16(p);
-    f.channels = Le16(p + 2);
-    f.samplesPerSec = Le32(p + 4);
-    f.avgBytesPerSec = Le32(p + 8);
-    f.blockAlign = Le16(p + 12);
-    f.bitsPerSample = Le16(p + 14);
-    if (size >= 18) f.extraSize = Le16(p + 16);
-    return f;
-}
-
-bool mixerPlays(const WaveFormat& f) {
-    return f.formatTag == WAVE_FORMAT_PCM && (f.channels == 1 || f.channels == 2) &&
-           (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec >= DSBFREQUENCY_MIN &&
-           f.samplesPerSec <= DSBFREQUENCY_MAX && f.blockAlign == f.channels * f.bitsPerSample / 8;
-}
 
 SoundResult directSoundCreate(SoundDevice** device) {
     if (device == nullptr) return DSERR_INVALIDPARAM;

@@ -14,7 +14,7 @@
 namespace platform {
 namespace {
 
-std::uint8_t* Row(const PixelView& v, int x, int y) {
+std::uint8_t* pixelAt(const PixelView& v, int x, int y) {
     return v.pixels + static_cast<std::ptrdiff_t>(y) * v.pitch +
            static_cast<std::ptrdiff_t>(x) * bytesPerPixel(v.format);
 }
@@ -43,8 +43,8 @@ void keyedRow24(std::uint8_t* d, const std::uint8_t* s, int w, std::uint32_t key
 void keyedScalar(const PixelView& dst, int dx, int dy, const PixelView& src, int sx, int sy, int w,
                  int h, std::uint32_t key) {
     for (int y = 0; y < h; ++y) {
-        std::uint8_t* d = Row(dst, dx, dy + y);
-        const std::uint8_t* s = Row(src, sx, sy + y);
+        std::uint8_t* d = pixelAt(dst, dx, dy + y);
+        const std::uint8_t* s = pixelAt(src, sx, sy + y);
         switch (dst.format) {
             case PixelFormat::RGB565:
                 keyedRowScalar<std::uint16_t>(reinterpret_cast<std::uint16_t*>(d),
@@ -278,7 +278,7 @@ void blitOpaque(const PixelView& dst, int dx, int dy, const PixelView& src, int 
     bool upward = dst.pixels == src.pixels && dy > sy;
     for (int i = 0; i < h; ++i) {
         int y = upward ? h - 1 - i : i;
-        std::memmove(Row(dst, dx, dy + y), Row(src, sx, sy + y), rowBytes);
+        std::memmove(pixelAt(dst, dx, dy + y), pixelAt(src, sx, sy + y), rowBytes);
     }
 }
 
@@ -286,11 +286,11 @@ void blitKeyed(const PixelView& dst, int dx, int dy, const PixelView& src, int s
                int h, std::uint32_t key) {
 #ifdef QRB_X86
     if (dst.format == PixelFormat::XRGB8888) {
-        chosenPaths().keyed32(Row(dst, dx, dy), dst.pitch, Row(src, sx, sy), src.pitch, w, h, key);
+        chosenPaths().keyed32(pixelAt(dst, dx, dy), dst.pitch, pixelAt(src, sx, sy), src.pitch, w, h, key);
         return;
     }
     if (dst.format == PixelFormat::RGB565) {
-        chosenPaths().keyed16(Row(dst, dx, dy), dst.pitch, Row(src, sx, sy), src.pitch, w, h, key);
+        chosenPaths().keyed16(pixelAt(dst, dx, dy), dst.pitch, pixelAt(src, sx, sy), src.pitch, w, h, key);
         return;
     }
 #endif
@@ -345,7 +345,7 @@ void fillRect(const PixelView& dst, int x, int y, int w, int h, std::uint32_t va
         h = 1;
     }
     for (int r = 0; r < h; ++r) {
-        std::uint8_t* d = Row(dst, x, y + r);
+        std::uint8_t* d = pixelAt(dst, x, y + r);
         switch (dst.format) {
             case PixelFormat::RGB565: {
                 auto v = static_cast<std::uint16_t>(value);

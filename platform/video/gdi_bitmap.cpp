@@ -47,7 +47,7 @@ GdiObject* makeBitmap(int width, int height) {
 }
 
 // One pixel from one view's format to another's.
-std::uint32_t Convert(std::uint32_t raw, PixelFormat from, PixelFormat to) {
+std::uint32_t convertPixel(std::uint32_t raw, PixelFormat from, PixelFormat to) {
     if (from == to) return raw;
     return colorToPixel(pixelToColor(raw, from), to);
 }
@@ -156,7 +156,7 @@ bool stretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
             const std::int64_t qx = sx + (srcW > 0 ? 1 : -1) * (i * nsw / nw);
             if (qx < 0 || qx >= sv.width) continue;
             std::uint32_t raw = readPixel(sv, static_cast<int>(qx), static_cast<int>(qy));
-            writePixel(dv, static_cast<int>(px), static_cast<int>(py), Convert(raw, sv.format, dv.format));
+            writePixel(dv, static_cast<int>(px), static_cast<int>(py), convertPixel(raw, sv.format, dv.format));
         }
     }
     return true;

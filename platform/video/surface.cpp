@@ -32,7 +32,7 @@ PixelFormat formatForDepth(int bits) {
 }
 
 // A raw pixel as 0x00RRGGBB.
-std::uint32_t ToRgb(std::uint32_t raw, PixelFormat format) {
+std::uint32_t pixelToRgb(std::uint32_t raw, PixelFormat format) {
     if (format != PixelFormat::RGB565) return raw & 0x00FFFFFFu;
     std::uint32_t c = pixelToColor(raw, format);   // 0x00BBGGRR
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
@@ -481,7 +481,7 @@ bool readDesktop(int x, int y, int width, int height, std::uint32_t* out) {
             } else {
                 raw = s[0] | (s[1] << 8) | (static_cast<std::uint32_t>(s[2]) << 16);
             }
-            d[i] = ToRgb(raw, p->format_);
+            d[i] = pixelToRgb(raw, p->format_);
         }
     }
     return true;
