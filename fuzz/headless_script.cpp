@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/headless/script.h"
+#include "platform/window/input_script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    platform::headless::Script script;
+    platform::Script script;
     std::string error;
     std::string text(reinterpret_cast<const char*>(data), size);
-    if (platform::headless::parseScript(text, script, error)) {
+    if (platform::parseScript(text, script, error)) {
         // A parsed script is sorted by frame and every frame is 0 or more.
         int last = 0;
         for (const auto& ev : script.events) {

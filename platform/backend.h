@@ -4,9 +4,14 @@
 // The shared platform code (the subsystem folders beside this file) is the only caller: the
 // framework reaches these through the platform's public headers (window/window.h,
 // window/system.h, video/surface.h, sound/sound.h). It includes no other platform header, so
-// every folder may include it. A backend is
-// linked into each executable at build time; there is no run-time driver table. Unless a
-// function says otherwise it is called on the window's thread, the one that runs the frame loop.
+// every folder may include it. A backend is linked into each executable at build time; there is
+// no run-time driver table. Unless a function says otherwise it is called on the window's
+// thread, the one that runs the frame loop.
+//
+// Every backend puts the sections below in the same files, in this order inside each:
+// backend.cpp (identity, events and pacing, time), window.cpp (window, cursor, message box),
+// video.cpp (screen and presentation), input.cpp (input devices, with the translation of the
+// system's input events into window messages) and audio.cpp (audio).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -29,20 +34,6 @@ struct Capabilities {
 };
 // Called by platform::backendInfo (the headless trace's first line, the start-up log).
 const Capabilities& describe();
-
-// ---------------------------------------------------------------- window
-
-// Called by createWindow: open the backend's window with a client area of width x height whose
-// top-left corner is at (x, y) on the screen. False when no window can be opened.
-bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style);
-// Called by createWindow with the window class's icon: a BMP file with an alpha channel (the
-// program's "ICON" resource). Not called when the program has none.
-void setWindowIcon(const unsigned char* bmp, std::size_t size);
-// Called by showWindow and setWindowTopmost.
-void showWindow(bool show);
-void setTopmost();
-// Called by destroyWindow after WM_DESTROY was sent.
-void closeWindow();
 
 // ---------------------------------------------------------------- events and pacing
 
@@ -70,24 +61,19 @@ void sleep(std::uint32_t ms);
 // itself; a virtual one moves one millisecond, so that the wait ends there too.
 void spinWait();
 
-// ---------------------------------------------------------------- screen and presentation
+// ---------------------------------------------------------------- window
 
-int screenWidth();
-int screenHeight();
-// Called by getColorDepth: bits per pixel of the desktop.
-int colorDepth();
-// Called by the display surfaces after the primary surface's picture changed (a blit or fill
-// onto it, a flip, an unlock or a released device context): show it now (readDesktop gives
-// the pixels).
-void presentPrimary();
-// Called by SetDisplayMode: make the window cover a screen of width x height at that depth;
-// false when the backend refuses the mode.
-bool setDisplayMode(int width, int height, int bitsPerPixel);
-// Called when the display object that set a mode is released: back to the desktop's own mode.
-void restoreDisplayMode();
-// Called when the windowed primary surface is made: the screen area windows can be on (every
-// display), in screen coordinates; it holds (0, 0, screenWidth(), screenHeight()).
-void desktopArea(int& left, int& top, int& right, int& bottom);
+// Called by createWindow: open the backend's window with a client area of width x height whose
+// top-left corner is at (x, y) on the screen. False when no window can be opened.
+bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style);
+// Called by createWindow with the window class's icon: a BMP file with an alpha channel (the
+// program's "ICON" resource). Not called when the program has none.
+void setWindowIcon(const unsigned char* bmp, std::size_t size);
+// Called by showWindow and setWindowTopmost.
+void showWindow(bool show);
+void setTopmost();
+// Called by destroyWindow after WM_DESTROY was sent.
+void closeWindow();
 
 // ---------------------------------------------------------------- cursor
 
@@ -105,6 +91,28 @@ bool confineCursor(const Rect* rect);
 int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t style);
 // Called by messageBeep.
 void beep(std::uint32_t type);
+
+// ---------------------------------------------------------------- screen and presentation
+
+// Called by getSystemMetrics and when the primary surface is made: the desktop's size in pixels.
+int screenWidth();
+int screenHeight();
+// Called by getColorDepth: bits per pixel of the desktop.
+int colorDepth();
+// Called by the display surfaces after the primary surface's picture changed (a blit or fill
+// onto it, a flip, an unlock or a released device context): show it now (readDesktop gives
+// the pixels).
+void presentPrimary();
+// Called by SetDisplayMode: make the window cover a screen of width x height at that depth;
+// false when the backend refuses the mode.
+bool setDisplayMode(int width, int height, int bitsPerPixel);
+// Called when the display object that set a mode is released: back to the desktop's own mode.
+void restoreDisplayMode();
+// Called by platform::desktopArea when the windowed primary surface is made: writes the screen
+// rectangles of up to `max` displays to `out` and returns how many it wrote. The main screen,
+// (0, 0, screenWidth(), screenHeight()), counts whether it is listed or not: a backend with one
+// screen lists none.
+int listDisplays(Rect* out, int max);
 
 // ---------------------------------------------------------------- input devices
 

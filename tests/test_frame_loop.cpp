@@ -112,6 +112,7 @@ TEST(FrameLoop, WindowCloseShutsDownWithoutPostingAnother) {
     platform::Message m;
     EXPECT_FALSE(platform::peekMessage(m));
     EXPECT_FALSE(hl::windowOpen());
+    EXPECT_TRUE(hl::windowTopmost()) << "a windowed program keeps its window above the others";
 }
 
 TEST(FrameLoop, HeldInputBlocksClicksAndEscape) {

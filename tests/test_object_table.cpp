@@ -99,8 +99,10 @@ TEST(Display, ErrorsBeforeAndDuringSetUp) {
     OpenDisplay();
     EXPECT_EQ(ShowError("elSystem::SetWait", "x"), 0);
     EXPECT_EQ(TakeBoxTexts(), "エラー発生|elSystem::SetWait : x\n") << "no display needed for the box";
+    EXPECT_EQ(platform::headless::beepCount(), 1) << "every error box comes with the beep";
     EXPECT_EQ(Screen(0, 360), 0);
     EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::Screen : スプライト(Back)が取得できません\n");
+    EXPECT_EQ(platform::headless::beepCount(), 2);
 }
 
 TEST(ObjectTable, SlotsNamesAndFailedLoads) {

@@ -231,6 +231,15 @@ TEST_F(MixCase, PlayFileBlocksThenRestoresTheSlots) {
     EXPECT_NE(Sound.Objects[s].Buffer, nullptr);
 }
 
+TEST(SoundControls, BeepSoundsTheSystemBeepAndNothingElse) {
+    StartFresh();
+    Beep();
+    Beep();
+    EXPECT_EQ(hl::beepCount(), 2);
+    EXPECT_TRUE(hl::takeBoxes().empty());
+    EXPECT_EQ(hl::openAudioOutputs(), 0) << "the beep is the system's, not a sound of the mixer";
+}
+
 TEST(SoundBuffers, FormatsTheMixerPlays) {
     StartFresh();
     platform::SoundDevice* device = nullptr;

@@ -122,6 +122,8 @@ namespace platform::backend {
 
 using headless::audioClock;
 
+// ---------------------------------------------------------------- audio
+
 int openAudioOutput(AudioRenderFn render, void* user) {
     if (!audioClock.devicePresent || render == nullptr) return 0;
     headless::Output o{++audioClock.lastId, render, user, nullptr};

@@ -49,6 +49,7 @@ struct Box {
     std::string text;
 };
 std::vector<Box> takeBoxes();
+// Beeps sounded since configure (the error boxes' beep, elSound::Beep).
 int beepCount();
 
 // The system cursor as the program left it.
@@ -57,6 +58,7 @@ bool cursorVisible();
 int clientOriginX();
 int clientOriginY();
 bool windowOpen();
+// Whether the program asked to keep its window above the others (a windowed program does).
 bool windowTopmost();
 // The size of the icon resource the window was given (0 for none).
 std::size_t windowIconBytes();

@@ -54,6 +54,8 @@ namespace platform::backend {
 
 using sdl::audioDevices;
 
+// ---------------------------------------------------------------- audio
+
 int openAudioOutput(AudioRenderFn render, void* user) {
     if (render == nullptr) return 0;
     if (!sdl::ensureAudio()) {

@@ -4,20 +4,23 @@
 
 namespace platform::sdl {
 
-// Initialises SDL's video once; false (said on standard error) where there is no display.
+// backend.cpp. Starts SDL's video and events once; false (said on standard error) where there is
+// no display. videoStarted says whether that succeeded, without trying.
 bool ensureVideo();
-// Initialises SDL's joystick subsystem once, apart from video; false (said on standard error)
-// where joysticks cannot be read.
-bool ensureJoystick();
+bool videoStarted();
+
+// window.cpp. The window and its renderer; null before openWindow and after closeWindow.
 SDL_Window* window();
 SDL_Renderer* renderer();
+// Where the program was last told its client area is (window creation, WM_MOVE): the screen
+// point whose part of the desktop the window shows. Set by the move events (input.cpp).
+void reportedClientOrigin(int& x, int& y);
+void setReportedClientOrigin(int x, int y);
 
-// Shows the current picture in the window again (after an expose), or black before the first.
-void presentNow();
-
-// Presentation of the desktop surface (platform/sdl/video.cpp). presentPicture returns false
-// while there is nothing to show.
+// video.cpp. presentPicture shows the desktop surface's picture, false while there is nothing to
+// show; presentNow shows it again (after an expose), or black before the first.
 bool presentPicture();
+void presentNow();
 void releasePresentation();
 // The picture is shown scaled in the window: a window point (as SDL reports the pointer) to the
 // program's pixel (floor; outside the picture gives positions outside its size), and the top-left
@@ -29,19 +32,23 @@ void toggleFullScreen();
 // The renderer lost its device or its targets: every surface is marked lost.
 void deviceLost();
 
-// Whether a window manager runs on the game window's X server (true on another window system,
-// which places its windows itself). Without one, nobody answers SDL's full-screen requests.
+// input.cpp. Called by the event waits (backend.cpp) for each SDL event: turns it into the window
+// messages a classic window system would have queued; a recording notes them, a replay holds
+// them back. drainEvents does so for every pending event.
+void translate(const SDL_Event& event);
+void drainEvents();
+
+// keys.cpp. The virtual-key code of an SDL key; 0 for keys the program has no code for. Called
+// for the key messages and for the key state.
+int virtualKey(SDL_Keycode key);
+
+// x11_desktop.cpp. Whether a window manager runs on the game window's X server (true on another
+// window system, which places its windows itself). Without one, nobody answers SDL's full-screen
+// requests.
 bool windowManagerRuns();
 // Around SDL's modal box: while it is open, it is put over the middle of the game window and,
 // with no window manager, given the keyboard, which goes back where it was when the box closes.
 void beginBoxPlacement();
 void endBoxPlacement();
-
-// The virtual-key code of an SDL key; 0 for keys the program has no code for. Called for the key
-// messages and for the key state (platform/sdl/keys.cpp).
-int virtualKey(SDL_Keycode key);
-// Where the program was last told its client area is (window creation, WM_MOVE): the screen
-// point whose part of the desktop the window shows.
-void reportedClientOrigin(int& x, int& y);
 
 }  // namespace platform::sdl

@@ -10,13 +10,16 @@
 
 #include "platform/backend.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/video/screen_area.h"
 #include "platform/video/surface.h"
-#include "platform/window/window.h"
+#include "platform/window/system.h"
 
 namespace platform::sdl {
 namespace {
 
-struct VideoState {
+// The window's texture and the pixels that fill it, the views chosen (the program's display
+// mode, Alt+Enter's full screen) and where the window was before it covered the display.
+struct Presentation {
     SDL_Texture* texture = nullptr;
     int textureW = 0, textureH = 0;
     std::vector<std::uint32_t> pixels;
@@ -27,7 +30,7 @@ struct VideoState {
     bool failureSaid = false;
 };
 
-VideoState presentation;
+Presentation presentation;
 
 void saveGeometry(SDL_Window* win) {
     SDL_GetWindowPosition(win, &presentation.savedX, &presentation.savedY);
@@ -55,11 +58,13 @@ void uncoverDisplay(SDL_Window* win) {
     presentation.covering = false;
 }
 
-// The picture's size in the program's pixels: the client area, or the display mode in full screen.
-bool pictureSize(int& w, int& h) {
-    if (desktopIsFullScreen(w, h)) return w > 0 && h > 0;
-    clientSize(mainWindow(), w, h);
-    return w > 0 && h > 0;
+// The part of the desktop the window shows: the client area where the program was last told it
+// is, or the whole primary in full screen.
+ScreenArea pictureArea() {
+    ScreenArea client;
+    reportedClientOrigin(client.x, client.y);
+    clientSize(mainWindow(), client.width, client.height);
+    return shownArea(client);
 }
 
 // Where the picture lies in the window, in window coordinates (points, as SDL reports the
@@ -71,8 +76,10 @@ struct Placement {
 
 bool placePicture(Placement& p) {
     SDL_Window* win = window();
-    int w = 0, h = 0, outW = 0, outH = 0, winW = 0, winH = 0;
-    if (win == nullptr || !pictureSize(w, h)) return false;
+    const ScreenArea area = pictureArea();
+    const int w = area.width, h = area.height;
+    int outW = 0, outH = 0, winW = 0, winH = 0;
+    if (win == nullptr || w < 1 || h < 1) return false;
     SDL_GetWindowSize(win, &winW, &winH);
     if (renderer() == nullptr || SDL_GetRendererOutputSize(renderer(), &outW, &outH) != 0) {
         outW = winW;
@@ -148,12 +155,8 @@ void toggleFullScreen() {
 bool presentPicture() {
     SDL_Renderer* r = renderer();
     if (r == nullptr) return false;
-    int x = 0, y = 0, w = 0, h = 0;
-    const bool full = desktopIsFullScreen(w, h);
-    if (!full) {
-        reportedClientOrigin(x, y);
-        clientSize(mainWindow(), w, h);
-    }
+    const ScreenArea area = pictureArea();
+    const int x = area.x, y = area.y, w = area.width, h = area.height;
     if (w < 1 || h < 1) return false;
     presentation.pixels.resize(static_cast<std::size_t>(w) * h);
     if (!readDesktop(x, y, w, h, presentation.pixels.data())) return false;
@@ -183,6 +186,16 @@ bool presentPicture() {
     return drawn;
 }
 
+void presentNow() {
+    SDL_Renderer* r = renderer();
+    if (r == nullptr) return;
+    if (!presentPicture()) {
+        SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+        SDL_RenderClear(r);
+        SDL_RenderPresent(r);
+    }
+}
+
 void releasePresentation() {
     if (presentation.texture != nullptr) SDL_DestroyTexture(presentation.texture);
     presentation.texture = nullptr;
@@ -200,6 +213,28 @@ void deviceLost() {
 
 namespace platform::backend {
 
+using sdl::presentation;
+
+// ---------------------------------------------------------------- screen and presentation
+
+int screenWidth() {
+    SDL_DisplayMode mode;
+    if (!sdl::ensureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    return mode.w;
+}
+
+int screenHeight() {
+    SDL_DisplayMode mode;
+    if (!sdl::ensureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    return mode.h;
+}
+
+int colorDepth() {
+    SDL_DisplayMode mode;
+    if (!sdl::ensureVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 32;
+    return SDL_BYTESPERPIXEL(mode.format) * 8;
+}
+
 void presentPrimary() { sdl::presentPicture(); }
 
 bool setDisplayMode(int width, int height, int) {
@@ -208,11 +243,11 @@ bool setDisplayMode(int width, int height, int) {
     // No window manager to take the window to full screen: it covers the display at the desktop's
     // own mode, with the picture scaled up to it.
     if (!sdl::windowManagerRuns()) {
-        if (!sdl::presentation.covering) {
+        if (!presentation.covering) {
             sdl::saveGeometry(win);
             if (!sdl::coverDisplay(win)) return false;
         }
-        sdl::presentation.modeSet = true;
+        presentation.modeSet = true;
         return true;
     }
     SDL_DisplayMode mode{};
@@ -227,35 +262,30 @@ bool setDisplayMode(int width, int height, int) {
           SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN) == 0)) {
         if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
     }
-    sdl::presentation.modeSet = true;
+    presentation.modeSet = true;
     return true;
-}
-
-void desktopArea(int& left, int& top, int& right, int& bottom) {
-    left = top = 0;
-    right = screenWidth();
-    bottom = screenHeight();
-    const int displays = SDL_GetNumVideoDisplays();
-    for (int i = 0; i < displays; ++i) {
-        SDL_Rect r;
-        if (SDL_GetDisplayBounds(i, &r) != 0) continue;
-        left = std::min(left, r.x);
-        top = std::min(top, r.y);
-        right = std::max(right, r.x + r.w);
-        bottom = std::max(bottom, r.y + r.h);
-    }
 }
 
 void restoreDisplayMode() {
     // The view Alt+Enter / F11 chose stays; otherwise the window goes back to its place.
-    if (sdl::presentation.modeSet && sdl::window() != nullptr) {
-        if (sdl::presentation.covering) {
-            if (!sdl::presentation.toggled) sdl::uncoverDisplay(sdl::window());
+    if (presentation.modeSet && sdl::window() != nullptr) {
+        if (presentation.covering) {
+            if (!presentation.toggled) sdl::uncoverDisplay(sdl::window());
         } else {
-            SDL_SetWindowFullscreen(sdl::window(), sdl::presentation.toggled ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+            SDL_SetWindowFullscreen(sdl::window(), presentation.toggled ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         }
     }
-    sdl::presentation.modeSet = false;
+    presentation.modeSet = false;
+}
+
+int listDisplays(Rect* out, int max) {
+    const int displays = SDL_GetNumVideoDisplays();
+    int listed = 0;
+    for (int i = 0; i < displays && listed < max; ++i) {
+        SDL_Rect r;
+        if (SDL_GetDisplayBounds(i, &r) == 0) out[listed++] = Rect{r.x, r.y, r.x + r.w, r.y + r.h};
+    }
+    return listed;
 }
 
 }  // namespace platform::backend

@@ -11,6 +11,7 @@
 
 #include "platform/backend.h"
 #include "platform/video/blit.h"
+#include "platform/video/screen_area.h"
 
 namespace platform {
 namespace {
@@ -354,9 +355,10 @@ HResult DirectDraw::CreateSurface(const SurfaceDesc* desc, Surface** out) {
         // edges, so that a window dragged partly off the screen still gets its whole picture.
         Surface::Reach reach;
         if (!fullScreen_) {
-            int cw = 0, ch = 0, l = 0, t = 0, r = w, b = h;
+            int cw = 0, ch = 0;
             clientSize(mainWindow(), cw, ch);
-            backend::desktopArea(l, t, r, b);
+            const Rect area = desktopArea();
+            const int l = area.left, t = area.top, r = area.right, b = area.bottom;
             auto within = [](std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, kMaxSurfaceSide)); };
             reach.left = within(static_cast<std::int64_t>(cw) - l);
             reach.top = within(static_cast<std::int64_t>(ch) - t);

@@ -1,0 +1,203 @@
+// SDL2 backend: SDL's events as window messages; joysticks 0 and 1 through SDL's joystick API,
+// found again after they are plugged in or pulled out; the key state from SDL's keyboard state.
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "platform/backend.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/window/joystick.h"
+#include "platform/window/mouse_buttons.h"
+#include "platform/window/recording.h"
+#include "platform/window/window.h"
+
+namespace platform::sdl {
+namespace {
+
+// The view switch's key while it is down, and the joysticks as opened.
+struct InputDevices {
+    SDL_Keycode switchKey = SDLK_UNKNOWN;
+    bool joystickTried = false;
+    bool joystickOk = false;
+    SDL_Joystick* sticks[kJoystickIds] = {};
+};
+
+InputDevices inputDevices;
+
+// Alt+Enter and F11 switch the view; the program never sees them (nor their release).
+bool isViewSwitch(const SDL_KeyboardEvent& key) {
+    return key.keysym.sym == SDLK_F11 ||
+           ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT) != 0);
+}
+
+// A pointer position in window points as the program's client position.
+void clientPoint(int wx, int wy, int& x, int& y) {
+    x = wx;
+    y = wy;
+    windowToPicture(wx, wy, x, y);
+}
+
+MouseButton buttonOf(Uint8 button) {
+    if (button == SDL_BUTTON_LEFT) return MouseButton::left;
+    if (button == SDL_BUTTON_RIGHT) return MouseButton::right;
+    return MouseButton::other;
+}
+
+void postButton(const SDL_MouseButtonEvent& b, bool pressed) {
+    int x = 0, y = 0;
+    clientPoint(b.x, b.y, x, y);
+    // SDL counts quick presses on one spot.
+    postMouseButton(buttonOf(b.button), pressed, b.clicks, x, y);
+}
+
+void translateEvent(const SDL_Event& e) {
+    const WindowId window = mainWindow();
+    switch (e.type) {
+        case SDL_QUIT:
+            postMessage(window, WM_CLOSE, 0, 0);
+            break;
+        case SDL_WINDOWEVENT:
+            switch (e.window.event) {
+                case SDL_WINDOWEVENT_CLOSE: postMessage(window, WM_CLOSE, 0, 0); break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED: postMessage(window, WM_ACTIVATEAPP, 1, 0); break;
+                case SDL_WINDOWEVENT_FOCUS_LOST: postMessage(window, WM_ACTIVATEAPP, 0, 0); break;
+                case SDL_WINDOWEVENT_MOVED:
+                    setReportedClientOrigin(e.window.data1, e.window.data2);
+                    postMessage(window, WM_MOVE, 0, makePosition(e.window.data1, e.window.data2));
+                    break;
+                case SDL_WINDOWEVENT_EXPOSED: presentNow(); break;
+                default: break;
+            }
+            break;
+        case SDL_KEYDOWN: {
+            if (isViewSwitch(e.key)) {
+                if (e.key.repeat == 0) toggleFullScreen();
+                inputDevices.switchKey = e.key.keysym.sym;
+                break;
+            }
+            int vk = virtualKey(e.key.keysym.sym);
+            if (vk != 0) postMessage(window, WM_KEYDOWN, static_cast<WParam>(vk), 1);
+            break;
+        }
+        case SDL_KEYUP: {
+            // The switch's key is held back until it is released, Alt let go first or not.
+            if (e.key.keysym.sym == inputDevices.switchKey) {
+                inputDevices.switchKey = SDLK_UNKNOWN;
+                break;
+            }
+            int vk = virtualKey(e.key.keysym.sym);
+            if (vk != 0) postMessage(window, WM_KEYUP, static_cast<WParam>(vk), 1);
+            break;
+        }
+        case SDL_MOUSEMOTION: {
+            int x = 0, y = 0;
+            clientPoint(e.motion.x, e.motion.y, x, y);
+            postMessage(window, WM_MOUSEMOVE, 0, makePosition(x, y));
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+            postButton(e.button, true);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            postButton(e.button, false);
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            deviceLost();
+            break;
+        default:
+            break;
+    }
+}
+
+// Starts SDL's joystick subsystem once, apart from video; false (said on standard error) where
+// joysticks cannot be read.
+bool ensureJoystick() {
+    if (inputDevices.joystickTried) return inputDevices.joystickOk;
+    inputDevices.joystickTried = true;
+    // Joysticks are read when the program asks, in or out of focus, as the classic query does.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
+        std::fprintf(stderr, "quorbix: joysticks cannot be read (%s); they read as absent.\n",
+                     SDL_GetError());
+        return false;
+    }
+    // Joystick state is read straight from the devices, so their events would only fill the queue.
+    SDL_JoystickEventState(SDL_IGNORE);
+    inputDevices.joystickOk = true;
+    return true;
+}
+
+void closeSlot(SDL_Joystick*& slot) {
+    if (slot != nullptr) SDL_JoystickClose(slot);
+    slot = nullptr;
+}
+
+// The joystick that is the system's id-th now. The slot is reopened when the device at that
+// place changed: one pulled out moves the next one up, one plugged in takes a free place.
+SDL_Joystick* openStick(int id) {
+    SDL_Joystick*& slot = inputDevices.sticks[id];
+    if (slot != nullptr && !SDL_JoystickGetAttached(slot)) closeSlot(slot);
+    if (id >= SDL_NumJoysticks()) {
+        closeSlot(slot);
+        return nullptr;
+    }
+    if (slot != nullptr && SDL_JoystickInstanceID(slot) != SDL_JoystickGetDeviceInstanceID(id))
+        closeSlot(slot);
+    if (slot == nullptr) slot = SDL_JoystickOpen(id);
+    return slot;
+}
+
+// Axes run from -32768 to 32767; the query's scale runs from 0 to 65535.
+std::uint32_t onScale(SDL_Joystick* stick, int axis) {
+    if (axis >= SDL_JoystickNumAxes(stick)) return 32767;
+    return static_cast<std::uint32_t>(SDL_JoystickGetAxis(stick, axis) + 32768);
+}
+
+}  // namespace
+
+void translate(const SDL_Event& e) {
+    recording::beginInput();
+    translateEvent(e);
+    recording::endInput();
+}
+
+void drainEvents() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) translate(e);
+}
+
+}  // namespace platform::sdl
+
+namespace platform::backend {
+
+// ---------------------------------------------------------------- input devices
+
+bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons) {
+    if (!sdl::ensureJoystick()) return false;
+    // Reads the devices now and notices joysticks that came or went.
+    SDL_JoystickUpdate();
+    SDL_Joystick* stick = sdl::openStick(id);
+    if (stick == nullptr) return false;
+    x = sdl::onScale(stick, 0);
+    y = sdl::onScale(stick, 1);
+    buttons = 0;
+    int count = SDL_JoystickNumButtons(stick);
+    for (int b = 0; b < count && b < 32; ++b)
+        if (SDL_JoystickGetButton(stick, b) != 0) buttons |= 1u << b;
+    return true;
+}
+
+bool keyDown(int virtualKey) {
+    if (!sdl::ensureVideo()) return false;
+    // SDL keeps the state by physical key; the same table as the key messages names them.
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    for (int code = 0; code < count; ++code)
+        if (state[code] != 0 &&
+            sdl::virtualKey(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(code))) == virtualKey)
+            return true;
+    return false;
+}
+
+}  // namespace platform::backend

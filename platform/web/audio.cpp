@@ -1,0 +1,103 @@
+// Web backend: audio outputs mixed on the page's thread at every step of a wait and posted to
+// the page's audio worklet (page/quorbix-audio.js), which plays the blocks in order.
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
+#include "platform/backend.h"
+#include "platform/sound/audio_stream.h"
+#include "platform/web/web_backend.h"
+
+namespace platform::web {
+namespace {
+
+// clang-format off
+EM_JS(double, pageAudioClockMs, (), { return Module.page.audioClockMs(); });
+EM_JS(void, pageAudioOpen, (), { Module.page.audioOpen(); });
+EM_JS(void, pageAudioPost, (const float* frames, int count), {
+    Module.page.audioPost(HEAPF32.subarray(frames >> 2, (frames >> 2) + count * 2));
+});
+// clang-format on
+
+// Sound is rendered this far ahead of the clock (the page's queue holds it until played).
+constexpr std::uint64_t kAudioLeadFrames = 8 * audio::kDeviceFrames;
+// Behind by more than this (a hidden page is woken once a second), the sound of the lost time is
+// rendered, so that every sound's position keeps to the clock, but not handed to the page.
+constexpr std::uint64_t kAudioMaxBehindFrames = audio::kRate / 4;
+
+struct Output {
+    backend::AudioRenderFn render = nullptr;
+    void* user = nullptr;
+};
+
+// The open outputs, the frames rendered since the first opened (against the page's audio
+// clock), and the blocks the mix is made in.
+struct AudioOutputs {
+    Output outputs[8];
+    bool started = false;
+    double startMs = 0;
+    std::uint64_t framesRendered = 0;
+    std::int16_t block[audio::kDeviceFrames * audio::kChannels] = {};
+    std::int32_t sum[audio::kDeviceFrames * audio::kChannels] = {};
+    float posted[audio::kDeviceFrames * audio::kChannels] = {};
+};
+
+AudioOutputs audioOutputs;
+
+}  // namespace
+
+void pumpAudio() {
+    AudioOutputs& a = audioOutputs;
+    if (!a.started) return;
+    const double elapsedMs = pageAudioClockMs() - a.startMs;
+    const std::uint64_t due = static_cast<std::uint64_t>(elapsedMs * audio::kRate / 1000.0) + kAudioLeadFrames;
+    const std::uint64_t quiet = due > kAudioLeadFrames + kAudioMaxBehindFrames ? due - kAudioLeadFrames - kAudioMaxBehindFrames : 0;
+    constexpr int kFrames = audio::kDeviceFrames;
+    while (a.framesRendered < due) {
+        std::fill(std::begin(a.sum), std::end(a.sum), 0);
+        for (Output& o : a.outputs) {
+            if (o.render == nullptr) continue;
+            o.render(o.user, a.block, kFrames, true);
+            for (int i = 0; i < kFrames * audio::kChannels; ++i) a.sum[i] += a.block[i];
+        }
+        a.framesRendered += kFrames;
+        if (a.framesRendered < quiet) continue;
+        for (int i = 0; i < kFrames * audio::kChannels; ++i)
+            a.posted[i] = static_cast<float>(std::clamp(a.sum[i], -32768, 32767)) / 32768.0f;
+        pageAudioPost(a.posted, kFrames);
+    }
+}
+
+}  // namespace platform::web
+
+namespace platform::backend {
+
+using web::audioOutputs;
+
+// ---------------------------------------------------------------- audio
+
+int openAudioOutput(AudioRenderFn render, void* user) {
+    if (render == nullptr) return 0;
+    for (int slot = 0; slot < 8; ++slot) {
+        if (audioOutputs.outputs[slot].render != nullptr) continue;
+        audioOutputs.outputs[slot] = web::Output{render, user};
+        if (!audioOutputs.started) {
+            web::pageAudioOpen();
+            audioOutputs.started = true;
+            audioOutputs.startMs = web::pageAudioClockMs();
+            audioOutputs.framesRendered = 0;
+        }
+        return slot + 1;
+    }
+    return 0;
+}
+
+void closeAudioOutput(int output) {
+    if (output >= 1 && output <= 8) audioOutputs.outputs[output - 1] = web::Output{};
+}
+
+void waitAudio(std::uint32_t ms) { sleep(ms); }
+
+}  // namespace platform::backend

@@ -1,0 +1,126 @@
+// Web backend: the page's input events (pointer, keys, focus) as window messages, and the key
+// state they leave. A page has no joysticks.
+#include <emscripten.h>
+
+#include <array>
+#include <cstddef>
+
+#include "platform/backend.h"
+#include "platform/web/web_backend.h"
+#include "platform/window/mouse_buttons.h"
+#include "platform/window/recording.h"
+#include "platform/window/window.h"
+
+namespace platform::web {
+namespace {
+
+// clang-format off
+// The next input event: its kind (0: none), numbers in out[0..3] and a key's name in code.
+EM_JS(int, pageNextEvent, (int* out, char* code, int codeSize), {
+    const e = Module.page.events.shift();
+    if (!e) return 0;
+    HEAP32[(out >> 2) + 0] = e.a | 0;
+    HEAP32[(out >> 2) + 1] = e.b | 0;
+    HEAP32[(out >> 2) + 2] = e.c | 0;
+    HEAP32[(out >> 2) + 3] = e.d | 0;
+    stringToUTF8(e.code ? e.code : "", code, codeSize);
+    return e.kind;
+});
+EM_JS(int, pageEventsWaiting, (), { return Module.page.events.length; });
+// clang-format on
+
+enum EventKind { kNone, kMove, kPress, kRelease, kKeyDown, kKeyUp, kFocus };
+
+// The page's input events as they are numbered by the page script.
+struct Event {
+    int kind = kNone;
+    int a = 0, b = 0, c = 0, d = 0;
+    char code[32] = {};
+};
+
+// The keys down and where the pointer was last reported, in client coordinates.
+struct InputDevices {
+    std::array<bool, 256> keys{};
+    int pointerX = 0, pointerY = 0;
+};
+
+InputDevices inputDevices;
+
+// The page numbers the buttons as the browser does: 0 left, 2 right.
+MouseButton buttonOf(int button) {
+    if (button == 0) return MouseButton::left;
+    if (button == 2) return MouseButton::right;
+    return MouseButton::other;
+}
+
+void translate(const Event& e) {
+    const WindowId window = mainWindow();
+    recording::beginInput();
+    switch (e.kind) {
+        case kMove:
+            inputDevices.pointerX = e.b;
+            inputDevices.pointerY = e.c;
+            postMessage(window, WM_MOUSEMOVE, 0, makePosition(e.b, e.c));
+            break;
+        case kPress:
+            inputDevices.pointerX = e.b;
+            inputDevices.pointerY = e.c;
+            // The browser counts quick presses on one spot (the event's detail).
+            postMouseButton(buttonOf(e.a), true, e.d, e.b, e.c);
+            break;
+        case kRelease:
+            postMouseButton(buttonOf(e.a), false, e.d, e.b, e.c);
+            break;
+        case kKeyDown:
+        case kKeyUp: {
+            const int vk = virtualKey(e.code);
+            if (vk == 0) break;
+            inputDevices.keys[static_cast<std::size_t>(vk)] = e.kind == kKeyDown;
+            postMessage(window, e.kind == kKeyDown ? WM_KEYDOWN : WM_KEYUP, static_cast<WParam>(vk), 1);
+            break;
+        }
+        case kFocus:
+            // Keys held when the page lost the focus are never reported released.
+            if (e.a == 0) inputDevices.keys.fill(false);
+            postMessage(window, WM_ACTIVATEAPP, e.a != 0 ? 1 : 0, 0);
+            break;
+        default:
+            break;
+    }
+    recording::endInput();
+}
+
+}  // namespace
+
+bool drainEvents() {
+    bool any = false;
+    Event e;
+    while ((e.kind = pageNextEvent(&e.a, e.code, sizeof e.code)) != kNone) {
+        translate(e);
+        any = true;
+    }
+    return any;
+}
+
+bool eventsWaiting() { return pageEventsWaiting() != 0; }
+
+void pointerPosition(int& x, int& y) {
+    x = inputDevices.pointerX;
+    y = inputDevices.pointerY;
+}
+
+}  // namespace platform::web
+
+namespace platform::backend {
+
+using web::inputDevices;
+
+// ---------------------------------------------------------------- input devices
+
+bool readJoystick(int, std::uint32_t&, std::uint32_t&, std::uint32_t&) { return false; }
+
+bool keyDown(int virtualKey) {
+    return virtualKey >= 0 && virtualKey < 256 && inputDevices.keys[static_cast<std::size_t>(virtualKey)];
+}
+
+}  // namespace platform::backend
