@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "game/scenes.h"
 #include "platform/headless/headless.h"
 #include "framework/runner/headless_runner.h"

@@ -5,11 +5,11 @@
 #include <climits>
 #include <string>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/window_proc.h"
 #include "framework/draw/display.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "framework/system/system_utils.h"
 #include "platform/headless/headless.h"
 #include "platform/window/system.h"

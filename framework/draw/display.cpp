@@ -3,18 +3,18 @@
 
 #include <cstdio>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/object_table.h"
 #include "framework/draw/text.h"
 #include "framework/input/joystick.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #include "platform/window/system.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elDraw {
 

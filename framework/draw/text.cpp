@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "framework/draw/back_dc.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "platform/text/gdi_text.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elDraw {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/window_proc.h"
 #include "framework/draw/clip_wipes.h"

@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/draw/display.h"
 #include "framework/draw/text.h"
 #include "framework/sound/sound_objects.h"
 #include "framework/system/wait_timers.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elSystem {
 

@@ -1,12 +1,12 @@
 // Application shell: the shell's and the input's process-wide state, and the reset of all state.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
 #include "framework/shell/frame_loop.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 #include "platform/window/window.h"
 
 ShellState Shell;

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 #include "platform/window/window.h"
 
 constexpr int kCommandLineSize = 256;
