@@ -13,10 +13,6 @@
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "platform/video/surface.h"
-#include "framework/core/program_state.h"
-
-PresentState Present;
-const ProgramStateRegistration kPresentReset{ResetStage::Shell, [] { Present.reset(); }};
 
 namespace {
 

@@ -7,9 +7,10 @@
 #include <iterator>
 
 #include "framework/core/app_state.h"
+#include "framework/core/program_state.h"
+#include "framework/draw/clip_wipes.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/window_proc.h"
-#include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "platform/window/recording.h"
@@ -25,10 +26,18 @@ FrameObserver frameObserver = nullptr;
 
 void SetFrameObserver(FrameObserver observer) { frameObserver = observer; }
 
-void UseProgram(const ProgramSetup& setup) {
-    Program = setup;
+namespace {
+// The installed program's scene table back in place and its own state back to its start.
+void ResetProgram() {
     std::copy(std::begin(Program.Scenes), std::end(Program.Scenes), std::begin(SceneFunctions));
     if (Program.Reset != nullptr) Program.Reset();
+}
+const ProgramStateRegistration kProgramReset{ResetStage::Program, ResetProgram};
+}  // namespace
+
+void UseProgram(const ProgramSetup& setup) {
+    Program = setup;
+    ResetProgram();
 }
 
 namespace {
