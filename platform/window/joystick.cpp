@@ -1,4 +1,4 @@
-// Platform: the joystick query and the key state, checked here once for both backends.
+// Platform: the joystick query and the key state, checked here once for every backend.
 #include "platform/window/joystick.h"
 
 #include "platform/backend.h"

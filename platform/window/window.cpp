@@ -1,4 +1,4 @@
-// Platform: window classes, the window record and the message queue, shared by both backends.
+// Platform: window classes, the window record and the message queue, shared by every backend.
 #include "platform/window/window.h"
 
 #include <cstring>
