@@ -1,4 +1,4 @@
-// elSystem: UTF-8 source texts converted into the program's code page.
+// Framework core: UTF-8 source texts converted into the program's code page (elSystem::CodePageText).
 #include "framework/core/code_page.h"
 
 #include "platform/files/text_codec.h"
