@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"

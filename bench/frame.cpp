@@ -32,7 +32,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/draw/display.h"
 #include "game/scenes.h"

@@ -19,11 +19,11 @@
 #include <map>
 #include <string>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
 #include "framework/draw/text.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "framework/system/wait_timers.h"
 #include "platform/text/font_engine.h"
 #include "platform/headless/headless.h"

@@ -1,6 +1,6 @@
 // Example: bitmaps in objects and how they are drawn: colour keys, PutObject and its clipping,
 // the ClipWindow, opaque and stretched copies.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"

@@ -1,6 +1,6 @@
 // Example: raster effects on a picture that the program draws itself at start-up: a wave, a
 // mirrored copy and mosaic strips.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"

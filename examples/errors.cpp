@@ -1,7 +1,7 @@
 // Example: what failures look like. A bitmap that is not there shows the framework's error box
 // and loads as 0; a program reports its own failures through the same box, and shows other
 // news in a message box.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
@@ -9,7 +9,7 @@
 #include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "framework/system/system_utils.h"
 
 namespace {

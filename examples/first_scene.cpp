@@ -1,6 +1,6 @@
 // Example: a program with two scenes on the game's shell: start-up, the frame protocol, entry
 // work, clicks and changing scenes.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
@@ -9,7 +9,7 @@
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
 #include "framework/draw/text.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 
 namespace {
 

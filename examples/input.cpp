@@ -1,6 +1,6 @@
 // Example: polled input. The arrow keys or joystick 0 move a ball at a speed per second; Space
 // or button 1 counts jumps; the stick's analogue ramp and the button's hold timer are shown.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"

@@ -1,6 +1,6 @@
 // Example: background music that one scene starts on entry and another stops on entry, as the
 // game's play and result scenes do, and a last pass without looping.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"

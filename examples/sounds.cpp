@@ -1,6 +1,6 @@
 // Example: wave objects: loading copies of one sound so that it can overlap itself, playing
 // them in turn, pan, volume and frequency, and a looping sound switched on and off.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"

@@ -2,7 +2,7 @@
 // and the debugging text that takes no bracket.
 #include <cstdio>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"
@@ -10,7 +10,7 @@
 #include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
 #include "framework/draw/text.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Example: a change of scene behind a transition. A click covers the picture, the frame loop
 // switches to NextSceneId, and the new scene uncovers it; every click takes the next style.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"

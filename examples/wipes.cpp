@@ -1,6 +1,6 @@
 // Example: clip-window wipes. Each scene opens its picture on entry; a click closes it, and once
 // it is closed the other scene comes up and opens its own.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "examples/examples.h"

@@ -6,14 +6,14 @@
 
 #include <cstdio>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
 #include "framework/draw/text.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 
 GalleryState Gallery;
 

@@ -8,7 +8,7 @@
 #include "framework/draw/object_table.h"
 #include "framework/draw/primitives.h"
 #include "framework/draw/text.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "gallery/gallery.h"
 #include "gallery/generated_bitmaps.h"
 

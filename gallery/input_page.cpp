@@ -8,7 +8,7 @@
 #include "framework/draw/primitives.h"
 #include "framework/draw/text.h"
 #include "framework/input/joystick.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "gallery/gallery.h"
 
 namespace {

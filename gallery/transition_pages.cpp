@@ -2,7 +2,7 @@
 // switches between scenes 2 and 3 twice: it sets NextSceneId and the style and calls
 // elDraw::TransitionOut; the frame loop then runs elDraw::Flip in place of the scene until the
 // picture is covered and enters the next scene, whose first frame calls elDraw::TransitionIn.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"

@@ -1,5 +1,5 @@
 // Game: GameInit, which opens the display and loads the sprite sheet and the hit sounds.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
 #include "framework/sound/sound_objects.h"

@@ -4,7 +4,7 @@
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 
 GameState Game;
 

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"

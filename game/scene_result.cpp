@@ -1,13 +1,13 @@
 // Game: the result scene: score, password and level; back to the title after a second.
 #include <cstdio>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"
 #include "framework/sound/midi_music.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "framework/system/system_utils.h"
 #include "game/game_state.h"
 #include "game/scenes.h"

@@ -1,10 +1,10 @@
 // Game: the title scene: name, credit, level and prompts over two rows of balls.
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/text.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "game/game_state.h"
 #include "game/scenes.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/window_proc.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"

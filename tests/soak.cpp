@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "game/scenes.h"
 #include "game/game_state.h"
 #include "framework/runner/headless_runner.h"

@@ -2,7 +2,7 @@
 // shutdown paths and the system cursor.
 #include <gtest/gtest.h>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/window_proc.h"
 #include "framework/system/system_utils.h"

@@ -14,6 +14,8 @@
 #include "framework/draw/blit.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
+#include "platform/headless/headless.h"
+#include "platform/video/gdi_bitmap.h"
 #include "platform/video/surface.h"
 
 using namespace elDraw;
@@ -82,7 +84,8 @@ TEST(Display, FullScreenModesAndFailures) {
     };
     for (const Case& c : cases) {
         OpenDisplay(32, 1, c.refused);
-        Display.ColorDepth = c.depth;
+        EXPECT_EQ(Display.ColorDepth, 16) << "the full-screen depth starts at 16";
+        if (c.depth == 32) UseTrueColor();
         EXPECT_EQ(Screen(480, 360), c.result) << c.name;
         EXPECT_EQ(Display.ColorDepth, c.depthAfter) << c.name;
         EXPECT_EQ(TakeBoxTexts(), c.box) << c.name;
@@ -97,12 +100,13 @@ TEST(Display, FullScreenModesAndFailures) {
 
 TEST(Display, ErrorsBeforeAndDuringSetUp) {
     OpenDisplay();
+    const int beeps = platform::headless::beepCount();
     EXPECT_EQ(ShowError("elSystem::SetWait", "x"), 0);
     EXPECT_EQ(TakeBoxTexts(), "エラー発生|elSystem::SetWait : x\n") << "no display needed for the box";
-    EXPECT_EQ(platform::headless::beepCount(), 1) << "every error box comes with the beep";
+    EXPECT_EQ(platform::headless::beepCount(), beeps + 1) << "the box comes with a beep";
     EXPECT_EQ(Screen(0, 360), 0);
     EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::Screen : スプライト(Back)が取得できません\n");
-    EXPECT_EQ(platform::headless::beepCount(), 2);
+    EXPECT_EQ(platform::headless::beepCount(), beeps + 2);
 }
 
 TEST(ObjectTable, SlotsNamesAndFailedLoads) {
@@ -290,6 +294,52 @@ TEST(BitmapHelpers, PalettesFromResourcesAndFiles) {
     EXPECT_EQ(rgb(p->entries[2]), 0x070809u);
     EXPECT_EQ(rgb(p->entries[3]), 0x0000FFu) << "beyond the file's colours: default";
     p->Release();
+}
+
+TEST(BitmapHelpers, BitmapsIntoNewAndExistingSurfaces) {
+    OpenDisplay();
+    ASSERT_EQ(Screen(480, 360), 1);
+    testbmp::Resources res;
+    res.Add("SHEET", Sheet());
+    res.Add("WHITE", Sheet(0xFFFFFF));
+    platform::DirectDraw* dd = Display.DirectDraw;
+    auto pixel = [](platform::Surface* s, int x, int y) { return platform::readPixel(s->view(), x, y); };
+
+    // Size 0 x 0: a surface of the bitmap's own size, nothing stretched; a size given scales it.
+    platform::Surface* s = LoadBitmapSurface(dd, "SHEET", 0, 0);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->width(), 8);
+    EXPECT_EQ(s->height(), 4);
+    EXPECT_EQ(pixel(s, 0, 0), RawOf(kCorner));
+    EXPECT_EQ(pixel(s, 1, 1), RawOf(kRed));
+    EXPECT_EQ(pixel(s, 2, 1), RawOf(kGreen));
+    platform::Surface* big = LoadBitmapSurface(dd, "SHEET", 16, 8);
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->width(), 16);
+    EXPECT_EQ(pixel(big, 3, 3), RawOf(kRed)) << "(1, 1) doubled";
+    big->Release();
+    EXPECT_EQ(LoadBitmapSurface(dd, "NONE", 0, 0), nullptr);
+    EXPECT_EQ(LoadBitmapSurface(nullptr, "SHEET", 0, 0), nullptr);
+
+    // A reload copies the named bitmap over the surface; with no such bitmap the surface stays.
+    EXPECT_EQ(ReloadBitmap(s, "WHITE"), platform::DD_OK);
+    EXPECT_EQ(pixel(s, 0, 0), RawOf(0xFFFFFF));
+    EXPECT_EQ(pixel(s, 1, 1), RawOf(kRed));
+    EXPECT_EQ(ReloadBitmap(s, "NONE"), platform::E_FAIL);
+    EXPECT_EQ(pixel(s, 0, 0), RawOf(0xFFFFFF));
+
+    // A rectangle of the bitmap is stretched over the whole surface: here its one red pixel.
+    platform::HGDIOBJ bitmap = platform::loadImage(platform::getModuleHandle(), "SHEET", platform::IMAGE_BITMAP,
+                                                   0, 0, platform::LR_CREATEDIBSECTION);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(CopyBitmapToSurface(s, bitmap, 1, 1, 1, 1), platform::DD_OK);
+    EXPECT_EQ(pixel(s, 0, 0), RawOf(kRed));
+    EXPECT_EQ(pixel(s, 7, 3), RawOf(kRed));
+    EXPECT_EQ(CopyBitmapToSurface(nullptr, bitmap, 0, 0, 0, 0), platform::E_FAIL);
+    EXPECT_EQ(CopyBitmapToSurface(s, nullptr, 0, 0, 0, 0), platform::E_FAIL);
+    platform::deleteObject(bitmap);
+    s->Release();
+    EXPECT_EQ(TakeBoxTexts(), "") << "the helpers never show a box";
 }
 
 TEST(ObjectTable, ExecutableDirectoryTooLongForThePath) {

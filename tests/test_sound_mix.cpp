@@ -292,3 +292,12 @@ TEST(SoundBuffers, FormatsTheMixerPlays) {
     device->release();
     EXPECT_EQ(hl::openAudioOutputs(), 0) << "the last user closed the stream";
 }
+
+TEST_F(MixCase, BeepIsTheSystemBeepAndNeedsNoDevice) {
+    const int before = hl::beepCount();
+    Beep();
+    Release();   // the device and every buffer gone: the beep is the system's, not a slot's
+    Beep();
+    EXPECT_EQ(hl::beepCount(), before + 2);
+    EXPECT_TRUE(hl::takeBoxes().empty()) << "a beep is no error";
+}

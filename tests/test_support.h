@@ -8,7 +8,7 @@
 #include "framework/draw/blit.h"
 #include "framework/draw/display.h"
 #include "framework/runner/headless_runner.h"
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "platform/headless/headless.h"

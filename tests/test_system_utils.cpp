@@ -1,16 +1,20 @@
-// System utilities: message box text, the random generator, machine queries at their limits,
-// the executable's directory, the command line, window position and cursor confinement.
+// System utilities: message box text, the random generator, machine queries at their limits, the
+// executable's directory, the command line, window position, the cursor and its confinement, the
+// shutdown.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
 
-#include "framework/shell/app_state.h"
+#include "display_support.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/window_proc.h"
 #include "framework/draw/display.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
 #include "framework/system/random.h"
+#include "framework/draw/text.h"
+#include "framework/sound/sound_objects.h"
 #include "framework/system/system_utils.h"
 #include "platform/headless/headless.h"
 #include "platform/window/system.h"
@@ -175,4 +179,71 @@ TEST(WindowMessages, RightDoubleClickTogglesConfinementOnlyWhenEnabled) {
     WndProc(1, platform::WM_RBUTTONDBLCLK, 2, 0);
     EXPECT_EQ(elSystem::IsCursorClipped(), 0);
     EXPECT_EQ(Input.RightClick, 1) << "the double-click is a press too";
+}
+
+TEST(SystemQueries, ColourDepthIsTheDesktops) {
+    for (int depth : {16, 24, 32}) {
+        OpenDisplay(depth);
+        EXPECT_EQ(elSystem::GetColorDepth(), depth);
+    }
+}
+
+TEST(SystemCursor, MovedAndConfinedToThePicture) {
+    OpenDisplay();
+    ASSERT_EQ(elDraw::Screen(480, 360), 1);
+    WndProc(Shell.MainWindow, platform::WM_MOVE, 0, platform::makePosition(272, 213));
+    auto asked = [] {
+        platform::Rect r;
+        if (!platform::askedCursorClip(r)) return std::string("free");
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom);
+    };
+
+    // The cursor goes where it is told, and the frame loop hides it inside the client area.
+    EXPECT_NE(elSystem::SetCursorPos(300, 250), 0);
+    int x = 0, y = 0;
+    platform::getCursorPos(x, y);
+    EXPECT_EQ(x * 10000 + y, 300 * 10000 + 250);
+    RunFrame();
+    EXPECT_FALSE(hl::cursorVisible());
+    elSystem::SetCursorPos(5, 5);
+    RunFrame();
+    EXPECT_TRUE(hl::cursorVisible());
+
+    elSystem::ClipCursor(10, 20, 30, 40);
+    EXPECT_EQ(asked(), "10,20,30,40");
+    EXPECT_EQ(elSystem::IsCursorClipped(), 1);
+    elSystem::FreeCursor();
+    EXPECT_EQ(asked(), "free");
+    EXPECT_EQ(elSystem::IsCursorClipped(), 0);
+
+    // Windowed: the picture where the client area is now; the window procedure renews it on a
+    // move while confinement is on. Full screen: the screen of the display's size.
+    elSystem::ClipCursorToScreen();
+    EXPECT_EQ(asked(), "272,213,752,573");
+    Shell.CursorClipMode = 1;
+    WndProc(Shell.MainWindow, platform::WM_MOVE, 0, platform::makePosition(100, 50));
+    EXPECT_EQ(asked(), "100,50,580,410");
+    Shell.FullScreen = 1;
+    elSystem::ClipCursorToScreen();
+    EXPECT_EQ(asked(), "0,0,480,360");
+    EXPECT_EQ(elSystem::IsCursorClipped(), 1);
+}
+
+TEST(SystemShutdown, ReleasesScreenSoundAndFontOnceAndPostsOneClose) {
+    OpenDisplay();
+    ASSERT_EQ(elDraw::Screen(480, 360), 1);   // which also opens the sound and makes the font
+    ASSERT_NE(elSound::Sound.Device, nullptr);
+    ASSERT_NE(elDraw::Text.Font, nullptr);
+    EXPECT_EQ(elSystem::Shutdown(), 1);
+    EXPECT_EQ(elDraw::Display.DirectDraw, nullptr);
+    EXPECT_EQ(elDraw::Display.Back, nullptr);
+    EXPECT_EQ(elSound::Sound.Device, nullptr);
+    EXPECT_EQ(elDraw::Text.Font, nullptr);
+    // A second shutdown finds everything gone and posts nothing more.
+    EXPECT_EQ(elSystem::Shutdown(), 1);
+    platform::Message m;
+    int closes = 0;
+    while (platform::peekMessage(m)) closes += m.message == platform::WM_CLOSE;
+    EXPECT_EQ(closes, 1);
 }

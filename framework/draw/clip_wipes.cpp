@@ -10,7 +10,7 @@
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "platform/window/system.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elDraw {
 

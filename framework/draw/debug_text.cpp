@@ -9,7 +9,7 @@
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #include "platform/window/system.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elDraw {
 

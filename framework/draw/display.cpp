@@ -1,20 +1,19 @@
-// elDraw: display set-up and release, and the framework's error reporter.
+// elDraw: display set-up and release.
 #include "framework/draw/display.h"
 
-#include <cstdio>
-
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
+#include "framework/core/code_page.h"
+#include "framework/core/display_link.h"
+#include "framework/core/program_state.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/object_table.h"
 #include "framework/draw/text.h"
 #include "framework/input/joystick.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
-#include "framework/system/code_page.h"
+#include "framework/system/shutdown.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
-#include "platform/window/system.h"
-#include "framework/shell/program_state.h"
 
 namespace elDraw {
 
@@ -22,7 +21,15 @@ DisplayState Display;
 const ProgramStateRegistration kDisplayReset{ResetStage::Display, [] { Display.reset(); }};
 
 namespace {
-const elSystem::CodePageText kErrorCaption("エラー発生");
+
+void ScreenSize(int& width, int& height) {
+    width = Display.ScreenWidth;
+    height = Display.ScreenHeight;
+}
+// What the error box and elSystem ask of the display, and its part of the shutdown.
+const DisplayLinkRegistration kDisplayLink{{FlipToGDISurface, ScreenSize}};
+const elSystem::ShutdownRegistration kScreenRelease{elSystem::ShutdownStep::Screen, ReleaseScreen};
+
 const elSystem::CodePageText kNoDriver("DirectDrawが使用できません");
 const elSystem::CodePageText kNoCooperation("フルスクリーン化できません");
 const elSystem::CodePageText kNoMode("解像度が変更できません");
@@ -77,17 +84,6 @@ bool CreateWorkSurface(int slot) {
 void DisplayState::reset() {
     ReleaseScreen();
     *this = DisplayState{};
-}
-
-int ShowError(const char* operation, const char* message) {
-    char text[256];
-    std::snprintf(text, sizeof text, "%s : %s", operation != nullptr ? operation : "",
-                  message != nullptr ? message : "");
-    FlipToGDISurface();
-    platform::messageBeep(0xFFFFFFFFu);
-    platform::messageBox(Shell.MainWindow, text, kErrorCaption,
-                         platform::MB_ICONEXCLAMATION | platform::MB_SYSTEMMODAL);
-    return 0;
 }
 
 void FlipToGDISurface() {

@@ -1,5 +1,7 @@
-// elDraw: the display (driver, Front, Back, Buffer, Screen), the clip window and the error box.
+// elDraw: the display (driver, Front, Back, Buffer, Screen) and the clip window; the error box
+// it offers, elDraw::ShowError, is in framework/core/error_box.h.
 #pragma once
+#include "framework/core/error_box.h"
 #include "platform/video/gdi.h"
 #include "platform/video/surface.h"
 
@@ -35,10 +37,6 @@ int Screen(int width, int height);
 void SetClipWindow(int left, int top, int right, int bottom);
 // Releases Front, Back (windowed) and the driver. The object table keeps its contents.
 void ReleaseScreen();
-
-// Builds operation + " : " + message (code-page texts), beeps, shows the system-modal error box
-// with the caption "エラー発生" and returns 0, the failure result its callers pass on.
-int ShowError(const char* operation, const char* message);
 
 // Makes the desktop surface visible (for a box in full-screen mode); nothing without a display.
 void FlipToGDISurface();

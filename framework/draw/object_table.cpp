@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "framework/shell/flip.h"
+#include "framework/core/app_state.h"
+#include "framework/core/code_page.h"
+#include "framework/core/program_state.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/display.h"
-#include "framework/system/code_page.h"
 #include "framework/system/system_utils.h"
 #include "platform/video/gdi_bitmap.h"
-#include "framework/shell/program_state.h"
 
 namespace elDraw {
 

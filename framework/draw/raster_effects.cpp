@@ -15,7 +15,7 @@
 #include "framework/system/wait_timers.h"
 #include "platform/video/gdi_bitmap.h"
 #include "platform/video/surface.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elDraw {
 

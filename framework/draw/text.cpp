@@ -6,15 +6,17 @@
 #include <cstdint>
 #include <cstring>
 
+#include "framework/core/code_page.h"
+#include "framework/core/program_state.h"
 #include "framework/draw/back_dc.h"
-#include "framework/system/code_page.h"
+#include "framework/system/shutdown.h"
 #include "platform/text/gdi_text.h"
-#include "framework/shell/program_state.h"
 
 namespace elDraw {
 
 TextState Text;
 const ProgramStateRegistration kTextReset{ResetStage::Text, [] { Text.reset(); }};
+const elSystem::ShutdownRegistration kFontRelease{elSystem::ShutdownStep::Font, FreeFont};
 
 namespace {
 const elSystem::CodePageText kMincho("標準明朝");

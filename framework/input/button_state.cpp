@@ -1,7 +1,7 @@
 // Input: the edge step shared by the keyboard and joystick polls, and the keyboard poll.
 #include "framework/input/button_state.h"
 
-#include "framework/shell/flip.h"
+#include "framework/core/app_state.h"
 #include "framework/system/system_utils.h"
 #include "platform/window/joystick.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "framework/system/wait_timers.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elJoystick {
 

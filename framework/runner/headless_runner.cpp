@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "platform/files/png_writer.h"
 #include "platform/sound/audio_stream.h"

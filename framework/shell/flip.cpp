@@ -6,17 +6,13 @@
 #include <cmath>
 #include <cstdint>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "platform/video/surface.h"
-#include "framework/shell/program_state.h"
-
-PresentState Present;
-const ProgramStateRegistration kPresentReset{ResetStage::Shell, [] { Present.reset(); }};
 
 namespace {
 

@@ -6,10 +6,11 @@
 #include <cstring>
 #include <iterator>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
+#include "framework/core/program_state.h"
+#include "framework/draw/clip_wipes.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/window_proc.h"
-#include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "platform/window/recording.h"
@@ -25,10 +26,18 @@ FrameObserver frameObserver = nullptr;
 
 void SetFrameObserver(FrameObserver observer) { frameObserver = observer; }
 
-void UseProgram(const ProgramSetup& setup) {
-    Program = setup;
+namespace {
+// The installed program's scene table back in place and its own state back to its start.
+void ResetProgram() {
     std::copy(std::begin(Program.Scenes), std::end(Program.Scenes), std::begin(SceneFunctions));
     if (Program.Reset != nullptr) Program.Reset();
+}
+const ProgramStateRegistration kProgramReset{ResetStage::Program, ResetProgram};
+}  // namespace
+
+void UseProgram(const ProgramSetup& setup) {
+    Program = setup;
+    ResetProgram();
 }
 
 namespace {
@@ -123,30 +132,27 @@ int WinMain(const char* commandLine, int showCommand) {
     wc.background = BLACK_BRUSH;
     registerClass(wc);
 
+    // The program always runs in a window, centred and kept above the others: the full-screen
+    // display stays the framework's to offer (elDraw::Screen reads FullScreen), the entry point
+    // never asks for it.
     Shell.FullScreen = 0;
     Shell.ClientWidth = 480;
     Shell.ClientHeight = 360;
     Shell.CursorClipMode = 0;
 
-    WindowId window;
-    if (Shell.FullScreen != 0) {
-        window = createWindow("DEFAULT", Program.Title, WS_POPUP, 0, 0,
-                              getSystemMetrics(SM_CXSCREEN), getSystemMetrics(SM_CYSCREEN));
-    } else {
-        int outerW = Shell.ClientWidth + getSystemMetrics(SM_CXBORDER) + getSystemMetrics(SM_CXEDGE) +
-                     getSystemMetrics(SM_CXDLGFRAME);
-        int outerH = Shell.ClientHeight + getSystemMetrics(SM_CYCAPTION) + getSystemMetrics(SM_CYEDGE) +
-                     getSystemMetrics(SM_CYBORDER) + getSystemMetrics(SM_CYDLGFRAME);
-        window = createWindow("DEFAULT", Program.Title, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                              (getSystemMetrics(SM_CXSCREEN) - outerW) / 2,
-                              (getSystemMetrics(SM_CYSCREEN) - outerH) / 2, outerW, outerH);
-    }
+    const int outerW = Shell.ClientWidth + getSystemMetrics(SM_CXBORDER) + getSystemMetrics(SM_CXEDGE) +
+                       getSystemMetrics(SM_CXDLGFRAME);
+    const int outerH = Shell.ClientHeight + getSystemMetrics(SM_CYCAPTION) + getSystemMetrics(SM_CYEDGE) +
+                       getSystemMetrics(SM_CYBORDER) + getSystemMetrics(SM_CYDLGFRAME);
+    const WindowId window = createWindow("DEFAULT", Program.Title, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                         (getSystemMetrics(SM_CXSCREEN) - outerW) / 2,
+                                         (getSystemMetrics(SM_CYSCREEN) - outerH) / 2, outerW, outerH);
     if (window == 0) return 0;
     Shell.MainWindow = window;
 
     showWindow(window, showCommand);
     updateWindow(window);
-    if (Shell.FullScreen == 0) setWindowTopmost(window);
+    setWindowTopmost(window);
 
     // The command line is kept up to 255 characters and always terminated.
     std::strncpy(Shell.CommandLine, commandLine != nullptr ? commandLine : "", kCommandLineSize - 1);

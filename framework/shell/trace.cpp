@@ -6,7 +6,7 @@
 
 #include "framework/draw/debug_text.h"
 #include "framework/draw/object_table.h"
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/json_text.h"
 #include "framework/sound/midi_music.h"

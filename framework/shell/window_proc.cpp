@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/sound/midi_music.h"
 #include "framework/system/system_utils.h"

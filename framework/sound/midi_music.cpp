@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/system/system_utils.h"
 #include "platform/sound/mci.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elSound {
 

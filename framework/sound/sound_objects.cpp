@@ -9,22 +9,24 @@
 #include <optional>
 #include <string>
 
-#include "framework/shell/app_state.h"
-#include "framework/draw/display.h"
+#include "framework/core/app_state.h"
+#include "framework/core/code_page.h"
+#include "framework/core/error_box.h"
+#include "framework/core/program_state.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/wave_file.h"
-#include "framework/system/code_page.h"
+#include "framework/system/shutdown.h"
 #include "framework/system/system_utils.h"
 #include "platform/files/bytes.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/sound/wave.h"
 #include "platform/files/resources.h"
-#include "framework/shell/program_state.h"
 
 namespace elSound {
 
 SoundState Sound;
 const ProgramStateRegistration kSoundReset{ResetStage::Sound, [] { Sound.reset(); }};
+const elSystem::ShutdownRegistration kSoundRelease{elSystem::ShutdownStep::Sound, Release};
 
 namespace {
 

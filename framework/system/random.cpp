@@ -1,6 +1,6 @@
 // elSystem: the linear congruential generator that the wave layout and the effects draw on.
 #include "framework/system/random.h"
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 
 namespace elSystem {
 

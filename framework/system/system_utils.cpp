@@ -1,19 +1,18 @@
 // elSystem: thin services over the platform, each returning exactly what the caller relies on.
 #include "framework/system/system_utils.h"
 
+#include <array>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "framework/shell/app_state.h"
-#include "framework/draw/display.h"
-#include "framework/draw/text.h"
-#include "framework/sound/sound_objects.h"
-#include "framework/system/wait_timers.h"
+#include "framework/core/app_state.h"
+#include "framework/core/display_link.h"
+#include "framework/core/program_state.h"
+#include "framework/system/shutdown.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
-#include "framework/shell/program_state.h"
 
 namespace elSystem {
 
@@ -24,7 +23,19 @@ namespace {
 constexpr int kMessageSize = 256;
 
 bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// The services' releases, by step: constructed on first use, so that registrations made before
+// main find the table ready.
+using Release = void (*)();
+std::array<Release, kShutdownSteps>& Releases() {
+    static std::array<Release, kShutdownSteps> releases{};
+    return releases;
+}
 }  // namespace
+
+ShutdownRegistration::ShutdownRegistration(ShutdownStep step, void (*release)()) {
+    Releases()[static_cast<int>(step)] = release;
+}
 
 int FormatInto(char* buffer, int size, int reserve, const char* format, va_list args) {
     int room = size - reserve;
@@ -57,7 +68,7 @@ void Message(const char* format, ...) {
     int n = FormatInto(text, kMessageSize, 2, format, args);
     va_end(args);
     std::memcpy(text + n, "\r\n", 3);
-    elDraw::FlipToGDISurface();
+    PrepareDisplayForBox();
     platform::messageBox(0, text, "Message", platform::MB_SYSTEMMODAL | platform::MB_ICONEXCLAMATION);
 }
 
@@ -111,7 +122,8 @@ int ClipCursor(int left, int top, int right, int bottom) {
 }
 
 void ClipCursorToScreen() {
-    int w = elDraw::Display.ScreenWidth, h = elDraw::Display.ScreenHeight;
+    int w = 0, h = 0;
+    GetScreenSize(w, h);
     if (Shell.FullScreen != 0)
         ClipCursor(0, 0, w, h);
     else
@@ -127,9 +139,9 @@ int FreeCursor() {
 int IsCursorClipped() { return System.CursorClipped; }
 
 int Shutdown() {
-    elDraw::ReleaseScreen();
-    elDraw::FreeFont();
-    elSound::Release();
+    // Each service that is part of the program released its own (framework/system/shutdown.h).
+    for (Release release : Releases())
+        if (release != nullptr) release();
     if (System.CloseState == 0) platform::postMessage(Shell.MainWindow, platform::WM_CLOSE, 0, 0);
     System.CloseState = 2;
     return 1;

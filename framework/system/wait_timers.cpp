@@ -2,11 +2,11 @@
 // wraps after 49.7 days: every comparison and difference here is unsigned 32-bit.
 #include "framework/system/wait_timers.h"
 
-#include "framework/draw/display.h"
-#include "framework/system/code_page.h"
+#include "framework/core/code_page.h"
+#include "framework/core/error_box.h"
+#include "framework/core/program_state.h"
 #include "framework/system/system_utils.h"
 #include "platform/window/system.h"
-#include "framework/shell/program_state.h"
 
 namespace elSystem {
 

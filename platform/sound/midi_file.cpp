@@ -75,99 +75,111 @@ void putDelta(std::vector<std::uint8_t>& v, std::uint64_t d) {
     putVarLen(v, static_cast<std::uint32_t>(d));
 }
 
+bool refuse(const char** why, const char* reason) {
+    *why = reason;
+    return false;
+}
+
+constexpr const char* kEndsInside = "a track ends inside an event";
+
+// One track as it is read: the running status of channel messages, which carries over meta,
+// system-exclusive and escape events, the tick of the current event, and where its tempo
+// changes go (none when the track is only checked).
+struct Track {
+    Reader r;
+    const char** why;
+    std::vector<Tempo>* tempos;
+    std::uint8_t running = 0;
+    std::uint64_t tick = 0;
+};
+
+// The event's status byte; a data byte in its place means the running status applies.
+bool readStatus(Track& t, std::uint8_t& status) {
+    if (!t.r.byte(status)) return refuse(t.why, kEndsInside);
+    if (status >= 0x80) return true;
+    if (t.running == 0) return refuse(t.why, "running status without a status byte before it");
+    --t.r.pos;   // the byte was data: the running status applies
+    status = t.running;
+    return true;
+}
+
+bool readChannelMessage(Track& t, std::uint8_t status) {
+    t.running = status;
+    std::uint8_t kind = status & 0xF0;
+    std::uint32_t dataBytes = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+    if (!t.r.has(dataBytes)) return refuse(t.why, kEndsInside);
+    for (std::uint32_t i = 0; i < dataBytes; ++i)
+        if (t.r.p[t.r.pos + i] >= 0x80) return refuse(t.why, "a channel message with a data byte of 0x80 or above");
+    t.r.pos += dataBytes;
+    return true;
+}
+
+// A meta event: its length checked where it is fixed, a tempo change noted; `end` says it was
+// the end of the track.
+bool readMeta(Track& t, bool& end) {
+    Reader& r = t.r;
+    std::uint8_t type;
+    std::uint32_t len;
+    if (!r.byte(type) || !r.varLen(len) || !r.has(len)) return refuse(t.why, "a meta event runs past its track");
+    int fixed = fixedMetaLength(type);
+    if (fixed >= 0 && len != static_cast<std::uint32_t>(fixed)) return refuse(t.why, "a meta event has the wrong length");
+    if (type == 0x51) {
+        const std::uint32_t microsPerQuarter = static_cast<std::uint32_t>(r.p[r.pos] << 16 | r.p[r.pos + 1] << 8 | r.p[r.pos + 2]);
+        if (microsPerQuarter == 0) return refuse(t.why, "a tempo of zero");
+        if (t.tempos != nullptr) t.tempos->push_back(Tempo{t.tick, microsPerQuarter});
+    }
+    r.pos += len;
+    end = type == 0x2F;
+    return true;
+}
+
+// Reads one event after its delta time. `keep` is false for an escape event, which carries bytes
+// the player cannot send; `end` is true for the end-of-track event.
+bool readEvent(Track& t, std::uint8_t& status, bool& keep, bool& end) {
+    keep = true;
+    end = false;
+    if (!readStatus(t, status)) return false;
+    if (status < 0xF0) return readChannelMessage(t, status);
+    if (status == 0xF0 || status == 0xF7) {
+        std::uint32_t len;
+        if (!t.r.varLen(len) || !t.r.skip(len)) return refuse(t.why, "a system-exclusive event runs past its track");
+        keep = status == 0xF0;
+        return true;
+    }
+    if (status == 0xFF) return readMeta(t, end);
+    return refuse(t.why, "a status byte that has no place in a file");
+}
+
+void putEndOfTrack(std::vector<std::uint8_t>* out, std::uint64_t delta) {
+    if (out == nullptr) return;
+    putDelta(*out, delta);
+    out->insert(out->end(), {0xFF, 0x2F, 0x00});
+}
+
 // Checks one track. A track whose data stops between two events ends at its last event, as if
-// an end-of-track event followed it; one that stops inside an event is refused. The running
-// status of channel messages carries over meta, system-exclusive and escape events.
+// an end-of-track event followed it; one that stops inside an event is refused.
 // With `out`, its events are appended there, each with its status byte, ending with an
 // end-of-track event (escape events dropped, their delta time added to the next event's); its
 // tempo changes go to `tempos` and its length in ticks to `ticks`.
 bool checkTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nullptr,
                 std::vector<Tempo>* tempos = nullptr, std::uint64_t* ticks = nullptr) {
-    std::uint8_t running = 0;
-    std::uint64_t tick = 0;
+    Track t{r, why, tempos};
     std::uint64_t carried = 0;   // delta time of dropped events
     for (;;) {
-        if (!r.has(1)) {
-            if (out != nullptr) {
-                putDelta(*out, carried);
-                out->insert(out->end(), {0xFF, 0x2F, 0x00});
-            }
-            if (ticks != nullptr) *ticks = tick;
-            return true;
+        if (!t.r.has(1)) {
+            putEndOfTrack(out, carried);
+            break;
         }
         std::uint32_t delta;
-        if (!r.varLen(delta)) {
-            *why = r.overlong ? "a delta time longer than four bytes" : "a track ends inside an event";
-            return false;
-        }
-        tick += delta;
-        const std::size_t eventAt = r.pos;
+        if (!t.r.varLen(delta)) return refuse(why, t.r.overlong ? "a delta time longer than four bytes" : kEndsInside);
+        t.tick += delta;
+        const std::size_t eventAt = t.r.pos;
         std::uint8_t status;
-        if (!r.byte(status)) {
-            *why = "a track ends inside an event";
-            return false;
-        }
-        if (status < 0x80) {
-            if (running == 0) {
-                *why = "running status without a status byte before it";
-                return false;
-            }
-            --r.pos;   // the byte was data: the running status applies
-            status = running;
-        }
-        bool keep = true;
-        if (status < 0xF0) {
-            running = status;
-            std::uint8_t kind = status & 0xF0;
-            std::uint32_t dataBytes = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-            if (!r.has(dataBytes)) {
-                *why = "a track ends inside an event";
-                return false;
-            }
-            for (std::uint32_t i = 0; i < dataBytes; ++i)
-                if (r.p[r.pos + i] >= 0x80) {
-                    *why = "a channel message with a data byte of 0x80 or above";
-                    return false;
-                }
-            r.pos += dataBytes;
-        } else if (status == 0xF0 || status == 0xF7) {
-            std::uint32_t len;
-            if (!r.varLen(len) || !r.skip(len)) {
-                *why = "a system-exclusive event runs past its track";
-                return false;
-            }
-            keep = status == 0xF0;   // an escape carries bytes the player cannot send
-        } else if (status == 0xFF) {
-            std::uint8_t type;
-            std::uint32_t len;
-            if (!r.byte(type) || !r.varLen(len) || !r.has(len)) {
-                *why = "a meta event runs past its track";
-                return false;
-            }
-            int fixed = fixedMetaLength(type);
-            if (fixed >= 0 && len != static_cast<std::uint32_t>(fixed)) {
-                *why = "a meta event has the wrong length";
-                return false;
-            }
-            if (type == 0x51 && (r.p[r.pos] | r.p[r.pos + 1] | r.p[r.pos + 2]) == 0) {
-                *why = "a tempo of zero";
-                return false;
-            }
-            if (type == 0x51 && tempos != nullptr)
-                tempos->push_back(Tempo{tick, static_cast<std::uint32_t>(r.p[r.pos] << 16 | r.p[r.pos + 1] << 8 |
-                                                                         r.p[r.pos + 2])});
-            r.pos += len;
-            if (type == 0x2F) {
-                if (out != nullptr) {
-                    putDelta(*out, delta + carried);
-                    out->insert(out->end(), {0xFF, 0x2F, 0x00});
-                }
-                if (ticks != nullptr) *ticks = tick;
-                return true;
-            }
-        } else {
-            *why = "a status byte that has no place in a file";
-            return false;
+        bool keep, end;
+        if (!readEvent(t, status, keep, end)) return false;
+        if (end) {
+            putEndOfTrack(out, delta + carried);
+            break;
         }
         if (out == nullptr) continue;
         if (!keep) {
@@ -179,95 +191,83 @@ bool checkTrack(Reader r, const char** why, std::vector<std::uint8_t>* out = nul
         // The event's bytes as written; a running-status event gets its status byte back, so
         // that the player need not carry it over the meta, system-exclusive or escape events
         // before it.
-        if (r.p[eventAt] < 0x80) out->push_back(status);
-        out->insert(out->end(), r.p + eventAt, r.p + r.pos);
+        if (t.r.p[eventAt] < 0x80) out->push_back(status);
+        out->insert(out->end(), t.r.p + eventAt, t.r.p + t.r.pos);
     }
+    if (ticks != nullptr) *ticks = t.tick;
+    return true;
 }
 
-}  // namespace
+struct Header {
+    std::uint32_t length;   // of the header chunk's data
+    std::uint16_t format;
+    std::uint16_t tracks;
+    std::uint16_t division;
+};
 
-namespace {
+bool readHeader(const std::uint8_t* data, std::size_t size, Header& h, const char** why) {
+    if (data == nullptr || size < 14 || size > kMaxMidiFileBytes || readBe32(data) != 0x4D546864u)
+        return refuse(why, "not a standard MIDI file");
+    h.length = readBe32(data + 4);
+    if (h.length < 6 || h.length > size - 8) return refuse(why, "a bad header chunk");
+    h.format = readBe16(data + 8);
+    h.tracks = readBe16(data + 10);
+    h.division = readBe16(data + 12);
+    if (h.format > 2) return refuse(why, "only formats 0, 1 and 2 are played");
+    if (h.tracks == 0) return refuse(why, "a file of no tracks");
+    if (h.format == 0 && h.tracks != 1) return refuse(why, "a format-0 file of more than one track");
+    if (h.division == 0 || (h.division & 0x8000) != 0) return refuse(why, "only metrical time divisions are played");
+    if (h.tracks > kMaxMidiTracks) return refuse(why, "more than 128 tracks");
+    return true;
+}
 
-bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, const char** why) {
-    const char* reason = nullptr;
-    const char** out = why != nullptr ? why : &reason;
-    if (data == nullptr || size < 14 || size > kMaxMidiFileBytes || readBe32(data) != 0x4D546864u) {
-        *out = "not a standard MIDI file";
-        return false;
-    }
-    std::uint32_t headerLen = readBe32(data + 4);
-    if (headerLen < 6 || headerLen > size - 8) {
-        *out = "a bad header chunk";
-        return false;
-    }
-    std::uint16_t format = readBe16(data + 8);
-    std::uint16_t tracks = readBe16(data + 10);
-    std::uint16_t division = readBe16(data + 12);
-    if (format > 2) {
-        *out = "only formats 0, 1 and 2 are played";
-        return false;
-    }
-    if (tracks == 0) {
-        *out = "a file of no tracks";
-        return false;
-    }
-    if (format == 0 && tracks != 1) {
-        *out = "a format-0 file of more than one track";
-        return false;
-    }
-    if (division == 0 || (division & 0x8000) != 0) {
-        *out = "only metrical time divisions are played";
-        return false;
-    }
-    if (tracks > kMaxMidiTracks) {
-        *out = "more than 128 tracks";
-        return false;
-    }
+// The normal form as its tracks are added: the file the player reads, every track's tempo
+// changes and the tick at which the last track ends.
+struct NormalForm {
     std::vector<std::uint8_t> file;
     std::vector<Tempo> tempos;
     std::uint64_t endTick = 0;
-    // Format 2's patterns play together from the start, as format 1's tracks do: the player is
-    // handed a format-1 file.
-    if (piece != nullptr)
-        file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(format == 2 ? 1 : format),
-                data[10], data[11], data[12], data[13]};
-    std::size_t pos = 8 + static_cast<std::size_t>(headerLen);
+};
+
+// One track chunk, its events through checkTrack and then its length filled in.
+bool appendTrack(Reader r, NormalForm& n, const char** why) {
+    const std::size_t chunkAt = n.file.size();
+    n.file.insert(n.file.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
+    std::uint64_t ticks = 0;
+    if (!checkTrack(r, why, &n.file, &n.tempos, &ticks)) return false;
+    const std::size_t trackLen = n.file.size() - chunkAt - 8;
+    for (int i = 0; i < 4; ++i) n.file[chunkAt + 4 + i] = static_cast<std::uint8_t>(trackLen >> (24 - 8 * i));
+    n.endTick = std::max(n.endTick, ticks);
+    return true;
+}
+
+// The chunks after the header, until as many tracks as the header says have been read; chunks of
+// other kinds are skipped. With `n` each track is added to the normal form, else only checked.
+bool readTracks(const std::uint8_t* data, std::size_t size, const Header& h, NormalForm* n, const char** why) {
+    std::size_t pos = 8 + static_cast<std::size_t>(h.length);
     int found = 0;
-    while (found < tracks) {
-        if (size - pos < 8) {
-            *out = "fewer tracks than the header says";
-            return false;
-        }
+    while (found < h.tracks) {
+        if (size - pos < 8) return refuse(why, "fewer tracks than the header says");
         const std::uint8_t* id = data + pos;
         std::uint32_t len = readBe32(data + pos + 4);
         const bool isTrack = readBe32(id) == 0x4D54726Bu;
         // A track said to be longer than the rest of the file is what is there: no chunk can
         // follow it, so it must be the last.
         if (isTrack && len > size - pos - 8) len = static_cast<std::uint32_t>(size - pos - 8);
-        if (!printable(id) || len > size - pos - 8) {
-            *out = "a chunk runs past the end of the file";
-            return false;
-        }
+        if (!printable(id) || len > size - pos - 8) return refuse(why, "a chunk runs past the end of the file");
         if (isTrack) {
             Reader r{data, pos + 8, pos + 8 + len};
-            if (piece == nullptr) {
-                if (!checkTrack(r, out)) return false;
-            } else {
-                const std::size_t chunkAt = file.size();
-                file.insert(file.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
-                std::uint64_t ticks = 0;
-                if (!checkTrack(r, out, &file, &tempos, &ticks)) return false;
-                const std::size_t trackLen = file.size() - chunkAt - 8;
-                for (int i = 0; i < 4; ++i) file[chunkAt + 4 + i] = static_cast<std::uint8_t>(trackLen >> (24 - 8 * i));
-                endTick = std::max(endTick, ticks);
-            }
+            if (!(n == nullptr ? checkTrack(r, why) : appendTrack(r, *n, why))) return false;
             ++found;
         }
         pos += 8 + static_cast<std::size_t>(len);
     }
-    if (piece == nullptr) return true;
-    // The length: each stretch between tempo changes at the tempo in force (500000 us a quarter
-    // until the first change).
+    return true;
+}
+
+// The length in microseconds: each stretch between tempo changes at the tempo in force (500000 us
+// a quarter until the first change).
+std::uint64_t lengthMicros(std::vector<Tempo>& tempos, std::uint64_t endTick, std::uint16_t division) {
     std::stable_sort(tempos.begin(), tempos.end(), [](const Tempo& a, const Tempo& b) { return a.tick < b.tick; });
     long double micros = 0;
     std::uint64_t at = 0;
@@ -279,8 +279,23 @@ bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
         tempo = t.microsPerQuarter;
     }
     micros += static_cast<long double>(endTick - at) * tempo / division;
-    piece->file = std::move(file);
-    piece->micros = static_cast<std::uint64_t>(micros + 0.5L);
+    return static_cast<std::uint64_t>(micros + 0.5L);
+}
+
+bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, const char** why) {
+    const char* reason = nullptr;
+    const char** out = why != nullptr ? why : &reason;
+    Header h;
+    if (!readHeader(data, size, h, out)) return false;
+    if (piece == nullptr) return readTracks(data, size, h, nullptr, out);
+    // Format 2's patterns play together from the start, as format 1's tracks do: the player is
+    // handed a format-1 file.
+    NormalForm n;
+    n.file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(h.format == 2 ? 1 : h.format),
+              data[10], data[11], data[12], data[13]};
+    if (!readTracks(data, size, h, &n, out)) return false;
+    piece->file = std::move(n.file);
+    piece->micros = lengthMicros(n.tempos, n.endTick, h.division);
     return true;
 }
 

@@ -113,7 +113,20 @@ std::int64_t calendarTime() {
 int getColorDepth() { return backend::colorDepth(); }
 bool getCursorPos(int& x, int& y) { return backend::cursorPosition(x, y); }
 bool setCursorPos(int x, int y) { return backend::moveCursor(x, y); }
-bool clipCursor(const Rect* rect) { return backend::confineCursor(rect); }
+namespace {
+struct AskedClip {
+    bool confined = false;
+    Rect rect;
+} askedClip;
+}  // namespace
+bool clipCursor(const Rect* rect) {
+    askedClip = rect != nullptr ? AskedClip{true, *rect} : AskedClip{};
+    return backend::confineCursor(rect);
+}
+bool askedCursorClip(Rect& rect) {
+    rect = askedClip.rect;
+    return askedClip.confined;
+}
 void spinWait() { backend::spinWait(); }
 void sleepMs(std::uint32_t ms) { backend::sleep(ms); }
 

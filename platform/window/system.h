@@ -43,6 +43,9 @@ bool setCursorPos(int x, int y);
 // Confines the cursor to a screen rectangle (right and bottom exclusive); nullptr ends it.
 struct Rect { int left = 0, top = 0, right = 0, bottom = 0; };
 bool clipCursor(const Rect* rect);
+// Tests: the rectangle the last clipCursor asked for; false when the last call ended the
+// confinement, or none came since start-up.
+bool askedCursorClip(Rect& rect);
 
 // ---------------------------------------------------------------- message box and beep
 

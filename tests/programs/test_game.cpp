@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "game/game_state.h"
 #include "game/scenes.h"

@@ -12,7 +12,7 @@
 
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "game/game_state.h"
 #include "game/scenes.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "framework/draw/display.h"
-#include "framework/shell/app_state.h"
+#include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/system/system_utils.h"
 #include "game/scenes.h"

@@ -1,17 +1,18 @@
-// Application shell: the program-start reset of every service's process-wide state.
+// Framework core: the program-start reset of every service's process-wide state.
 #pragma once
 
 // The order in which the services are put back: a service released later may still be reached
 // from one released earlier (the display releases its surfaces before the text's device context
-// is forgotten, the sound device before the sequencer).
-enum class ResetStage { Platform, Shell, System, Display, Input, Text, Objects, Effects, Sound, Music };
+// is forgotten, the sound device before the sequencer). The installed program's own state comes
+// last, once everything it may read is back at its start.
+enum class ResetStage { Platform, Shell, System, Display, Input, Text, Objects, Effects, Sound, Music, Program };
 
 // A service's state registers its reset right where the state is defined, so that no service
 // can be left out:
 //     ObjectTable Objects;
 //     const ProgramStateRegistration kObjectsReset{ResetStage::Objects, [] { Objects.reset(); }};
 // ResetProgramState calls every registered reset, stage by stage (in the order of registration
-// within a stage), then the installed program's own reset.
+// within a stage).
 class ProgramStateRegistration {
 public:
     ProgramStateRegistration(ResetStage stage, void (*reset)());

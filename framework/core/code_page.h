@@ -1,4 +1,4 @@
-// elSystem: Japanese texts written as UTF-8 in the source, converted once into the program's
+// Framework core: Japanese texts written as UTF-8 in the source, converted once into the program's
 // code page (Shift-JIS), the encoding every text operation of the framework takes.
 #pragma once
 #include <cstddef>

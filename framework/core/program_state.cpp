@@ -1,20 +1,9 @@
-// Application shell: the shell's and the input's process-wide state, and the reset of all state.
-#include "framework/shell/app_state.h"
+// Framework core: the registry of resets that ResetProgramState runs stage by stage.
+#include "framework/core/program_state.h"
+
 
 #include <algorithm>
-#include <array>
 #include <vector>
-
-#include "framework/shell/frame_loop.h"
-#include "framework/shell/program_state.h"
-#include "platform/window/window.h"
-
-ShellState Shell;
-const ProgramStateRegistration kShellReset{ResetStage::Shell, [] { Shell.reset(); }};
-InputState Input;
-const ProgramStateRegistration kInputReset{ResetStage::Shell, [] { Input.reset(); }};
-// The window records and the message queue below the shell.
-const ProgramStateRegistration kWindowsReset{ResetStage::Platform, [] { platform::resetWindows(); }};
 
 namespace {
 
@@ -42,6 +31,4 @@ void ResetProgramState() {
     std::stable_sort(order.begin(), order.end(),
                      [](const Registered& a, const Registered& b) { return a.stage < b.stage; });
     for (const Registered& r : order) r.reset();
-    std::copy(std::begin(Program.Scenes), std::end(Program.Scenes), std::begin(SceneFunctions));
-    if (Program.Reset != nullptr) Program.Reset();
 }

@@ -1,9 +1,9 @@
-// Application shell: the process-wide state of the entry point, the frame loop and the window
-// procedure, which the scenes and the framework read.
+// Framework core: the process-wide state of the shell (entry point, frame loop, window procedure
+// and presentation), which the shell writes and the services and scenes read.
 #pragma once
 #include <cstdint>
 
-#include "framework/shell/program_state.h"
+#include "framework/core/program_state.h"
 #include "platform/window/window.h"
 
 constexpr int kCommandLineSize = 256;
@@ -55,3 +55,23 @@ struct InputState {
     void reset() { *this = InputState{}; }
 };
 extern InputState Input;
+
+// The scene transitions and the scrolling page that elDraw::Flip draws over Back
+// (framework/shell/flip.h); the object table loads their pictures, the polled input is held
+// back while they run.
+struct PresentState {
+    int TransitionStep = 0;        // 0 idle, 1 to 10 running
+    int TransitionDirection = 0;   // +1 covering, -1 uncovering, 0 none
+    int TransitionStyle = 0;
+    int TransitionPeriod = 0;
+    int TransitionPattern = 0;
+    int ScrollMode = 0;
+    int ScrollPageObject = 0;
+    int ScrollTileObject = 0;
+    int ScrollPageHeight = 0;
+    float ScrollPos = 0.0f;
+    float ScrollTileX = 0.0f;
+    float ScrollTileY = 0.0f;
+    void reset() { *this = PresentState{}; }
+};
+extern PresentState Present;

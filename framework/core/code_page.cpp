@@ -1,5 +1,5 @@
-// elSystem: UTF-8 source texts converted into the program's code page.
-#include "framework/system/code_page.h"
+// Framework core: UTF-8 source texts converted into the program's code page (elSystem::CodePageText).
+#include "framework/core/code_page.h"
 
 #include "platform/files/text_codec.h"
 
