@@ -1,11 +1,9 @@
 // The BMP decoder: every format it accepts decodes to the right pixels, and malformed files are
-// refused with a reason, whatever byte they are cut at.
+// refused with a reason, whatever byte they are cut at, before the picture is made.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 #include "bmp_builder.h"
+#include "largest_allocation.h"
 #include "platform/files/bmp.h"
 #include "platform/files/bytes.h"
 
@@ -13,37 +11,9 @@ using platform::DecodedBitmap;
 using platform::writeLe16;
 using platform::writeLe32;
 using namespace testbmp;
-
-// The largest single allocation this thread makes while a LargestAllocation is alive: the test
-// program's operator new, as the standard one, but watching. Never inlined, so that the compiler
-// does not pair the malloc inside with a delete.
-namespace {
-thread_local bool watching = false;
-thread_local std::size_t largest = 0;
-}  // namespace
-
-[[gnu::noinline]] void* operator new(std::size_t n) {
-    if (watching && n > largest) largest = n;
-    for (;;) {
-        if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
-        std::new_handler handler = std::get_new_handler();
-        if (handler == nullptr) throw std::bad_alloc();
-        handler();
-    }
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+using testalloc::LargestAllocation;
 
 namespace {
-
-struct LargestAllocation {
-    LargestAllocation() {
-        watching = true;
-        largest = 0;
-    }
-    ~LargestAllocation() { watching = false; }
-    std::size_t bytes() const { return largest; }
-};
 
 constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
 
