@@ -1,8 +1,9 @@
 // The BMP decoder: every format it accepts decodes to the right pixels, and malformed files are
-// refused with a reason, whatever byte they are cut at.
+// refused with a reason, whatever byte they are cut at, before the picture is made.
 #include <gtest/gtest.h>
 
 #include "bmp_builder.h"
+#include "largest_allocation.h"
 #include "platform/files/bmp.h"
 #include "platform/files/bytes.h"
 
@@ -10,6 +11,7 @@ using platform::DecodedBitmap;
 using platform::writeLe16;
 using platform::writeLe32;
 using namespace testbmp;
+using testalloc::LargestAllocation;
 
 namespace {
 
@@ -219,4 +221,47 @@ TEST(Bmp, ForgivingWhereWindowsIs) {
     file = File(r, rle);
     ASSERT_TRUE(platform::decodeBmpFile(file.data(), file.size(), out, error)) << error;
     EXPECT_EQ(Describe(out), "2x1: 000000 000000");
+}
+
+// Headers of the largest picture (16384 x 1024, 64 MiB) over a few bytes of data: refused before
+// the picture is made. A 56-byte file used to take 64 MiB before it was found cut short.
+TEST(Bmp, DataIsCheckedBeforeThePictureIsMade) {
+    auto file = [](int bpp, std::uint32_t compression, const std::vector<std::uint8_t>& pixels) {
+        BmpLayout s; s.width = 16384; s.height = 1024; s.bpp = bpp; s.compression = compression;
+        if (bpp <= 8) {
+            s.palette = {kRed, kGreen};
+            s.colorsUsed = 2;
+        }
+        return File(s, pixels);
+    };
+    const std::vector<std::uint8_t> twoEnds = {0, 0, 0, 0};   // two rows ended, then nothing
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> file;
+        const char* reason;
+    } cases[] = {
+        {"32 bits", file(32, 0, {1, 2}), "pixel data cut short"},
+        {"1 bit", file(1, 0, {1, 2}), "pixel data cut short"},
+        {"bit fields", file(16, 3, {1, 2}), "pixel data cut short"},
+        {"RLE8", file(8, 1, twoEnds), "compressed pixel data cut short"},
+        {"RLE4", file(4, 2, twoEnds), "compressed pixel data cut short"},
+        {"RLE8, a literal run cut", file(8, 1, {0, 200, 1, 2}), "compressed pixel data cut short"},
+    };
+    EXPECT_EQ(cases[0].file.size(), 56u);
+    for (const Case& c : cases) {
+        DecodedBitmap out;
+        std::string error;
+        LargestAllocation watch;
+        EXPECT_FALSE(platform::decodeBmpFile(c.file.data(), c.file.size(), out, error)) << c.name;
+        EXPECT_EQ(error, c.reason) << c.name;
+        EXPECT_LT(watch.bytes(), 1u << 20) << c.name;
+    }
+    // Compressed data that is all there may say "the rest is background" at once: that picture is made.
+    auto whole = file(8, 1, {0, 0, 0, 1});
+    DecodedBitmap out;
+    std::string error;
+    LargestAllocation watch;
+    ASSERT_TRUE(platform::decodeBmpFile(whole.data(), whole.size(), out, error)) << error;
+    EXPECT_EQ(watch.bytes(), std::size_t{16384} * 1024 * 4);
+    EXPECT_EQ(out.pixels[0], kRed);
 }

@@ -80,7 +80,7 @@ TEST(FileBytes, MidiVariableLengthQuantities) {
     }
 
     // The file check reads back the longest delta time the writer makes in four bytes, and
-    // refuses the five-byte one.
+    // refuses the five-byte one. At the finest division the longest lasts 68 minutes.
     auto piece = [](std::uint32_t delta) {
         Bytes events;
         platform::putVarLen(events, delta);
@@ -90,7 +90,7 @@ TEST(FileBytes, MidiVariableLengthQuantities) {
         platform::putBe32(file, 6);
         platform::putBe16(file, 0);
         platform::putBe16(file, 1);
-        platform::putBe16(file, 480);
+        platform::putBe16(file, 0x7FFF);
         platform::putText(file, "MTrk");
         platform::putBe32(file, static_cast<std::uint32_t>(events.size()));
         file.insert(file.end(), events.begin(), events.end());

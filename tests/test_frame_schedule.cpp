@@ -45,6 +45,31 @@ TEST(FrameSchedule, KeepsToThePeriodCatchesUpWithoutCrowdingAndRestartsAfterAPau
     EXPECT_EQ(wrap, (std::vector<std::uint32_t>{0xFFFFFFC0u, 0xFFFFFFF2u, 0x24u, 0x56u}));
 }
 
+// Inactive for weeks, nobody asks; the first frame after it starts at once and the next keep the
+// period. A gap past half the tick range reads as a negative difference; across the 32-bit wrap
+// too. Before this was mended, 25 days of inactivity left the next frame due 24.7 days later.
+TEST(FrameSchedule, RestartsAfterWeeksOfInactivity) {
+    constexpr std::uint32_t kDay = 24u * 60 * 60 * 1000;
+    struct Case {
+        const char* what;
+        std::uint32_t from, gap;
+    } cases[] = {
+        {"25 days", 1000, 25 * kDay},
+        {"40 days", 1000, 40 * kDay},
+        {"25 days across the wrap", 0xF0000000u, 25 * kDay},
+        {"40 days across the wrap", 0xC0000000u, 40 * kDay},
+    };
+    for (const Case& c : cases) {
+        platform::FrameSchedule s;
+        EXPECT_LE(s.untilNext(c.from, 50), 0) << c.what;
+        EXPECT_EQ(s.untilNext(c.from + 5, 50), 45) << c.what;
+        const std::uint32_t back = c.from + c.gap;
+        EXPECT_LE(s.untilNext(back, 50), 0) << c.what << ": the first frame after the gap starts at once";
+        EXPECT_EQ(s.untilNext(back + 5, 50), 45) << c.what;
+        EXPECT_LE(s.untilNext(back + 50, 50), 0) << c.what;
+    }
+}
+
 TEST(FrameSchedule, TellsHowLongToWait) {
     platform::FrameSchedule s;
     EXPECT_LE(s.untilNext(1000, 50), 0);

@@ -14,6 +14,7 @@
 #include "platform/files/resources.h"
 #include "sound_test_support.h"
 #include "test_support.h"
+#include "tools/corpus.h"
 
 using namespace elSound;
 using namespace soundtest;
@@ -211,6 +212,48 @@ TEST_F(HostileSound, DataBytesOfChannelMessagesAreSevenBits) {
         EXPECT_FALSE(platform::checkMidiFile(file.data(), file.size(), &why)) << int(bad);
         EXPECT_NE(std::string(why).find("data byte"), std::string::npos) << why;
     }
+}
+
+// Pieces of millennia in a few hundred bytes are refused at the open, the reason on stderr: their
+// lengths passed 64 bits of frames (536 bytes, 14000 years) or of microseconds (41 KB, a million
+// years), were read as 0 or wrapped, and the piece ended and restarted every chunk. A day is played.
+TEST_F(HostileSound, PiecesLongerThanADayAreRefusedWithAReason) {
+    constexpr std::uint32_t kLongest = 0x0FFFFFFF;   // delta time
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> file;
+        bool plays;
+    } cases[] = {
+        {"14000 years", corpus::RestsMidi(0xFFFFFF, kLongest, 100), false},
+        {"a million years", corpus::RestsMidi(0xFFFFFF, kLongest, 8192), false},
+        {"24 hours and 9 ms", corpus::RestsMidi(10000001, 8640, 1), false},
+        {"24 hours", corpus::RestsMidi(10000000, 8640, 1), true},
+    };
+    for (const Case& c : cases) {
+        const char* why = "";
+        EXPECT_EQ(platform::checkMidiFile(c.file.data(), c.file.size(), &why), c.plays) << c.what;
+        ExeFile piece("long.mid", c.file);
+        const std::string open = "open " + piece.path() + " type sequencer alias midi";
+        testing::internal::CaptureStderr();
+        const platform::MciError e = platform::mciSendString(open.c_str(), nullptr, 0, 0);
+        const std::string err = testing::internal::GetCapturedStderr();
+        if (c.plays) {
+            EXPECT_EQ(e, 0u) << c.what;
+            EXPECT_EQ(platform::probeMci().lengthFrames, std::int64_t{86400} * 44100) << c.what;
+            platform::mciSendString("close midi", nullptr, 0, 0);
+            continue;
+        }
+        EXPECT_STREQ(why, "a piece longer than 24 hours") << c.what;
+        EXPECT_EQ(e, platform::MCIERR_INVALID_FILE) << c.what;
+        EXPECT_EQ(err, "sequencer: " + piece.path() + " is not played: a piece longer than 24 hours\n") << c.what;
+    }
+    // Lengths in frames where micros * rate passes 64 bits; one past the count gives its largest.
+    platform::MidiPiece piece;
+    piece.micros = 450359934215782500u;   // 14000 years
+    EXPECT_EQ(piece.frames(44100), 19860873098916008);
+    piece.micros = UINT64_MAX;
+    EXPECT_EQ(piece.frames(44100), 813501413650591226);
+    EXPECT_EQ(piece.frames(1000000), INT64_MAX);
 }
 
 TEST_F(HostileSound, PieceOfNoLengthRestartsAtOnce) {

@@ -156,7 +156,11 @@ TEST(MciCommands, DamagedFilesAreHandedOverRepaired) {
                                                  0, 0xF0, 1, 0xF7, 0, 62, 0};
     const std::vector<std::uint8_t> runningOut = {0, 0xC0, 0, 0, 0x90, 60, 120, 0, 0xFF, 0x01, 1, 'x', 0x83, 0x60, 0x90,
                                                   60, 0, 0, 0xF0, 1, 0xF7, 0, 0x90, 62, 0, 0, 0xFF, 0x2F, 0};
-    // Two escapes of the longest delta time before the end: the end stays where it was.
+    // Two escapes of the longest delta time before the end: the end stays where it was. At the
+    // finest division, so that the piece is not too long to play.
+    auto fine = header;
+    fine[12] = 0x7F;
+    fine[13] = 0xFF;
     const std::vector<std::uint8_t> escapesIn = {0xFF, 0xFF, 0xFF, 0x7F, 0xF7, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xF7, 0,
                                                  0, 0xFF, 0x2F, 0};
     const std::vector<std::uint8_t> escapesOut = {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0};
@@ -172,8 +176,8 @@ TEST(MciCommands, DamagedFilesAreHandedOverRepaired) {
         {"running status over meta and system-exclusive events",
          file(header, runningIn, static_cast<std::uint32_t>(runningIn.size())),
          file(header, runningOut, static_cast<std::uint32_t>(runningOut.size())), 500000},
-        {"escapes before the end", file(header, escapesIn, static_cast<std::uint32_t>(escapesIn.size())),
-         file(header, escapesOut, static_cast<std::uint32_t>(escapesOut.size())), std::uint64_t{2} * 0x0FFFFFFF * 500000 / 480},
+        {"escapes before the end", file(fine, escapesIn, static_cast<std::uint32_t>(escapesIn.size())),
+         file(fine, escapesOut, static_cast<std::uint32_t>(escapesOut.size())), std::uint64_t{2} * 0x0FFFFFFF * 500000 / 0x7FFF},
     };
     for (const Case& c : cases) {
         platform::MidiPiece piece;

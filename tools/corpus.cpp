@@ -414,7 +414,9 @@ void AddMidis(std::vector<Entry>& out) {
     out.push_back(MidiEntry("g-tick0-only", Cat({Header(0, 1), Track(Cat({{0, 0x90, 62, 120}, End()}))}), true));
     out.push_back(MidiEntry("g-tempo-change", Cat({Header(0, 1), Track(Cat({{0, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90}, Chord(),
                                                                               {0, 0xFF, 0x51, 3, 0x0F, 0x42, 0x40}, Chord(), End()}))}), true));
-    out.push_back(MidiEntry("g-long-delta", Cat({Header(0, 1), Track(Cat({Chord(), {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0}}))}), true));
+    // The longest delta time, after a tempo ten times as fast: a rest of 7.8 hours.
+    out.push_back(MidiEntry("g-long-delta", Cat({Header(0, 1), Track(Cat({Chord(), {0, 0xFF, 0x51, 3, 0x00, 0xC3, 0x50},
+                                                                            {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0}}))}), true));
     out.push_back(MidiEntry("g-meta-only", Cat({Header(0, 1), Track(Cat({{0, 0xFF, 0x03, 4, 'n', 'a', 'm', 'e'}, End()}))}), false));
     out.push_back(MidiEntry("g-silent-velocity0", Cat({Header(0, 1), Track(Cat({{0, 0x90, 60, 0, 0x60, 0x80, 60, 0}, End()}))}), false));
 
@@ -455,9 +457,26 @@ void AddMidis(std::vector<Entry>& out) {
     Bytes cut = Cat({Header(0, 1), chordTrack});
     cut.resize(cut.size() - 6);
     out.push_back(Refused(Kind::Midi, "g-cut.mid", cut));
+    // Pieces of millennia: lengths past 64 bits of frames, and of microseconds.
+    out.push_back(Refused(Kind::Midi, "g-too-long-14000-years.mid", RestsMidi(0xFFFFFF, 0x0FFFFFFF, 100)));
+    out.push_back(Refused(Kind::Midi, "g-too-long-1m-years.mid", RestsMidi(0xFFFFFF, 0x0FFFFFFF, 8192)));
 }
 
 }  // namespace
+
+Bytes RestsMidi(std::uint32_t microsPerQuarter, std::uint32_t delta, int count) {
+    Bytes events = {0, 0xFF, 0x51, 3};
+    events.push_back(static_cast<std::uint8_t>(microsPerQuarter >> 16));
+    events.push_back(static_cast<std::uint8_t>(microsPerQuarter >> 8));
+    events.push_back(static_cast<std::uint8_t>(microsPerQuarter));
+    Append(events, {0, 0xC0, 0});
+    for (int i = 0; i < count; ++i) {
+        platform::putVarLen(events, delta);
+        events.push_back(0);
+    }
+    Append(events, End());
+    return Cat({Header(0, 1, 1), Track(events)});
+}
 
 const char* FolderOf(Kind kind) {
     switch (kind) {

@@ -38,4 +38,9 @@ const char* FolderOf(Kind kind);
 
 std::vector<Entry> MakeCorpus();
 
+// A silent format-0 MIDI file of one tick a quarter note: a tempo of `microsPerQuarter`, a
+// program change, then `count` more of them by running status, each `delta` ticks after the
+// last. Called by the generator for pieces too long to play, and by the sequencer's tests.
+Bytes RestsMidi(std::uint32_t microsPerQuarter, std::uint32_t delta, int count);
+
 }  // namespace corpus

@@ -168,17 +168,28 @@ std::uint32_t colourAt(const std::uint32_t* table, int count, unsigned index) {
     return index < static_cast<unsigned>(count) ? table[index] : 0;   // beyond the table: black
 }
 
-bool decodeUncompressed(const Bytes& b, std::size_t pixelsAt, const Header& h,
-                        const std::uint32_t* table, int count, DecodedBitmap& out, std::string& error) {
-    const int w = out.width, hgt = out.height;
-    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(w) * h.depth + 31) / 32 * 4;
+std::uint64_t rowBytesOf(std::int64_t width, int depth) {
+    return (static_cast<std::uint64_t>(width) * depth + 31) / 32 * 4;
+}
+
+// Before the picture is made: the rows are all in the data (the last without its padding) and
+// the masks of 16 and 32 bits are runs of bits the pixel has.
+bool checkUncompressed(const Bytes& b, std::size_t pixelsAt, const Header& h, int w, int hgt, Channel* ch,
+                       std::string& error) {
     const std::uint64_t lastRow = (static_cast<std::uint64_t>(w) * h.depth + 7) / 8;
-    if (!b.has(pixelsAt, rowBytes * (hgt - 1) + lastRow)) return fail(error, "pixel data cut short");
-    Channel ch[3];
+    if (!b.has(pixelsAt, rowBytesOf(w, h.depth) * (hgt - 1) + lastRow)) return fail(error, "pixel data cut short");
     if (h.depth == 16 || h.depth == 32) {
         for (int i = 0; i < 3; ++i)
             if (!makeChannel(h.masks[i], h.depth, ch[i])) return fail(error, "invalid colour mask");
     }
+    return true;
+}
+
+// The rows checkUncompressed let through, into `out`.
+void drawUncompressed(const Bytes& b, std::size_t pixelsAt, const Header& h, const Channel* ch,
+                      const std::uint32_t* table, int count, DecodedBitmap& out) {
+    const int w = out.width, hgt = out.height;
+    const std::uint64_t rowBytes = rowBytesOf(w, h.depth);
     for (int row = 0; row < hgt; ++row) {
         const int y = h.height < 0 ? row : hgt - 1 - row;
         const std::uint8_t* src = b.data + pixelsAt + rowBytes * row;
@@ -204,22 +215,24 @@ bool decodeUncompressed(const Bytes& b, std::size_t pixelsAt, const Header& h,
             }
         }
     }
-    return true;
 }
 
 // RLE8 and RLE4: runs and literal groups, rows from the bottom up. Pixels the data skips keep
-// colour 0 of the table; runs past the right edge are cut there.
-bool decodeRle(const Bytes& b, std::size_t pixelsAt, const Header& h, const std::uint32_t* table,
-               int count, DecodedBitmap& out, std::string& error) {
+// colour 0 of the table; runs past the right edge are cut there. Without `out` the data is only
+// walked, so that a picture is made only for data that is all there: a few bytes can declare
+// the largest picture.
+bool walkRle(const Bytes& b, std::size_t pixelsAt, const Header& h, int w, int hgt, const std::uint32_t* table,
+             int count, DecodedBitmap* out, std::string& error) {
     const bool four = h.compression == BI_RLE4;
-    const int w = out.width, hgt = out.height;
-    const std::uint32_t background = colourAt(table, count, 0);
-    for (auto& p : out.pixels) p = background;
+    if (out != nullptr) {
+        const std::uint32_t background = colourAt(table, count, 0);
+        for (auto& p : out->pixels) p = background;
+    }
     std::size_t at = pixelsAt;
     std::int64_t x = 0, row = 0;   // row 0 is the bottom row
     auto put = [&](unsigned index) {
         if (x < w && row < hgt)
-            out.pixels[static_cast<std::size_t>(hgt - 1 - row) * w + static_cast<std::size_t>(x)] =
+            out->pixels[static_cast<std::size_t>(hgt - 1 - row) * w + static_cast<std::size_t>(x)] =
                 colourAt(table, count, index);
         ++x;
     };
@@ -229,7 +242,7 @@ bool decodeRle(const Bytes& b, std::size_t pixelsAt, const Header& h, const std:
         const unsigned n = b.data[at], v = b.data[at + 1];
         at += 2;
         if (n > 0) {
-            for (unsigned i = 0; i < n; ++i) put(four ? ((i & 1) ? (v & 0xF) : (v >> 4)) : v);
+            for (unsigned i = 0; out != nullptr && i < n; ++i) put(four ? ((i & 1) ? (v & 0xF) : (v >> 4)) : v);
             continue;
         }
         switch (v) {
@@ -248,7 +261,7 @@ bool decodeRle(const Bytes& b, std::size_t pixelsAt, const Header& h, const std:
             default: {   // v literal pixels, padded to a whole number of 16-bit words
                 const std::size_t bytes = four ? (v + 1) / 2 : v;
                 if (!b.has(at, bytes)) return fail(error, "compressed pixel data cut short");
-                for (unsigned i = 0; i < v; ++i) {
+                for (unsigned i = 0; out != nullptr && i < v; ++i) {
                     unsigned byte = b.data[at + (four ? i / 2 : i)];
                     put(four ? ((i & 1) ? (byte & 0xF) : (byte >> 4)) : byte);
                 }
@@ -279,14 +292,22 @@ bool decode(const Bytes& b, std::size_t headerAt, bool fileForm, std::uint64_t p
     }
     if (pixelsAt > b.size) return fail(error, "pixel data lies outside the data");
 
+    // The data is checked whole before the picture is made.
+    const std::size_t at = static_cast<std::size_t>(pixelsAt);
+    const int w = static_cast<int>(h.width), hgt = static_cast<int>(h.height < 0 ? -h.height : h.height);
+    const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
+    Channel ch[3];
+    if (rle ? !walkRle(b, at, h, w, hgt, table, count, nullptr, error) : !checkUncompressed(b, at, h, w, hgt, ch, error))
+        return false;
     DecodedBitmap result;
-    result.width = static_cast<int>(h.width);
-    result.height = static_cast<int>(h.height < 0 ? -h.height : h.height);
-    result.pixels.assign(static_cast<std::size_t>(result.width) * result.height, 0u);
-    const bool ok = (h.compression == BI_RLE8 || h.compression == BI_RLE4)
-                        ? decodeRle(b, static_cast<std::size_t>(pixelsAt), h, table, count, result, error)
-                        : decodeUncompressed(b, static_cast<std::size_t>(pixelsAt), h, table, count, result, error);
-    if (!ok) return false;
+    result.width = w;
+    result.height = hgt;
+    result.pixels.assign(static_cast<std::size_t>(w) * hgt, 0u);
+    if (rle) {
+        if (!walkRle(b, at, h, w, hgt, table, count, &result, error)) return false;
+    } else {
+        drawUncompressed(b, at, h, ch, table, count, result);
+    }
     out = std::move(result);
     return true;
 }

@@ -95,7 +95,7 @@ MciError openDevice(const MciCommand& c, std::vector<Post>& posts, WindowId call
         q.alias = alias;
         q.path = c.device;
         q.file = std::move(piece.file);
-        q.lengthFrames = static_cast<std::int64_t>((piece.micros * audio::kRate + 500000) / 1000000);
+        q.lengthFrames = piece.frames(audio::kRate);
         m.ring.primed = false;
         rerender(m, notices);
         Reply{c.notify, callback, q.id}.add(notices, MCI_NOTIFY_SUCCESSFUL);

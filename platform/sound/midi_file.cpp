@@ -221,29 +221,33 @@ bool readHeader(const std::uint8_t* data, std::size_t size, Header& h, const cha
     return true;
 }
 
-// The normal form as its tracks are added: the file the player reads, every track's tempo
-// changes and the tick at which the last track ends.
+// The normal form as its tracks are added: the file the player reads (when it is wanted), every
+// track's tempo changes and the tick at which the last track ends.
 struct NormalForm {
+    bool keepFile = false;
     std::vector<std::uint8_t> file;
     std::vector<Tempo> tempos;
     std::uint64_t endTick = 0;
 };
 
-// One track chunk, its events through checkTrack and then its length filled in.
-bool appendTrack(Reader r, NormalForm& n, const char** why) {
+// One track chunk through checkTrack: its timing noted and, with the file kept, its events added
+// and then its length filled in.
+bool addTrack(Reader r, NormalForm& n, const char** why) {
     const std::size_t chunkAt = n.file.size();
-    n.file.insert(n.file.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
+    if (n.keepFile) n.file.insert(n.file.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
     std::uint64_t ticks = 0;
-    if (!checkTrack(r, why, &n.file, &n.tempos, &ticks)) return false;
-    const std::size_t trackLen = n.file.size() - chunkAt - 8;
-    for (int i = 0; i < 4; ++i) n.file[chunkAt + 4 + i] = static_cast<std::uint8_t>(trackLen >> (24 - 8 * i));
+    if (!checkTrack(r, why, n.keepFile ? &n.file : nullptr, &n.tempos, &ticks)) return false;
+    if (n.keepFile) {
+        const std::size_t trackLen = n.file.size() - chunkAt - 8;
+        for (int i = 0; i < 4; ++i) n.file[chunkAt + 4 + i] = static_cast<std::uint8_t>(trackLen >> (24 - 8 * i));
+    }
     n.endTick = std::max(n.endTick, ticks);
     return true;
 }
 
 // The chunks after the header, until as many tracks as the header says have been read; chunks of
-// other kinds are skipped. With `n` each track is added to the normal form, else only checked.
-bool readTracks(const std::uint8_t* data, std::size_t size, const Header& h, NormalForm* n, const char** why) {
+// other kinds are skipped. Each track is added to `n`.
+bool readTracks(const std::uint8_t* data, std::size_t size, const Header& h, NormalForm& n, const char** why) {
     std::size_t pos = 8 + static_cast<std::size_t>(h.length);
     int found = 0;
     while (found < h.tracks) {
@@ -257,7 +261,7 @@ bool readTracks(const std::uint8_t* data, std::size_t size, const Header& h, Nor
         if (!printable(id) || len > size - pos - 8) return refuse(why, "a chunk runs past the end of the file");
         if (isTrack) {
             Reader r{data, pos + 8, pos + 8 + len};
-            if (!(n == nullptr ? checkTrack(r, why) : appendTrack(r, *n, why))) return false;
+            if (!addTrack(r, n, why)) return false;
             ++found;
         }
         pos += 8 + static_cast<std::size_t>(len);
@@ -266,8 +270,9 @@ bool readTracks(const std::uint8_t* data, std::size_t size, const Header& h, Nor
 }
 
 // The length in microseconds: each stretch between tempo changes at the tempo in force (500000 us
-// a quarter until the first change).
-std::uint64_t lengthMicros(std::vector<Tempo>& tempos, std::uint64_t endTick, std::uint16_t division) {
+// a quarter until the first change). False for a piece longer than kMaxMidiPieceMicros: a file of
+// a few hundred bytes can last millennia, past what 64 bits of microseconds or frames hold.
+bool lengthMicros(std::vector<Tempo>& tempos, std::uint64_t endTick, std::uint16_t division, std::uint64_t& out) {
     std::stable_sort(tempos.begin(), tempos.end(), [](const Tempo& a, const Tempo& b) { return a.tick < b.tick; });
     long double micros = 0;
     std::uint64_t at = 0;
@@ -279,7 +284,9 @@ std::uint64_t lengthMicros(std::vector<Tempo>& tempos, std::uint64_t endTick, st
         tempo = t.microsPerQuarter;
     }
     micros += static_cast<long double>(endTick - at) * tempo / division;
-    return static_cast<std::uint64_t>(micros + 0.5L);
+    if (micros > static_cast<long double>(kMaxMidiPieceMicros)) return false;
+    out = static_cast<std::uint64_t>(micros + 0.5L);
+    return true;
 }
 
 bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, const char** why) {
@@ -287,15 +294,19 @@ bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
     const char** out = why != nullptr ? why : &reason;
     Header h;
     if (!readHeader(data, size, h, out)) return false;
-    if (piece == nullptr) return readTracks(data, size, h, nullptr, out);
+    NormalForm n;
+    n.keepFile = piece != nullptr;
     // Format 2's patterns play together from the start, as format 1's tracks do: the player is
     // handed a format-1 file.
-    NormalForm n;
-    n.file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(h.format == 2 ? 1 : h.format),
-              data[10], data[11], data[12], data[13]};
-    if (!readTracks(data, size, h, &n, out)) return false;
+    if (n.keepFile)
+        n.file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(h.format == 2 ? 1 : h.format),
+                  data[10], data[11], data[12], data[13]};
+    if (!readTracks(data, size, h, n, out)) return false;
+    std::uint64_t micros = 0;
+    if (!lengthMicros(n.tempos, n.endTick, h.division, micros)) return refuse(out, "a piece longer than 24 hours");
+    if (piece == nullptr) return true;
     piece->file = std::move(n.file);
-    piece->micros = lengthMicros(n.tempos, n.endTick, h.division);
+    piece->micros = micros;
     return true;
 }
 
@@ -303,6 +314,15 @@ bool normalise(const std::uint8_t* data, std::size_t size, MidiPiece* piece, con
 
 bool checkMidiFile(const std::uint8_t* data, std::size_t size, const char** why) {
     return normalise(data, size, nullptr, why);
+}
+
+std::int64_t MidiPiece::frames(std::uint32_t rate) const {
+    // Whole seconds and the rest apart, so that no product passes 64 bits short of the limit.
+    constexpr std::uint64_t kMicrosPerSecond = 1000000;
+    const std::uint64_t seconds = micros / kMicrosPerSecond, rest = micros % kMicrosPerSecond;
+    constexpr std::uint64_t kMost = static_cast<std::uint64_t>(INT64_MAX);
+    if (rate != 0 && seconds > (kMost - rate) / rate) return INT64_MAX;
+    return static_cast<std::int64_t>(seconds * rate + (rest * rate + kMicrosPerSecond / 2) / kMicrosPerSecond);
 }
 
 bool normaliseMidiFile(const std::uint8_t* data, std::size_t size, MidiPiece& out, const char** why) {

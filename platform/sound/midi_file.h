@@ -18,8 +18,12 @@ constexpr std::size_t kMaxMidiFileBytes = 16u << 20;
 // Refused, with a short reason in `why`: an event cut short, a chunk of another type running
 // past the end, a delta time of more than four bytes, a fixed-size meta event of another size,
 // a tempo of zero, channel messages whose data bytes are 0x80 or above (the player would drop
-// the note), and more than kMaxMidiTracks tracks.
+// the note), more than kMaxMidiTracks tracks, and a piece longer than kMaxMidiPieceMicros.
 bool checkMidiFile(const std::uint8_t* data, std::size_t size, const char** why = nullptr);
+
+// The longest piece played: 24 hours. Background music is minutes long; a piece of more is
+// damaged or made to harm (its end would never come, or its length would not fit the counts).
+constexpr std::uint64_t kMaxMidiPieceMicros = 24ull * 60 * 60 * 1000000;
 
 // The most tracks the synthesiser's player takes.
 constexpr int kMaxMidiTracks = 128;
@@ -32,6 +36,10 @@ constexpr int kMaxMidiTracks = 128;
 struct MidiPiece {
     std::vector<std::uint8_t> file;
     std::uint64_t micros = 0;
+
+    // Called by the sequencer's open: the length in frames at `rate`, rounded to the nearest. A
+    // length the count cannot hold gives its largest value rather than a wrapped one.
+    std::int64_t frames(std::uint32_t rate) const;
 };
 
 // Called by the sequencer's open: checkMidiFile, then the normal form of what it accepted.

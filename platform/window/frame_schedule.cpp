@@ -4,7 +4,11 @@
 namespace platform {
 
 std::int32_t FrameSchedule::untilNext(std::uint32_t now, std::uint32_t periodMs) {
-    if (!started || static_cast<std::int32_t>(now - nextDue) > static_cast<std::int32_t>(periodMs)) {
+    // More than a period off the schedule either way: a pause, or one so long (inactive for
+    // weeks) that the tick count's difference reads backwards past half its range.
+    const std::int32_t late = static_cast<std::int32_t>(now - nextDue);
+    const std::int32_t period = static_cast<std::int32_t>(periodMs);
+    if (!started || late > period || late < -period) {
         nextDue = now;
         lastStart = now - periodMs;
         started = true;

@@ -13,8 +13,10 @@ struct FrameSchedule {
     // Milliseconds from `now` until the next frame may start; at 0 or less it starts now and is
     // counted. Frames keep to the schedule, and after a late one catch up without coming closer
     // than four fifths of a period to each other. After a pause (inactive, a box, a slow frame)
-    // the schedule restarts from now rather than running the missed frames back to back. The
-    // tick count may wrap.
+    // the schedule restarts from now rather than running the missed frames back to back; so it
+    // does after any gap longer than a period, weeks included. The tick count wraps after 49.7
+    // days: a gap within a period of a whole number of wraps looks short, and waits at most two
+    // periods.
     std::int32_t untilNext(std::uint32_t now, std::uint32_t periodMs);
 };
 
