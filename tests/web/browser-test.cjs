@@ -12,8 +12,8 @@
 
 const childProcess = require('child_process');
 const fs = require('fs');
-const http = require('http');
 const path = require('path');
+const { serve } = require('./page-server.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
@@ -70,47 +70,6 @@ function findChromium(given) {
 }
 
 const sleep = ms => new Promise(r => setTimeout(r, ms));
-
-// ------------------------------------------------------------------------------ the local server
-// Serves the pages at / and the work folder's headless frames at /headless/.
-const kTypes = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json' };
-
-function serve(pagesDir, framesDir) {
-  const server = http.createServer((req, res) => {
-    let urlPath;
-    try {
-      urlPath = decodeURIComponent(new URL(req.url, 'http://localhost').pathname);
-    } catch (e) {
-      res.writeHead(400).end();
-      return;
-    }
-    let root = pagesDir, rel = urlPath;
-    if (urlPath.startsWith('/headless/')) {
-      root = framesDir;
-      rel = urlPath.slice('/headless'.length);
-    }
-    if (rel.endsWith('/')) rel += 'index.html';
-    const file = path.join(root, path.normalize(rel));
-    if (!file.startsWith(path.resolve(root) + path.sep)) {
-      res.writeHead(403).end();
-      return;
-    }
-    fs.readFile(file, (err, body) => {
-      if (err) {
-        res.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found');
-        return;
-      }
-      res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
-        'Content-Length': body.length, 'Cache-Control': 'no-store' });
-      res.end(body);
-    });
-  });
-  return new Promise((resolve, reject) => {
-    server.once('error', reject);
-    server.listen(0, '127.0.0.1', () => resolve(server));
-  });
-}
 
 // ------------------------------------------------------------------------------ headless frames
 // The headless runner's title, the pointer resting where the browser's will: frames 1 to 80.
