@@ -1,8 +1,16 @@
-# The commands a newcomer needs: `make run`, `make test` and `make web` (see README.md).
-.PHONY: run test build deps clean web serve-web
+# The commands a newcomer needs: `make run`, `make test` and `make web` (see README.md). Each
+# installs what it needs first (scripts/setup-deps run, test or web): the game alone needs far less
+# than its tests and its web build.
+.PHONY: run test build deps deps-test deps-web clean web serve-web
 
 deps:
-	@scripts/setup-deps
+	@scripts/setup-deps run
+
+deps-test:
+	@scripts/setup-deps test
+
+deps-web:
+	@scripts/setup-deps web
 
 build: deps
 	@scripts/build build
@@ -10,10 +18,10 @@ build: deps
 run: build
 	@scripts/run-game
 
-test: deps
+test: deps-test
 	@scripts/test
 
-web: deps
+web: deps-web
 	@scripts/build-web
 
 serve-web: web

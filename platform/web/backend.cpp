@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 
 #include "platform/backend.h"
@@ -102,7 +103,14 @@ void wake() {}
 
 std::uint32_t tickCount() { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(web::pageNow())); }
 
-std::int64_t calendarSeconds() { return static_cast<std::int64_t>(web::pageCalendarMs() / 1000.0); }
+// The page checks its ?time; the conversion stays defined whatever the page reports all the same:
+// not a number reads as 0, a figure beyond what 64 bits hold as the nearest end of their range.
+std::int64_t calendarSeconds() {
+    const double seconds = web::pageCalendarMs() / 1000.0;
+    if (std::isnan(seconds)) return 0;
+    constexpr double kLimit = 9.2e18;  // below 2^63, where the conversion stops being defined
+    return static_cast<std::int64_t>(std::clamp(seconds, -kLimit, kLimit));
+}
 
 void sleep(std::uint32_t ms) {
     const std::uint32_t start = tickCount();

@@ -12,8 +12,8 @@
 
 const childProcess = require('child_process');
 const fs = require('fs');
-const http = require('http');
 const path = require('path');
+const { serve } = require('./page-server.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
@@ -70,47 +70,6 @@ function findChromium(given) {
 }
 
 const sleep = ms => new Promise(r => setTimeout(r, ms));
-
-// ------------------------------------------------------------------------------ the local server
-// Serves the pages at / and the work folder's headless frames at /headless/.
-const kTypes = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json' };
-
-function serve(pagesDir, framesDir) {
-  const server = http.createServer((req, res) => {
-    let urlPath;
-    try {
-      urlPath = decodeURIComponent(new URL(req.url, 'http://localhost').pathname);
-    } catch (e) {
-      res.writeHead(400).end();
-      return;
-    }
-    let root = pagesDir, rel = urlPath;
-    if (urlPath.startsWith('/headless/')) {
-      root = framesDir;
-      rel = urlPath.slice('/headless'.length);
-    }
-    if (rel.endsWith('/')) rel += 'index.html';
-    const file = path.join(root, path.normalize(rel));
-    if (!file.startsWith(path.resolve(root) + path.sep)) {
-      res.writeHead(403).end();
-      return;
-    }
-    fs.readFile(file, (err, body) => {
-      if (err) {
-        res.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found');
-        return;
-      }
-      res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
-        'Content-Length': body.length, 'Cache-Control': 'no-store' });
-      res.end(body);
-    });
-  });
-  return new Promise((resolve, reject) => {
-    server.once('error', reject);
-    server.listen(0, '127.0.0.1', () => resolve(server));
-  });
-}
 
 // ------------------------------------------------------------------------------ headless frames
 // The headless runner's title, the pointer resting where the browser's will: frames 1 to 80.
@@ -238,6 +197,34 @@ async function compareWithHeadless(page, lastHeadless) {
     }
     return { webFrame, reference, differing, box, shownUrl };
   }, lastHeadless, kFrameRateBox, kWidth, kHeight);
+}
+
+// Each wrong ?time on a page of its own (its refusal is a console error there): refused, with
+// the reason in the page's status line, and no program started.
+async function checkTimeParameter(browser, base) {
+  const kLatest = 253402300799;
+  const page = await browser.newPage();
+  const errors = [];
+  page.on('pageerror', e => errors.push(String(e && e.message || e)));
+  try {
+    for (const wrong of ['1e300', '-1', '1.5', String(kLatest + 1), '', '0x10', '%2B5']) {
+      await page.goto(`${base}/index.html?time=${wrong}`, { waitUntil: 'load' });
+      await sleep(300);
+      const got = await page.evaluate(() => ({ refused: QuorbixPage.page.refused, module: !!QuorbixPage.page.module,
+        presents: QuorbixPage.page.presents, status: document.getElementById('status').textContent }));
+      check(got.refused && got.status.includes(got.refused), `?time=${wrong} was not refused on the page ` +
+        `(the status line says '${got.status}')`);
+      check(!got.module && got.presents === 0, `?time=${wrong} started the program`);
+    }
+    await page.goto(`${base}/index.html?time=${kLatest}`);
+    await page.waitForFunction(() => QuorbixPage.page.presents > 0, { timeout: 10000, polling: 50 })
+      .catch(() => { throw new Failure(`?time=${kLatest} showed no frame within 10 s`); });
+    const refused = await page.evaluate(() => QuorbixPage.page.refused);
+    check(refused === null, `?time=${kLatest} was refused: ${refused}`);
+    check(errors.length === 0, 'page errors with ?time: ' + errors.join('; '));
+  } finally {
+    await page.close();
+  }
 }
 
 // ------------------------------------------------------------------------------ the test
@@ -414,7 +401,11 @@ async function run(o, puppeteer, chromium) {
       check(state.exited === null, `${other} ended with status ${state.exited}: ${state.stderr.join(' / ')}`);
     }
 
-    // 7. Nothing went wrong on the way.
+    // 7. The page takes ?time as the headless runner takes --time: the latest second it takes
+    // starts the game; anything else is refused on the page, the program not started.
+    await checkTimeParameter(browser, base);
+
+    // 8. Nothing went wrong on the way.
     await sleep(100);
     check(problems.length === 0, [...new Set(problems)].join('; '));
     figure('seconds', ((Date.now() - started) / 1000).toFixed(1));

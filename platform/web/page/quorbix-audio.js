@@ -11,12 +11,19 @@ class QuorbixOutput extends AudioWorkletProcessor {
     this.recentPeak = 0;
     this.underruns = 0;
     this.started = false;
-    this.port.onmessage = e => {
-      this.queue.push(e.data);
-      this.started = true;
-      // More than about half a second queued: the program ran ahead (the page was hidden).
-      while (this.queue.length > 48) this.queue.shift();
-    };
+    this.port.onmessage = e => this.receive(e.data);
+  }
+
+  receive(block) {
+    if (block.length === 0) return;
+    this.queue.push(block);
+    this.started = true;
+    // More than about half a second queued: the program ran ahead (the page was hidden). The
+    // block playing goes first, and the next one starts at its beginning.
+    while (this.queue.length > 48) {
+      this.queue.shift();
+      this.offset = 0;
+    }
   }
 
   process(inputs, outputs) {

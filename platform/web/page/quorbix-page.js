@@ -21,11 +21,22 @@ const QuorbixPage = (() => {
     programPath: '/app/program',
     audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [] },
   };
-  // A fixed calendar time (seconds since 1970) for repeatable games: ?time=N, as --time does.
-  const fixedTime = params.has('time') ? Number(params.get('time')) : null;
+  // A fixed calendar time for repeatable games: ?time=N, whole seconds since 1970 from 0 to the
+  // end of the year 9999, as the headless runner's --time takes them. Anything else is refused
+  // on the page, and the program does not start (page.refused says why).
+  const kLatestTime = 253402300799;
+  let fixedTime = null;
+  page.refused = null;
+  if (params.has('time')) {
+    const text = params.get('time');
+    fixedTime = /^[0-9]+$/.test(text) ? Number(text) : NaN;
+    if (!(fixedTime <= kLatestTime)) {
+      page.refused = `?time takes whole seconds from 0 to ${kLatestTime}, not '${text.slice(0, 40)}'`;
+      fixedTime = null;
+    }
+  }
   const startMs = performance.now();
-  page.calendarMs = () => fixedTime !== null && Number.isFinite(fixedTime)
-    ? fixedTime * 1000 + (performance.now() - startMs) : Date.now();
+  page.calendarMs = () => fixedTime !== null ? fixedTime * 1000 + (performance.now() - startMs) : Date.now();
 
   let canvas, context, image, box, status;
   let scale = 1;
@@ -196,6 +207,11 @@ const QuorbixPage = (() => {
     context = canvas.getContext('2d');
     box = document.getElementById('box');
     status = document.getElementById('status');
+    if (page.refused) {
+      status.textContent = `This page's address is wrong: ${page.refused}.`;
+      console.error('quorbix: ' + page.refused);
+      return;
+    }
     fit();
     listen();
     page.programPath = '/app/' + program;

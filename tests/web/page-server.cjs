@@ -1,0 +1,61 @@
+// The web test's local server: the built pages at /, and a folder of reference frames at
+// /headless/. Any request gets an answer; a URL that names no file (a bad escape, a NUL byte)
+// gets 400, and the server goes on.
+//
+//   const { serve } = require('./page-server.cjs');
+//   const server = await serve(pagesDir, framesDir);   // listening on 127.0.0.1, a free port
+'use strict';
+
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+
+const kTypes = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json' };
+
+// The file a request's path names, or an HTTP status when it names none that may be served.
+function fileFor(url, pagesDir, framesDir) {
+  let urlPath;
+  try {
+    urlPath = decodeURIComponent(new URL(url, 'http://localhost').pathname);
+  } catch (e) {
+    return 400;
+  }
+  // The file system refuses a name with a NUL byte by throwing, not through the callback.
+  if (urlPath.includes('\0')) return 400;
+  let root = pagesDir, rel = urlPath;
+  if (urlPath.startsWith('/headless/')) {
+    root = framesDir;
+    rel = urlPath.slice('/headless'.length);
+  }
+  if (rel.endsWith('/')) rel += 'index.html';
+  const file = path.join(root, path.normalize(rel));
+  return file.startsWith(root + path.sep) ? file : 403;
+}
+
+function serve(pagesDir, framesDir) {
+  pagesDir = path.resolve(pagesDir);
+  framesDir = path.resolve(framesDir);
+  const server = http.createServer((req, res) => {
+    const file = fileFor(req.url, pagesDir, framesDir);
+    if (typeof file === 'number') {
+      res.writeHead(file).end();
+      return;
+    }
+    fs.readFile(file, (err, body) => {
+      if (err) {
+        res.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found');
+        return;
+      }
+      res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
+        'Content-Length': body.length, 'Cache-Control': 'no-store' });
+      res.end(body);
+    });
+  });
+  return new Promise((resolve, reject) => {
+    server.once('error', reject);
+    server.listen(0, '127.0.0.1', () => resolve(server));
+  });
+}
+
+module.exports = { serve };
