@@ -1,4 +1,5 @@
-// Output files written whole or not at all (platform/files/output_file.h).
+// Output files written whole or not at all (platform/files/output_file.h), and the command
+// line's refusal of one file given to two outputs.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/runner/runner_command_line.h"
 #include "platform/files/output_file.h"
 
 namespace fs = std::filesystem;
@@ -114,4 +116,28 @@ TEST(OutputFile, OneFileUnderTwoNames) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(platform::sameOutputFile(c.first, c.second), c.same) << c.first << " and " << c.second;
+}
+
+TEST(CommandLineFiles, OneFileIsNotGivenToTwoOutputsNorToAnOutputAndTheScript) {
+    const fs::path dir = Folder();
+    const std::string d = dir.string() + "/";
+    Write(dir / "script.txt", "1 close\n");
+    const CommandLineSyntax syntax{"prog-headless", "[OPTIONS] [SCRIPT]", "A program.", RunnerOptions()};
+    auto parse = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), "prog-headless");
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        HeadlessCommandLine run;
+        testing::internal::CaptureStderr();
+        const int code = ParseHeadlessCommandLine(static_cast<int>(argv.size()), argv.data(), syntax, run);
+        testing::internal::GetCapturedStderr();
+        return code;
+    };
+    EXPECT_EQ(parse({"--trace", d + "t", "--audio", d + "./t"}), 2);
+    EXPECT_EQ(parse({"--trace", d + "t", "--frames-dir", d + "t", "--dump", "1"}), 2);
+    EXPECT_EQ(parse({"--audio", d + "script.txt", d + "script.txt"}), 2);
+    EXPECT_EQ(parse({"--trace", d + "t", "--audio", d + "a.wav", d + "script.txt"}), -1);
+    EXPECT_EQ(parse({"--trace", d + "t", "--trace", d + "u", "--audio", d + "t"}), -1) << "the last --trace counts";
+    EXPECT_EQ(parse({"--trace", "-", "-"}), -1) << "standard input is no file";
+    EXPECT_EQ(Names(dir), std::vector<std::string>{"script.txt"}) << "nothing is written while parsing";
 }
