@@ -1,5 +1,5 @@
-// Output files written whole or not at all (platform/files/output_file.h), and the command
-// line's refusal of one file given to two outputs.
+// Output files written whole or not at all (platform/files/output_file.h), the command line's
+// refusal of one file given to two outputs, and a recorded session that never ran.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 
 #include "framework/runner/runner_command_line.h"
 #include "platform/files/output_file.h"
+#include "platform/window/recording.h"
 
 namespace fs = std::filesystem;
 
@@ -140,4 +141,20 @@ TEST(CommandLineFiles, OneFileIsNotGivenToTwoOutputsNorToAnOutputAndTheScript) {
     EXPECT_EQ(parse({"--trace", d + "t", "--trace", d + "u", "--audio", d + "t"}), -1) << "the last --trace counts";
     EXPECT_EQ(parse({"--trace", "-", "-"}), -1) << "standard input is no file";
     EXPECT_EQ(Names(dir), std::vector<std::string>{"script.txt"}) << "nothing is written while parsing";
+}
+
+TEST(Recording, ASessionThatNeverRanLeavesTheEarlierOneAndNoTemporaryFile) {
+    const fs::path dir = Folder(), session = dir / "session.txt";
+    Write(session, "1 move 1 2\n");
+    std::string error;
+    ASSERT_TRUE(platform::startRecording(session.string(), error)) << error;
+    EXPECT_EQ(Read(session), "1 move 1 2\n");
+    ASSERT_TRUE(platform::stopRecording(false, error)) << error;
+    EXPECT_EQ(Read(session), "1 move 1 2\n");
+    EXPECT_EQ(Names(dir), std::vector<std::string>{"session.txt"});
+    // A session that ended takes the earlier one's place.
+    ASSERT_TRUE(platform::startRecording(session.string(), error)) << error;
+    ASSERT_TRUE(platform::stopRecording(true, error)) << error;
+    EXPECT_EQ(Read(session).rfind("# A session of the game", 0), 0u) << Read(session);
+    EXPECT_EQ(Names(dir), std::vector<std::string>{"session.txt"});
 }
