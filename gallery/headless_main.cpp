@@ -14,7 +14,8 @@ const CommandLineSyntax kCommandLine{
     "[OPTIONS] [SCRIPT]",
     "The Quorbix effects gallery without a display, through the runner of quorbix-headless.",
     RunnerOptions({
-        {"--frames-dir", "DIR", "alone: one picture per page, DIR/NN-NAME.png; with --dump: the frames"},
+        {"--frames-dir", "DIR", "alone: one picture per page, DIR/NN-NAME.png; with --dump: the frames",
+         FileUse::Writes},
     }),
     "--frames-dir DIR without --dump runs one tour (--frames defaults to its length). Without\n"
     "SCRIPT a built-in one plays the tour's input. Options may also follow SCRIPT. See\n"

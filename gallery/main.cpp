@@ -22,5 +22,5 @@ int main(int argc, char** argv) {
     const int exitCode = ParseWindowCommandLine(argc, argv, kCommandLine, args);
     if (exitCode >= 0) return exitCode;
     UseGallery();
-    return WinMain(args.rest.c_str(), platform::SW_SHOWNORMAL) == 0 ? 1 : 0;
+    return EndWindowProgram(WinMain(args.rest.c_str(), platform::SW_SHOWNORMAL));
 }

@@ -16,35 +16,51 @@ const CommandLineSyntax kCommandLine{
     {
         kWindowOptions[0],
         kWindowOptions[1],
-        {"--record", "FILE", "write the session to FILE, a script quorbix-headless plays back"},
-        {"--replay", "FILE", "play a recorded session back in the window"},
+        {"--record", "FILE", "write the session to FILE, a script quorbix-headless plays back", FileUse::Writes},
+        {"--replay", "FILE", "play a recorded session back in the window", FileUse::Reads},
     },
     "Alt+Enter or F11 switches between the window and the full screen. TEXT after the options\n"
     "is handed to the game as its command line. Without a display the game cannot start; the\n"
     "headless runner quorbix-headless runs it from a script instead.",
 };
+
+// The status the program ends with once WinMain has returned: the trace and the recording put
+// in place after a session that ended (WinMain nonzero), removed when the window never opened.
+int EndSession(int winMainResult) {
+    int status = EndWindowProgram(winMainResult);
+    std::string error;
+    if (!platform::stopRecording(winMainResult != 0, error)) {
+        std::fprintf(stderr, "quorbix: %s\n", error.c_str());
+        status = 1;
+    }
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     ParsedCommandLine args;
-    const int exitCode = ParseWindowCommandLine(argc, argv, kCommandLine, args);
+    int exitCode = CheckWindowCommandLine(argc, argv, kCommandLine, args);
     if (exitCode >= 0) return exitCode;
     if (args.has("--record") && args.has("--replay")) {
         std::fprintf(stderr, "quorbix: --record and --replay cannot be used together\n");
         return 2;
     }
     std::string error;
-    if (args.has("--record") && !platform::startRecording(args.value("--record"), error)) {
+    if (args.has("--replay") && !platform::startReplay(args.value("--replay"), error)) {
         std::fprintf(stderr, "quorbix: %s\n", error.c_str());
         return 2;
     }
-    if (args.has("--replay") && !platform::startReplay(args.value("--replay"), error)) {
+    // The outputs are opened only once every option and the replay have been read.
+    exitCode = StartWindowTrace(kCommandLine, args);
+    if (exitCode >= 0) return exitCode;
+    if (args.has("--record") && !platform::startRecording(args.value("--record"), error)) {
         std::fprintf(stderr, "quorbix: %s\n", error.c_str());
+        EndWindowProgram(0);
         return 2;
     }
     UseProgram(GameProgram());
     // The entry point gets the command line after the options, as one text.
     const int result = WinMain(args.rest.c_str(), platform::SW_SHOWNORMAL);
-    platform::stopRecording();
-    return result == 0 ? 1 : 0;
+    return EndSession(result);
 }

@@ -12,6 +12,7 @@
 
 #include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
+#include "platform/files/output_file.h"
 #include "platform/files/png_writer.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/headless/audio.h"
@@ -23,6 +24,7 @@ namespace {
 
 struct TraceContext {
     std::ostream* out = nullptr;
+    platform::OutputFile* file = nullptr;   // the trace file (RunOptions::tracePath)
     platform::WavWriter* audio = nullptr;
     int lastWritten = 0;
     int framesBefore = 0;   // Shell.LastFrame.Count when the frame number was entered
@@ -47,14 +49,20 @@ void DumpFrame(TraceContext& ctx, int frame) {
         ctx.dumpError = error;
 }
 
+// Hands a trace line to the stream and the file the run writes the trace to.
+void Emit(TraceContext& ctx, const std::string& line) {
+    if (ctx.out != nullptr) *ctx.out << line;
+    if (ctx.file != nullptr) ctx.file->write(line.data(), line.size());
+}
+
 void WriteLine(TraceContext& ctx, int frame, bool quit) {
     DumpFrame(ctx, frame);
-    if (ctx.out == nullptr || frame <= ctx.lastWritten) return;
+    if ((ctx.out == nullptr && ctx.file == nullptr) || frame <= ctx.lastWritten) return;
     const bool ran = Shell.LastFrame.Count != ctx.framesBefore;
     const std::uint32_t tick = platform::headless::frameTick(frame);
     std::vector<TraceBox> boxes;
     for (auto& box : platform::headless::takeBoxes()) boxes.push_back({box.caption, box.text});
-    *ctx.out << TraceFrameLine(frame, tick, ran, quit, boxes);
+    Emit(ctx, TraceFrameLine(frame, tick, ran, quit, boxes));
     ctx.lastWritten = frame;
     ctx.framesBefore = Shell.LastFrame.Count;
 }
@@ -71,6 +79,32 @@ void OnFrameEnd(int frame, void* user) {
     WriteLine(ctx, frame, false);
     DrainAudio(ctx);
     if (ctx.options->frameEnd != nullptr) ctx.options->frameEnd(frame, ctx.options->frameEndUser);
+}
+
+// The sound of every frame number (frame-ms at 44100 stereo 16-bit frames a second) must fit a
+// wave file's 32-bit sizes: said before the run rather than after gigabytes were written.
+bool AudioFitsWave(const platform::headless::Config& config, std::string& error) {
+    const std::uint64_t frames = config.frames > 0 ? static_cast<std::uint64_t>(config.frames) : 0;
+    const std::uint64_t bytes = frames * config.frameMs * platform::audio::kRate / 1000 *
+                                platform::audio::kChannels * 2;
+    if (bytes <= platform::kWavMaxDataBytes) return true;
+    error = "the sound of " + std::to_string(frames) + " frames of " + std::to_string(config.frameMs) +
+            " ms is " + std::to_string(bytes) + " bytes, more than a wave file holds (" +
+            std::to_string(platform::kWavMaxDataBytes) + "): give fewer frames";
+    return false;
+}
+
+// Puts each output that is complete in its place, the trace and the wave even when a frame
+// could not be written. Returns 0, or 1 with what failed in error.
+int FinishOutputs(TraceContext& ctx, platform::OutputFile& traceFile, std::string& error) {
+    std::string failed, why;
+    auto note = [&](const std::string& what) { failed += (failed.empty() ? "" : "; ") + what; };
+    if (ctx.audio != nullptr && !ctx.audio->finish(why)) note(why);
+    if (traceFile.isOpen() && !traceFile.commit(why)) note(why);
+    if (!ctx.dumpError.empty()) note("writing a frame failed: " + ctx.dumpError);
+    if (failed.empty()) return 0;
+    error = failed;
+    return 1;
 }
 
 }  // namespace
@@ -96,11 +130,15 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         if (!options.scriptName.empty()) error = options.scriptName + ": " + error;
         return 2;
     }
+    if (!options.audioPath.empty() && !AudioFitsWave(options.config, error)) return 2;
     if (!options.framesDir.empty() && !MakeFramesDirectory(options.framesDir, error)) return 2;
+    platform::OutputFile traceFile;
+    if (!options.tracePath.empty() && !traceFile.open(options.tracePath, error)) return 2;
     ResetProgramState();   // the start values are read from the configured clock
     if (options.prepare != nullptr) options.prepare();
     TraceContext ctx;
     ctx.out = options.trace;
+    if (traceFile.isOpen()) ctx.file = &traceFile;
     ctx.options = &options;
     platform::WavWriter audio;
     if (!options.audioPath.empty()) {
@@ -108,21 +146,16 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         platform::headless::setAudioCapture(true);
         ctx.audio = &audio;
     }
-    if (ctx.out != nullptr) *ctx.out << TraceBackendLine();
+    Emit(ctx, TraceBackendLine());
     platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
     WinMain("", platform::SW_SHOWNORMAL);
     // The frame number in which the program quit has not been written yet.
     if (!platform::headless::frameLimitReached())
         WriteLine(ctx, platform::headless::currentFrame(), true);
     platform::headless::setSlotEndHook(nullptr, nullptr);
-    if (!ctx.dumpError.empty()) {
-        error = "writing a frame failed: " + ctx.dumpError;
-        return 1;
-    }
     DrainAudio(ctx);
     platform::headless::setAudioCapture(false);
-    if (ctx.audio != nullptr && !audio.finish(error)) return 1;
-    return 0;
+    return FinishOutputs(ctx, traceFile, error);
 }
 
 long long TraceField(const std::string& line, const std::string& name) {

@@ -23,6 +23,7 @@ struct RunOptions {
     std::string script;             // script text (already read from its file)
     std::string scriptName;         // its file's name, put before a bad line's message; "" for none
     std::ostream* trace = nullptr;  // JSON Lines, one object per frame number; null for none
+    std::string tracePath;          // the same lines to this file, in place once complete; "" for none
     std::string framesDir;          // where the dumped frames go ("" for none)
     FrameSet dump;                  // which frames are written there as frame-NNNNNN.png
     std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
@@ -38,9 +39,12 @@ struct RunOptions {
 // with a message in error, when it cannot be made.
 bool MakeFramesDirectory(const std::string& dir, std::string& error);
 
-// Runs the program to its end or to the frame limit. Returns the process exit code: 0 when the
-// run worked, 1 when a frame or the audio file could not be written, 2 for a bad script or a
-// frames directory that cannot be made (error says why).
+// Runs the program to its end or to the frame limit. Every input and limit is checked before
+// any output is opened; the trace and the audio file are written to temporary files that take
+// their places once complete (platform/files/output_file.h), each frame likewise. Returns the
+// process exit code: 0 when the run worked, 1 when a frame, the trace or the audio file could
+// not be written in full, 2 for a bad script, sound too long for a wave file, a frames directory
+// that cannot be made or a trace file that cannot be opened (error says why).
 int RunHeadless(const RunOptions& options, std::string& error);
 
 // The integer value of a field of one trace line ("-1" style values included); -999 if absent.

@@ -14,10 +14,10 @@ const CommandLineOption kRunnerOptions[] = {
     {"--time", "S", "calendar time at start-up in whole seconds, seeds the random generator (default 0)"},
     {"--start-tick", "MS", "the tick count during start-up, 0 to 4294967295 (default 0)"},
     {"--frame-ms", "MS", "milliseconds the clock moves per frame number, 1 to 60000 (default 50)"},
-    {"--trace", "FILE", "write one JSON line per frame number to FILE"},
-    {"--frames-dir", "DIR", "where the frames --dump lists are written (made if missing)"},
+    {"--trace", "FILE", "write one JSON line per frame number to FILE", FileUse::Writes},
+    {"--frames-dir", "DIR", "where the frames --dump lists are written (made if missing)", FileUse::Writes},
     {"--dump", "LIST", "frames written to DIR as frame-NNNNNN.png: 'all', or such as 1,2,600 or 10-20"},
-    {"--audio", "FILE", "write the whole mix to FILE as a 16-bit stereo 44100 Hz WAV"},
+    {"--audio", "FILE", "write the whole mix to FILE as a 16-bit stereo 44100 Hz WAV", FileUse::Writes},
 };
 
 // Reads a number option into a field of the configuration when it was given (the last one counts).
@@ -77,6 +77,7 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
     std::string error;
     if (args.has("--dump") && !ParseFrameList(args.value("--dump"), o.dump, error))
         return CommandLineUsageError(syntax, error);
+    if (!CommandLineFilesDistinct(syntax, args, {{"the script", out.scriptPath, FileUse::Reads}})) return 2;
     return -1;
 }
 
@@ -89,29 +90,11 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
         return 2;
     }
     options.scriptName = run.scriptPath;
-    const std::string tracePath = run.args.value("--trace");
-    std::ofstream trace;
-    if (!tracePath.empty()) {
-        trace.open(tracePath, std::ios::binary | std::ios::trunc);
-        if (!trace) {
-            std::fprintf(stderr, "%s: cannot write trace '%s'\n", syntax.program, tracePath.c_str());
-            return 2;
-        }
-        options.trace = &trace;
-    }
+    options.tracePath = run.args.value("--trace");
     std::string error;
     const int status = RunHeadless(options, error);
-    options.trace = nullptr;
-    if (status != 0) {
-        std::fprintf(stderr, "%s: %s\n", syntax.program, error.c_str());
-        return status;
-    }
-    trace.flush();
-    if (trace.is_open() && !trace) {
-        std::fprintf(stderr, "%s: writing the trace '%s' failed\n", syntax.program, tracePath.c_str());
-        return 1;
-    }
-    return 0;
+    if (status != 0) std::fprintf(stderr, "%s: %s\n", syntax.program, error.c_str());
+    return status;
 }
 
 bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error) {

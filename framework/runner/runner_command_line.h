@@ -24,14 +24,15 @@ struct HeadlessCommandLine {
 // Called first by a headless program's main with its syntax (RunnerOptions() among its options).
 // Options may come before or after SCRIPT. Returns -1 when the program goes on; otherwise the
 // status it ends with at once: 0 after --help or --version, 2 after a usage error (an unknown
-// option, a number out of its range, a bad --dump list, a second SCRIPT).
+// option, a number out of its range, a bad --dump list, a second SCRIPT, one file named by two
+// outputs or by an output and SCRIPT).
 int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, HeadlessCommandLine& out);
 
 // Called by the main next, once it has set run.options.prepare and taken what it handles itself:
 // checks that --frames-dir and --dump come together, reads the script (unless scriptPath is ""),
-// opens the trace, runs the program (RunHeadless) and says any failure on standard error with the
-// program's name. Returns the program's exit status: RunHeadless's, 2 for a usage error or a
-// script or trace file that cannot be opened, 1 when the trace could not be written to the end.
+// runs the program with the trace going to its file (RunHeadless) and says any failure on
+// standard error with the program's name. Returns the program's exit status: RunHeadless's, 2 for
+// a usage error or a script that cannot be read.
 int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine& run);
 
 // Parses a --dump list: "all", or numbers and ranges such as "1,2,600" or "10-20". False with a

@@ -2,6 +2,7 @@
 #include "framework/shell/command_line.h"
 
 #include "framework/shell/trace.h"
+#include "platform/files/output_file.h"
 #include "platform/window/window.h"
 
 #include <cerrno>
@@ -125,19 +126,54 @@ bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& optio
     return true;
 }
 
+bool CommandLineFilesDistinct(const CommandLineSyntax& syntax, const ParsedCommandLine& args,
+                              const std::vector<NamedFile>& more) {
+    std::vector<NamedFile> files;
+    for (const CommandLineOption& o : syntax.options)
+        if (o.file != FileUse::None && args.has(o.name) && !args.value(o.name).empty())
+            files.push_back({o.name, args.value(o.name), o.file});
+    for (const NamedFile& f : more)
+        if (!f.path.empty() && f.path != "-") files.push_back(f);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        for (std::size_t j = i + 1; j < files.size(); ++j) {
+            if (files[i].use != FileUse::Writes && files[j].use != FileUse::Writes) continue;
+            if (!platform::sameOutputFile(files[i].path, files[j].path)) continue;
+            CommandLineUsageError(syntax, files[i].role + " and " + files[j].role + " name the same file '" +
+                                              files[j].path + "'");
+            return false;
+        }
+    return true;
+}
+
 const CommandLineOption kWindowOptions[2] = {
     {"--scale", "N", "show the 480 x 360 picture N times as large (default: what fits)"},
-    {"--trace", "FILE", "write one JSON line per frame to FILE (docs/headless.md)"},
+    {"--trace", "FILE", "write one JSON line per frame to FILE (docs/headless.md)", FileUse::Writes},
 };
 
-int ParseWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {
+int CheckWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {
     const int exitCode = ParseCommandLine(argc, argv, syntax, out);
     if (exitCode >= 0) return exitCode;
-    if (out.has("--trace") && !StartTrace(syntax.program, out.value("--trace"))) return 2;
     if (out.has("--scale")) {
         int scale = 0;
         if (!CommandLineNumber(syntax, "--scale", out.value("--scale"), 1, 16, scale)) return 2;
         platform::setWindowScale(scale);
     }
+    if (!CommandLineFilesDistinct(syntax, out)) return 2;
     return -1;
+}
+
+int StartWindowTrace(const CommandLineSyntax& syntax, const ParsedCommandLine& args) {
+    if (args.has("--trace") && !StartTrace(syntax.program, args.value("--trace"))) return 2;
+    return -1;
+}
+
+int ParseWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {
+    const int exitCode = CheckWindowCommandLine(argc, argv, syntax, out);
+    if (exitCode >= 0) return exitCode;
+    return StartWindowTrace(syntax, out);
+}
+
+int EndWindowProgram(int winMainResult) {
+    const bool traced = EndTrace();
+    return winMainResult != 0 && traced ? 0 : 1;
 }

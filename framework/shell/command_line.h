@@ -7,12 +7,17 @@
 #include <string>
 #include <vector>
 
+// What an option's argument names, for the check that no file is given twice as an output
+// (CommandLineFilesDistinct): nothing, a file (or folder) the program reads, one it writes.
+enum class FileUse { None, Reads, Writes };
+
 // One option a program takes besides --help and --version: "--scale" with argument "N", or a
 // flag when argument is null.
 struct CommandLineOption {
     const char* name;
     const char* argument;
     const char* help;
+    FileUse file = FileUse::None;
 };
 
 struct CommandLineSyntax {
@@ -46,6 +51,28 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, Par
 // Returns -1 when the program goes on, else the status it ends with.
 extern const CommandLineOption kWindowOptions[2];
 int ParseWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out);
+// ParseWindowCommandLine in two steps, for a program that checks options of its own in between,
+// so that nothing is written before every option is known to be good: first the parse and the
+// checks (--scale applied, no file given twice), nothing opened; then the trace started.
+int CheckWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out);
+int StartWindowTrace(const CommandLineSyntax& syntax, const ParsedCommandLine& args);
+// Called by a windowed program's main once WinMain has returned, with its result: ends the trace
+// (in place if the program quit, removed if its window never opened) and returns the status the
+// program ends with: 0 after a session whose files were written in full, else 1.
+int EndWindowProgram(int winMainResult);
+
+// A file a command line names outside its options (a script), for CommandLineFilesDistinct.
+struct NamedFile {
+    std::string role;   // "the script"
+    std::string path;
+    FileUse use;
+};
+// Called by the command-line parsers before anything is opened: false, said as a usage error
+// ("--trace and --record name the same file 'x'"), when an option that writes a file names the
+// same file as another option's or one of `more` (platform::sameOutputFile: links and "./" seen
+// through). An output would otherwise cut another short, or replace the input it reads.
+bool CommandLineFilesDistinct(const CommandLineSyntax& syntax, const ParsedCommandLine& args,
+                              const std::vector<NamedFile>& more = {});
 
 // Says a usage error of `syntax.program` on standard error, with a pointer to --help, for what a
 // program checks itself after ParseCommandLine. Returns 2, the status the program ends with.

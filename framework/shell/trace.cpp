@@ -11,6 +11,7 @@
 #include "framework/shell/json_text.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
+#include "platform/files/output_file.h"
 #include "platform/window/system.h"
 
 std::string TraceBackendLine() {
@@ -73,27 +74,30 @@ std::string TraceFrameLine(int frame, std::uint32_t tick, bool ran, bool quit,
 namespace {
 
 struct RealTimeTrace {
-    std::FILE* file = nullptr;
-    int written = 0;   // frames whose line is written
+    platform::OutputFile file;   // the trace, put in place once the program quits
+    const char* program = "";
+    int written = 0;             // frames whose line is written
+    std::string error;           // why the trace could not be written in full
 };
 RealTimeTrace realTimeTrace;
 
 void Write(const std::string& line) {
-    std::fputs(line.c_str(), realTimeTrace.file);
-    // Each line reaches the file as the frame ends, so that a watcher (or a killed program)
-    // has every frame up to now.
-    std::fflush(realTimeTrace.file);
+    realTimeTrace.file.write(line.data(), line.size());
+    // Each line reaches the (temporary) file as the frame ends, so that a watcher (or a killed
+    // program) has every frame up to now.
+    realTimeTrace.file.flush();
 }
 
 void OnFrame(bool quit) {
-    if (realTimeTrace.file == nullptr) return;
+    if (!realTimeTrace.file.isOpen()) return;
     const FrameSeen& seen = Shell.LastFrame;
-    // The line after the last frame says that the program quit; it stands for no new frame.
+    // The line after the last frame says that the program quit; it stands for no new frame, and
+    // the trace is complete.
     if (quit) {
         const int frame = realTimeTrace.written + 1;
         Write(TraceFrameLine(frame, platform::getTickCount(), false, true, {}));
-        std::fclose(realTimeTrace.file);
-        realTimeTrace.file = nullptr;
+        if (!realTimeTrace.file.commit(realTimeTrace.error))
+            std::fprintf(stderr, "%s: %s\n", realTimeTrace.program, realTimeTrace.error.c_str());
         return;
     }
     realTimeTrace.written = seen.Count;
@@ -103,14 +107,22 @@ void OnFrame(bool quit) {
 }  // namespace
 
 bool StartTrace(const char* program, const std::string& path) {
-    if (realTimeTrace.file != nullptr) std::fclose(realTimeTrace.file);
-    realTimeTrace = RealTimeTrace{};
-    realTimeTrace.file = std::fopen(path.c_str(), "wb");
-    if (realTimeTrace.file == nullptr) {
-        std::fprintf(stderr, "%s: cannot write trace '%s'\n", program, path.c_str());
+    realTimeTrace.file.discard();
+    realTimeTrace.program = program;
+    realTimeTrace.written = 0;
+    realTimeTrace.error.clear();
+    std::string error;
+    if (!realTimeTrace.file.open(path, error)) {
+        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
         return false;
     }
     Write(TraceBackendLine());
     SetFrameObserver(OnFrame);
     return true;
+}
+
+bool EndTrace() {
+    // A program that never quit (its window did not open) leaves no trace behind.
+    realTimeTrace.file.discard();
+    return realTimeTrace.error.empty();
 }

@@ -22,6 +22,11 @@ std::string TraceFrameLine(int frame, std::uint32_t tick, bool ran, bool quit,
 
 // Has the frame loop write the trace of a program that runs in real time into `path`: the
 // backend line now, one line after every frame that runs and a last one when it ends (frame
-// numbers count the frames run, ticks are when they ran). False, said on standard error with
-// the program's name, when the file cannot be written.
+// numbers count the frames run, ticks are when they ran). The lines go to a temporary file beside
+// `path` that takes its place when the program quits (platform/files/output_file.h). False, said
+// on standard error with the program's name, when the file cannot be written.
 bool StartTrace(const char* program, const std::string& path);
+// Called by the entry point once WinMain has returned (EndWindowProgram): removes the trace of a
+// program that never quit, so that an earlier file stays as it was. False when the trace of one
+// that quit could not be written in full (already said on standard error).
+bool EndTrace();

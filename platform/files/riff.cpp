@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "platform/files/bytes.h"
@@ -201,71 +200,55 @@ std::vector<std::uint8_t> encodeWav16(const std::int16_t* samples, std::size_t c
 
 bool writeWav16(const std::string& path, const std::int16_t* samples, std::size_t count, int channels,
                 int rate, std::string& error) {
-    // The chunk sizes are 32-bit: a longer recording does not fit a wave file.
-    if (count > (0xFFFFFFFFu - 36) / 2) {
+    if (count > kWavMaxDataBytes / 2) {
         error = "the recording is too long for a wave file";
         return false;
     }
     std::vector<std::uint8_t> bytes = encodeWav16(samples, count, channels, rate);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) error = "writing '" + path + "' failed";
-    return ok;
-}
-
-WavWriter::~WavWriter() {
-    if (file_ != nullptr) std::fclose(file_);
+    OutputFile out;
+    return out.open(path, error) && out.write(bytes.data(), bytes.size()) && out.commit(error);
 }
 
 bool WavWriter::open(const std::string& path, int channels, int rate, std::string& error) {
-    path_ = path;
     dataBytes_ = 0;
     failed_ = false;
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        return false;
-    }
+    if (!out_.open(path, error)) return false;
     std::vector<std::uint8_t> header = encodeWav16(nullptr, 0, channels, rate);
-    failed_ = std::fwrite(header.data(), 1, header.size(), file_) != header.size();
-    if (failed_) error = "writing '" + path + "' failed";
-    return !failed_;
+    out_.write(header.data(), header.size());
+    return true;
 }
 
 bool WavWriter::append(const std::int16_t* samples, std::size_t count) {
-    if (file_ == nullptr) return false;
+    if (!out_.isOpen()) return false;
     std::vector<std::uint8_t> bytes;
     bytes.reserve(count * 2);
     for (std::size_t i = 0; i < count; ++i) putLe16(bytes, static_cast<std::uint16_t>(samples[i]));
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+    if (!out_.write(bytes.data(), bytes.size())) failed_ = true;
     dataBytes_ += bytes.size();
     return !failed_;
 }
 
 bool WavWriter::finish(std::string& error) {
-    if (file_ == nullptr) {
+    if (!out_.isOpen()) {
         error = "no wave file is open";
         return false;
     }
-    if (dataBytes_ > 0xFFFFFFFFu - 36) {
-        failed_ = true;
+    if (dataBytes_ > kWavMaxDataBytes) {
+        out_.discard();
         error = "the recording is too long for a wave file";
+        return false;
     }
     std::vector<std::uint8_t> sizes;
     putLe32(sizes, static_cast<std::uint32_t>(36 + dataBytes_));
     putLe32(sizes, static_cast<std::uint32_t>(dataBytes_));
-    if (std::fseek(file_, 4, SEEK_SET) != 0 || std::fwrite(sizes.data(), 1, 4, file_) != 4 ||
-        std::fseek(file_, 40, SEEK_SET) != 0 || std::fwrite(sizes.data() + 4, 1, 4, file_) != 4)
-        failed_ = true;
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
-    if (failed_ && error.empty()) error = "writing '" + path_ + "' failed";
-    return !failed_;
+    std::FILE* file = out_.stream();
+    if (std::fseek(file, 4, SEEK_SET) != 0 || std::fwrite(sizes.data(), 1, 4, file) != 4 ||
+        std::fseek(file, 40, SEEK_SET) != 0 || std::fwrite(sizes.data() + 4, 1, 4, file) != 4) {
+        out_.discard();
+        error = "writing the wave's sizes failed";
+        return false;
+    }
+    return out_.commit(error);
 }
 
 }  // namespace platform

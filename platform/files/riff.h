@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/output_file.h"
+
 namespace platform {
 
 using FourCC = std::uint32_t;
@@ -106,26 +108,28 @@ private:
 // A canonical wave ("RIFF", "WAVE", a 16-byte "fmt ", "data") of 16-bit PCM samples.
 std::vector<std::uint8_t> encodeWav16(const std::int16_t* samples, std::size_t count, int channels,
                                       int rate);
-// Writes encodeWav16's bytes to a file. False (with the reason in error) when it cannot.
+// The most sample bytes a wave file holds: its chunk sizes are 32-bit, the "RIFF" one counting
+// 36 bytes of header besides the samples.
+constexpr std::uint64_t kWavMaxDataBytes = 0xFFFFFFFFu - 36;
+
+// Writes encodeWav16's bytes to a file, whole or not at all. False (with the reason in error)
+// when it cannot.
 bool writeWav16(const std::string& path, const std::int16_t* samples, std::size_t count, int channels,
                 int rate, std::string& error);
 
-// Writes a 16-bit wave as its samples come, and sets the chunk sizes when it is finished.
+// Writes a 16-bit wave as its samples come, and sets the chunk sizes when it is finished. The
+// samples go to a temporary file (OutputFile) that becomes the wave only when finish succeeds:
+// a writer destroyed before then leaves the earlier file at the path as it was.
 class WavWriter {
 public:
-    WavWriter() = default;
-    WavWriter(const WavWriter&) = delete;
-    WavWriter& operator=(const WavWriter&) = delete;
-    ~WavWriter();
     bool open(const std::string& path, int channels, int rate, std::string& error);
     bool append(const std::int16_t* samples, std::size_t count);
-    // Fixes the sizes in the header and closes the file. False if any write failed or the
-    // recording outgrew what the 32-bit sizes can say.
+    // Fixes the sizes in the header and puts the file in place. False if any write failed or
+    // the recording outgrew what the 32-bit sizes can say; nothing is put in place then.
     bool finish(std::string& error);
 
 private:
-    std::FILE* file_ = nullptr;
-    std::string path_;
+    OutputFile out_;
     std::uint64_t dataBytes_ = 0;
     bool failed_ = false;
 };

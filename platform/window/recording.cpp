@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/backend.h"
+#include "platform/files/output_file.h"
 #include "platform/window/input_script.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
@@ -18,7 +19,8 @@ namespace platform {
 namespace {
 
 struct RecorderState {
-    std::FILE* out = nullptr;
+    OutputFile file;         // the recording, put in place when the session ends
+    std::FILE* out = nullptr;   // its stream while recording
     std::mutex lock;
     std::thread::id windowThread;
     int next = 1;            // the frame number that events handled now come before
@@ -64,7 +66,8 @@ void writeLine(const char* format, ...) {
     std::vfprintf(recorder.out, format, args);
     va_end(args);
     std::fputc('\n', recorder.out);
-    std::fflush(recorder.out);   // a session that ends badly still leaves its events behind
+    // A session that is killed still leaves its events behind, in the temporary file.
+    recorder.file.flush();
 }
 
 // Posts the events of the replay's frame `frame`; true when there were any.
@@ -114,11 +117,8 @@ const SessionHooks kSessionHooks{recording::notePost, recording::beforeFrameWait
 }  // namespace
 
 bool startRecording(const std::string& path, std::string& error) {
-    recorder.out = std::fopen(path.c_str(), "w");
-    if (recorder.out == nullptr) {
-        error = "cannot write the recording '" + path + "'";
-        return false;
-    }
+    if (!recorder.file.open(path, error)) return false;
+    recorder.out = recorder.file.stream();
     recorder.windowThread = std::this_thread::get_id();
     setSessionHooks(&kSessionHooks);
     writeLine("# A session of the game, recorded in its window: play it back with");
@@ -151,13 +151,16 @@ bool startReplay(const std::string& path, std::string& error) {
 
 bool recordingActive() { return recorder.out != nullptr; }
 
-void stopRecording() {
-    if (recorder.out == nullptr) return;
+bool stopRecording(bool sessionEnded, std::string& error) {
+    if (recorder.out == nullptr) return true;
     std::lock_guard<std::mutex> hold(recorder.lock);
-    writeLine("# end after frame %d: scene %d %s", recorder.lastStateFrame, recorder.lastScene,
-              recorder.lastFields.c_str());
-    std::fclose(recorder.out);
+    if (sessionEnded)
+        writeLine("# end after frame %d: scene %d %s", recorder.lastStateFrame, recorder.lastScene,
+                  recorder.lastFields.c_str());
     recorder.out = nullptr;
+    if (sessionEnded) return recorder.file.commit(error);
+    recorder.file.discard();
+    return true;
 }
 
 void recordFrameState(int scene, const std::string& fields) {

@@ -15,12 +15,17 @@
 
 namespace platform {
 
-// Called by the entry point before the window opens. False with a reason when the file cannot
-// be written or read (replay: a bad script names its line).
+// Called by the entry point before the window opens, once its command line is checked. False
+// with a reason when the file cannot be written or read (replay: a bad script names its line).
+// The recording goes to a temporary file beside `path` (platform/files/output_file.h): an earlier
+// session there stays as it is until this one ends.
 bool startRecording(const std::string& path, std::string& error);
 bool startReplay(const std::string& path, std::string& error);
-// Called when the program ends: writes the last state and closes the file.
-void stopRecording();
+// Called by the entry point when WinMain has returned. sessionEnded (the program quit, WinMain
+// returned nonzero): writes the last state and puts the recording in place of the file, false
+// with the reason when it could not be written in full. Otherwise (the window never opened)
+// removes what was recorded and leaves the file as it was.
+bool stopRecording(bool sessionEnded, std::string& error);
 bool recordingActive();
 
 // Called by the frame loop after each frame while recording: the scene that ran and the

@@ -78,7 +78,7 @@ TEST(SdlAudio, PopsAndMusicThroughTheDiskDriverMatchTheHeadlessMix) {
     for (int tries = 0; tries < 60 && pops == 0; ++tries) {
         SleepMs(110);
         x.Xdo("click 1");
-        for (const std::string& line : ReadLines(trace)) pops += !SoundsField(line).empty();
+        for (const std::string& line : ReadLines(LiveFile(trace))) pops += !SoundsField(line).empty();
     }
     ASSERT_GT(pops, 0) << "no click hit a ball";
     SleepMs(1500);

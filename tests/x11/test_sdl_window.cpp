@@ -41,9 +41,9 @@ protected:
         ASSERT_NE(window, 0ul) << "no window '" << title << "' (see " << (dir / "program.log").string() << ")";
     }
 
-    // The trace's frame lines (the backend line left out).
+    // The trace's frame lines (the backend line left out), while the program runs too.
     std::vector<std::string> Frames() {
-        std::vector<std::string> lines = ReadLines(trace);
+        std::vector<std::string> lines = ReadLines(LiveFile(trace));
         if (!lines.empty()) lines.erase(lines.begin());
         return lines;
     }

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -280,6 +281,16 @@ std::vector<std::string> ReadLines(const std::string& path) {
     while (std::getline(in, line))
         if (!line.empty()) lines.push_back(line);
     return lines;
+}
+
+std::string LiveFile(const std::string& path) {
+    const std::filesystem::path target(path);
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec)) return path;
+    const std::string prefix = target.filename().string() + ".part-";
+    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), ec))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) return entry.path().string();
+    return path;
 }
 
 double NumberField(const std::string& line, const std::string& name) {

@@ -59,6 +59,9 @@ private:
 
 // The lines of a trace file (the backend line included).
 std::vector<std::string> ReadLines(const std::string& path);
+// The file a running program writes `path` through: the temporary path.part-XXXXXX beside it
+// until the program ends, then path itself.
+std::string LiveFile(const std::string& path);
 // A number field of a trace line (integer or decimal); -999 when absent.
 double NumberField(const std::string& line, const std::string& name);
 // The mouse point of a trace line.

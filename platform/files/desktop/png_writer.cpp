@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/files/output_file.h"
+
 namespace platform {
 
 bool writePng(const std::string& path, const std::uint32_t* pixels, int width, int height,
@@ -19,17 +21,19 @@ bool writePng(const std::string& path, const std::uint32_t* pixels, int width, i
         rgb[3 * i + 1] = (pixels[i] >> 8) & 0xFF;
         rgb[3 * i + 2] = pixels[i] & 0xFF;
     }
+    OutputFile out;
+    if (!out.open(path, error)) return false;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
-    if (png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * 3, nullptr) == 0) {
+    if (png_image_write_to_stdio(&image, out.stream(), 0, rgb.data(), width * 3, nullptr) == 0) {
         error = path + ": " + image.message;
         png_image_free(&image);
         return false;
     }
-    return true;
+    return out.commit(error);
 }
 
 }  // namespace platform
