@@ -99,6 +99,7 @@ int RunHeadless(const RunOptions& options, std::string& error) {
     if (!options.framesDir.empty() && !MakeFramesDirectory(options.framesDir, error)) return 2;
     ResetProgramState();   // the start values are read from the configured clock
     if (options.prepare != nullptr) options.prepare();
+    if (!options.frameMsGiven) platform::headless::setFrameMs(ProgramFramePeriodMs());
     TraceContext ctx;
     ctx.out = options.trace;
     ctx.options = &options;
