@@ -46,6 +46,10 @@ constexpr std::size_t kResourceCountAt = 40;
 constexpr std::size_t kResourceSamplesAt = 44;
 
 void ReleaseBuffer(SoundObject& o) {
+    for (platform::SoundBuffer*& voice : o.Voices) {
+        if (voice != nullptr) voice->release();
+        voice = nullptr;
+    }
     if (o.Buffer == nullptr) return;
     o.Buffer->stop();
     o.Buffer->release();
