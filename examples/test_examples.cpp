@@ -221,6 +221,21 @@ TEST(Examples, InputMovesAtASpeedPerSecondAndRampsTheStick) {
     EXPECT_EQ(static_cast<int>(elJoystick::Joysticks.Pad[0].AnalogX), -10);
 }
 
+TEST(Examples, GameSetupRunsThirtyMillisecondFramesThroughItsSceneTable) {
+    const Example* e = FindExample("game-setup");
+    ASSERT_NE(e, nullptr);
+    auto t = RunChecked(e->use, e->script, e->frames);
+    EXPECT_EQ(TraceField(t[1], "tick") - TraceField(t[0], "tick"), 30);
+    struct Case { int frame, scene; const char* sounds; };
+    const Case cases[] = {{2, 1, "[]"}, {3, 2, "[]"}, {5, 2, "[0]"}, {6, 2, "[0]"}, {9, 2, "[]"}, {10, 3, "[]"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(TraceField(t[c.frame - 1], "scene"), c.scene) << "frame " << c.frame;
+        EXPECT_TRUE(Has(t[c.frame - 1], std::string("\"sounds\":") + c.sounds)) << "frame " << c.frame << ": "
+                                                                                 << t[c.frame - 1];
+    }
+    EXPECT_EQ(TraceField(t[11], "objects"), 1) << "one picture; the shots share one slot";
+}
+
 TEST(Examples, ErrorsShowTheirBoxesAndTheProgramGoesOn) {
     auto t = RunChecked(UseErrors, "5 ldown\n6 rdown\n", 8);
     struct Case { int frame; const char* box; };

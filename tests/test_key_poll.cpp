@@ -1,10 +1,13 @@
-// The edge states of polled keys and buttons, and the input locks that hold them back.
+// The edge states of polled keys and buttons, the plain key-down poll, and the input locks that
+// hold them back.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "framework/shell/flip.h"
 #include "framework/input/button_state.h"
+#include "framework/input/keys.h"
 #include "framework/input/joystick.h"
 #include "framework/system/system_utils.h"
 #include "platform/headless/headless.h"
@@ -26,6 +29,20 @@ std::vector<int> PollKey(const std::vector<bool>& downs) {
         seen.push_back(returned);
     }
     return seen;
+}
+
+// A program whose one scene reads two keys with IsKeyDown; the trace shows Left.
+int leftDown = -1, escapeDown = -1;
+void KeyScene() {
+    leftDown = elSystem::IsKeyDown(elKey::Left);
+    escapeDown = elSystem::IsKeyDown(elKey::Escape);
+}
+void UseKeyProgram() {
+    ProgramSetup setup;
+    setup.Init = [] { Shell.SceneId = 1; };
+    setup.Scenes[1] = KeyScene;
+    setup.TraceFields = [](std::string& line) { line += ",\"left\":" + std::to_string(leftDown); };
+    UseProgram(setup);
 }
 }  // namespace
 
@@ -87,4 +104,27 @@ TEST(KeyPoll, KeyCodesOutsideTheTableReadAsUp) {
         ButtonState state = 3;
         EXPECT_EQ(elSystem::GetKey(vk, state), 2) << "code " << vk << ": a held state is released";
     }
+}
+
+TEST(KeyPoll, IsKeyDownFollowsTheScriptsKeys) {
+    auto t = RunScript("2 key 37\n4 keyup 37\n", 5, 0, 0, 0, UseKeyProgram);
+    ASSERT_EQ(t.size(), 5u);
+    std::vector<long long> left;
+    for (const std::string& line : t) left.push_back(Field(line, "left"));
+    EXPECT_EQ(left, (std::vector<long long>{0, 1, 1, 0, 0}));
+    EXPECT_EQ(escapeDown, 0);
+}
+
+TEST(KeyPoll, IsKeyDownReadsUpUnderALockAndForCodesOutOfRange) {
+    StartFresh();
+    hl::setKeyDown(elKey::Space, true);
+    hl::setKeyDown(elKey::F12, true);
+    EXPECT_EQ(elSystem::IsKeyDown(elKey::Space), 1);
+    EXPECT_EQ(elSystem::IsKeyDown(elKey::F12), 1);
+    EXPECT_EQ(elSystem::IsKeyDown(elKey::A), 0);
+    for (int code : {0, -1, 256, 32 + 256}) EXPECT_EQ(elSystem::IsKeyDown(code), 0) << code;
+    elSystem::HoldInput();
+    EXPECT_EQ(elSystem::IsKeyDown(elKey::Space), 0) << "held input reads up, as GetKey's does";
+    elSystem::ResumeInput();
+    EXPECT_EQ(elSystem::IsKeyDown(elKey::Space), 1) << "and it keeps no state of its own";
 }

@@ -35,6 +35,7 @@ TEST(RunnerCommandLine, OptionsReachTheRunAtTheEdgesOfTheirRanges) {
     EXPECT_EQ(run.options.config.startTick, 4294967295u);
     EXPECT_EQ(run.options.config.time, 253402300799LL);
     EXPECT_EQ(run.options.config.frameMs, 60000u);
+    EXPECT_TRUE(run.options.frameMsGiven) << "the program's frame period does not replace it";
     EXPECT_EQ(run.options.config.frames, 0);
     EXPECT_EQ(run.scriptPath, "script.txt");   // options follow the script as well as lead it
     EXPECT_TRUE(run.args.has("--quiet"));      // the program's own, left to it
@@ -46,6 +47,7 @@ TEST(RunnerCommandLine, OptionsReachTheRunAtTheEdgesOfTheirRanges) {
     ASSERT_EQ(Parse({"--", "-"}, run), -1);
     EXPECT_EQ(run.scriptPath, "-");
     EXPECT_EQ(run.options.config.frames, platform::headless::Config{}.frames);
+    EXPECT_FALSE(run.options.frameMsGiven) << "the clock follows the program's frame period";
 }
 
 TEST(RunnerCommandLine, UsageErrorsAndHelp) {

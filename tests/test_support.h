@@ -48,13 +48,14 @@ inline void StartFresh(std::uint32_t startTick = 0) {
 }
 
 // Runs a whole program headless on a script: the test program, or the one `use` installs.
-// Returns the trace lines of the frames.
+// Returns the trace lines of the frames. A frameMs of 0 moves the clock the program's frame period.
 inline std::vector<std::string> RunScript(const std::string& script, int frames,
                                           std::uint32_t startTick = 0, std::int64_t time = 0,
-                                          std::uint32_t frameMs = 50, void (*use)() = UseTestProgram) {
+                                          std::uint32_t frameMs = 0, void (*use)() = UseTestProgram) {
     RunOptions options;
     options.config.frames = frames;
-    options.config.frameMs = frameMs;
+    if (frameMs != 0) options.config.frameMs = frameMs;
+    options.frameMsGiven = frameMs != 0;
     options.config.startTick = startTick;
     options.config.time = time;
     options.script = script;

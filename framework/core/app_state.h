@@ -7,7 +7,8 @@
 #include "platform/window/window.h"
 
 constexpr int kCommandLineSize = 256;
-// Frames are paced to one every 50 ms: the game counts its time and speeds in frames at 20 a second.
+// The frame period a program gets unless it asks for another (ProgramSetup::FramePeriodMs):
+// one frame every 50 ms. The game counts its time and speeds in frames at 20 a second.
 constexpr unsigned kFramePeriodMs = 50;
 
 // What the last frame that ran saw (for observers such as the headless runner's trace).

@@ -56,13 +56,13 @@ void ApplyKeyRule(DrawObject& slot) {
     }
 }
 
-// Loads the bitmap `name` into the slot: a bitmap resource or BMP file at the executable's
-// directory + name, else a bitmap resource under the bare name. The key is taken once the
-// picture is in the surface, so that corner-key mode reads the picture's own top-left pixel
-// on either way.
+// Loads the bitmap `name` into the slot: a bitmap resource or BMP file at the asset folder
+// (elSystem::GetAssetDir, the executable's directory unless the program set one) + name, else
+// a bitmap resource under the bare name. The key is taken once the picture is in the surface,
+// so that corner-key mode reads the picture's own top-left pixel on either way.
 bool LoadInto(DrawObject& slot, const char* name) {
     char path[kPathSize];
-    const char* dir = elSystem::GetExeDir();
+    const char* dir = elSystem::GetAssetDir();
     const std::size_t dirLen = std::strlen(dir), nameLen = std::strlen(name);
     // A path that does not fit the buffer names no file; the resource is still tried.
     if (dirLen + nameLen < sizeof path) {

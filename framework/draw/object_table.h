@@ -32,6 +32,8 @@ bool ValidObject(int index);
 // Named slots (loaded or created); Buffer and Screen have no name and are not counted.
 int NamedObjectCount();
 
+// A BMP file `name` in the asset folder (elSystem::GetAssetDir), else a bitmap resource of
+// that name, in the lowest free slot; its index, or 0 after the error box.
 int LoadObject(const char* name);
 int CreateObject();
 int SwapObject(const char* name, int index);

@@ -1,4 +1,4 @@
-// Input: the edge step shared by the keyboard and joystick polls, and the keyboard poll.
+// Input: the edge step shared by the keyboard and joystick polls, and the keyboard polls.
 #include "framework/input/button_state.h"
 
 #include "framework/core/app_state.h"
@@ -29,6 +29,11 @@ ButtonState GetKey(int virtualKey, ButtonState& state) {
     bool down = (platform::getKeyState(virtualKey) & 0x80) != 0;
     state = elJoystick::NextButtonState(state, down);
     return state;
+}
+
+int IsKeyDown(int virtualKey) {
+    if (elJoystick::InputLocked()) return 0;
+    return (platform::getKeyState(virtualKey) & 0x80) != 0 ? 1 : 0;
 }
 
 }  // namespace elSystem

@@ -1,5 +1,5 @@
 // Input: the edge state of a polled key or button, the locks that hold polled input back, and
-// the keyboard poll elSystem::GetKey.
+// the keyboard polls elSystem::GetKey and elSystem::IsKeyDown.
 #pragma once
 #include <cstdint>
 
@@ -27,5 +27,11 @@ namespace elSystem {
 // Polls a virtual key once: steps the caller's state, stores the new state there and returns
 // it. Call it once per frame per key for the states to describe frames.
 ButtonState GetKey(int virtualKey, ButtonState& state);
+
+// Called by a scene whenever it likes, as often as it likes: 1 while the key (a virtual-key
+// code, elKey:: in framework/input/keys.h) is down as of the messages taken so far, else 0. It
+// keeps no state. Like GetKey it reads 0 while polled input is held back (InputLocked); codes
+// outside 1 to 255 read 0.
+int IsKeyDown(int virtualKey);
 
 }  // namespace elSystem

@@ -130,12 +130,18 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         if (!options.scriptName.empty()) error = options.scriptName + ": " + error;
         return 2;
     }
-    if (!options.audioPath.empty() && !AudioFitsWave(options.config, error)) return 2;
+    ResetProgramState();   // the start values are read from the configured clock
+    if (options.prepare != nullptr) options.prepare();
+    // The program's own frame period, unless the command line gave one: the sound's size follows it.
+    platform::headless::Config effective = options.config;
+    if (!options.frameMsGiven) {
+        effective.frameMs = ProgramFramePeriodMs();
+        platform::headless::setFrameMs(effective.frameMs);
+    }
+    if (!options.audioPath.empty() && !AudioFitsWave(effective, error)) return 2;
     if (!options.framesDir.empty() && !MakeFramesDirectory(options.framesDir, error)) return 2;
     platform::OutputFile traceFile;
     if (!options.tracePath.empty() && !traceFile.open(options.tracePath, error)) return 2;
-    ResetProgramState();   // the start values are read from the configured clock
-    if (options.prepare != nullptr) options.prepare();
     TraceContext ctx;
     ctx.out = options.trace;
     if (traceFile.isOpen()) ctx.file = &traceFile;

@@ -20,6 +20,9 @@ struct FrameSet {
 
 struct RunOptions {
     platform::headless::Config config;
+    // True when config.frameMs was chosen (--frame-ms): otherwise the clock moves the installed
+    // program's frame period (ProgramSetup::FramePeriodMs) per frame number.
+    bool frameMsGiven = false;
     std::string script;             // script text (already read from its file)
     std::string scriptName;         // its file's name, put before a bad line's message; "" for none
     std::ostream* trace = nullptr;  // JSON Lines, one object per frame number; null for none

@@ -13,7 +13,7 @@ const CommandLineOption kRunnerOptions[] = {
     {"--frames", "N", "stop after N frame numbers, 0 to 100000000 (default 100000)"},
     {"--time", "S", "calendar time at start-up in whole seconds, seeds the random generator (default 0)"},
     {"--start-tick", "MS", "the tick count during start-up, 0 to 4294967295 (default 0)"},
-    {"--frame-ms", "MS", "milliseconds the clock moves per frame number, 1 to 60000 (default 50)"},
+    {"--frame-ms", "MS", "milliseconds the clock moves per frame number, 1 to 60000 (default: the program's frame period, 50)"},
     {"--trace", "FILE", "write one JSON line per frame number to FILE", FileUse::Writes},
     {"--frames-dir", "DIR", "where the frames --dump lists are written (made if missing)", FileUse::Writes},
     {"--dump", "LIST", "frames written to DIR as frame-NNNNNN.png: 'all', or such as 1,2,600 or 10-20"},
@@ -68,6 +68,7 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
         !Number(syntax, args, "--start-tick", "milliseconds", 0, 4294967295LL, o.config.startTick) ||
         !Number(syntax, args, "--frame-ms", "milliseconds", 1, 60000, o.config.frameMs))
         return 2;
+    o.frameMsGiven = args.has("--frame-ms");
     if (args.words.size() > 1) return CommandLineUsageError(syntax, "only one script may be given");
     if (!args.words.empty()) out.scriptPath = args.words[0];
     o.audioPath = args.value("--audio");

@@ -10,6 +10,7 @@
 #include "framework/draw/blit.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
+#include "framework/input/keys.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
 #include "platform/video/surface.h"
@@ -20,11 +21,6 @@ constexpr int kScreenObject = 1;
 // A full-screen flip that keeps failing for another reason than a lost surface is given up
 // after this many tries; the frame is dropped rather than the program hanging.
 constexpr int kFlipAttempts = 16;
-
-constexpr int VK_LEFT = 37;
-constexpr int VK_UP = 38;
-constexpr int VK_RIGHT = 39;
-constexpr int VK_DOWN = 40;
 
 // Positions are worked out in 64 bits and cut into int's range: anything that far out is
 // clipped away anyway.
@@ -125,10 +121,10 @@ void DrawScrollPage() {
     elDraw::PutObject(clip.left, clip.top, Present.ScrollPageObject, 0, ToInt(p), ToInt(w), ToInt(p + h));
 
     switch (Input.ScrollKey) {
-        case VK_UP: Present.ScrollPos -= delta * 100.0f; break;
-        case VK_LEFT: Present.ScrollPos -= delta * 300.0f; break;
-        case VK_DOWN: Present.ScrollPos += delta * 100.0f; break;
-        case VK_RIGHT: Present.ScrollPos += delta * 300.0f; break;
+        case elKey::Up: Present.ScrollPos -= delta * 100.0f; break;
+        case elKey::Left: Present.ScrollPos -= delta * 300.0f; break;
+        case elKey::Down: Present.ScrollPos += delta * 100.0f; break;
+        case elKey::Right: Present.ScrollPos += delta * 300.0f; break;
         default: break;
     }
     if (Present.ScrollPos < 0.0f) Present.ScrollPos = 0.0f;

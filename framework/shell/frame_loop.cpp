@@ -1,5 +1,5 @@
 // Application shell: WinMain and the frame loop. Messages first; a frame whenever the queue is
-// empty, the application is active and the frame is due (one every kFramePeriodMs).
+// empty, the application is active and the frame is due (one every program's frame period).
 #include "framework/shell/frame_loop.h"
 
 #include <algorithm>
@@ -12,12 +12,13 @@
 #include "framework/shell/flip.h"
 #include "framework/shell/window_proc.h"
 #include "framework/system/random.h"
+#include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #include "platform/window/recording.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
 
-SceneFunction SceneFunctions[kSceneSlots] = {};
+std::vector<SceneFunction> SceneFunctions(kSceneSlots);
 ProgramSetup Program;
 
 namespace {
@@ -27,9 +28,14 @@ FrameObserver frameObserver = nullptr;
 void SetFrameObserver(FrameObserver observer) { frameObserver = observer; }
 
 namespace {
-// The installed program's scene table back in place and its own state back to its start.
+// The installed program's scene table and asset folder back in place and its own state back to
+// its start.
 void ResetProgram() {
-    std::copy(std::begin(Program.Scenes), std::end(Program.Scenes), std::begin(SceneFunctions));
+    if (Program.SceneTable.empty())
+        SceneFunctions.assign(std::begin(Program.Scenes), std::end(Program.Scenes));
+    else
+        SceneFunctions = Program.SceneTable;
+    elSystem::SetAssetDir(Program.AssetDir);
     if (Program.Reset != nullptr) Program.Reset();
 }
 const ProgramStateRegistration kProgramReset{ResetStage::Program, ResetProgram};
@@ -40,10 +46,15 @@ void UseProgram(const ProgramSetup& setup) {
     ResetProgram();
 }
 
+unsigned ProgramFramePeriodMs() {
+    return std::clamp(Program.FramePeriodMs, kMinFramePeriodMs, kMaxFramePeriodMs);
+}
+
 namespace {
 
 void CallScene(int scene) {
-    if (scene >= 1 && scene < kSceneSlots && SceneFunctions[scene] != nullptr) SceneFunctions[scene]();
+    if (scene >= 1 && static_cast<std::size_t>(scene) < SceneFunctions.size() && SceneFunctions[scene] != nullptr)
+        SceneFunctions[scene]();
 }
 
 // Shows the system cursor outside the client area and hides it inside, where the scenes draw
@@ -177,7 +188,7 @@ int WinMain(const char* commandLine, int showCommand) {
             waitMessage();
             continue;
         }
-        if (!waitFrame(kFramePeriodMs)) continue;
+        if (!waitFrame(ProgramFramePeriodMs())) continue;
         RunFrame();
         if (frameObserver != nullptr) frameObserver(false);
     }

@@ -1,6 +1,9 @@
 // Application shell: the entry point, its frame loop, and what a program hands the shell.
 #pragma once
 #include <string>
+#include <vector>
+
+#include "framework/core/app_state.h"
 
 // The program's entry point: registers the window class, opens the window, runs the program's
 // start-up and then the frame loop until WM_QUIT. commandLine is the text after the program
@@ -15,9 +18,14 @@ void SetFrameObserver(FrameObserver observer);
 // One frame of the loop: frame clock, scene dispatch and the loop's own bookkeeping.
 void RunFrame();
 
-// Scene numbers run from 1 to kSceneSlots - 1; 0 is no scene.
+// Scene numbers run from 1 to kSceneSlots - 1 in the fixed table; 0 is no scene. A program
+// with more scenes gives a table of its own (ProgramSetup::SceneTable).
 constexpr int kSceneSlots = 4;
 using SceneFunction = void (*)();
+
+// The frame periods a program may ask for, in milliseconds (1000 to 1 frames a second).
+constexpr unsigned kMinFramePeriodMs = 1;
+constexpr unsigned kMaxFramePeriodMs = 1000;
 
 // What WinMain runs: every program on the shell (the game, the effects gallery, the guide's
 // examples) describes itself here and hands it to UseProgram before WinMain runs.
@@ -25,16 +33,33 @@ struct ProgramSetup {
     const char* Title = "";
     void (*Init)() = nullptr;                   // start-up, once the window is open
     SceneFunction Scenes[kSceneSlots] = {};     // the frame function of each scene number
+    // A scene table of any size, used instead of Scenes when it is not empty: entry n is the
+    // frame function of scene number n (entry 0 is never called; null entries run nothing).
+    std::vector<SceneFunction> SceneTable;
+    // Milliseconds from one frame to the next, kMinFramePeriodMs to kMaxFramePeriodMs (others
+    // are brought to the nearer bound). The window's schedule, the frame-rate display and the
+    // headless clock (unless its command line gives --frame-ms) follow it. Times and speeds the
+    // program counts in frames scale with it; elSystem::Clock.FrameDelta gives the seconds.
+    unsigned FramePeriodMs = kFramePeriodMs;
+    // Where LoadObject, elSound::LoadObject and elSound::PlayMidi look for files: a folder
+    // under the executable's directory ("assets"), or an absolute one. Null or "" for the
+    // executable's directory itself. Built-in resources are found whatever it says.
+    const char* AssetDir = nullptr;
     void (*Reset)() = nullptr;                  // the program's own state back to its start
     // Appends the program's own fields to a headless trace line (",\"name\":value" each).
     void (*TraceFields)(std::string& line) = nullptr;
 };
 extern ProgramSetup Program;
 
-// The frame function of each scene number as the frame loop calls it: the program's table,
-// which a program or a test may change while it runs.
-extern SceneFunction SceneFunctions[kSceneSlots];
+// The frame function of each scene number as the frame loop calls it: the program's table
+// (SceneTable, else Scenes), which a program or a test may change while it runs. Its size is
+// fixed by UseProgram: one past the highest scene number.
+extern std::vector<SceneFunction> SceneFunctions;
 
-// Installs a program: Program becomes `setup`, its scene table is put in place and its own
-// state is reset. ResetProgramState keeps the installed program.
+// Installs a program: Program becomes `setup`, its scene table, frame period and asset folder
+// are put in place and its own state is reset. ResetProgramState keeps the installed program.
 void UseProgram(const ProgramSetup& setup);
+
+// The installed program's frame period in milliseconds, within its bounds (the frame loop's
+// pace; the headless runner's clock).
+unsigned ProgramFramePeriodMs();

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "framework/core/app_state.h"
+#include "framework/input/keys.h"
 #include "framework/shell/flip.h"
 #include "framework/sound/midi_music.h"
 #include "framework/system/system_utils.h"
@@ -11,9 +12,6 @@
 #include "platform/window/system.h"
 
 namespace {
-
-constexpr int VK_ESCAPE = 27;
-constexpr int VK_SHIFT = 16;
 
 // Mouse positions are unsigned 16-bit halves of the parameter.
 int LowWord(platform::LParam p) { return static_cast<int>(static_cast<std::uint32_t>(p) & 0xFFFF); }
@@ -45,7 +43,7 @@ void OnKeyDown(int key) {
         Input.ScrollKey = key;
     else
         Input.LastKey = key;
-    if (key == VK_ESCAPE) elSystem::Shutdown();
+    if (key == elKey::Escape) elSystem::Shutdown();
 }
 
 platform::LResult WndProc(platform::WindowId window, std::uint32_t message, platform::WParam wParam,
@@ -92,7 +90,7 @@ platform::LResult WndProc(platform::WindowId window, std::uint32_t message, plat
             if (key == Input.LastKey) Input.LastKey = 0;
             if (key == Input.ScrollKey) Input.ScrollKey = 0;
             if (key == Input.HoldKey) Input.HoldKey = 0;
-            if (key == VK_SHIFT) Input.ShiftToggle = 1 - Input.ShiftToggle;
+            if (key == elKey::Shift) Input.ShiftToggle = 1 - Input.ShiftToggle;
             break;
         }
         case WM_MOUSEMOVE:

@@ -34,7 +34,7 @@ void InitMidi() {
 
 void PlayMidi(const char* name) {
     int n = std::snprintf(Midi.OpenCommand, sizeof Midi.OpenCommand, "open %s%s type sequencer alias midi",
-                          elSystem::GetExeDir(), name != nullptr ? name : "");
+                          elSystem::GetAssetDir(), name != nullptr ? name : "");
     // A command cut to fit would open some other file, or none: it is not sent at all.
     bool fits = n >= 0 && n < kMidiCommandSize;
     if (!fits) Midi.OpenCommand[0] = '\0';

@@ -1,5 +1,5 @@
-// elSound: the looping background music, a standard MIDI file beside the executable played by
-// the sequencer under the alias "midi".
+// elSound: the looping background music, a standard MIDI file in the asset folder played by the
+// sequencer under the alias "midi".
 #pragma once
 
 namespace elSound {
@@ -17,8 +17,8 @@ extern MidiState Midi;
 
 // Called by the display set-up: closed, looping.
 void InitMidi();
-// Closes any piece that is open and plays `name` (relative to the executable's directory) from
-// its start, looping. A name whose command does not fit the command buffer stays silent.
+// Closes any piece that is open and plays `name` (relative to the asset folder,
+// elSystem::GetAssetDir) from its start, looping. A name whose command does not fit the command buffer stays silent.
 void PlayMidi(const char* name);
 // Called by the window procedure when a play has reached its end: starts it again while it
 // loops, else stops and closes it.

@@ -62,7 +62,39 @@ std::int32_t PlayLoop(int slot) {
 
 std::int32_t Stop(int slot) {
     SoundObject* o = Playable(slot);
-    return o == nullptr ? platform::DSERR_INVALIDCALL : o->Buffer->stop();
+    if (o == nullptr) return platform::DSERR_INVALIDCALL;
+    for (platform::SoundBuffer* voice : o->Voices)
+        if (voice != nullptr) voice->stop();
+    return o->Buffer->stop();
+}
+
+std::int32_t PlayOverlapped(int slot) {
+    SoundObject* o = Playable(slot);
+    if (o == nullptr) return platform::DSERR_INVALIDCALL;
+    // A silent voice first; with none, the one started longest ago.
+    int pick = -1, oldest = 0;
+    for (int i = 0; i < kOverlapVoices && pick < 0; ++i) {
+        std::uint32_t status = 0;
+        if (o->Voices[i] == nullptr || o->Voices[i]->getStatus(&status) != platform::DS_OK ||
+            (status & platform::DSBSTATUS_PLAYING) == 0)
+            pick = i;
+        else if (o->OverlappedPlays - o->VoiceStart[i] > o->OverlappedPlays - o->VoiceStart[oldest])
+            oldest = i;
+    }
+    if (pick < 0) pick = oldest;
+    o->VoiceStart[pick] = ++o->OverlappedPlays;
+    platform::SoundBuffer*& voice = o->Voices[pick];
+    if (voice == nullptr) {
+        const std::int32_t made = Sound.Device->duplicateSoundBuffer(o->Buffer, &voice);
+        if (made != platform::DS_OK) return made;
+    }
+    voice->stop();
+    voice->setFrequency(o->Frequency);
+    voice->setPan(o->Pan);
+    voice->setVolume(o->Volume);
+    voice->setCurrentPosition(0);
+    LogStart(slot);
+    return voice->play(0, 0, 0);
 }
 
 std::int32_t AddFrequency(int slot, int steps) {

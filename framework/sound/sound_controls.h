@@ -11,7 +11,17 @@ namespace elSound {
 // whether or not the device accepts them.
 std::int32_t Play(int slot);       // once, from where the buffer stands after a stop
 std::int32_t PlayLoop(int slot);   // looping; a playing buffer is not restarted
+// Stops the slot's buffer and any voices PlayOverlapped started.
 std::int32_t Stop(int slot);
+
+// Called by a scene for a sound that may still be sounding when it is wanted again (shots,
+// hits): plays the slot's wave once from its start on one of kOverlapVoices voices of its own
+// (sound_objects.h), beside its buffer and the other voices, so that the plays overlap. A voice
+// takes the slot's frequency, pan and volume as they are when it starts and keeps them. When
+// every voice is sounding, the one started longest ago starts again. The voices are made on the
+// slot's first overlapped play from the wave already loaded (nothing is read again) and freed
+// with the slot. Play, PlayLoop and the controls act on the slot's own buffer as before.
+std::int32_t PlayOverlapped(int slot);
 
 std::int32_t AddFrequency(int slot, int steps);   // 100 Hz steps, 100 to 100000 Hz
 std::int32_t ResetFrequency(int slot);            // back to the wave's own rate

@@ -46,6 +46,10 @@ constexpr std::size_t kResourceCountAt = 40;
 constexpr std::size_t kResourceSamplesAt = 44;
 
 void ReleaseBuffer(SoundObject& o) {
+    for (platform::SoundBuffer*& voice : o.Voices) {
+        if (voice != nullptr) voice->release();
+        voice = nullptr;
+    }
     if (o.Buffer == nullptr) return;
     o.Buffer->stop();
     o.Buffer->release();
@@ -61,9 +65,9 @@ void ReleaseDevice() {
     Sound.Device = nullptr;
 }
 
-// The executable's directory followed by the name, if both fit the path buffer.
+// The asset folder (the executable's directory unless the program set one) followed by the name, if both fit the path buffer.
 bool BuildPath(const char* name, char (&path)[kSoundPathSize]) {
-    int n = std::snprintf(path, sizeof path, "%s%s", elSystem::GetExeDir(), name);
+    int n = std::snprintf(path, sizeof path, "%s%s", elSystem::GetAssetDir(), name);
     return n >= 0 && n < kSoundPathSize;
 }
 
@@ -91,7 +95,7 @@ struct Wave {
     std::uint32_t count = 0;
 };
 
-// A file of that name beside the executable comes first (a path that does not fit the buffer
+// A file of that name in the asset folder comes first (a path that does not fit the buffer
 // is not tried), then a WAVE resource. Nothing when neither is there; `note` then says why the
 // file was not used, for standard error. A file that is there but cannot be read gives way to
 // the resource, and the game writer is told once why their sound did not change.

@@ -12,6 +12,8 @@ constexpr int kSoundSlots = 30;
 constexpr int kSoundNameSize = 31;     // 30 characters and the terminator
 constexpr int kSoundPathSize = 256;
 constexpr int kStartLogSize = 64;
+// Voices each object may sound with at once through PlayOverlapped, besides its own buffer.
+constexpr int kOverlapVoices = 4;
 
 struct SoundObject {
     int InUse = 0;
@@ -21,6 +23,10 @@ struct SoundObject {
     std::int32_t Pan = 0;
     std::int32_t Volume = 0;
     char Name[kSoundNameSize] = {};
+    // PlayOverlapped's voices: copies of Buffer made on first use, freed with it.
+    platform::SoundBuffer* Voices[kOverlapVoices] = {};
+    std::uint32_t VoiceStart[kOverlapVoices] = {};   // when each last started, in overlapped plays
+    std::uint32_t OverlappedPlays = 0;
 };
 
 struct SoundState {

@@ -102,6 +102,16 @@ const char* GetExeDir() {
     return dir;
 }
 
+void SetAssetDir(const char* dir) { System.AssetDir = dir != nullptr ? dir : ""; }
+
+const char* GetAssetDir() {
+    const std::string& dir = System.AssetDir;
+    if (dir.empty()) return GetExeDir();
+    System.AssetPath = dir.front() == platform::kPathSeparator ? dir : GetExeDir() + dir;
+    if (System.AssetPath.back() != platform::kPathSeparator) System.AssetPath += platform::kPathSeparator;
+    return System.AssetPath.c_str();
+}
+
 const char* GetCommandLine() { return Shell.CommandLine; }
 
 void HoldInput() { System.InputHold = 1; }

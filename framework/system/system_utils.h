@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdarg>
 #include <cstdint>
+#include <string>
 
 namespace elSystem {
 
@@ -10,6 +11,8 @@ constexpr int kExeDirSize = 256;
 
 struct SystemState {
     char ExeDir[kExeDirSize] = {};
+    std::string AssetDir;   // as the program set it; "" for the executable's directory
+    std::string AssetPath;  // the folder GetAssetDir last gave, with its separator
     int CursorClipped = 0;
     int InputHold = 0;
     int CloseState = 0;   // 0 running, 1 closing through WM_CLOSE, 2 shut down
@@ -22,6 +25,14 @@ int GetDiskFree(int drive);
 int GetFreeMemory();
 int SetCursorPos(int x, int y);
 const char* GetExeDir();
+// Called by UseProgram with the program's asset folder (ProgramSetup::AssetDir), and by a
+// program that moves it while it runs: a folder under the executable's directory, or an
+// absolute one; null or "" for the executable's directory itself.
+void SetAssetDir(const char* dir);
+// Called by every loader of a named file (bitmaps, waves, MIDI): the folder the name is put
+// after, ending with the separator. GetExeDir() while no folder is set. Valid until the next
+// call of either.
+const char* GetAssetDir();
 const char* GetCommandLine();
 void HoldInput();
 void ResumeInput();

@@ -78,6 +78,8 @@ void configure(const Config& config) {
 
 const Config& config() { return virtualClock.config; }
 
+void setFrameMs(std::uint32_t ms) { virtualClock.config.frameMs = ms > 0 ? ms : 1; }
+
 bool loadScript(const std::string& text, std::string& error) {
     Script parsed;
     if (!parseScript(text, parsed, error)) return false;

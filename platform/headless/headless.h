@@ -21,6 +21,9 @@ struct Config {
 // Starts the backend afresh: clock at startTick, frame number 0, no script, empty logs.
 void configure(const Config& config);
 const Config& config();
+// Called by the headless runner once the program is installed, before its first frame: the
+// clock moves `ms` (at least 1) per frame number from then on, instead of config.frameMs.
+void setFrameMs(std::uint32_t ms);
 
 // Parses a script (see docs/headless.md). On a bad line returns false and sets error to
 // "line N: ..."; the events already in place are kept only when it succeeds.

@@ -74,6 +74,9 @@ public:
     virtual SoundResult getStatus(std::uint32_t* status) = 0;
     // Byte offset of the next sample to play.
     virtual SoundResult getCurrentPosition(std::uint32_t* playPosition) = 0;
+    // Called by elSound::PlayOverlapped before it starts a voice: moves the play position to
+    // `playPosition` bytes (rounded down to a whole frame); past the end is refused.
+    virtual SoundResult setCurrentPosition(std::uint32_t playPosition) = 0;
     // Stops the buffer and frees it; the pointer is dead afterwards.
     virtual void release() = 0;
 
@@ -88,6 +91,10 @@ public:
     // A primary buffer (DSBCAPS_PRIMARYBUFFER, no format) or a static secondary buffer with the
     // format and size of the description. Formats the mixer cannot play give DSERR_BADFORMAT.
     virtual SoundResult createSoundBuffer(const BufferDesc& desc, SoundBuffer** buffer) = 0;
+    // Called by elSound::PlayOverlapped: a new static buffer with the original's format, samples,
+    // frequency, pan and volume and a play position of its own, stopped at the start. The samples
+    // are copied in memory, not read again. DSERR_INVALIDPARAM for a buffer not of this device.
+    virtual SoundResult duplicateSoundBuffer(SoundBuffer* original, SoundBuffer** duplicate) = 0;
     // Closes the device's output. Buffers still alive fall silent but stay valid until released.
     virtual void release() = 0;
 

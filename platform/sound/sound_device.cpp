@@ -132,6 +132,14 @@ public:
         return DS_OK;
     }
 
+    SoundResult setCurrentPosition(std::uint32_t playPosition) override {
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
+        const std::uint32_t frame = playPosition / voice_.blockAlign;
+        if (frame >= voice_.frames && playPosition != 0) return DSERR_INVALIDPARAM;
+        voice_.position = static_cast<std::uint64_t>(frame) << 32;
+        return DS_OK;
+    }
+
     void release() override {
         {
             std::lock_guard<audio::StreamLock> guard(audio::lock());
@@ -139,6 +147,18 @@ public:
             core_->mixer.remove(&voice_);
         }
         delete this;
+    }
+
+    // A stopped buffer of the same device with this one's samples and controls.
+    StaticBuffer* duplicate(const std::shared_ptr<DeviceCore>& core) {
+        if (core != core_ || locked_) return nullptr;
+        auto* copy = new StaticBuffer(core_, format_, raw_);
+        std::lock_guard<audio::StreamLock> guard(audio::lock());
+        copy->voice_.frequency = voice_.frequency;
+        copy->voice_.volume = voice_.volume;
+        copy->voice_.pan = voice_.pan;
+        copy->voice_.updateGains();
+        return copy;
     }
 
 private:
@@ -175,6 +195,7 @@ public:
         if (p != nullptr) *p = 0;
         return DS_OK;
     }
+    SoundResult setCurrentPosition(std::uint32_t) override { return DSERR_INVALIDCALL; }
     void release() override { delete this; }
 
 private:
@@ -215,6 +236,19 @@ public:
             return DSERR_OUTOFMEMORY;
         }
         return DS_OK;
+    }
+
+    SoundResult duplicateSoundBuffer(SoundBuffer* original, SoundBuffer** duplicate) override {
+        if (duplicate == nullptr) return DSERR_INVALIDPARAM;
+        *duplicate = nullptr;
+        auto* source = dynamic_cast<StaticBuffer*>(original);
+        if (source == nullptr) return DSERR_INVALIDPARAM;
+        try {
+            *duplicate = source->duplicate(core_);
+        } catch (const std::bad_alloc&) {
+            return DSERR_OUTOFMEMORY;
+        }
+        return *duplicate != nullptr ? DS_OK : DSERR_INVALIDPARAM;
     }
 
     void release() override {
