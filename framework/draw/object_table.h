@@ -1,6 +1,7 @@
 // elDraw: the sprite object table (1024 slots of surface, name and key) and bitmap loading.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "platform/video/surface.h"
 
@@ -16,6 +17,11 @@ struct DrawObject {
     platform::Surface* Surface = nullptr;
     char Name[kObjectNameSize] = {};    // empty: free; "*": blank (CreateObject); else a bitmap name
     std::uint32_t Key = 0;              // the COLORREF the key was made from, or CornerKey
+    // Objects loaded with their alpha kept: one opacity byte (0 clear to 255 solid) per pixel of
+    // the surface, row after row; empty for every other object. The surface itself holds the
+    // picture keyed as LoadObject keys it, for the calls that know only colour keys.
+    std::vector<std::uint8_t> Alpha;
+    bool KeepAlpha = false;             // reloads keep the alpha again
 };
 
 struct ObjectTable {
