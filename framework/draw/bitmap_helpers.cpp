@@ -69,6 +69,35 @@ Surface* SurfaceFromBitmap(DirectDraw* dd, HGDIOBJ bitmap, HResult* copied) {
     return surface;
 }
 
+Surface* SurfaceFromPicture(DirectDraw* dd, const DecodedBitmap& picture, std::uint32_t clearColor) {
+    if (dd == nullptr || picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height)
+        return nullptr;
+    SurfaceDesc desc;
+    desc.flags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    desc.caps = DDSCAPS_OFFSCREENPLAIN;
+    desc.width = picture.width;
+    desc.height = picture.height;
+    Surface* surface = nullptr;
+    if (failed(dd->CreateSurface(&desc, &surface))) return nullptr;
+    SurfaceDesc locked;
+    if (failed(surface->Lock(nullptr, &locked, 0))) {
+        surface->Release();
+        return nullptr;
+    }
+    const PixelView view{static_cast<std::uint8_t*>(locked.surface), locked.width, locked.height, locked.pitch,
+                         locked.format};
+    const std::uint32_t clear = colorToPixel(clearColor, locked.format);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t c = picture.pixels[static_cast<std::size_t>(y) * picture.width + x];
+            // 0xAARRGGBB to a COLORREF, 0x00BBGGRR.
+            const std::uint32_t ref = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+            writePixel(view, x, y, (c >> 24) >= 128 ? colorToPixel(ref, locked.format) : clear);
+        }
+    surface->Unlock(nullptr);
+    return surface;
+}
+
 HResult CopyBitmapToSurface(Surface* surface, HGDIOBJ bitmap, int x, int y, int w, int h) {
     if (bitmap == nullptr || surface == nullptr) return E_FAIL;
     surface->Restore();

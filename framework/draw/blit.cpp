@@ -98,6 +98,8 @@ void GrabObject(int index, int left, int top, int right, int bottom) {
     Surface* target = Objects.Slot[index].Surface;
     if (target == nullptr) return;
     Rect rect{left, top, right, bottom};
+    // A grab replaces the picture: kept alpha no longer belongs to it.
+    Objects.Slot[index].Alpha.clear();
     if (target->BltFast(0, 0, Display.Back, &rect, DDBLTFAST_WAIT) == DDERR_SURFACELOST) RestoreObjects();
 }
 

@@ -51,10 +51,11 @@ std::uint32_t Mix(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
     return (t + (t >> 8)) >> 8;
 }
 
-std::uint32_t Blend(std::uint32_t src, std::uint32_t dst, std::uint32_t a, PixelFormat f) {
-    const std::uint32_t s = pixelToColor(src, f), d = pixelToColor(dst, f);
-    const std::uint32_t c = Mix(s & 0xFF, d & 0xFF, a) | Mix((s >> 8) & 0xFF, (d >> 8) & 0xFF, a) << 8 |
-                            Mix((s >> 16) & 0xFF, (d >> 16) & 0xFF, a) << 16;
+// A picture pixel (0xAARRGGBB) over a raw pixel of Back.
+std::uint32_t Blend(std::uint32_t argb, std::uint32_t dst, PixelFormat f) {
+    const std::uint32_t a = argb >> 24, d = pixelToColor(dst, f);   // d: 0x00BBGGRR
+    const std::uint32_t c = Mix((argb >> 16) & 0xFF, d & 0xFF, a) | Mix((argb >> 8) & 0xFF, (d >> 8) & 0xFF, a) << 8 |
+                            Mix(argb & 0xFF, (d >> 16) & 0xFF, a) << 16;
     return colorToPixel(c, f);
 }
 
@@ -112,7 +113,7 @@ bool Sample(std::int64_t u, std::int64_t v, int w, int h, int& sx, int& sy) {
 
 template <int B>
 void Draw(const Mapping& m, const SurfaceDesc& back, const SurfaceDesc& src, int left, int top,
-          bool keyed, std::uint32_t key, const std::uint8_t* alpha, int alphaPitch) {
+          bool keyed, std::uint32_t key, const std::uint32_t* alpha, int alphaPitch) {
     auto* const backBytes = static_cast<std::uint8_t*>(back.surface);
     const auto* const srcBytes = static_cast<const std::uint8_t*>(src.surface);
     for (int y = m.y0; y < m.y1; ++y) {
@@ -124,9 +125,10 @@ void Draw(const Mapping& m, const SurfaceDesc& back, const SurfaceDesc& src, int
             const std::uint32_t p = Load<B>(srcBytes + static_cast<std::ptrdiff_t>(top + sy) * src.pitch +
                                             static_cast<std::ptrdiff_t>(left + sx) * B);
             if (alpha != nullptr) {
-                const std::uint32_t a = alpha[static_cast<std::ptrdiff_t>(top + sy) * alphaPitch + left + sx];
-                if (a == 0) continue;
-                Store<B>(out, a == 255 ? p : Blend(p, Load<B>(out), a, back.format));
+                // Solid pixels are on the surface already in Back's format; the rest are mixed.
+                const std::uint32_t argb = alpha[static_cast<std::ptrdiff_t>(top + sy) * alphaPitch + left + sx];
+                if (argb >> 24 == 0) continue;
+                Store<B>(out, argb >> 24 == 255 ? p : Blend(argb, Load<B>(out), back.format));
             } else if (!keyed || p != key) {
                 Store<B>(out, p);
             }
@@ -162,7 +164,7 @@ void PutObjectRotated(int cx, int cy, int index, int left, int top, int right, i
     ColorKey key;
     const bool keyed = !failed(source->GetColorKey(DDCKEY_SRCBLT, &key));
     const bool blended = slot.Alpha.size() == static_cast<std::size_t>(source->width()) * source->height();
-    const std::uint8_t* alpha = blended ? slot.Alpha.data() : nullptr;
+    const std::uint32_t* alpha = blended ? slot.Alpha.data() : nullptr;
     switch (bytesPerPixel(back.format)) {
         case 2: Draw<2>(m, back, src, left, top, keyed, key.low, alpha, source->width()); break;
         case 3: Draw<3>(m, back, src, left, top, keyed, key.low, alpha, source->width()); break;
