@@ -102,34 +102,75 @@ bool Map(int cx, int cy, int w, int h, double degrees, double scale, Mapping& m)
     return true;
 }
 
-// The source pixel a sample falls on; false outside the rectangle.
-bool Sample(std::int64_t u, std::int64_t v, int w, int h, int& sx, int& sy) {
+bool Inside(const Mapping& m, std::int64_t u, std::int64_t v) {
     const std::int64_t x = u >> kFraction, y = v >> kFraction;   // floor, negatives included
-    if (x < 0 || y < 0 || x >= w || y >= h) return false;
-    sx = static_cast<int>(x);
-    sy = static_cast<int>(y);
+    return x >= 0 && y >= 0 && x < m.w && y < m.h;
+}
+
+// The pixels k0 <= k < k1 of a row of n, starting at (u, v), whose samples fall inside the
+// source. They are one run (the source is convex): a guess from the row's line is set right
+// pixel by pixel, so that the run is exactly the pixels Inside accepts.
+bool Span(const Mapping& m, std::int64_t u, std::int64_t v, int n, int& k0, int& k1) {
+    double lo = 0, hi = n;
+    auto limit = [&](std::int64_t start, std::int64_t step, int size) {
+        const double top = static_cast<double>(size) * kOne;
+        if (step == 0) {
+            if (start < 0 || static_cast<double>(start) >= top) hi = -1;
+            return;
+        }
+        double a = -static_cast<double>(start) / static_cast<double>(step);
+        double b = (top - static_cast<double>(start)) / static_cast<double>(step);
+        if (a > b) std::swap(a, b);
+        lo = std::max(lo, a);
+        hi = std::min(hi, b);
+    };
+    limit(u, m.dux, m.w);
+    limit(v, m.dvx, m.h);
+    auto in = [&](int k) { return Inside(m, u + k * m.dux, v + k * m.dvx); };
+    k0 = static_cast<int>(std::clamp(std::ceil(lo), 0.0, static_cast<double>(n)));
+    if (hi < lo) k0 = n;   // no run on this line; a run the guess missed is still found below
+    if (k0 < n && in(k0)) {
+        while (k0 > 0 && in(k0 - 1)) --k0;
+    } else {
+        if (hi < lo) k0 = 0;
+        while (k0 < n && !in(k0)) ++k0;
+    }
+    if (k0 == n) return false;
+    k1 = static_cast<int>(std::clamp(std::floor(hi) + 1, static_cast<double>(k0 + 1), static_cast<double>(n)));
+    if (in(k1 - 1)) {
+        while (k1 < n && in(k1)) ++k1;
+    } else {
+        while (k1 > k0 + 1 && !in(k1 - 1)) --k1;
+    }
     return true;
 }
 
-template <int B>
+// Mode: 0 opaque, 1 colour key, 2 kept alpha; fixed per instance so the pixel loop has no
+// branch on it.
+template <int B, int Mode>
 void Draw(const Mapping& m, const SurfaceDesc& back, const SurfaceDesc& src, int left, int top,
-          bool keyed, std::uint32_t key, const std::uint32_t* alpha, int alphaPitch) {
+          std::uint32_t key, const std::uint32_t* alpha, int alphaPitch) {
     auto* const backBytes = static_cast<std::uint8_t*>(back.surface);
-    const auto* const srcBytes = static_cast<const std::uint8_t*>(src.surface);
+    // The source rectangle's top-left pixel.
+    const auto* const srcBytes = static_cast<const std::uint8_t*>(src.surface) +
+                                 static_cast<std::ptrdiff_t>(top) * src.pitch + static_cast<std::ptrdiff_t>(left) * B;
+    if (alpha != nullptr) alpha += static_cast<std::ptrdiff_t>(top) * alphaPitch + left;
+    const int n = m.x1 - m.x0;
     for (int y = m.y0; y < m.y1; ++y) {
-        std::int64_t u = m.u0 + (y - m.y0) * m.duy, v = m.v0 + (y - m.y0) * m.dvy;
-        std::uint8_t* out = backBytes + static_cast<std::ptrdiff_t>(y) * back.pitch + static_cast<std::ptrdiff_t>(m.x0) * B;
-        for (int x = m.x0; x < m.x1; ++x, u += m.dux, v += m.dvx, out += B) {
-            int sx, sy;
-            if (!Sample(u, v, m.w, m.h, sx, sy)) continue;
-            const std::uint32_t p = Load<B>(srcBytes + static_cast<std::ptrdiff_t>(top + sy) * src.pitch +
-                                            static_cast<std::ptrdiff_t>(left + sx) * B);
-            if (alpha != nullptr) {
+        const std::int64_t ur = m.u0 + (y - m.y0) * m.duy, vr = m.v0 + (y - m.y0) * m.dvy;
+        int k0, k1;
+        if (!Span(m, ur, vr, n, k0, k1)) continue;
+        std::int64_t u = ur + k0 * m.dux, v = vr + k0 * m.dvx;
+        std::uint8_t* out = backBytes + static_cast<std::ptrdiff_t>(y) * back.pitch + static_cast<std::ptrdiff_t>(m.x0 + k0) * B;
+        for (int k = k0; k < k1; ++k, u += m.dux, v += m.dvx, out += B) {
+            const std::ptrdiff_t sx = static_cast<std::ptrdiff_t>(u >> kFraction), sy = static_cast<std::ptrdiff_t>(v >> kFraction);
+            const std::uint32_t p = Load<B>(srcBytes + sy * src.pitch + sx * B);
+            if constexpr (Mode == 2) {
                 // Solid pixels are on the surface already in Back's format; the rest are mixed.
-                const std::uint32_t argb = alpha[static_cast<std::ptrdiff_t>(top + sy) * alphaPitch + left + sx];
+                const std::uint32_t argb = alpha[sy * alphaPitch + sx];
                 if (argb >> 24 == 0) continue;
                 Store<B>(out, argb >> 24 == 255 ? p : Blend(argb, Load<B>(out), back.format));
-            } else if (!keyed || p != key) {
+            } else if (Mode == 0 || p != key) {
                 Store<B>(out, p);
             }
         }
@@ -165,10 +206,16 @@ void PutObjectRotated(int cx, int cy, int index, int left, int top, int right, i
     const bool keyed = !failed(source->GetColorKey(DDCKEY_SRCBLT, &key));
     const bool blended = slot.Alpha.size() == static_cast<std::size_t>(source->width()) * source->height();
     const std::uint32_t* alpha = blended ? slot.Alpha.data() : nullptr;
-    switch (bytesPerPixel(back.format)) {
-        case 2: Draw<2>(m, back, src, left, top, keyed, key.low, alpha, source->width()); break;
-        case 3: Draw<3>(m, back, src, left, top, keyed, key.low, alpha, source->width()); break;
-        default: Draw<4>(m, back, src, left, top, keyed, key.low, alpha, source->width()); break;
+    switch (bytesPerPixel(back.format) * 3 + (alpha != nullptr ? 2 : keyed ? 1 : 0)) {
+        case 6: Draw<2, 0>(m, back, src, left, top, key.low, alpha, source->width()); break;
+        case 7: Draw<2, 1>(m, back, src, left, top, key.low, alpha, source->width()); break;
+        case 8: Draw<2, 2>(m, back, src, left, top, key.low, alpha, source->width()); break;
+        case 9: Draw<3, 0>(m, back, src, left, top, key.low, alpha, source->width()); break;
+        case 10: Draw<3, 1>(m, back, src, left, top, key.low, alpha, source->width()); break;
+        case 11: Draw<3, 2>(m, back, src, left, top, key.low, alpha, source->width()); break;
+        case 12: Draw<4, 0>(m, back, src, left, top, key.low, alpha, source->width()); break;
+        case 13: Draw<4, 1>(m, back, src, left, top, key.low, alpha, source->width()); break;
+        default: Draw<4, 2>(m, back, src, left, top, key.low, alpha, source->width()); break;
     }
     source->Unlock(nullptr);
     Display.Back->Unlock(nullptr);
