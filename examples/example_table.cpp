@@ -23,6 +23,7 @@ const Example kExamples[] = {
      "24 joy 0 32767 32767 0\n",
      28, 0},
     {"errors", UseErrors, "5 ldown\n6 rdown\n", 8, 3},
+    {"drawing", UseDrawing, "", 5, 0},
 };
 const int kExampleCount = sizeof kExamples / sizeof kExamples[0];
 

@@ -13,6 +13,7 @@ void UseWipes();         // wipes.cpp: opening and closing the picture with the 
 void UseEffects();       // effects.cpp: a picture made at start-up, waved, mirrored, in strips
 void UseInput();         // input.cpp: polled keys and joystick, per-second movement
 void UseErrors();        // errors.cpp: the error box, message boxes and failed loads
+void UseDrawing();       // drawing.cpp: filled shapes, the turned put, a PNG with its alpha
 
 // One example as the example programs run it.
 struct Example {
