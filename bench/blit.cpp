@@ -1,6 +1,7 @@
 // bench-blit: sprites per second of elDraw::PutObject (colour-keyed), PutObjectOpaque and
 // FillBlack on the 480 x 360 32-bit Back, against SDL_BlitSurface (with and without RLE) and
-// SDL_FillRect on identical SDL surfaces, and memcpy / memset of the same bytes (the limit).
+// SDL_FillRect on identical SDL surfaces, and memcpy / memset of the same bytes (the limit);
+// and of the turned put (PutObjectRotated, unturned and at 30 degrees) against PutObject.
 // Prints "ratio NAME VALUE": our speed divided by the reference's (higher is better).
 // After the timing each side draws one batch more, untimed, on a cleared target: every side must
 // change the picture, and give the same pixels as the others of its group.
@@ -153,6 +154,14 @@ void OursOpaque(benchmark::State& st) {
 }
 void SdlOpaque(benchmark::State& st) { Sprites(st, [](const Sprite& s) { SdlBlit(S.sdlOpaque, s); }); }
 
+// The turned put with the same sprite centres as PutObject's.
+void RotatedOne(const Sprite& s, double degrees) {
+    elDraw::PutObjectRotated(s.x + kSprite / 2, s.y + kSprite / 2, S.sheet, 48 * s.ball, 0, 48 * s.ball + kSprite,
+                             kSprite, degrees, 1);
+}
+void OursRotated0(benchmark::State& st) { Sprites(st, [](const Sprite& s) { RotatedOne(s, 0); }); }
+void OursRotated30(benchmark::State& st) { Sprites(st, [](const Sprite& s) { RotatedOne(s, 30); }); }
+
 void OursFill(benchmark::State& state) {
     for (auto _ : state) {
         elDraw::FillBlack();
@@ -234,8 +243,14 @@ void CheckAll(bench::Checks& checks) {
     CheckGroup(checks,
                {{"keyed/ours", Drawn(true, Batch(OursKeyedOne))},
                 {"keyed/sdl", Drawn(false, Batch([](const Sprite& s) { SdlBlit(S.sdlKeyed, s); }))},
-                {"keyed/sdl_rle", Drawn(false, Batch([](const Sprite& s) { SdlBlit(S.sdlRle, s); }))}},
+                {"keyed/sdl_rle", Drawn(false, Batch([](const Sprite& s) { SdlBlit(S.sdlRle, s); }))},
+                {"rotated0/ours", Drawn(true, Batch([](const Sprite& s) { RotatedOne(s, 0); }))}},
                100000);
+    // Turned, the balls cover as much and must differ from the unturned picture.
+    const auto turned = Drawn(true, Batch([](const Sprite& s) { RotatedOne(s, 30); }));
+    const auto unturned = Drawn(true, Batch(OursKeyedOne));
+    CheckGroup(checks, {{"rotated30/ours", turned}}, 100000);
+    checks.Expect("rotated30/ours", turned != unturned, "the 30-degree picture equals the unturned one");
     CheckGroup(checks,
                {{"opaque/ours", Drawn(true, Batch(OursOpaqueOne))},
                 {"opaque/sdl", Drawn(false, Batch([](const Sprite& s) { SdlBlit(S.sdlOpaque, s); }))},
@@ -257,7 +272,7 @@ int main(int argc, char** argv) {
     for (auto [name, fn] : std::initializer_list<std::pair<const char*, void (*)(benchmark::State&)>>{
              {"keyed/ours", OursKeyed}, {"keyed/sdl", SdlKeyed}, {"keyed/sdl_rle", SdlKeyedRle},
              {"keyed/memcpy", MemcpyRows}, {"opaque/ours", OursOpaque}, {"opaque/sdl", SdlOpaque},
-             {"fill/ours", OursFill}, {"fill/sdl", SdlFill}, {"fill/memset", Memset}})
+             {"rotated0/ours", OursRotated0}, {"rotated30/ours", OursRotated30}, {"fill/ours", OursFill}, {"fill/sdl", SdlFill}, {"fill/memset", Memset}})
         benchmark::RegisterBenchmark(name, fn)->MinTime(quick ? 0.02 : 0.2)->Repetitions(quick ? 1 : 3)->ReportAggregatesOnly(false);
     benchmark::Initialize(&argc, argv);
     BestRuns recorder(bench::ConsoleOptions());
@@ -272,11 +287,15 @@ int main(int argc, char** argv) {
                 platform::blitPath(), 1e9 / b["keyed/ours"], 1e9 / b["keyed/sdl"], 1e9 / b["keyed/sdl_rle"],
                 1e9 / b["keyed/memcpy"], 1e9 / b["opaque/ours"], 1e9 / b["opaque/sdl"], 1e9 / b["fill/ours"],
                 1e9 / b["fill/sdl"], 1e9 / b["fill/memset"]);
+    std::printf("ns per turned sprite: unturned %.0f, at 30 degrees %.0f\n", 1e9 / b["rotated0/ours"],
+                1e9 / b["rotated30/ours"]);
     ratio("keyed_vs_sdl", "keyed/ours", "keyed/sdl");
     ratio("keyed_vs_sdl_rle", "keyed/ours", "keyed/sdl_rle");
     ratio("keyed_vs_memcpy", "keyed/ours", "keyed/memcpy");
     ratio("opaque_vs_sdl", "opaque/ours", "opaque/sdl");
     ratio("opaque_vs_memcpy", "opaque/ours", "keyed/memcpy");
+    ratio("rotated_vs_put", "rotated0/ours", "keyed/ours");
+    ratio("rotated30_vs_put", "rotated30/ours", "keyed/ours");
     ratio("fill_vs_sdl", "fill/ours", "fill/sdl");
     ratio("fill_vs_memset", "fill/ours", "fill/memset");
     SDL_FreeSurface(S.sdlBack);

@@ -25,6 +25,7 @@ const Example kExamples[] = {
     {"errors", UseErrors, "5 ldown\n6 rdown\n", 8, 3},
     // Enter at the title, then two shots a frame apart, then N for the next level.
     {"game-setup", UseGameSetup, "2 key 13\n3 keyup 13\n5 key 32\n6 keyup 32\n6 ldown\n6 lup\n9 key 78\n", 12, 0},
+    {"drawing", UseDrawing, "", 5, 0},
 };
 const int kExampleCount = sizeof kExamples / sizeof kExamples[0];
 

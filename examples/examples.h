@@ -14,6 +14,7 @@ void UseEffects();       // effects.cpp: a picture made at start-up, waved, mirr
 void UseInput();         // input.cpp: polled keys and joystick, per-second movement
 void UseErrors();        // errors.cpp: the error box, message boxes and failed loads
 void UseGameSetup();     // game_setup.cpp: frame period, scene table, asset folder, keys, overlaps
+void UseDrawing();       // drawing.cpp: filled shapes, the turned put, a PNG with its alpha
 
 // One example as the example programs run it.
 struct Example {

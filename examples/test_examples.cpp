@@ -249,3 +249,23 @@ TEST(Examples, ErrorsShowTheirBoxesAndTheProgramGoesOn) {
     EXPECT_EQ(TraceField(t[7], "ran"), 1);
     EXPECT_EQ(TraceField(t[7], "objects"), 1) << "the failed load keeps its slot";
 }
+
+TEST(Examples, DrawingFillsTurnsAndBlendsAsTheCommentsSay) {
+    RunChecked(UseDrawing, "", 2);
+    const std::uint32_t blue = 0x101040;   // COLORREF 0x401010 as 0x00RRGGBB
+    EXPECT_EQ(Shown(5, 300), blue) << "the background";
+    EXPECT_EQ(Shown(100, 28), 0x00C000u) << "the full part of the bar";
+    EXPECT_EQ(Shown(200, 28), 0xFFFFFFu) << "the empty part of the bar";
+    EXPECT_EQ(Shown(50, 100), 0xFFFF00u) << "the dot's left end";
+    EXPECT_EQ(Shown(49, 100), blue) << "radius 10 reaches 50 and no further";
+    EXPECT_EQ(Shown(59, 91), 0xFFFF00u) << "near the dot's top, left of the glow's square";
+    EXPECT_EQ(Shown(59, 89), blue) << "above the dot";
+    // The glow's middle is nearly solid over the blue; its corner (alpha 0) leaves the blue.
+    const std::uint32_t mid = Shown(76, 100);
+    EXPECT_GT(mid >> 16, 0xE0u) << std::hex << mid;
+    EXPECT_NE(mid, 0xFFE678u) << "not the glow's own colour: its alpha is below 255 there";
+    EXPECT_EQ(Shown(90, 85), blue);
+    // Frame 2 turns the ball 6 degrees at scale 2: it covers the centre, its key leaves corners.
+    EXPECT_NE(Shown(240, 180), blue);
+    EXPECT_EQ(Shown(240 - 47, 180 - 47), blue);
+}

@@ -88,8 +88,10 @@ inline std::vector<std::uint8_t> Rgb24(int width, int height, const std::vector<
 // Bitmap resources that live as long as the object, put in front of the built-in table.
 class Resources {
 public:
-    void Add(const std::string& name, std::vector<std::uint8_t> file) {
+    // type: "BITMAP" for BMP files, "PNG" for PNG files.
+    void Add(const std::string& name, std::vector<std::uint8_t> file, const char* type = "BITMAP") {
         names_.push_back(name);
+        types_.push_back(type);
         data_.push_back(std::move(file));
         Publish();
     }
@@ -99,10 +101,11 @@ private:
     void Publish() {
         entries_.clear();
         for (std::size_t i = 0; i < names_.size(); ++i)
-            entries_.push_back(platform::ResourceEntry{names_[i].c_str(), "BITMAP", data_[i].data(), data_[i].size()});
+            entries_.push_back(platform::ResourceEntry{names_[i].c_str(), types_[i], data_[i].data(), data_[i].size()});
         platform::setExtraResources(entries_.data(), static_cast<int>(entries_.size()));
     }
     std::vector<std::string> names_;
+    std::vector<const char*> types_;
     std::vector<std::vector<std::uint8_t>> data_;
     std::vector<platform::ResourceEntry> entries_;
 };

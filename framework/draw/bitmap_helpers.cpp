@@ -45,6 +45,18 @@ std::uint32_t ColorCount(const std::uint8_t* header, bool exactInfoHeader) {
     return n > 256 ? 256 : n;
 }
 
+// A new off-screen surface of that size in the display's format; null when it cannot be made.
+Surface* NewOffScreen(DirectDraw* dd, int width, int height) {
+    SurfaceDesc desc;
+    desc.flags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    desc.caps = DDSCAPS_OFFSCREENPLAIN;
+    desc.width = width;
+    desc.height = height;
+    Surface* surface = nullptr;
+    if (failed(dd->CreateSurface(&desc, &surface))) return nullptr;
+    return surface;
+}
+
 }  // namespace
 
 Surface* LoadBitmapSurface(DirectDraw* dd, const char* name, int width, int height) {
@@ -57,15 +69,34 @@ Surface* SurfaceFromBitmap(DirectDraw* dd, HGDIOBJ bitmap, HResult* copied) {
     if (dd == nullptr || bitmap == nullptr) return nullptr;
     BitmapDesc bm;
     getObject(bitmap, sizeof bm, &bm);
-    SurfaceDesc desc;
-    desc.flags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-    desc.caps = DDSCAPS_OFFSCREENPLAIN;
-    desc.width = bm.bmWidth;
-    desc.height = bm.bmHeight;
-    Surface* surface = nullptr;
-    if (failed(dd->CreateSurface(&desc, &surface))) return nullptr;
+    Surface* surface = NewOffScreen(dd, bm.bmWidth, bm.bmHeight);
+    if (surface == nullptr) return nullptr;
     const HResult hr = CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0);
     if (copied != nullptr) *copied = hr;
+    return surface;
+}
+
+Surface* SurfaceFromPicture(DirectDraw* dd, const DecodedBitmap& picture, std::uint32_t clearColor) {
+    if (dd == nullptr || picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height)
+        return nullptr;
+    Surface* surface = NewOffScreen(dd, picture.width, picture.height);
+    if (surface == nullptr) return nullptr;
+    SurfaceDesc locked;
+    if (failed(surface->Lock(nullptr, &locked, 0))) {
+        surface->Release();
+        return nullptr;
+    }
+    const PixelView view{static_cast<std::uint8_t*>(locked.surface), locked.width, locked.height, locked.pitch,
+                         locked.format};
+    const std::uint32_t clear = colorToPixel(clearColor, locked.format);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t c = picture.pixels[static_cast<std::size_t>(y) * picture.width + x];
+            // 0xAARRGGBB to a COLORREF, 0x00BBGGRR.
+            const std::uint32_t ref = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+            writePixel(view, x, y, (c >> 24) >= 128 ? colorToPixel(ref, locked.format) : clear);
+        }
+    surface->Unlock(nullptr);
     return surface;
 }
 

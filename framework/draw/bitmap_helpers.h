@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/files/bmp.h"
 #include "platform/video/gdi.h"
 #include "platform/video/surface.h"
 
@@ -30,6 +31,11 @@ platform::Surface* SurfaceFromBitmap(platform::DirectDraw* dd, platform::HGDIOBJ
 // surface. Returns the surface's GetDC result, E_FAIL for a null argument.
 platform::HResult CopyBitmapToSurface(platform::Surface* surface, platform::HGDIOBJ bitmap, int x,
                                       int y, int w, int h);
+// A new off-screen surface holding a decoded PNG picture (0xAARRGGBB): the pixels of alpha 128
+// and more in their colour, the others in `clearColor` (a COLORREF), so that a colour key of
+// that colour leaves them out. Null when the surface cannot be made or filled.
+platform::Surface* SurfaceFromPicture(platform::DirectDraw* dd, const platform::DecodedBitmap& picture,
+                                      std::uint32_t clearColor);
 // Copies the named bitmap over an existing surface.
 platform::HResult ReloadBitmap(platform::Surface* surface, const char* name);
 // The surface's raw pixel value for a COLORREF (CornerKey: its top-left pixel's value);

@@ -54,6 +54,14 @@ void Fill(int left, int top, int right, int bottom, std::uint32_t value) {
 }  // namespace
 
 void PutObject(int x, int y, int index, int left, int top, int right, int bottom) {
+    if (ValidObject(index) && !Objects.Slot[index].Alpha.empty()) {
+        // Kept alpha is blended by the turned put, which at no turn and scale 1 lands here.
+        const std::int64_t cx = x + (static_cast<std::int64_t>(right) - left) / 2;
+        const std::int64_t cy = y + (static_cast<std::int64_t>(bottom) - top) / 2;
+        if (FitsInt(cx) && FitsInt(cy))
+            PutObjectRotated(static_cast<int>(cx), static_cast<int>(cy), index, left, top, right, bottom, 0, 1);
+        return;
+    }
     PutClipped(x, y, index, left, top, right, bottom, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
 }
 
@@ -90,6 +98,8 @@ void GrabObject(int index, int left, int top, int right, int bottom) {
     Surface* target = Objects.Slot[index].Surface;
     if (target == nullptr) return;
     Rect rect{left, top, right, bottom};
+    // A grab replaces the picture: kept alpha no longer belongs to it.
+    Objects.Slot[index].Alpha.clear();
     if (target->BltFast(0, 0, Display.Back, &rect, DDBLTFAST_WAIT) == DDERR_SURFACELOST) RestoreObjects();
 }
 

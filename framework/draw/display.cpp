@@ -1,6 +1,8 @@
 // elDraw: display set-up and release.
 #include "framework/draw/display.h"
 
+#include <algorithm>
+
 #include "framework/core/app_state.h"
 #include "framework/core/code_page.h"
 #include "framework/core/display_link.h"
@@ -149,6 +151,13 @@ int Screen(int width, int height) {
 
 void SetClipWindow(int left, int top, int right, int bottom) {
     Display.ClipWindow = ClipRect{left, top, right, bottom};
+}
+
+ClipRect DrawableArea() {
+    if (Display.Back == nullptr) return ClipRect{};
+    const ClipRect& c = Display.ClipWindow;
+    return ClipRect{std::max(c.left, 0), std::max(c.top, 0), std::min(c.right, Display.Back->width()),
+                    std::min(c.bottom, Display.Back->height())};
 }
 
 void ReleaseScreen() {

@@ -35,6 +35,9 @@ extern DisplayState Display;
 int Screen(int width, int height);
 // Stores the clip window as given, without any check.
 void SetClipWindow(int left, int top, int right, int bottom);
+// Called by the filled shapes and the turned put: the clip window cut to Back's extent (empty,
+// right <= left, without Back), the part of Back they may draw on.
+ClipRect DrawableArea();
 // Releases Front, Back (windowed) and the driver. The object table keeps its contents.
 void ReleaseScreen();
 

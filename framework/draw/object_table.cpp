@@ -2,7 +2,10 @@
 // reload of every bitmap after the display's surfaces were lost.
 #include "framework/draw/object_table.h"
 
+#include <strings.h>
+
 #include <cstring>
+#include <utility>
 
 #include "framework/core/app_state.h"
 #include "framework/core/code_page.h"
@@ -56,18 +59,55 @@ void ApplyKeyRule(DrawObject& slot) {
     }
 }
 
-// Loads the bitmap `name` into the slot: a bitmap resource or BMP file at the asset folder
-// (elSystem::GetAssetDir, the executable's directory unless the program set one) + name, else
-// a bitmap resource under the bare name. The key is taken once the picture is in the surface,
-// so that corner-key mode reads the picture's own top-left pixel on either way.
+bool IsPngName(const char* name) {
+    const std::size_t n = std::strlen(name);
+    return n >= 4 && strcasecmp(name + n - 4, ".png") == 0;
+}
+
+// The colour a PNG's clear pixels are painted in: the key the slot is about to get. In
+// corner-key mode (or when a reload made the corner key the default) that is the top-left
+// pixel's colour when it is solid; a clear top-left pixel takes the default key like the rest.
+std::uint32_t ClearColor(const DecodedBitmap& picture) {
+    const bool corner = Objects.CornerKeyMode != 0 || Objects.DefaultKey == CornerKey;
+    if (corner && !picture.pixels.empty() && (picture.pixels[0] >> 24) >= 128) {
+        const std::uint32_t c = picture.pixels[0];
+        return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    }
+    return Objects.DefaultKey;
+}
+
+// A PNG picture into the slot: the file at `path` (when given), else the PNG resource `name`.
+bool LoadPngInto(DrawObject& slot, const char* path, const char* name) {
+    DecodedBitmap picture;
+    if ((path == nullptr || !loadPngPicture(nullptr, path, picture)) &&
+        !loadPngPicture(getModuleHandle(), name, picture))
+        return false;
+    slot.Surface = SurfaceFromPicture(Display.DirectDraw, picture, ClearColor(picture));
+    if (slot.Surface == nullptr) return false;
+    ApplyKeyRule(slot);
+    if (slot.KeepAlpha) slot.Alpha = std::move(picture.pixels);
+    return true;
+}
+
+// Loads the picture `name` into the slot: a bitmap resource or BMP file at the asset folder
+// (elSystem::GetAssetDir, the executable's directory unless the program set one) + name, else a
+// bitmap resource under the bare name, else a PNG resource; PNG files and resources alone for a
+// name ending in ".png" and for LoadPngObject's slots. The key is
+// taken once the picture is in the surface, so that corner-key mode reads the picture's own
+// top-left pixel on every way.
 bool LoadInto(DrawObject& slot, const char* name) {
+    slot.Alpha.clear();
     char path[kPathSize];
     const char* dir = elSystem::GetAssetDir();
     const std::size_t dirLen = std::strlen(dir), nameLen = std::strlen(name);
     // A path that does not fit the buffer names no file; the resource is still tried.
-    if (dirLen + nameLen < sizeof path) {
+    const bool havePath = dirLen + nameLen < sizeof path;
+    if (havePath) {
         std::memcpy(path, dir, dirLen);
         std::memcpy(path + dirLen, name, nameLen + 1);
+    }
+    if (slot.Png || IsPngName(name)) return LoadPngInto(slot, havePath ? path : nullptr, name);
+    if (havePath) {
         if (Surface* s = LoadBitmapSurface(Display.DirectDraw, path, 0, 0)) {
             slot.Surface = s;
             ApplyKeyRule(slot);
@@ -77,6 +117,7 @@ bool LoadInto(DrawObject& slot, const char* name) {
     if (Display.DirectDraw == nullptr) return false;
     // The resource alone here: a file under the bare name would be one in the working directory.
     const BitmapHandle bitmap(loadImage(getModuleHandle(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (bitmap == nullptr) return LoadPngInto(slot, nullptr, name);
     HResult copied = DD_OK;
     slot.Surface = SurfaceFromBitmap(Display.DirectDraw, bitmap.get(), &copied);
     if (slot.Surface == nullptr || failed(copied)) return false;
@@ -99,16 +140,28 @@ int NamedObjectCount() {
     return n;
 }
 
-int LoadObject(const char* name) {
+namespace {
+
+int LoadNew(const char* caller, const char* name, bool png, bool keepAlpha) {
     if (name == nullptr) name = "";
-    if (NameTooLong(name)) return ShowError("elDraw::LoadObject", kNameTooLong);
+    if (NameTooLong(name)) return ShowError(caller, kNameTooLong);
     int index = FreeSlot();
-    if (index == 0) return ShowError("elDraw::LoadObject", kTooManyObjects);
+    if (index == 0) return ShowError(caller, kTooManyObjects);
     DrawObject& slot = Objects.Slot[index];
     SetName(slot, name);
+    slot.Png = png;
+    slot.KeepAlpha = keepAlpha;
     // A failed load keeps its slot: the name stays, as the caller's later reload expects.
-    if (!LoadInto(slot, name)) return ShowError("elDraw::LoadObject", kCannotLoad);
+    if (!LoadInto(slot, name)) return ShowError(caller, kCannotLoad);
     return index;
+}
+
+}  // namespace
+
+int LoadObject(const char* name) { return LoadNew("elDraw::LoadObject", name, false, false); }
+
+int LoadPngObject(const char* name, bool keepAlpha) {
+    return LoadNew("elDraw::LoadPngObject", name, true, keepAlpha);
 }
 
 int CreateObject() {
@@ -146,8 +199,7 @@ void ReleaseObject(int index) {
     DrawObject& slot = Objects.Slot[index];
     if (slot.Surface == nullptr) return;
     ReleaseSurface(slot);
-    slot.Name[0] = '\0';
-    slot.Key = 0;
+    slot = DrawObject{};
 }
 
 void RestoreObjects() {

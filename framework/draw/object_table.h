@@ -1,6 +1,7 @@
 // elDraw: the sprite object table (1024 slots of surface, name and key) and bitmap loading.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "platform/video/surface.h"
 
@@ -16,6 +17,13 @@ struct DrawObject {
     platform::Surface* Surface = nullptr;
     char Name[kObjectNameSize] = {};    // empty: free; "*": blank (CreateObject); else a bitmap name
     std::uint32_t Key = 0;              // the COLORREF the key was made from, or CornerKey
+    // Objects loaded with their alpha kept: the PNG picture as decoded, 0xAARRGGBB per pixel of
+    // the surface, row after row, which the blended puts read; empty for every other object.
+    // The surface itself holds the picture keyed as LoadObject keys it, for the calls that know
+    // only colour keys.
+    std::vector<std::uint32_t> Alpha;
+    bool Png = false;                   // loaded by LoadPngObject: reloads read a PNG again
+    bool KeepAlpha = false;             // and keep its alpha again
 };
 
 struct ObjectTable {
@@ -32,9 +40,22 @@ bool ValidObject(int index);
 // Named slots (loaded or created); Buffer and Screen have no name and are not counted.
 int NamedObjectCount();
 
-// A BMP file `name` in the asset folder (elSystem::GetAssetDir), else a bitmap resource of
-// that name, in the lowest free slot; its index, or 0 after the error box.
+// Loads a picture into a free slot and answers its index (0 after an error box). The file is
+// looked for in the asset folder (elSystem::GetAssetDir), then a built-in resource under the
+// bare name. A BMP file or "BITMAP" resource as the design has it; a name ending in ".png" (any case) is read as a PNG file
+// or "PNG" resource, as is a bare name with no BMP file or bitmap resource but a PNG resource.
+// A PNG's alpha becomes the colour key: pixels of alpha below 128 are painted in the key colour
+// the object gets (the default key, or in corner-key mode the top-left pixel's colour when that
+// pixel is solid), so every put leaves them out; the others keep their colour, alpha dropped.
+// As with BMPs, a solid pixel of exactly the key colour is left out too.
 int LoadObject(const char* name);
+// Called by programs for PNG pictures with soft edges or see-through parts. Loads the PNG file
+// (or "PNG" resource) `name`, whatever its ending, as LoadObject does; with keepAlpha the object
+// keeps its alpha and PutObject and PutObjectRotated blend it over Back, pixel by pixel:
+// (colour * a + Back * (255 - a)) / 255 per channel, alpha 0 leaving Back alone. The calls that
+// know only colour keys (PutObjectOpaque, StretchObject, the effects) see the keyed picture that
+// LoadObject would make. Without keepAlpha the object is LoadObject's. Answers as LoadObject.
+int LoadPngObject(const char* name, bool keepAlpha);
 int CreateObject();
 int SwapObject(const char* name, int index);
 void ReleaseObject(int index);

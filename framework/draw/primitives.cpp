@@ -1,8 +1,14 @@
 // elDraw: the primitives, each a short GDI sequence on Back's context.
 #include "framework/draw/primitives.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
 #include "framework/draw/back_dc.h"
+#include "framework/draw/display.h"
 #include "platform/text/gdi_text.h"
+#include "platform/video/surface.h"
 
 namespace elDraw {
 
@@ -60,6 +66,50 @@ void InvertRect(int left, int top, int right, int bottom) {
     platform::Rect r{left, top, right, bottom};
     platform::invertRect(dc, &r);
     GiveBackDC(dc);
+}
+
+namespace {
+
+// Fills one row span (right exclusive) already cut to the drawable area.
+void FillSpan(int left, int top, int right, int bottom, std::uint32_t pixel) {
+    platform::BltFx fx;
+    fx.fillColor = pixel;
+    const platform::Rect rect{left, top, right, bottom};
+    Display.Back->Blt(&rect, nullptr, nullptr, platform::DDBLT_COLORFILL | platform::DDBLT_WAIT, &fx);
+}
+
+}  // namespace
+
+void FillRect(int left, int top, int right, int bottom, std::uint32_t color) {
+    const ClipRect area = DrawableArea();
+    left = std::max(left, area.left);
+    top = std::max(top, area.top);
+    right = std::min(right, area.right);
+    bottom = std::min(bottom, area.bottom);
+    if (right <= left || bottom <= top) return;
+    FillSpan(left, top, right, bottom, platform::colorToPixel(color, Display.Back->format()));
+}
+
+void FillCircle(int cx, int cy, int radius, std::uint32_t color) {
+    const ClipRect area = DrawableArea();
+    if (radius < 0 || area.right <= area.left || area.bottom <= area.top) return;
+    const std::uint32_t pixel = platform::colorToPixel(color, Display.Back->format());
+    // In 64 bits: a centre far off the screen or a huge radius must not overflow.
+    const std::int64_t r = radius, x0 = cx, y0 = cy;
+    const std::int64_t first = std::max<std::int64_t>(y0 - r, area.top);
+    const std::int64_t last = std::min<std::int64_t>(y0 + r, area.bottom - 1);
+    std::int64_t half = 0;   // the row's reach: the largest h with h^2 + dy^2 <= r^2
+    for (std::int64_t y = first; y <= last; ++y) {
+        const std::int64_t dy = y - y0, room = r * r - dy * dy;
+        // Found from the square root, then set right in integers against its rounding.
+        half = static_cast<std::int64_t>(std::sqrt(static_cast<double>(room)));
+        while (half * half > room) --half;
+        while ((half + 1) * (half + 1) <= room) ++half;
+        const std::int64_t from = std::max<std::int64_t>(x0 - half, area.left);
+        const std::int64_t to = std::min<std::int64_t>(x0 + half + 1, area.right);
+        if (from < to)
+            FillSpan(static_cast<int>(from), static_cast<int>(y), static_cast<int>(to), static_cast<int>(y) + 1, pixel);
+    }
 }
 
 }  // namespace elDraw

@@ -22,4 +22,17 @@ void Polygon(const Point* points, int count, std::uint32_t color, std::uint32_t 
 // Right and bottom exclusive.
 void InvertRect(int left, int top, int right, int bottom);
 
+// Filled shapes in one solid colour (COLORREF 0x00BBGGRR, as every colour above), for programs
+// that draw their own bars, panels and dots. Unlike the calls above they take no context: they
+// fill Back's pixels directly, clipped to the clip window (SetClipWindow) and to Back, as the
+// object blits are, so they may be called inside a text bracket too. Nothing is drawn without
+// a display.
+//
+// The rectangle left <= x < right, top <= y < bottom; an empty or inside-out one fills nothing.
+void FillRect(int left, int top, int right, int bottom, std::uint32_t color);
+// Every pixel (x, y) with (x - cx)^2 + (y - cy)^2 <= radius^2: radius 0 is the one pixel
+// (cx, cy), radius r reaches r pixels left, right, up and down of it (2r + 1 across). A negative
+// radius fills nothing.
+void FillCircle(int cx, int cy, int radius, std::uint32_t color);
+
 }  // namespace elDraw

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files/bmp.h"
+#include "platform/files/png_reader.h"
 #include "platform/files/resources.h"
 
 namespace platform {
@@ -16,7 +17,7 @@ namespace {
 // Any non-null value does: there is one module, the executable.
 const int kModuleToken = 0;
 
-// BMP files larger than this are refused before they are read.
+// Picture files larger than this are refused before they are read.
 constexpr long kMaxBmpFileBytes = 256L * 1024 * 1024;
 
 bool readFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error) {
@@ -117,6 +118,25 @@ HGDIOBJ loadImage(HINSTANCE instance, const char* name, unsigned type, int width
     }
     deleteObject(b);
     return scaled;
+}
+
+bool loadPngPicture(HINSTANCE instance, const char* name, DecodedBitmap& out) {
+    out = DecodedBitmap{};
+    if (name == nullptr) return false;
+    std::string error;
+    if (instance != nullptr) {
+        if (instance != getModuleHandle()) return false;
+        std::size_t size = 0;
+        const unsigned char* data = lockResource(findResource(name, "PNG"), size);
+        if (data == nullptr) return false;
+        if (decodePng(data, size, out, error)) return true;
+        std::fprintf(stderr, "quorbix: PNG resource %s: %s\n", name, error.c_str());
+        return false;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (readFile(name, bytes, error) && decodePng(bytes.data(), bytes.size(), out, error)) return true;
+    if (!error.empty()) std::fprintf(stderr, "quorbix: %s: %s\n", name, error.c_str());
+    return false;
 }
 
 int getObject(HGDIOBJ object, int size, void* out) {

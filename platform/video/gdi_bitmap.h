@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/files/bmp.h"
 #include "platform/video/gdi.h"
 
 namespace platform {
@@ -34,6 +35,13 @@ struct BitmapDesc {
 // malformed is also named with its reason on standard error.
 HGDIOBJ loadImage(HINSTANCE instance, const char* name, unsigned type, int width, int height,
                   unsigned flags);
+
+// Called by the object table for PNG pictures. With the module: the resource `name` of type
+// "PNG" (its bytes a whole PNG file); with no module: the PNG file at the path `name`. Fills
+// `out` with 0xAARRGGBB pixels (see decodePng) and answers true; false when there is no such
+// resource or file, or when it is malformed, which is also named with its reason on standard
+// error.
+bool loadPngPicture(HINSTANCE instance, const char* name, DecodedBitmap& out);
 
 // Fills in a BitmapDesc for a bitmap object; returns the bytes written, 0 for anything else or
 // a size too small.
