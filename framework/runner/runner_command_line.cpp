@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <iterator>
+
+#include "platform/window/input_script.h"
 
 namespace {
 
@@ -31,15 +32,12 @@ bool Number(const CommandLineSyntax& syntax, const ParsedCommandLine& args, cons
     return true;
 }
 
-bool ReadScript(const std::string& path, std::string& out) {
-    if (path == "-") {
-        out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return true;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+// Reads SCRIPT (a file, or "-" for standard input) into the run's options; false after saying why.
+bool ReadScript(const CommandLineSyntax& syntax, HeadlessCommandLine& run) {
+    std::string error;
+    if (run.scriptPath.empty() || platform::readScriptFile(run.scriptPath, run.options.script, error)) return true;
+    std::fprintf(stderr, "%s: %s\n", syntax.program, error.c_str());
+    return false;
 }
 
 }  // namespace
@@ -63,7 +61,7 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
     if (exitCode >= 0) return exitCode;
     const ParsedCommandLine& args = out.args;
     RunOptions& o = out.options;
-    if (!Number(syntax, args, "--frames", "a whole number", 0, 100000000, o.config.frames) ||
+    if (!Number(syntax, args, "--frames", "a whole number", 0, platform::kMaxScriptFrame, o.config.frames) ||
         !Number(syntax, args, "--time", "whole seconds", 0, 253402300799LL, o.config.time) ||
         !Number(syntax, args, "--start-tick", "milliseconds", 0, 4294967295LL, o.config.startTick) ||
         !Number(syntax, args, "--frame-ms", "milliseconds", 1, 60000, o.config.frameMs))
@@ -84,10 +82,7 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
     RunOptions& options = run.options;
     if (options.framesDir.empty() != options.dump.empty())
         return CommandLineUsageError(syntax, "--frames-dir and --dump go together");
-    if (!run.scriptPath.empty() && !ReadScript(run.scriptPath, options.script)) {
-        std::fprintf(stderr, "%s: cannot read script '%s'\n", syntax.program, run.scriptPath.c_str());
-        return 2;
-    }
+    if (!ReadScript(syntax, run)) return 2;
     options.scriptName = run.scriptPath;
     const std::string tracePath = run.args.value("--trace");
     std::ofstream trace;

@@ -75,7 +75,7 @@ bool enterReplayFrame() {
     while (replay.nextEvent < events.size() && events[replay.nextEvent].frame <= replay.next) {
         const ScriptEvent& ev = events[replay.nextEvent++];
         const WindowId w = mainWindow();
-        const std::string& n = ev.name;
+        const std::string_view n = ev.name;
         if (n == "move") posted = postMessage(w, WM_MOUSEMOVE, 0, makePosition(static_cast<int>(ev.args[0]), static_cast<int>(ev.args[1])));
         else if (n == "ldown") posted = postMessage(w, WM_LBUTTONDOWN, 1, 0);
         else if (n == "lup") posted = postMessage(w, WM_LBUTTONUP, 0, 0);
@@ -128,12 +128,9 @@ bool startRecording(const std::string& path, std::string& error) {
 }
 
 bool startReplay(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read the recording '" + path + "'";
-        return false;
-    }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    if (!readScriptFile(path, text, error)) return false;
+    replay = ReplayState{};
     if (!parseScript(text, replay.script, error)) {
         error = path + ": " + error;
         return false;

@@ -1,0 +1,121 @@
+// Scripts as they are read: what is not a script file, bytes a text has no place for, the frame
+// numbers a run can reach, the size cap, long words in messages.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/window/input_script.h"
+#include "platform/window/recording.h"
+#include "platform/window/window.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A directory of the test's own, made afresh.
+fs::path WorkDir() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const fs::path dir = fs::path(QRB_BINARY_DIR) / "tests" / "script_files" / info->name();
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+}
+
+// The message parseScript refuses the text with ("" when it takes it).
+std::string Refusal(const std::string& text) {
+    platform::Script script;
+    std::string error;
+    return platform::parseScript(text, script, error) ? "" : error;
+}
+
+// Reads "-" with standard input taken from `path` for the while.
+bool ReadStandardInputFrom(const char* path, std::string& text, std::string& error) {
+    const int fd = ::open(path, O_RDONLY);
+    const int saved = ::dup(STDIN_FILENO);
+    ::dup2(fd, STDIN_FILENO);
+    const bool ok = platform::readScriptFile("-", text, error);
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+TEST(ScriptFiles, DirectoriesAndMissingFilesAreRefusedWithTheirReason) {
+    const fs::path dir = WorkDir();
+    std::string text, error;
+    EXPECT_FALSE(platform::readScriptFile(dir.string(), text, error));
+    EXPECT_EQ(error, "cannot read '" + dir.string() + "': Is a directory");
+    EXPECT_FALSE(ReadStandardInputFrom(dir.c_str(), text, error)) << "a directory on standard input is no empty script";
+    EXPECT_EQ(error, "cannot read standard input: Is a directory");
+    EXPECT_FALSE(platform::readScriptFile((dir / "none.txt").string(), text, error));
+    EXPECT_EQ(error, "cannot read '" + (dir / "none.txt").string() + "': No such file or directory");
+    // The window's replay reads its file the same way (it threw here once).
+    EXPECT_FALSE(platform::startReplay(dir.string(), error));
+    EXPECT_EQ(error, "cannot read '" + dir.string() + "': Is a directory");
+    // Files and devices that are not directories still read: /dev/null is an empty script.
+    EXPECT_TRUE(platform::readScriptFile("/dev/null", text, error)) << error;
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(ScriptFiles, AScriptOverTheCapIsRefusedWithItsOwnMessage) {
+    const fs::path big = WorkDir() / "big.txt";
+    WriteFile(big, "");
+    fs::resize_file(big, platform::kMaxScriptBytes + 1);   // sparse: refused by its size alone
+    std::string text, error;
+    const std::string said = "larger than 32 MB, the most a script may hold";
+    EXPECT_FALSE(platform::readScriptFile(big.string(), text, error));
+    EXPECT_NE(error.find(said), std::string::npos) << error;
+    // An endless stream stops at the cap.
+    EXPECT_FALSE(ReadStandardInputFrom("/dev/zero", text, error));
+    EXPECT_EQ(error, "cannot read standard input: " + said);
+    EXPECT_LE(text.size(), platform::kMaxScriptBytes);
+}
+
+TEST(Script, NulBytesAndByteOrderMarksAreNamedByTheirLine) {
+    using namespace std::string_literals;
+    const std::string nul = "a NUL byte: a script is text";
+    EXPECT_EQ(Refusal("5\0junk move 10 20\n"s), "line 1: " + nul) << "not frame 5";
+    EXPECT_EQ(Refusal("1 move 1 2\n6 key 27\0zzz\n"s), "line 2: " + nul) << "not key 27";
+    EXPECT_EQ(Refusal("1 close # \0\n"s), "line 1: " + nul);
+    // Numbers are whole words: nothing may follow the digits.
+    EXPECT_EQ(Refusal("6 key 27z\n"), "line 1: 'key' takes 1 number(s) from 1 to 255");
+    EXPECT_EQ(Refusal("0x5 close\n"), "line 1: frame number must be 1 or more, not '0x5'");
+    // A byte-order mark is skipped at the very start, and named anywhere else.
+    platform::Script script;
+    std::string error;
+    ASSERT_TRUE(platform::parseScript("\xEF\xBB\xBF" "3 key 27\n", script, error)) << error;
+    EXPECT_EQ(script.events.at(0).frame, 3);
+    EXPECT_EQ(Refusal("1 close\n\xEF\xBB\xBF" "2 close\n"),
+              "line 2: a byte-order mark (EF BB BF), which only the start of a script may hold");
+}
+
+TEST(Script, FrameNumbersGoAsFarAsARunAndSaySo) {
+    EXPECT_EQ(Refusal("100000000 close\n"), "");
+    for (const char* frame : {"100000001", "2147483647", "99999999999999999999"})
+        EXPECT_EQ(Refusal(std::string(frame) + " close\n"),
+                  std::string("line 1: frame number must be 100000000 at most, not '") + frame + "'");
+    EXPECT_EQ(Refusal("-1 close\n"), "line 1: frame number must be 1 or more, not '-1'");
+}
+
+TEST(Script, LongWordsAreCutInMessages) {
+    const std::string huge(2 << 20, 'x');
+    for (const std::string& text : {huge + " close\n", "1 " + huge + "\n", "1 close " + huge + "\n"}) {
+        const std::string error = Refusal(text);
+        EXPECT_LT(error.size(), 120u) << error.substr(0, 200);
+        EXPECT_NE(error.find(std::string(40, 'x') + "...'"), std::string::npos) << error.substr(0, 200);
+    }
+    EXPECT_EQ(Refusal("1 \x1b[2J\n"), "line 1: unknown event '\\x1B[2J'") << "control bytes reach no terminal";
+}
