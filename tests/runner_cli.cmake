@@ -31,6 +31,12 @@ expect_run(2 ${WORK}/far.txt)
 if(NOT LAST_ERR MATCHES "line 1: frame number must be 100000000 at most, not '2147483647'")
   message(FATAL_ERROR "a frame past the limit is said otherwise: ${LAST_ERR}")
 endif()
+file(WRITE ${WORK}/late.txt "3 move 1 1\n10 close\n12 key 27\n")
+expect_run(0 --frames 5 ${WORK}/late.txt)
+if(NOT LAST_ERR MATCHES "warning: the run stopped after frame 5 \\(--frames\\): 2 event\\(s\\) of the script, from frame 10 on")
+  message(FATAL_ERROR "events past --frames are not said: ${LAST_ERR}")
+endif()
+
 # A trace opens with the line naming the backend; the frames follow, one line each.
 function(read_frames file out)
   file(STRINGS ${file} all)

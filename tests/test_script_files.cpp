@@ -1,5 +1,5 @@
 // Scripts as they are read: what is not a script file, bytes a text has no place for, the frame
-// numbers a run can reach, the size cap, long words in messages.
+// numbers a run can reach and those past a run's limit, the size cap, long words in messages.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -49,6 +49,16 @@ bool ReadStandardInputFrom(const char* path, std::string& text, std::string& err
     ::close(saved);
     ::close(fd);
     return ok;
+}
+
+// Runs the tests' program on a script with a frame limit; the trace's frame lines.
+std::vector<std::string> RunLimited(const std::string& script, int frames, bool framesCoverScript) {
+    RunOptions options;
+    options.config.frames = frames;
+    options.config.framesCoverScript = framesCoverScript;
+    options.script = script;
+    options.prepare = UseTestProgram;
+    return RunTrace(options);
 }
 
 }  // namespace
@@ -118,4 +128,18 @@ TEST(Script, LongWordsAreCutInMessages) {
         EXPECT_NE(error.find(std::string(40, 'x') + "...'"), std::string::npos) << error.substr(0, 200);
     }
     EXPECT_EQ(Refusal("1 \x1b[2J\n"), "line 1: unknown event '\\x1B[2J'") << "control bytes reach no terminal";
+}
+
+TEST(Runner, AScriptLongerThanTheDefaultLimitRunsToItsLastEvent) {
+    // Without --frames the limit moves out to the script's last event.
+    std::vector<std::string> lines = RunLimited("8 move 1 1\n", 5, true);
+    ASSERT_EQ(lines.size(), 8u);
+    int first = 0;
+    EXPECT_EQ(platform::headless::eventsNotPlayed(first), 0u);
+    // With it, the events past the limit are counted for the runner to say.
+    lines = RunLimited("3 move 1 1\n8 move 2 2\n9 close\n", 5, false);
+    EXPECT_EQ(lines.size(), 5u);
+    EXPECT_TRUE(platform::headless::frameLimitReached());
+    EXPECT_EQ(platform::headless::eventsNotPlayed(first), 2u);
+    EXPECT_EQ(first, 8);
 }

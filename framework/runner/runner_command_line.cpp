@@ -6,12 +6,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/headless/headless.h"
 #include "platform/window/input_script.h"
 
 namespace {
 
 const CommandLineOption kRunnerOptions[] = {
-    {"--frames", "N", "stop after N frame numbers, 0 to 100000000 (default 100000)"},
+    {"--frames", "N", "stop after N frame numbers, 0 to 100000000 (default 100000, or the script's last frame)"},
     {"--time", "S", "calendar time at start-up in whole seconds, seeds the random generator (default 0)"},
     {"--start-tick", "MS", "the tick count during start-up, 0 to 4294967295 (default 0)"},
     {"--frame-ms", "MS", "milliseconds the clock moves per frame number, 1 to 60000 (default 50)"},
@@ -40,6 +41,15 @@ bool ReadScript(const CommandLineSyntax& syntax, HeadlessCommandLine& run) {
     return false;
 }
 
+// Events the frame limit left unplayed are said, not dropped in silence: the run itself worked.
+void WarnUnplayedEvents(const CommandLineSyntax& syntax) {
+    int first = 0;
+    const std::size_t left = platform::headless::eventsNotPlayed(first);
+    if (!platform::headless::frameLimitReached() || left == 0) return;
+    std::fprintf(stderr, "%s: warning: the run stopped after frame %d (--frames): %zu event(s) of the script, "
+                 "from frame %d on, were not played\n", syntax.program, platform::headless::config().frames, left, first);
+}
+
 }  // namespace
 
 std::vector<CommandLineOption> RunnerOptions(const std::vector<CommandLineOption>& own) {
@@ -61,6 +71,7 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
     if (exitCode >= 0) return exitCode;
     const ParsedCommandLine& args = out.args;
     RunOptions& o = out.options;
+    o.config.framesCoverScript = !args.has("--frames");
     if (!Number(syntax, args, "--frames", "a whole number", 0, platform::kMaxScriptFrame, o.config.frames) ||
         !Number(syntax, args, "--time", "whole seconds", 0, 253402300799LL, o.config.time) ||
         !Number(syntax, args, "--start-tick", "milliseconds", 0, 4294967295LL, o.config.startTick) ||
@@ -101,6 +112,7 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
         std::fprintf(stderr, "%s: %s\n", syntax.program, error.c_str());
         return status;
     }
+    WarnUnplayedEvents(syntax);
     trace.flush();
     if (trace.is_open() && !trace) {
         std::fprintf(stderr, "%s: writing the trace '%s' failed\n", syntax.program, tracePath.c_str());
