@@ -1,5 +1,6 @@
-// Scripts as they are read: what is not a script file, bytes a text has no place for, the frame
-// numbers a run can reach and those past a run's limit, the size cap, long words in messages.
+// Scripts and recordings as they are read: what is not a script file, bytes a text has no place
+// for, the frame numbers a run can reach and those past a run's limit, the size cap, long words
+// in messages, a recording's state comments.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "platform/window/input_script.h"
+#include "platform/window/recorded_states.h"
 #include "platform/window/recording.h"
 #include "platform/window/window.h"
 #include "test_support.h"
@@ -128,6 +130,25 @@ TEST(Script, LongWordsAreCutInMessages) {
         EXPECT_NE(error.find(std::string(40, 'x') + "...'"), std::string::npos) << error.substr(0, 200);
     }
     EXPECT_EQ(Refusal("1 \x1b[2J\n"), "line 1: unknown event '\\x1B[2J'") << "control bytes reach no terminal";
+}
+
+TEST(RecordedStates, StatesAndTheEndAreReadAndEveryOtherCommentLeftAlone) {
+    platform::RecordedStates r;
+    std::string error;
+    ASSERT_TRUE(platform::readRecordedStates("# a note\n1 move 2 3\n# state 4 1 00000000000000ff\n"
+                                             "# stated otherwise\n# state 9 2 ABC\n"
+                                             "# end after frame 9: scene 2 ,\"score\":5 x\n",
+                                             r, error))
+        << error;
+    ASSERT_EQ(r.states.size(), 2u);
+    EXPECT_EQ(r.states.at(4).hash, 0xffu);
+    EXPECT_EQ(r.states.at(9).scene, 2);
+    EXPECT_EQ(r.states.at(9).hash, 0xabcu);
+    EXPECT_TRUE(r.haveEnd);
+    EXPECT_EQ(r.endFrame, 9);
+    EXPECT_EQ(r.endFields, ",\"score\":5 x");
+    EXPECT_FALSE(platform::readRecordedStates("\n# state 0 1 ab\n", r, error)) << "frames start at 1";
+    EXPECT_EQ(error.rfind("line 2: '# state 0 1 ab' is not", 0), 0u) << error;
 }
 
 TEST(Runner, AScriptLongerThanTheDefaultLimitRunsToItsLastEvent) {
