@@ -1,6 +1,6 @@
 // Scripts and recordings as they are read: what is not a script file, bytes a text has no place
-// for, the frame numbers a run can reach and those past a run's limit, the size cap, long words
-// in messages, a recording's state comments.
+// for, the frame numbers a run can reach, the size cap, long words in messages, a recording's
+// state comments; and a replay that hands the window its own input back once it is used up.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -163,4 +163,28 @@ TEST(Runner, AScriptLongerThanTheDefaultLimitRunsToItsLastEvent) {
     EXPECT_TRUE(platform::headless::frameLimitReached());
     EXPECT_EQ(platform::headless::eventsNotPlayed(first), 2u);
     EXPECT_EQ(first, 8);
+}
+
+TEST(Replay, TheWindowsOwnInputPassesOnceTheReplayIsUsedUp) {
+    StartFresh();
+    std::string error;
+    ASSERT_TRUE(platform::startReplay(WriteFile(WorkDir() / "replay.txt", "2 key 65\n"), error)) << error;
+    // Escape pressed in the window, as the backend posts it; true when it reached the queue.
+    auto escapeReaches = [] {
+        platform::recording::beginInput();
+        platform::postMessage(0, platform::WM_KEYDOWN, 27, 1);
+        platform::recording::endInput();
+        bool seen = false;
+        for (platform::Message m; platform::peekMessage(m);) seen |= m.message == platform::WM_KEYDOWN && m.wParam == 27;
+        return seen;
+    };
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(escapeReaches()) << "the replay has events left: the window's input is dropped";
+    while (platform::headless::currentFrame() < 1) platform::waitFrame(50);
+    EXPECT_FALSE(escapeReaches());
+    platform::waitFrame(50);   // enters frame 2: the replay posts its last event
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(escapeReaches()) << "the replay is used up";
+    EXPECT_NE(said.find("the window's own input takes over"), std::string::npos) << said;
+    platform::setSessionHooks(nullptr);
 }
