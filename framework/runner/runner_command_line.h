@@ -24,13 +24,14 @@ struct HeadlessCommandLine {
 // Called first by a headless program's main with its syntax (RunnerOptions() among its options).
 // Options may come before or after SCRIPT. Returns -1 when the program goes on; otherwise the
 // status it ends with at once: 0 after --help or --version, 2 after a usage error (an unknown
-// option, a number out of its range, a bad --dump list, a second SCRIPT).
+// option, a number out of its range, a bad --dump list, a second SCRIPT). Without --frames the
+// frame limit covers the script's last event (Config::framesCoverScript).
 int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, HeadlessCommandLine& out);
 
 // Called by the main next, once it has set run.options.prepare and taken what it handles itself:
 // checks that --frames-dir and --dump come together, reads the script (unless scriptPath is ""),
 // opens the trace, runs the program (RunHeadless) and says any failure on standard error with the
-// program's name. Returns the program's exit status: RunHeadless's, 2 for a usage error or a
+// program's name, and as a warning the script's events the frame limit left unplayed. Returns the program's exit status: RunHeadless's, 2 for a usage error or a
 // script or trace file that cannot be opened, 1 when the trace could not be written to the end.
 int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine& run);
 
