@@ -3,25 +3,19 @@
 // window (written when it changed); every frame of the trace that ran must show the scene and
 // the program fields (score, balls, password, ...) of the last state at or before it, and the
 // recording's last state, kept in full, must be the trace's. Exit status 0 when they agree.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <fstream>
-#include <map>
-#include <sstream>
+#include <iterator>
 #include <string>
 
+#include "framework/runner/headless_runner.h"
+#include "platform/window/input_script.h"
+#include "platform/window/recorded_states.h"
 #include "platform/window/recording.h"
 
 namespace {
-
-struct State {
-    int scene = 0;
-    std::uint64_t hash = 0;
-};
-
-long long Field(const std::string& line, const std::string& name) {
-    const std::size_t at = line.find("\"" + name + "\":");
-    return at == std::string::npos ? -999 : std::atoll(line.c_str() + at + name.size() + 3);
-}
 
 // The program's own fields of a trace line: from after the music's object to before "quit".
 std::string ProgramFields(const std::string& line) {
@@ -38,6 +32,20 @@ std::string Quoted(const std::string& fields, const std::string& name) {
     return fields.substr(at + name.size() + 3, end - at - name.size() - 3);
 }
 
+// Reads the recording's state comments; false after saying why.
+bool ReadRecording(const char* path, platform::RecordedStates& recorded) {
+    std::string text, error;
+    if (!platform::readScriptFile(path, text, error)) {
+        std::fprintf(stderr, "replay-check: %s\n", error.c_str());
+        return false;
+    }
+    if (!platform::readRecordedStates(text, recorded, error)) {
+        std::fprintf(stderr, "replay-check: %s: %s\n", path, error.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,49 +53,30 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: replay-check RECORDING TRACE\n");
         return 2;
     }
-    std::ifstream recording(argv[1]), trace(argv[2]);
-    if (!recording || !trace) {
-        std::fprintf(stderr, "replay-check: cannot read %s\n", !recording ? argv[1] : argv[2]);
+    platform::RecordedStates recorded;
+    if (!ReadRecording(argv[1], recorded)) return 2;
+    struct stat st;
+    std::ifstream trace(argv[2]);
+    if (!trace || ::stat(argv[2], &st) != 0 || S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "replay-check: cannot read the trace '%s'\n", argv[2]);
         return 2;
     }
-    std::map<int, State> states;
-    std::string line, endFields;
-    int endFrame = 0, endScene = 0;
-    while (std::getline(recording, line)) {
-        std::istringstream words(line);
-        std::string hashMark, kind;
-        words >> hashMark >> kind;
-        if (hashMark != "#") continue;
-        if (kind == "state") {
-            int frame = 0;
-            State s;
-            std::string hex;
-            words >> frame >> s.scene >> hex;
-            s.hash = std::stoull(hex, nullptr, 16);
-            states[frame] = s;
-        } else if (kind == "end") {
-            std::string after, frameWord;
-            words >> after >> frameWord;   // "after frame N: scene S FIELDS"
-            std::string sceneWord;
-            words >> endFrame;
-            words.ignore(1);   // ':'
-            words >> sceneWord >> endScene;
-            words.ignore(1);
-            std::getline(words, endFields);
-        }
-    }
+    const auto& states = recorded.states;
+    const int endFrame = recorded.endFrame;
+    const std::string& endFields = recorded.endFields;
     if (states.empty() || endFrame == 0) {
         std::fprintf(stderr, "replay-check: %s has no recorded states or no end\n", argv[1]);
         return 1;
     }
+    std::string line;
     int checked = 0, failures = 0;
     std::string lastFields;
     while (std::getline(trace, line)) {
         if (line.find("\"frame\":") == std::string::npos) continue;
-        const int frame = static_cast<int>(Field(line, "frame"));
+        const int frame = static_cast<int>(TraceField(line, "frame"));
         if (frame > endFrame) break;
         auto it = states.upper_bound(frame);
-        if (Field(line, "ran") != 1) {
+        if (TraceField(line, "ran") != 1) {
             if (states.count(frame) != 0) {
                 std::fprintf(stderr, "frame %d ran in the window but not in the replay\n", frame);
                 ++failures;
@@ -95,9 +84,9 @@ int main(int argc, char** argv) {
             continue;
         }
         if (it == states.begin()) continue;   // before the first recorded state
-        const State& want = std::prev(it)->second;
+        const platform::RecordedState& want = std::prev(it)->second;
         const std::string fields = ProgramFields(line);
-        const int scene = static_cast<int>(Field(line, "scene"));
+        const int scene = static_cast<int>(TraceField(line, "scene"));
         if (scene != want.scene || platform::stateHash(fields) != want.hash) {
             if (failures < 5)
                 std::fprintf(stderr, "frame %d differs: window scene %d, replay scene %d score %s password %s\n",
@@ -106,6 +95,10 @@ int main(int argc, char** argv) {
         }
         lastFields = fields;
         ++checked;
+    }
+    if (trace.bad()) {
+        std::fprintf(stderr, "replay-check: cannot read the trace '%s' to its end\n", argv[2]);
+        return 2;
     }
     if (lastFields != endFields) {
         std::fprintf(stderr, "the last frame differs: window %s\n  replay %s\n", endFields.substr(0, 120).c_str(),

@@ -19,6 +19,23 @@ expect_run(2 ${WORK}/bad.txt)
 if(NOT LAST_ERR MATCHES "line 1")
   message(FATAL_ERROR "a bad script line is not named: ${LAST_ERR}")
 endif()
+# A directory is no script: said with the reason, never a crash.
+file(MAKE_DIRECTORY ${WORK}/a-directory)
+expect_run(2 --frames 3 ${WORK}/a-directory)
+if(NOT LAST_ERR STREQUAL "quorbix-headless: cannot read '${WORK}/a-directory': Is a directory\n")
+  message(FATAL_ERROR "a directory as the script is said otherwise: ${LAST_ERR}")
+endif()
+# Frame numbers go as far as --frames can; events the limit leaves unplayed are said.
+file(WRITE ${WORK}/far.txt "2147483647 close\n")
+expect_run(2 ${WORK}/far.txt)
+if(NOT LAST_ERR MATCHES "line 1: frame number must be 100000000 at most, not '2147483647'")
+  message(FATAL_ERROR "a frame past the limit is said otherwise: ${LAST_ERR}")
+endif()
+file(WRITE ${WORK}/late.txt "3 move 1 1\n10 close\n12 key 27\n")
+expect_run(0 --frames 5 ${WORK}/late.txt)
+if(NOT LAST_ERR MATCHES "warning: the run stopped after frame 5 \\(--frames\\): 2 event\\(s\\) of the script, from frame 10 on")
+  message(FATAL_ERROR "events past --frames are not said: ${LAST_ERR}")
+endif()
 
 # A trace opens with the line naming the backend; the frames follow, one line each.
 function(read_frames file out)

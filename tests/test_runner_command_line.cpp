@@ -37,6 +37,7 @@ TEST(RunnerCommandLine, OptionsReachTheRunAtTheEdgesOfTheirRanges) {
     EXPECT_EQ(run.options.config.frameMs, 60000u);
     EXPECT_TRUE(run.options.frameMsGiven) << "the program's frame period does not replace it";
     EXPECT_EQ(run.options.config.frames, 0);
+    EXPECT_FALSE(run.options.config.framesCoverScript) << "--frames given: the run stops there";
     EXPECT_EQ(run.scriptPath, "script.txt");   // options follow the script as well as lead it
     EXPECT_TRUE(run.args.has("--quiet"));      // the program's own, left to it
     EXPECT_EQ(run.options.framesDir, "out");
@@ -48,6 +49,7 @@ TEST(RunnerCommandLine, OptionsReachTheRunAtTheEdgesOfTheirRanges) {
     EXPECT_EQ(run.scriptPath, "-");
     EXPECT_EQ(run.options.config.frames, platform::headless::Config{}.frames);
     EXPECT_FALSE(run.options.frameMsGiven) << "the clock follows the program's frame period";
+    EXPECT_TRUE(run.options.config.framesCoverScript) << "without --frames a longer script runs whole";
 }
 
 TEST(RunnerCommandLine, UsageErrorsAndHelp) {

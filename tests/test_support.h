@@ -47,6 +47,20 @@ inline void StartFresh(std::uint32_t startTick = 0) {
     StartFresh(cfg);
 }
 
+// Runs a whole program headless as `options` say, with a trace. Returns the trace lines of the
+// frames.
+inline std::vector<std::string> RunTrace(RunOptions options) {
+    std::ostringstream trace;
+    options.trace = &trace;
+    std::string error;
+    RunHeadless(options, error);
+    std::vector<std::string> lines;
+    std::istringstream in(trace.str());
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("{\"backend\":", 0) != 0) lines.push_back(line);   // frames only
+    return lines;
+}
+
 // Runs a whole program headless on a script: the test program, or the one `use` installs.
 // Returns the trace lines of the frames. A frameMs of 0 moves the clock the program's frame period.
 inline std::vector<std::string> RunScript(const std::string& script, int frames,
@@ -60,15 +74,7 @@ inline std::vector<std::string> RunScript(const std::string& script, int frames,
     options.config.time = time;
     options.script = script;
     options.prepare = use;
-    std::ostringstream trace;
-    options.trace = &trace;
-    std::string error;
-    RunHeadless(options, error);
-    std::vector<std::string> lines;
-    std::istringstream in(trace.str());
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind("{\"backend\":", 0) != 0) lines.push_back(line);   // frames only
-    return lines;
+    return RunTrace(options);
 }
 
 // The integer value of a field of one trace line; -999 if absent.

@@ -132,13 +132,11 @@ int RunHeadless(const RunOptions& options, std::string& error) {
     }
     ResetProgramState();   // the start values are read from the configured clock
     if (options.prepare != nullptr) options.prepare();
-    // The program's own frame period, unless the command line gave one: the sound's size follows it.
-    platform::headless::Config effective = options.config;
-    if (!options.frameMsGiven) {
-        effective.frameMs = ProgramFramePeriodMs();
-        platform::headless::setFrameMs(effective.frameMs);
-    }
-    if (!options.audioPath.empty() && !AudioFitsWave(effective, error)) return 2;
+    // The program's own frame period, unless the command line gave one.
+    if (!options.frameMsGiven) platform::headless::setFrameMs(ProgramFramePeriodMs());
+    // The sound's size follows the frame length and the frame limit as the run has them (a
+    // script may carry the limit past the default).
+    if (!options.audioPath.empty() && !AudioFitsWave(platform::headless::config(), error)) return 2;
     if (!options.framesDir.empty() && !MakeFramesDirectory(options.framesDir, error)) return 2;
     platform::OutputFile traceFile;
     if (!options.tracePath.empty() && !traceFile.open(options.tracePath, error)) return 2;

@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <iterator>
+
+#include "platform/headless/headless.h"
+#include "platform/window/input_script.h"
 
 namespace {
 
 const CommandLineOption kRunnerOptions[] = {
-    {"--frames", "N", "stop after N frame numbers, 0 to 100000000 (default 100000)"},
+    {"--frames", "N", "stop after N frame numbers, 0 to 100000000 (default 100000, or the script's last frame)"},
     {"--time", "S", "calendar time at start-up in whole seconds, seeds the random generator (default 0)"},
     {"--start-tick", "MS", "the tick count during start-up, 0 to 4294967295 (default 0)"},
     {"--frame-ms", "MS", "milliseconds the clock moves per frame number, 1 to 60000 (default: the program's frame period, 50)"},
@@ -31,15 +33,21 @@ bool Number(const CommandLineSyntax& syntax, const ParsedCommandLine& args, cons
     return true;
 }
 
-bool ReadScript(const std::string& path, std::string& out) {
-    if (path == "-") {
-        out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return true;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+// Reads SCRIPT (a file, or "-" for standard input) into the run's options; false after saying why.
+bool ReadScript(const CommandLineSyntax& syntax, HeadlessCommandLine& run) {
+    std::string error;
+    if (run.scriptPath.empty() || platform::readScriptFile(run.scriptPath, run.options.script, error)) return true;
+    std::fprintf(stderr, "%s: %s\n", syntax.program, error.c_str());
+    return false;
+}
+
+// Events the frame limit left unplayed are said, not dropped in silence: the run itself worked.
+void WarnUnplayedEvents(const CommandLineSyntax& syntax) {
+    int first = 0;
+    const std::size_t left = platform::headless::eventsNotPlayed(first);
+    if (!platform::headless::frameLimitReached() || left == 0) return;
+    std::fprintf(stderr, "%s: warning: the run stopped after frame %d (--frames): %zu event(s) of the script, "
+                 "from frame %d on, were not played\n", syntax.program, platform::headless::config().frames, left, first);
 }
 
 }  // namespace
@@ -63,7 +71,8 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
     if (exitCode >= 0) return exitCode;
     const ParsedCommandLine& args = out.args;
     RunOptions& o = out.options;
-    if (!Number(syntax, args, "--frames", "a whole number", 0, 100000000, o.config.frames) ||
+    o.config.framesCoverScript = !args.has("--frames");
+    if (!Number(syntax, args, "--frames", "a whole number", 0, platform::kMaxScriptFrame, o.config.frames) ||
         !Number(syntax, args, "--time", "whole seconds", 0, 253402300799LL, o.config.time) ||
         !Number(syntax, args, "--start-tick", "milliseconds", 0, 4294967295LL, o.config.startTick) ||
         !Number(syntax, args, "--frame-ms", "milliseconds", 1, 60000, o.config.frameMs))
@@ -86,16 +95,17 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
     RunOptions& options = run.options;
     if (options.framesDir.empty() != options.dump.empty())
         return CommandLineUsageError(syntax, "--frames-dir and --dump go together");
-    if (!run.scriptPath.empty() && !ReadScript(run.scriptPath, options.script)) {
-        std::fprintf(stderr, "%s: cannot read script '%s'\n", syntax.program, run.scriptPath.c_str());
-        return 2;
-    }
+    if (!ReadScript(syntax, run)) return 2;
     options.scriptName = run.scriptPath;
     options.tracePath = run.args.value("--trace");
     std::string error;
     const int status = RunHeadless(options, error);
-    if (status != 0) std::fprintf(stderr, "%s: %s\n", syntax.program, error.c_str());
-    return status;
+    if (status != 0) {
+        std::fprintf(stderr, "%s: %s\n", syntax.program, error.c_str());
+        return status;
+    }
+    WarnUnplayedEvents(syntax);
+    return 0;
 }
 
 bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error) {

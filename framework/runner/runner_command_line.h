@@ -25,14 +25,16 @@ struct HeadlessCommandLine {
 // Options may come before or after SCRIPT. Returns -1 when the program goes on; otherwise the
 // status it ends with at once: 0 after --help or --version, 2 after a usage error (an unknown
 // option, a number out of its range, a bad --dump list, a second SCRIPT, one file named by two
-// outputs or by an output and SCRIPT).
+// outputs or by an output and SCRIPT). Without --frames the frame limit covers the script's last
+// event (Config::framesCoverScript).
 int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, HeadlessCommandLine& out);
 
 // Called by the main next, once it has set run.options.prepare and taken what it handles itself:
 // checks that --frames-dir and --dump come together, reads the script (unless scriptPath is ""),
 // runs the program with the trace going to its file (RunHeadless) and says any failure on
-// standard error with the program's name. Returns the program's exit status: RunHeadless's, 2 for
-// a usage error or a script that cannot be read.
+// standard error with the program's name, and as a warning the script's events the frame limit
+// left unplayed. Returns the program's exit status: RunHeadless's, 2 for a usage error or a
+// script that cannot be read.
 int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine& run);
 
 // Parses a --dump list: "all", or numbers and ranges such as "1,2,600" or "10-20". False with a

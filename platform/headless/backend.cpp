@@ -10,6 +10,7 @@
 //   input.cpp    the script's events as window messages, joysticks, key state
 //   audio.cpp    audio outputs, rendered by the clock
 // There is no keys.cpp: the script names virtual-key codes, so no key names are translated.
+#include <algorithm>
 #include <string>
 
 #include "platform/backend.h"
@@ -86,6 +87,9 @@ bool loadScript(const std::string& text, std::string& error) {
     VirtualClock& c = virtualClock;
     c.script = std::move(parsed);
     c.nextEvent = 0;
+    // A recording longer than the default limit replays whole.
+    if (c.config.framesCoverScript && !c.script.events.empty())
+        c.config.frames = std::max(c.config.frames, c.script.events.back().frame);
     // Frame 0 describes the machine at start-up (a joystick already plugged in): it takes
     // effect now, before the program reads anything.
     while (c.nextEvent < c.script.events.size() && c.script.events[c.nextEvent].frame <= c.frame) {
@@ -109,6 +113,13 @@ std::uint32_t frameTick(int frame) {
 }
 
 bool frameLimitReached() { return virtualClock.limitReached; }
+
+std::size_t eventsNotPlayed(int& firstFrame) {
+    const VirtualClock& c = virtualClock;
+    const std::size_t left = c.script.events.size() - c.nextEvent;
+    firstFrame = left == 0 ? 0 : c.script.events[c.nextEvent].frame;
+    return left;
+}
 void setTick(std::uint32_t tick) { virtualClock.tick = tick; }
 void advanceTick(std::uint32_t ms) { virtualClock.tick += ms; }
 

@@ -12,6 +12,7 @@ struct Config {
     std::uint32_t frameMs = 50;    // the clock advances this much per frame number
     std::int64_t time = 0;         // calendar time at start-up, whole seconds
     int frames = 100000;           // the runner stops after this many frame numbers
+    bool framesCoverScript = false;   // ... or after the script's last event, when that is later
     int screenWidth = 1024;
     int screenHeight = 768;
     int colorDepth = 32;           // bits per pixel of the desktop: 16, 24 or 32
@@ -41,6 +42,9 @@ int currentFrame();
 std::uint32_t frameTick(int frame);
 // True once the frame limit was reached (the backend then posted WM_QUIT itself).
 bool frameLimitReached();
+// Called by the runner after the run: the script's events that were not played, and the frame
+// number of the first of them (0 for none).
+std::size_t eventsNotPlayed(int& firstFrame);
 
 // Tests move the clock by hand; the runner never does.
 void setTick(std::uint32_t tick);

@@ -35,7 +35,7 @@ void resetInput() { inputDevices = InputDevices{}; }
 
 void applyEvent(const ScriptEvent& ev) {
     WindowId w = mainWindow();
-    const std::string& n = ev.name;
+    const std::string_view n = ev.name;
     if (n == "move") {
         setCursorFromClient(ev.args[0], ev.args[1]);
         postMessage(w, WM_MOUSEMOVE, 0, makePosition(ev.args[0], ev.args[1]));

@@ -2,12 +2,15 @@
 // and by a window that replays a recorded session.
 #include "platform/window/input_script.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <sstream>
-
+#include <charconv>
+#include <cstdint>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -43,83 +46,206 @@ constexpr EventKind kKinds[] = {
     {"time", 1, 0, 0, kTimeArgs, "the calendar time in whole seconds (0 or more)", true},
 };
 
-const EventKind* findKind(const std::string& name) {
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+const EventKind* findKind(std::string_view name) {
     for (const EventKind& k : kKinds)
         if (name == k.name) return &k;
     return nullptr;
 }
 
-bool parseInt(const std::string& word, long long minValue, long long maxValue, long long& out) {
-    if (word.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    long long v = std::strtoll(word.c_str(), &end, 10);
-    if (errno != 0 || end == nullptr || *end != '\0' || v < minValue || v > maxValue) return false;
-    out = v;
+std::string at(int lineNo) { return "line " + std::to_string(lineNo) + ": "; }
+
+// Whether anything but blanks is left of the line once its comment is cut off.
+bool hasEvent(std::string_view line) {
+    std::string_view rest = line.substr(0, line.find('#')), word;
+    return nextWord(rest, word);
+}
+
+bool parseLine(std::string_view line, int lineNo, Script& out, std::string& error) {
+    if (line.find('\0') != std::string_view::npos) {
+        error = at(lineNo) + "a NUL byte: a script is text";
+        return false;
+    }
+    line = line.substr(0, line.find('#'));
+    if (line.find(kByteOrderMark) != std::string_view::npos) {
+        error = at(lineNo) + "a byte-order mark (EF BB BF), which only the start of a script may hold";
+        return false;
+    }
+    std::string_view frameWord, name;
+    if (!nextWord(line, frameWord)) return true;
+    ScriptEvent ev;
+    ev.line = lineNo;
+    long long frame = 0;
+    const WordNumber n = wordNumber(frameWord, 0, kMaxScriptFrame, frame);
+    if (n != WordNumber::ok) {
+        const bool tooLarge = n == WordNumber::outOfRange && frameWord[0] != '-';
+        error = at(lineNo) + "frame number must be " +
+                (tooLarge ? std::to_string(kMaxScriptFrame) + " at most" : std::string("1 or more")) + ", not " +
+                quotedWord(frameWord);
+        return false;
+    }
+    ev.frame = static_cast<int>(frame);
+    if (!nextWord(line, name)) {
+        error = at(lineNo) + "event missing after frame number";
+        return false;
+    }
+    const EventKind* kind = findKind(name);
+    if (kind == nullptr) {
+        error = at(lineNo) + "unknown event " + quotedWord(name);
+        return false;
+    }
+    if (ev.frame == 0 && !kind->atStart) {
+        error = at(lineNo) + "frame number must be 1 or more, not " + quotedWord(frameWord) +
+                " (frame 0 is for joy, joy-off, tick and time only)";
+        return false;
+    }
+    ev.name = kind->name;
+    for (int i = 0; i < kind->argc; ++i) {
+        std::string_view w;
+        const ArgRange range = kind->ranges ? kind->ranges[i] : ArgRange{kind->minValue, kind->maxValue};
+        if (!nextWord(line, w) || wordNumber(w, range.minValue, range.maxValue, ev.args[i]) != WordNumber::ok) {
+            error = at(lineNo) + "'" + kind->name + "' takes ";
+            if (kind->usage != nullptr)
+                error += kind->usage;
+            else
+                error += std::to_string(kind->argc) + " number(s) from " + std::to_string(kind->minValue) + " to " +
+                         std::to_string(kind->maxValue);
+            return false;
+        }
+    }
+    std::string_view extra;
+    if (nextWord(line, extra)) {
+        error = at(lineNo) + "unexpected " + quotedWord(extra) + " after '" + kind->name + "'";
+        return false;
+    }
+    out.events.push_back(ev);
     return true;
+}
+
+// Reads an open file to its end, one block past kMaxScriptBytes at most.
+bool readAll(int fd, const std::string& name, std::string& text, std::string& error) {
+    const std::string tooLarge = "cannot read " + name + ": larger than " + std::to_string(kMaxScriptBytes >> 20) +
+                                 " MB, the most a script may hold";
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        error = "cannot read " + name + ": " + std::strerror(errno);
+        return false;
+    }
+    if (S_ISDIR(st.st_mode) || S_ISBLK(st.st_mode) || S_ISSOCK(st.st_mode)) {
+        error = "cannot read " + name + ": " + (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a file or a pipe");
+        return false;
+    }
+    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kMaxScriptBytes) {
+        error = tooLarge;
+        return false;
+    }
+    text.clear();
+    if (S_ISREG(st.st_mode)) text.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = "cannot read " + name + ": " + std::strerror(errno);
+            return false;
+        }
+        if (got == 0) return true;
+        if (text.size() + static_cast<std::size_t>(got) > kMaxScriptBytes) {
+            error = tooLarge;
+            return false;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
 }
 
 }  // namespace
 
 bool parseScript(const std::string& text, Script& out, std::string& error) {
-    std::istringstream in(text);
-    std::string line;
-    int lineNo = 0;
     out.events.clear();
-    while (std::getline(in, line)) {
-        ++lineNo;
-        std::size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        std::istringstream words(line);
-        std::string frameWord, name;
-        if (!(words >> frameWord)) continue;
-        ScriptEvent ev;
-        ev.line = lineNo;
-        long long frame = 0;
-        if (!parseInt(frameWord, 0, INT_MAX, frame)) {
-            error = "line " + std::to_string(lineNo) + ": frame number must be 1 or more, not '" +
-                    frameWord + "'";
+    std::string_view rest = text;
+    // Some editors start UTF-8 text with a byte-order mark.
+    if (rest.starts_with(kByteOrderMark)) rest.remove_prefix(kByteOrderMark.size());
+    // Each event is kept: room for all of them at once, where a growing list would copy itself on
+    // the way.
+    std::size_t count = 0;
+    std::string_view line;
+    for (std::string_view scan = rest; nextLine(scan, line);) count += hasEvent(line);
+    out.events.reserve(count);
+    int lineNo = 0;
+    while (nextLine(rest, line)) {
+        if (!parseLine(line, ++lineNo, out, error)) {
+            out.events.clear();
             return false;
         }
-        ev.frame = static_cast<int>(frame);
-        if (!(words >> name)) {
-            error = "line " + std::to_string(lineNo) + ": event missing after frame number";
-            return false;
-        }
-        const EventKind* kind = findKind(name);
-        if (kind == nullptr) {
-            error = "line " + std::to_string(lineNo) + ": unknown event '" + name + "'";
-            return false;
-        }
-        if (ev.frame == 0 && !kind->atStart) {
-            error = "line " + std::to_string(lineNo) + ": frame number must be 1 or more, not '" +
-                    frameWord + "' (frame 0 is for joy, joy-off, tick and time only)";
-            return false;
-        }
-        ev.name = name;
-        for (int i = 0; i < kind->argc; ++i) {
-            std::string w;
-            ArgRange range = kind->ranges ? kind->ranges[i] : ArgRange{kind->minValue, kind->maxValue};
-            if (!(words >> w) || !parseInt(w, range.minValue, range.maxValue, ev.args[i])) {
-                error = "line " + std::to_string(lineNo) + ": '" + name + "' takes ";
-                if (kind->usage != nullptr)
-                    error += kind->usage;
-                else
-                    error += std::to_string(kind->argc) + " number(s) from " +
-                             std::to_string(kind->minValue) + " to " + std::to_string(kind->maxValue);
-                return false;
-            }
-        }
-        std::string extra;
-        if (words >> extra) {
-            error = "line " + std::to_string(lineNo) + ": unexpected '" + extra + "' after '" + name + "'";
-            return false;
-        }
-        out.events.push_back(ev);
     }
-    std::stable_sort(out.events.begin(), out.events.end(),
-                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; });
+    auto byFrame = [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; };
+    // Sorting needs a copy's room; most scripts are in order already.
+    if (!std::is_sorted(out.events.begin(), out.events.end(), byFrame))
+        std::stable_sort(out.events.begin(), out.events.end(), byFrame);
     return true;
+}
+
+bool readScriptFile(const std::string& path, std::string& text, std::string& error) {
+    if (path == "-") return readAll(STDIN_FILENO, "standard input", text, error);
+    const std::string name = "'" + path + "'";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot read " + name + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool ok = readAll(fd, name, text, error);
+    ::close(fd);
+    return ok;
+}
+
+bool nextLine(std::string_view& text, std::string_view& line) {
+    if (text.empty()) return false;
+    const std::size_t end = text.find('\n');
+    line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    return true;
+}
+
+bool nextWord(std::string_view& rest, std::string_view& word) {
+    // Blanks as a C stream's >> skips them.
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    std::size_t i = 0;
+    while (i < rest.size() && blank(rest[i])) ++i;
+    std::size_t j = i;
+    while (j < rest.size() && !blank(rest[j])) ++j;
+    word = rest.substr(i, j - i);
+    rest.remove_prefix(j);
+    return !word.empty();
+}
+
+WordNumber wordNumber(std::string_view word, long long minValue, long long maxValue, long long& out) {
+    if (word.size() > 1 && word[0] == '+' && word[1] != '-') word.remove_prefix(1);
+    long long v = 0;
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), v);
+    if (word.empty() || end != word.data() + word.size()) return WordNumber::notNumber;
+    if (ec != std::errc{} || v < minValue || v > maxValue) return WordNumber::outOfRange;
+    out = v;
+    return WordNumber::ok;
+}
+
+std::string quotedWord(std::string_view word) {
+    constexpr std::size_t kShown = 40;   // characters between the quotes, an escaped byte's four included
+    std::string out = "'";
+    std::size_t i = 0;
+    for (; i < word.size() && out.size() <= kShown; ++i) {
+        const unsigned char c = static_cast<unsigned char>(word[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            static const char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    if (i < word.size()) out += "...";
+    return out + "'";
 }
 
 }  // namespace platform

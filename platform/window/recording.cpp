@@ -1,6 +1,7 @@
 // Platform: recording a windowed session as an input script, and replaying one in the window.
 #include "platform/window/recording.h"
 
+#include <atomic>
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
@@ -55,6 +56,9 @@ struct ReplayState {
 
 RecorderState recorder;
 ReplayState replay;
+// Every event of the replay has been posted: the window's own input passes from then on. Read
+// where the backend posts that input.
+std::atomic<bool> replayUsedUp{false};
 thread_local bool fromWindowSystem = false;
 
 bool onWindowThread() { return std::this_thread::get_id() == recorder.windowThread; }
@@ -78,7 +82,7 @@ bool enterReplayFrame() {
     while (replay.nextEvent < events.size() && events[replay.nextEvent].frame <= replay.next) {
         const ScriptEvent& ev = events[replay.nextEvent++];
         const WindowId w = mainWindow();
-        const std::string& n = ev.name;
+        const std::string_view n = ev.name;
         if (n == "move") posted = postMessage(w, WM_MOUSEMOVE, 0, makePosition(static_cast<int>(ev.args[0]), static_cast<int>(ev.args[1])));
         else if (n == "ldown") posted = postMessage(w, WM_LBUTTONDOWN, 1, 0);
         else if (n == "lup") posted = postMessage(w, WM_LBUTTONUP, 0, 0);
@@ -98,8 +102,10 @@ bool enterReplayFrame() {
         // tick: the window keeps its real clock; joy, joy-off and lose-surfaces are not replayed.
     }
     if (!replay.endSaid && replay.nextEvent >= events.size()) {
-        std::fprintf(stderr, "quorbix: the replay's last event was at frame %d; the game goes on by itself\n", replay.next);
+        std::fprintf(stderr, "quorbix: the replay's last event was at frame %d; the window's own input takes over\n",
+                     replay.next);
         replay.endSaid = true;
+        replayUsedUp = true;
     }
     return posted;
 }
@@ -128,12 +134,10 @@ bool startRecording(const std::string& path, std::string& error) {
 }
 
 bool startReplay(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read the recording '" + path + "'";
-        return false;
-    }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    if (!readScriptFile(path, text, error)) return false;
+    replay = ReplayState{};
+    replayUsedUp = false;
     if (!parseScript(text, replay.script, error)) {
         error = path + ": " + error;
         return false;
@@ -184,7 +188,7 @@ void endInput() { fromWindowSystem = false; }
 
 bool notePost(std::uint32_t m, std::uintptr_t wParam, std::intptr_t lParam) {
     if (!fromWindowSystem) return true;
-    if (replay.on) return !isInput(m);
+    if (replay.on) return !isInput(m) || replayUsedUp;
     if (recorder.out == nullptr || !onWindowThread()) return true;
     std::lock_guard<std::mutex> hold(recorder.lock);
     const int frame = recorder.next;
@@ -249,7 +253,7 @@ void afterFrameWait(bool due) {
 bool inactiveWait() {
     recorder.inFrame = false;
     recorder.started = true;
-    if (!replay.on) return false;
+    if (!replay.on || replayUsedUp) return false;
     // The entered frame number passes without a frame; the next one's events may wake the program.
     if (replay.entered) ++replay.next;
     for (;;) {

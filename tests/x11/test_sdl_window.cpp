@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -96,6 +97,20 @@ TEST_F(Sdl, WindowHasItsTitleSizeAndPlaceAndEscapeEndsItWithStatus0) {
     ASSERT_FALSE(f.empty());
     EXPECT_EQ(NumberField(f.back(), "quit"), 1);
     EXPECT_EQ(ReadLines(trace).front(), "{\"backend\":\"sdl\",\"real_time\":1,\"has_display\":1}");
+}
+
+TEST_F(Sdl, EscapeEndsTheGameOnceItsReplayIsUsedUp) {
+    const std::string script = (dir / "replay.txt").string();
+    std::ofstream(script) << "2 move 100 100\n";
+    trace = (dir / "trace.jsonl").string();
+    pid = x.Launch({kBin + "/quorbix", "--replay", script, "--trace", trace}, {"SDL_AUDIODRIVER=dummy"},
+                   (dir / "program.log").string());
+    ASSERT_GT(pid, 0);
+    window = x.FindWindow("Quorbix v1.0", 10000);
+    ASSERT_NE(window, 0ul) << "no window (see " << (dir / "program.log").string() << ")";
+    FramesAfter(4);   // the replay's one event was at frame 2
+    ASSERT_TRUE(x.Xdo("key --window " + std::to_string(window) + " Escape"));
+    EXPECT_EQ(x.WaitExit(pid, 5000), 0) << "the window's own Escape was dropped after the replay";
 }
 
 TEST_F(Sdl, CloseButtonEndsTheGalleryWithStatus0) {

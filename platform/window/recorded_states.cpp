@@ -1,0 +1,81 @@
+// Platform: the state comments of a recorded session, read back to check a replay.
+#include "platform/window/recorded_states.h"
+
+#include <charconv>
+#include <climits>
+#include <string_view>
+
+#include "platform/window/input_script.h"
+
+namespace platform {
+namespace {
+
+std::string at(int lineNo) { return "line " + std::to_string(lineNo) + ": "; }
+
+bool number(std::string_view word, long long minValue, long long maxValue, int& out) {
+    long long v = 0;
+    if (wordNumber(word, minValue, maxValue, v) != WordNumber::ok) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+// "FRAME SCENE HASH", as the recorder writes after each frame whose state changed.
+bool readState(std::string_view rest, std::string_view line, int lineNo, RecordedStates& out, std::string& error) {
+    std::string_view frameWord, sceneWord, hashWord, extra;
+    int frame = 0;
+    RecordedState s;
+    nextWord(rest, frameWord);
+    nextWord(rest, sceneWord);
+    nextWord(rest, hashWord);
+    const char* hashEnd = hashWord.data() + hashWord.size();
+    if (!number(frameWord, 1, kMaxScriptFrame, frame) || !number(sceneWord, INT_MIN, INT_MAX, s.scene) ||
+        hashWord.empty() || hashWord.size() > 16 ||
+        std::from_chars(hashWord.data(), hashEnd, s.hash, 16).ptr != hashEnd || nextWord(rest, extra)) {
+        error = at(lineNo) + quotedWord(line) + " is not '# state FRAME SCENE HASH' (FRAME 1 to " +
+                std::to_string(kMaxScriptFrame) + ", HASH up to 16 hexadecimal digits)";
+        return false;
+    }
+    out.states[frame] = s;
+    return true;
+}
+
+// "after frame N: scene S FIELDS", as the recorder writes when the session ends.
+bool readEnd(std::string_view rest, std::string_view line, int lineNo, RecordedStates& out, std::string& error) {
+    std::string_view after, frame, frameWord, scene, sceneWord;
+    const bool ok = nextWord(rest, after) && after == "after" && nextWord(rest, frame) && frame == "frame" &&
+                    nextWord(rest, frameWord) && frameWord.ends_with(':') &&
+                    number(frameWord.substr(0, frameWord.size() - 1), 0, kMaxScriptFrame, out.endFrame) &&
+                    nextWord(rest, scene) && scene == "scene" && nextWord(rest, sceneWord) &&
+                    number(sceneWord, INT_MIN, INT_MAX, out.endScene);
+    if (!ok) {
+        error = at(lineNo) + quotedWord(line) + " is not '# end after frame N: scene S FIELDS'";
+        return false;
+    }
+    if (out.haveEnd) {
+        error = at(lineNo) + "a second end: a recording holds one session";
+        return false;
+    }
+    // The fields follow the one blank the recorder writes after the scene.
+    if (!rest.empty()) rest.remove_prefix(1);
+    out.endFields = rest;
+    out.haveEnd = true;
+    return true;
+}
+
+}  // namespace
+
+bool readRecordedStates(const std::string& text, RecordedStates& out, std::string& error) {
+    out = RecordedStates{};
+    std::string_view rest = text, line;
+    int lineNo = 0;
+    while (nextLine(rest, line)) {
+        ++lineNo;
+        std::string_view words = line, hashMark, kind;
+        if (!nextWord(words, hashMark) || hashMark != "#" || !nextWord(words, kind)) continue;
+        if (kind == "state" && !readState(words, line, lineNo, out, error)) return false;
+        if (kind == "end" && !readEnd(words, line, lineNo, out, error)) return false;
+    }
+    return true;
+}
+
+}  // namespace platform
