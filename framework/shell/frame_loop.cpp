@@ -13,6 +13,7 @@
 #include "framework/shell/window_proc.h"
 #include "framework/system/random.h"
 #include "framework/system/wait_timers.h"
+#include "platform/window/program_name.h"
 #include "platform/window/recording.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
@@ -37,6 +38,7 @@ const ProgramStateRegistration kProgramReset{ResetStage::Program, ResetProgram};
 
 void UseProgram(const ProgramSetup& setup) {
     Program = setup;
+    platform::setProgramName(setup.Name);
     ResetProgram();
 }
 

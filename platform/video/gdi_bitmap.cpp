@@ -1,4 +1,5 @@
 // Platform: GDI-style bitmaps: loading (resources and BMP files), GetObject, StretchBlt, BitBlt.
+#include "platform/window/program_name.h"
 #include "platform/video/gdi_bitmap.h"
 
 #include <algorithm>
@@ -80,18 +81,18 @@ HGDIOBJ loadImage(HINSTANCE instance, const char* name, unsigned type, int width
         const unsigned char* data = lockResource(findResource(name, "BITMAP"), size);
         if (data == nullptr) return nullptr;
         if (!decodePackedDib(data, size, pic, error)) {
-            std::fprintf(stderr, "quorbix: bitmap resource %s: %s\n", name, error.c_str());
+            platform::say("bitmap resource %s: %s\n", name, error.c_str());
             return nullptr;
         }
     } else {
         if ((flags & LR_LOADFROMFILE) == 0) return nullptr;
         std::vector<std::uint8_t> bytes;
         if (!readFile(name, bytes, error)) {
-            if (!error.empty()) std::fprintf(stderr, "quorbix: %s: %s\n", name, error.c_str());
+            if (!error.empty()) platform::say("%s: %s\n", name, error.c_str());
             return nullptr;
         }
         if (!decodeBmpFile(bytes.data(), bytes.size(), pic, error)) {
-            std::fprintf(stderr, "quorbix: %s: %s\n", name, error.c_str());
+            platform::say("%s: %s\n", name, error.c_str());
             return nullptr;
         }
     }
