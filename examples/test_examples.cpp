@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "framework/draw/raster_effects.h"
 #include "framework/input/joystick.h"
 #include "framework/sound/sound_objects.h"
+#include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
 #include "framework/runner/headless_runner.h"
 
@@ -233,4 +235,48 @@ TEST(Examples, ErrorsShowTheirBoxesAndTheProgramGoesOn) {
         EXPECT_TRUE(Has(t[c.frame - 1], c.box)) << "frame " << c.frame << ": " << t[c.frame - 1];
     EXPECT_EQ(TraceField(t[7], "ran"), 1);
     EXPECT_EQ(TraceField(t[7], "objects"), 1) << "the failed load keeps its slot";
+}
+
+// Without a sound device a program shows the one box that says so at start-up and goes on
+// silent: loading, playing, music, losing and regaining activation and restoring the surfaces
+// show no further box from the same cause.
+TEST(Examples, WithoutASoundDeviceOneBoxThenSilence) {
+    const char* script = "3 move 100 100\n3 ldown\n3 lup\n6 ldown\n6 lup\n8 rdown\n8 rup\n10 activate 0\n"
+                         "12 activate 1\n14 lose-surfaces\n16 ldown\n16 lup\n18 ldown\n18 lup\n";
+    for (void (*use)() : {UseSounds, UseMusic}) {
+        static void (*installed)() = nullptr;
+        installed = use;
+        std::ostringstream trace;
+        RunOptions options;
+        options.config.frames = 24;
+        options.script = script;
+        options.trace = &trace;
+        options.prepare = [] {
+            installed();
+            platform::headless::setAudioDevicePresent(false);
+        };
+        std::string error;
+        ASSERT_EQ(RunHeadless(options, error), 0) << error;
+        platform::headless::setAudioDevicePresent(true);
+        std::istringstream lines(trace.str());
+        std::string line;
+        std::vector<std::string> boxes;
+        while (std::getline(lines, line)) {
+            for (std::size_t at = line.find("\"text\":"); at != std::string::npos; at = line.find("\"text\":", at + 1))
+                boxes.push_back(line.substr(at, line.find('"', at + 8) - at));
+        }
+        ASSERT_EQ(boxes.size(), 1u) << (use == UseSounds ? "sounds: " : "music: ") << boxes.back();
+        EXPECT_EQ(boxes[0], "\"text\":\"elSound::Init : DirectSoundが使用できません");
+    }
+}
+
+TEST(Examples, TraceListReadsTheNumbersOfAnArrayField) {
+    const std::string line =
+        R"({"frame":3,"mouse":[12,-4],"boxes":[{"caption":"a","text":"b"}],"sounds":[0, 29],"midi":{"open":0}})";
+    EXPECT_EQ(TraceList(line, "sounds"), (std::vector<long long>{0, 29}));
+    EXPECT_EQ(TraceList(line, "mouse"), (std::vector<long long>{12, -4}));
+    EXPECT_TRUE(TraceList(line, "boxes").empty()) << "an array of objects holds no numbers";
+    EXPECT_TRUE(TraceList(line, "absent").empty());
+    EXPECT_TRUE(TraceList(R"({"sounds":[]})", "sounds").empty());
+    EXPECT_TRUE(TraceList(R"({"sounds":[3,)", "sounds") == (std::vector<long long>{3})) << "a cut line";
 }
