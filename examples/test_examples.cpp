@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -72,6 +73,7 @@ TEST(Examples, TheGuideQuotesItsFilesWordForWord) {
     const std::string guide = ReadFile(QRB_SOURCE_DIR "/docs/framework.md");
     ASSERT_FALSE(guide.empty());
     int quoted = 0;
+    std::map<std::string, std::string> quotedFrom;   // each C++ file's quoted blocks
     std::size_t from = 0;   // where the text after the last block begins
     for (std::size_t at = guide.find("\n```"); at != std::string::npos; at = guide.find("\n```", from)) {
         const std::size_t body = guide.find('\n', at + 1) + 1;
@@ -88,9 +90,18 @@ TEST(Examples, TheGuideQuotesItsFilesWordForWord) {
         ASSERT_NE(path, "") << "no file named before the block:\n" << code;
         const std::string file = ReadFile(std::string(QRB_SOURCE_DIR "/") + path);
         EXPECT_NE(file.find(code), std::string::npos) << "not in " << path << ":\n" << code;
+        if (lang == "cpp") quotedFrom[path] += code;
         ++quoted;
     }
     EXPECT_GE(quoted, 20);
+    // A snippet compiles as shown only with its headers: every C++ file the guide quotes has its
+    // #include lines quoted too.
+    for (const auto& [path, code] : quotedFrom) {
+        std::istringstream lines(ReadFile(std::string(QRB_SOURCE_DIR "/") + path));
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("#include", 0) == 0)
+                EXPECT_NE(code.find(line + "\n"), std::string::npos) << path << " is quoted without " << line;
+    }
 }
 
 TEST(Examples, FirstSceneEntersOnceAndChangesSceneOnTheFrameAfterAClick) {
