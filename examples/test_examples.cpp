@@ -98,9 +98,10 @@ TEST(Examples, TheGuideQuotesItsFilesWordForWord) {
     // #include lines quoted too.
     for (const auto& [path, code] : quotedFrom) {
         std::istringstream lines(ReadFile(std::string(QRB_SOURCE_DIR "/") + path));
-        for (std::string line; std::getline(lines, line);)
-            if (line.rfind("#include", 0) == 0)
-                EXPECT_NE(code.find(line + "\n"), std::string::npos) << path << " is quoted without " << line;
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("#include", 0) != 0) continue;
+            EXPECT_NE(code.find(line + "\n"), std::string::npos) << path << " is quoted without " << line;
+        }
     }
 }
 
