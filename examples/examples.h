@@ -3,7 +3,7 @@
 // then runs it, in a window or headless.
 #pragma once
 
-void UseFirstScene();    // first_scene.cpp: start-up, the frame protocol, entry work, clicks
+#include "examples/outside/first_scene.h"   // UseFirstScene: start-up, frame protocol, entry work, clicks
 void UseBitmaps();       // bitmaps.cpp: colour keys, PutObject, clipping, the ClipWindow
 void UseTexts();         // texts.cpp: text brackets, colours, word-wrapped boxes, DebugPrint
 void UseSounds();        // sounds.cpp: wave objects, playing copies, pan, volume, frequency

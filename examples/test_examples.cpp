@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "framework/draw/raster_effects.h"
 #include "framework/input/joystick.h"
 #include "framework/sound/sound_objects.h"
+#include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
 #include "framework/runner/headless_runner.h"
 
@@ -70,6 +73,7 @@ TEST(Examples, TheGuideQuotesItsFilesWordForWord) {
     const std::string guide = ReadFile(QRB_SOURCE_DIR "/docs/framework.md");
     ASSERT_FALSE(guide.empty());
     int quoted = 0;
+    std::map<std::string, std::string> quotedFrom;   // each C++ file's quoted blocks
     std::size_t from = 0;   // where the text after the last block begins
     for (std::size_t at = guide.find("\n```"); at != std::string::npos; at = guide.find("\n```", from)) {
         const std::size_t body = guide.find('\n', at + 1) + 1;
@@ -86,9 +90,19 @@ TEST(Examples, TheGuideQuotesItsFilesWordForWord) {
         ASSERT_NE(path, "") << "no file named before the block:\n" << code;
         const std::string file = ReadFile(std::string(QRB_SOURCE_DIR "/") + path);
         EXPECT_NE(file.find(code), std::string::npos) << "not in " << path << ":\n" << code;
+        if (lang == "cpp") quotedFrom[path] += code;
         ++quoted;
     }
     EXPECT_GE(quoted, 20);
+    // A snippet compiles as shown only with its headers: every C++ file the guide quotes has its
+    // #include lines quoted too.
+    for (const auto& [path, code] : quotedFrom) {
+        std::istringstream lines(ReadFile(std::string(QRB_SOURCE_DIR "/") + path));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("#include", 0) != 0) continue;
+            EXPECT_NE(code.find(line + "\n"), std::string::npos) << path << " is quoted without " << line;
+        }
+    }
 }
 
 TEST(Examples, FirstSceneEntersOnceAndChangesSceneOnTheFrameAfterAClick) {
@@ -268,4 +282,48 @@ TEST(Examples, DrawingFillsTurnsAndBlendsAsTheCommentsSay) {
     // Frame 2 turns the ball 6 degrees at scale 2: it covers the centre, its key leaves corners.
     EXPECT_NE(Shown(240, 180), blue);
     EXPECT_EQ(Shown(240 - 47, 180 - 47), blue);
+}
+
+// Without a sound device a program shows the one box that says so at start-up and goes on
+// silent: loading, playing, music, losing and regaining activation and restoring the surfaces
+// show no further box from the same cause.
+TEST(Examples, WithoutASoundDeviceOneBoxThenSilence) {
+    const char* script = "3 move 100 100\n3 ldown\n3 lup\n6 ldown\n6 lup\n8 rdown\n8 rup\n10 activate 0\n"
+                         "12 activate 1\n14 lose-surfaces\n16 ldown\n16 lup\n18 ldown\n18 lup\n";
+    for (void (*use)() : {UseSounds, UseMusic}) {
+        static void (*installed)() = nullptr;
+        installed = use;
+        std::ostringstream trace;
+        RunOptions options;
+        options.config.frames = 24;
+        options.script = script;
+        options.trace = &trace;
+        options.prepare = [] {
+            installed();
+            platform::headless::setAudioDevicePresent(false);
+        };
+        std::string error;
+        ASSERT_EQ(RunHeadless(options, error), 0) << error;
+        platform::headless::setAudioDevicePresent(true);
+        std::istringstream lines(trace.str());
+        std::string line;
+        std::vector<std::string> boxes;
+        while (std::getline(lines, line)) {
+            for (std::size_t at = line.find("\"text\":"); at != std::string::npos; at = line.find("\"text\":", at + 1))
+                boxes.push_back(line.substr(at, line.find('"', at + 8) - at));
+        }
+        ASSERT_EQ(boxes.size(), 1u) << (use == UseSounds ? "sounds: " : "music: ") << boxes.back();
+        EXPECT_EQ(boxes[0], "\"text\":\"elSound::Init : DirectSoundが使用できません");
+    }
+}
+
+TEST(Examples, TraceListReadsTheNumbersOfAnArrayField) {
+    const std::string line =
+        R"({"frame":3,"mouse":[12,-4],"boxes":[{"caption":"a","text":"b"}],"sounds":[0, 29],"midi":{"open":0}})";
+    EXPECT_EQ(TraceList(line, "sounds"), (std::vector<long long>{0, 29}));
+    EXPECT_EQ(TraceList(line, "mouse"), (std::vector<long long>{12, -4}));
+    EXPECT_TRUE(TraceList(line, "boxes").empty()) << "an array of objects holds no numbers";
+    EXPECT_TRUE(TraceList(line, "absent").empty());
+    EXPECT_TRUE(TraceList(R"({"sounds":[]})", "sounds").empty());
+    EXPECT_TRUE(TraceList(R"({"sounds":[3,)", "sounds") == (std::vector<long long>{3})) << "a cut line";
 }

@@ -8,6 +8,7 @@
 
 ProgramSetup GameProgram() {
     ProgramSetup setup;
+    setup.Name = "quorbix";
     setup.Title = "Quorbix v1.0";
     setup.Init = GameInit;
     setup.Scenes[kScenePlay] = ScenePlay;

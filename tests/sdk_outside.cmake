@@ -1,7 +1,15 @@
-# Installs the SDK into a temporary prefix, builds the guide's outside project (examples/outside
-# with the first-scene example) against it, and runs it headless.
+# Installs the SDK into a temporary prefix with the guide's own command, copies examples/outside
+# alone into a folder of its own and builds it against the SDK twice: with its CMakeLists.txt
+# (a static game library on Quorbix::framework, the backends linked after it) and with a plain
+# compiler command through pkg-config --define-prefix --static. Each program runs headless; any
+# message box in any frame, or anything on stderr, fails the test.
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK}/src)
+file(MAKE_DIRECTORY ${WORK})
+file(READ ${SOURCE}/docs/framework.md guide)
+string(FIND "${guide}" "cmake --install build --prefix ~/quorbix-sdk --component sdk" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "the guide no longer shows the install command this test runs")
+endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix --component sdk
   RESULT_VARIABLE rc OUTPUT_QUIET)
 if(NOT rc EQUAL 0)
@@ -9,8 +17,32 @@ if(NOT rc EQUAL 0)
 endif()
 # The project as a game writer has it: its own folder, nothing of this tree but the example.
 file(COPY ${SOURCE}/examples/outside/ DESTINATION ${WORK}/src)
-file(COPY ${SOURCE}/examples/first_scene.cpp DESTINATION ${WORK}/src)
-file(COPY ${SOURCE}/examples/examples.h DESTINATION ${WORK}/src/examples)
+
+function(check_run program label)
+  file(WRITE ${WORK}/script.txt "3 move 100 100\n3 ldown\n3 lup\n")
+  execute_process(COMMAND ${program} --frames 20 --trace ${WORK}/${label}.jsonl ${WORK}/script.txt
+    WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT err STREQUAL "")
+    message(FATAL_ERROR "${label}: the outside program failed (${rc}): ${err}")
+  endif()
+  file(STRINGS ${WORK}/${label}.jsonl lines)
+  list(LENGTH lines n)
+  if(NOT n EQUAL 21)
+    message(FATAL_ERROR "${label}: expected a header and 20 frames, got ${n} lines")
+  endif()
+  list(REMOVE_AT lines 0)
+  foreach(line IN LISTS lines)
+    if(NOT line MATCHES "\"ran\":1" OR NOT line MATCHES "\"boxes\":\\[\\]" OR line MATCHES "rror")
+      message(FATAL_ERROR "${label}: a frame with a box or an error:\n${line}")
+    endif()
+  endforeach()
+  # The click on frame 3 took the menu to the counting scene, which drew the loaded sheet.
+  list(GET lines 19 last)
+  if(NOT last MATCHES "\"scene\":1," OR NOT last MATCHES "\"objects\":1,")
+    message(FATAL_ERROR "${label}: the click did not reach the counting scene: ${last}")
+  endif()
+endfunction()
+
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${WORK}/src -B ${WORK}/build -G Ninja
     -DCMAKE_PREFIX_PATH=${WORK}/prefix -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -21,18 +53,34 @@ execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/build RESULT_VARIABLE r
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "building the outside project failed:\n${out}\n${err}")
 endif()
-# The sprite sheet lies beside the program, as a game writer's own bitmap would.
-file(COPY ${SOURCE}/assets/CHARA.bmp DESTINATION ${WORK}/build)
-file(WRITE ${WORK}/script.txt "3 move 100 100\n3 ldown\n3 lup\n")
-execute_process(COMMAND ${WORK}/build/first-scene-headless --frames 20 --trace ${WORK}/trace.jsonl ${WORK}/script.txt
-  RESULT_VARIABLE rc ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "the outside program failed (${rc}): ${err}")
-endif()
-file(STRINGS ${WORK}/trace.jsonl lines)
-list(LENGTH lines n)
-list(GET lines 20 last)
-if(NOT n EQUAL 21 OR NOT last MATCHES "\"frame\":20,.*\"ran\":1" OR NOT last MATCHES "\"boxes\":\\[\\]")
-  message(FATAL_ERROR "expected 20 frames run without an error box, got ${n} lines ending ${last}")
-endif()
-message(STATUS "the outside project built against the installed SDK and ran 20 frames")
+check_run(${WORK}/build/first-scene-headless cmake)
+
+# pkg-config from a prefix it was not configured for: only --define-prefix or ${pcfiledir} finds it.
+file(RENAME ${WORK}/prefix ${WORK}/moved)
+find_program(PKG_CONFIG pkg-config REQUIRED)
+set(ENV{PKG_CONFIG_PATH} ${WORK}/moved/${LIBDIR}/pkgconfig)
+file(MAKE_DIRECTORY ${WORK}/pc)
+foreach(backend headless sdl)
+  if(NOT EXISTS ${WORK}/moved/${LIBDIR}/pkgconfig/quorbix-${backend}.pc)
+    continue()
+  endif()
+  execute_process(COMMAND ${PKG_CONFIG} --define-prefix --static --cflags --libs quorbix-${backend}
+    OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "pkg-config quorbix-${backend}: ${err}")
+  endif()
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  if(backend STREQUAL "headless")
+    set(main headless_main.cpp)
+  else()
+    set(main window_main.cpp)
+  endif()
+  execute_process(COMMAND ${CXX} -o ${WORK}/pc/first-scene-${backend} ${main} first_scene.cpp ${flags}
+    WORKING_DIRECTORY ${WORK}/src RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "building with pkg-config quorbix-${backend} failed:\n${flags}\n${err}")
+  endif()
+endforeach()
+file(COPY ${WORK}/src/CHARA DESTINATION ${WORK}/pc)
+check_run(${WORK}/pc/first-scene-headless pkg-config)
+message(STATUS "the outside project built against the installed SDK (CMake and pkg-config) and ran")

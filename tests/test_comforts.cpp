@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "framework/shell/command_line.h"
+#include "framework/shell/frame_loop.h"
 #include "platform/headless/headless.h"
 #include "platform/window/input_script.h"
+#include "platform/window/program_name.h"
 #include "test_support.h"
 
 namespace {
@@ -59,6 +61,32 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(CommandLineNumber(kSpec, "--scale", "16", 1, 16, n));
     EXPECT_EQ(n, 16);
+}
+
+// A game on the framework speaks as itself: its --version and the platform's messages carry the
+// program's name and version, not the framework's.
+TEST(CommandLine, AProgramsOwnNameAndVersion) {
+    CommandLineSyntax own = kSpec;
+    own.program = "my-game";
+    own.version = "0.3";
+    std::vector<std::string> words = {"my-game", "--version"};
+    std::vector<char*> argv = {words[0].data(), words[1].data()};
+    ParsedCommandLine args;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ParseCommandLine(2, argv.data(), own, args), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "my-game 0.3\n");
+
+    ProgramSetup setup;
+    setup.Name = "my-game";
+    UseProgram(setup);
+    testing::internal::CaptureStderr();
+    platform::say("no audio device (%d)\n", 7);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "my-game: no audio device (7)\n");
+    // Without a name, the executable's own file name: never the framework's.
+    UseProgram(ProgramSetup{});
+    const std::string unnamed = platform::programName();
+    EXPECT_NE(unnamed, "my-game");
+    EXPECT_NE(unnamed, "");
 }
 
 TEST(ScriptClock, TickAndTimeEventsAreParsedWithTheirRanges) {

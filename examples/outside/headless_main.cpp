@@ -1,14 +1,15 @@
 // first-scene-headless: the same program without a display, from a script, writing the trace.
 #include "framework/runner/runner_command_line.h"
 
-void UseFirstScene();
+#include "first_scene.h"
 
 namespace {
 const CommandLineSyntax kCommandLine{
-    "first-scene-headless",
-    "[OPTIONS] [SCRIPT]",
-    "The first scene without a display, its input from a script of events.",
-    RunnerOptions(),
+    .program = "first-scene-headless",
+    .synopsis = "[OPTIONS] [SCRIPT]",
+    .summary = "The first scene without a display, its input from a script of events.",
+    .options = RunnerOptions(),
+    .version = "1.0",
 };
 }  // namespace
 

@@ -2,7 +2,7 @@
 #include "framework/shell/frame_loop.h"
 #include "platform/window/window.h"
 
-void UseFirstScene();
+#include "first_scene.h"
 
 int main() {
     UseFirstScene();

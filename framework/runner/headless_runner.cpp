@@ -169,3 +169,19 @@ long long TraceField(const std::string& line, const std::string& name) {
     return std::strtoll(line.c_str() + p + key.size(), nullptr, 10);
 }
 
+std::vector<long long> TraceList(const std::string& line, const std::string& name) {
+    std::vector<long long> values;
+    const std::string key = "\"" + name + "\":[";
+    const std::size_t p = line.find(key);
+    if (p == std::string::npos) return values;
+    const char* at = line.c_str() + p + key.size();
+    while (*at != ']' && *at != '\0') {
+        char* end = nullptr;
+        const long long value = std::strtoll(at, &end, 10);
+        if (end == at) break;   // not a number: an array of something else
+        values.push_back(value);
+        at = end;
+        while (*at == ',' || *at == ' ') ++at;
+    }
+    return values;
+}

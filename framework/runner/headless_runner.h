@@ -52,3 +52,6 @@ int RunHeadless(const RunOptions& options, std::string& error);
 
 // The integer value of a field of one trace line ("-1" style values included); -999 if absent.
 long long TraceField(const std::string& line, const std::string& name);
+// The integers of an array field of one trace line, in order: "sounds" gives the slots started
+// in that frame, "mouse" the point. Empty when the field is absent or its array is empty.
+std::vector<long long> TraceList(const std::string& line, const std::string& name);

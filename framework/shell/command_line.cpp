@@ -54,7 +54,9 @@ std::string ParsedCommandLine::value(const std::string& name) const {
     return v;
 }
 
-std::string VersionText(const char* program) { return std::string(program) + " " + QRB_VERSION; }
+std::string VersionText(const char* program, const char* version) {
+    return std::string(program) + " " + (version != nullptr ? version : QRB_VERSION);
+}
 
 int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {
     out = ParsedCommandLine{};
@@ -75,7 +77,7 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, Par
             return 0;
         }
         if (word == "--version") {
-            std::printf("%s\n", VersionText(syntax.program).c_str());
+            std::printf("%s\n", VersionText(syntax.program, syntax.version).c_str());
             return 0;
         }
         std::string name = word, argument;
@@ -146,8 +148,8 @@ bool CommandLineFilesDistinct(const CommandLineSyntax& syntax, const ParsedComma
 }
 
 const CommandLineOption kWindowOptions[2] = {
-    {"--scale", "N", "show the 480 x 360 picture N times as large (default: what fits)"},
-    {"--trace", "FILE", "write one JSON line per frame to FILE (docs/headless.md)", FileUse::Writes},
+    {"--scale", "N", "show the picture N times as large (default: what fits)"},
+    {"--trace", "FILE", "write one JSON line per frame to FILE", FileUse::Writes},
 };
 
 int CheckWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {

@@ -29,6 +29,9 @@ struct CommandLineSyntax {
     // False: the first word that is not an option starts the program's own text. True: options
     // may also follow the words (only "--" ends them).
     bool optionsAfterWords = false;
+    // What --version prints after the program's name: the program's own version ("1.2"); null
+    // for the framework's.
+    const char* version = nullptr;
 };
 
 struct ParsedCommandLine {
@@ -88,5 +91,6 @@ bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& optio
 bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& option, const std::string& text,
                        int minValue, int maxValue, int& out);
 
-// "quorbix 1.0", the text --version prints for `program`.
-std::string VersionText(const char* program);
+// "quorbix 1.0", the text --version prints for `program`: its version, or the framework's when
+// version is null.
+std::string VersionText(const char* program, const char* version = nullptr);

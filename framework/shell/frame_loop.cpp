@@ -14,6 +14,7 @@
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
+#include "platform/window/program_name.h"
 #include "platform/window/recording.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
@@ -43,6 +44,7 @@ const ProgramStateRegistration kProgramReset{ResetStage::Program, ResetProgram};
 
 void UseProgram(const ProgramSetup& setup) {
     Program = setup;
+    platform::setProgramName(setup.Name);
     ResetProgram();
 }
 

@@ -30,6 +30,9 @@ constexpr unsigned kMaxFramePeriodMs = 1000;
 // What WinMain runs: every program on the shell (the game, the effects gallery, the guide's
 // examples) describes itself here and hands it to UseProgram before WinMain runs.
 struct ProgramSetup {
+    // The program's name, which its messages on standard error begin with ("first-scene: ...");
+    // null for the executable's file name. Its --version comes from CommandLineSyntax.
+    const char* Name = nullptr;
     const char* Title = "";
     void (*Init)() = nullptr;                   // start-up, once the window is open
     SceneFunction Scenes[kSceneSlots] = {};     // the frame function of each scene number

@@ -27,13 +27,16 @@ std::int32_t AddFrequency(int slot, int steps);   // 100 Hz steps, 100 to 100000
 std::int32_t ResetFrequency(int slot);            // back to the wave's own rate
 std::int32_t SetFrequency(int slot, int steps);   // the wave's own rate plus the steps
 
-std::int32_t AddPan(int slot, int steps);   // steps of 1 dB, -10000 (left) to 10000 (right)
+// Pan and volume take steps of 1 dB: pan from -100 (left only) to 100 (right only), volume from
+// -100 (silent) to 0 (full). The slot stores them in hundredths of a dB (SoundObject::Pan and
+// ::Volume, -10000 to 10000), as the device takes them.
+std::int32_t AddPan(int slot, int steps);   // -100 (left) to 100 (right)
 std::int32_t ResetPan(int slot);
 std::int32_t SetPan(int slot, int steps);
 std::int32_t PanLeft(int slot);
 std::int32_t PanRight(int slot);
 
-std::int32_t AddVolume(int slot, int steps);   // steps of 1 dB, -10000 (silent) to 0 (full)
+std::int32_t AddVolume(int slot, int steps);   // -100 (silent) to 0 (full)
 std::int32_t ResetVolume(int slot);
 std::int32_t SetVolume(int slot, int steps);
 

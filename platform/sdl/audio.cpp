@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "platform/window/program_name.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/backend.h"
 
@@ -42,7 +43,7 @@ bool ensureAudio() {
 
 void sayNoDevice() {
     if (!audioDevices.failureSaid)
-        std::fprintf(stderr, "quorbix: no audio device could be opened (%s); the game runs silent\n",
+        platform::say("no audio device could be opened (%s); the program goes on silent\n",
                      SDL_GetError());
     audioDevices.failureSaid = true;
 }

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/window/program_name.h"
 #include "platform/backend.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/window/frame_schedule.h"
@@ -43,16 +44,16 @@ bool ensureVideo() {
     // (or take over the console): say so instead, unless a driver was chosen on purpose.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
         std::getenv("SDL_VIDEODRIVER") == nullptr) {
-        std::fprintf(stderr,
-                     "quorbix: no display to open a window on (DISPLAY is not set); the headless "
+        platform::say(
+                     "no display to open a window on (DISPLAY is not set); the headless "
                      "runner build/bin/quorbix-headless runs the game without one.\n");
         return false;
     }
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-        std::fprintf(stderr,
-                     "quorbix: no display to open a window on (%s); the headless runner "
+        platform::say(
+                     "no display to open a window on (%s); the headless runner "
                      "build/bin/quorbix-headless runs the game without one.\n",
                      SDL_GetError());
         return false;
@@ -60,12 +61,12 @@ bool ensureVideo() {
     eventLoop.wakeEvent = SDL_RegisterEvents(1);
     if (eventLoop.wakeEvent == static_cast<Uint32>(-1)) {
         // Without it a notice from another thread waits for the next frame or input event.
-        std::fprintf(stderr, "quorbix: no event type is left for waking the window's thread (%s)\n", SDL_GetError());
+        platform::say("no event type is left for waking the window's thread (%s)\n", SDL_GetError());
         eventLoop.wakeEvent = 0;
     }
     eventLoop.videoOk = true;
     // Which backend runs, said once at start-up (the headless trace says it in its first line).
-    std::fprintf(stderr, "quorbix: sdl backend (real time, display), video driver %s\n",
+    platform::say("sdl backend (real time, display), video driver %s\n",
                  SDL_GetCurrentVideoDriver());
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/window/program_name.h"
 #include "platform/backend.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/window/joystick.h"
@@ -118,7 +119,7 @@ bool ensureJoystick() {
     // Joysticks are read when the program asks, in or out of focus, as the classic query does.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
-        std::fprintf(stderr, "quorbix: joysticks cannot be read (%s); they read as absent.\n",
+        platform::say("joysticks cannot be read (%s); they read as absent.\n",
                      SDL_GetError());
         return false;
     }

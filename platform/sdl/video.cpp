@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/window/program_name.h"
 #include "platform/backend.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/video/screen_area.h"
@@ -131,11 +132,11 @@ void toggleFullScreen() {
         saveGeometry(win);
         if (!windowManagerRuns()) {
             if (!coverDisplay(win)) {
-                std::fprintf(stderr, "quorbix: cannot show the full screen: %s\n", SDL_GetError());
+                platform::say("cannot show the full screen: %s\n", SDL_GetError());
                 return;
             }
         } else if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-            std::fprintf(stderr, "quorbix: cannot show the full screen: %s\n", SDL_GetError());
+            platform::say("cannot show the full screen: %s\n", SDL_GetError());
             return;
         }
         presentation.toggled = true;
@@ -164,7 +165,7 @@ bool presentPicture() {
         if (presentation.texture != nullptr) SDL_DestroyTexture(presentation.texture);
         presentation.texture = SDL_CreateTexture(r, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
         if (presentation.texture == nullptr) {
-            std::fprintf(stderr, "quorbix: cannot make the window's texture: %s\n", SDL_GetError());
+            platform::say("cannot make the window's texture: %s\n", SDL_GetError());
             return false;
         }
         presentation.textureW = w;
@@ -179,7 +180,7 @@ bool presentPicture() {
                        SDL_RenderCopy(r, presentation.texture, nullptr, &to) == 0;
     if (!drawn && !presentation.failureSaid) {
         // Said once: a renderer that fails does so every frame.
-        std::fprintf(stderr, "quorbix: the window's picture cannot be drawn: %s\n", SDL_GetError());
+        platform::say("the window's picture cannot be drawn: %s\n", SDL_GetError());
         presentation.failureSaid = true;
     }
     SDL_RenderPresent(r);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/window/program_name.h"
 #include "platform/backend.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/window/system.h"
@@ -70,7 +71,7 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
     }
     sdlWindow.window = SDL_CreateWindow(title, windowX, windowY, width * scale, height * scale, flags);
     if (sdlWindow.window == nullptr) {
-        std::fprintf(stderr, "quorbix: cannot open a window: %s\n", SDL_GetError());
+        platform::say("cannot open a window: %s\n", SDL_GetError());
         return false;
     }
     // The picture is one 480 x 360 texture a frame: SDL's software renderer shows it through the
@@ -91,7 +92,7 @@ void setWindowIcon(const unsigned char* bmp, std::size_t size) {
     if (sdlWindow.window == nullptr) return;
     SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(bmp, static_cast<int>(size)), 1);
     if (icon == nullptr) {
-        std::fprintf(stderr, "quorbix: the window's icon cannot be read: %s\n", SDL_GetError());
+        platform::say("the window's icon cannot be read: %s\n", SDL_GetError());
         return;
     }
     SDL_SetWindowIcon(sdlWindow.window, icon);
@@ -206,7 +207,7 @@ int showMessageBox(const char* utf8Text, const char* utf8Caption, std::uint32_t 
 }
 
 void beep(std::uint32_t) {
-    if (!sdlWindow.beepSaid) std::fprintf(stderr, "quorbix: this system has no beep; error boxes are silent\n");
+    if (!sdlWindow.beepSaid) platform::say("this system has no beep; error boxes are silent\n");
     sdlWindow.beepSaid = true;
 }
 

@@ -1,4 +1,5 @@
 // Platform: the General MIDI synthesiser (FluidSynth), built with its font in the background.
+#include "platform/window/program_name.h"
 #include "platform/sound/midi_synth.h"
 
 #include <fluidsynth.h>
@@ -57,8 +58,8 @@ void loadSoundFont() {
     if (synth != nullptr && !font.empty() && fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED)
         font.clear();
     if (font.empty())
-        std::fprintf(stderr,
-                     "quorbix: no General MIDI sound font could be loaded from %s (the package "
+        platform::say(
+                     "no General MIDI sound font could be loaded from %s (the package "
                      "timgm6mb-soundfont installs one); the music is silent\n",
                      kSoundFontDir);
     SynthState& s = state();

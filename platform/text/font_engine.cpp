@@ -1,5 +1,6 @@
 // Platform: FreeType faces of the files the font matcher names, and a small pool of sized faces
 // whose rendered glyphs are kept.
+#include "platform/window/program_name.h"
 #include "platform/text/font_engine.h"
 
 #include <ft2build.h>
@@ -163,8 +164,8 @@ FaceFile* match(const std::vector<const char*>& families, bool japanese, bool ex
     FaceFile* file = openFile(found.path.c_str(), found.index);
     if (file != nullptr && japanese && !found.japanese && !engine.noJapaneseSaid) {
         engine.noJapaneseSaid = true;
-        std::fprintf(stderr,
-                     "quorbix: no Japanese font is installed (IPAexGothic and IPAexMincho are "
+        platform::say(
+                     "no Japanese font is installed (IPAexGothic and IPAexMincho are "
                      "expected); text is drawn with %s and Japanese characters may not show\n",
                      found.family.c_str());
     }
@@ -353,7 +354,7 @@ FontFace* resolveFont(const LogFont& font, FontFace* hint) {
     if (file == nullptr) {
         if (!engine.noFontSaid) {
             engine.noFontSaid = true;
-            std::fprintf(stderr, "quorbix: no font can be opened (the font matcher offers none); text is not drawn\n");
+            platform::say("no font can be opened (the font matcher offers none); text is not drawn\n");
         }
         return nullptr;
     }

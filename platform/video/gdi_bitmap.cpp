@@ -10,6 +10,7 @@
 #include "platform/files/bmp.h"
 #include "platform/files/png_reader.h"
 #include "platform/files/resources.h"
+#include "platform/window/program_name.h"
 
 namespace platform {
 namespace {
@@ -81,18 +82,18 @@ HGDIOBJ loadImage(HINSTANCE instance, const char* name, unsigned type, int width
         const unsigned char* data = lockResource(findResource(name, "BITMAP"), size);
         if (data == nullptr) return nullptr;
         if (!decodePackedDib(data, size, pic, error)) {
-            std::fprintf(stderr, "quorbix: bitmap resource %s: %s\n", name, error.c_str());
+            platform::say("bitmap resource %s: %s\n", name, error.c_str());
             return nullptr;
         }
     } else {
         if ((flags & LR_LOADFROMFILE) == 0) return nullptr;
         std::vector<std::uint8_t> bytes;
         if (!readFile(name, bytes, error)) {
-            if (!error.empty()) std::fprintf(stderr, "quorbix: %s: %s\n", name, error.c_str());
+            if (!error.empty()) platform::say("%s: %s\n", name, error.c_str());
             return nullptr;
         }
         if (!decodeBmpFile(bytes.data(), bytes.size(), pic, error)) {
-            std::fprintf(stderr, "quorbix: %s: %s\n", name, error.c_str());
+            platform::say("%s: %s\n", name, error.c_str());
             return nullptr;
         }
     }
@@ -130,12 +131,12 @@ bool loadPngPicture(HINSTANCE instance, const char* name, DecodedBitmap& out) {
         const unsigned char* data = lockResource(findResource(name, "PNG"), size);
         if (data == nullptr) return false;
         if (decodePng(data, size, out, error)) return true;
-        std::fprintf(stderr, "quorbix: PNG resource %s: %s\n", name, error.c_str());
+        say("PNG resource %s: %s\n", name, error.c_str());
         return false;
     }
     std::vector<std::uint8_t> bytes;
     if (readFile(name, bytes, error) && decodePng(bytes.data(), bytes.size(), out, error)) return true;
-    if (!error.empty()) std::fprintf(stderr, "quorbix: %s: %s\n", name, error.c_str());
+    if (!error.empty()) say("%s: %s\n", name, error.c_str());
     return false;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/backend.h"
 #include "platform/files/output_file.h"
 #include "platform/window/input_script.h"
+#include "platform/window/program_name.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
 
@@ -102,8 +103,7 @@ bool enterReplayFrame() {
         // tick: the window keeps its real clock; joy, joy-off and lose-surfaces are not replayed.
     }
     if (!replay.endSaid && replay.nextEvent >= events.size()) {
-        std::fprintf(stderr, "quorbix: the replay's last event was at frame %d; the window's own input takes over\n",
-                     replay.next);
+        say("the replay's last event was at frame %d; the window's own input takes over\n", replay.next);
         replay.endSaid = true;
         replayUsedUp = true;
     }

@@ -104,11 +104,18 @@ class Trace {
     const got = await this.page.evaluate(offset => {
       const FS = QuorbixPage.page.module && QuorbixPage.page.module.FS;
       if (!FS) return null;
+      // While the program runs its trace grows beside its place as trace.jsonl.part-XXXXXX and
+      // takes the place of /trace.jsonl when the program ends.
+      let path = '/trace.jsonl';
+      try {
+        const live = FS.readdir('/').find(n => n.startsWith('trace.jsonl.part-'));
+        if (live) path = '/' + live;
+      } catch (e) { return null; }
       let size;
-      try { size = FS.stat('/trace.jsonl').size; } catch (e) { return null; }
+      try { size = FS.stat(path).size; } catch (e) { return null; }
       if (size <= offset) return '';
       const bytes = new Uint8Array(size - offset);
-      const stream = FS.open('/trace.jsonl', 'r');
+      const stream = FS.open(path, 'r');
       try { FS.read(stream, bytes, 0, bytes.length, offset); } finally { FS.close(stream); }
       return new TextDecoder().decode(bytes);
     }, this.offset);
@@ -168,7 +175,9 @@ async function compareWithHeadless(page, lastHeadless) {
     const canvas = document.getElementById('screen');
     if (canvas.width !== W || canvas.height !== H) return { error: `the canvas is ${canvas.width}x${canvas.height}` };
     const shown = canvas.getContext('2d').getImageData(0, 0, W, H).data;
-    const text = QuorbixPage.page.module.FS.readFile('/trace.jsonl', { encoding: 'utf8' }).trimEnd().split('\n');
+    const FS = QuorbixPage.page.module.FS;
+    const live = FS.readdir('/').find(n => n.startsWith('trace.jsonl.part-'));
+    const text = FS.readFile(live ? '/' + live : '/trace.jsonl', { encoding: 'utf8' }).trimEnd().split('\n');
     const webFrame = JSON.parse(text[text.length - 1]).frame;
     const shownUrl = canvas.toDataURL('image/png');
     // The ball rows blink every frame: frame n of the page is frame n of the runner (or the same

@@ -1,4 +1,5 @@
 // Platform: face names matched to font files through fontconfig.
+#include "platform/window/program_name.h"
 #include "platform/text/font_match.h"
 
 #include <fontconfig/fontconfig.h>
@@ -28,7 +29,7 @@ bool startMatcher() {
         std::atexit(FcFini);   // nothing of fontconfig's is held past a match
         return true;
     }
-    std::fprintf(stderr, "quorbix: fontconfig could not load its configuration\n");
+    platform::say("fontconfig could not load its configuration\n");
     return false;
 }
 

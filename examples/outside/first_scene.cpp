@@ -3,7 +3,7 @@
 #include "framework/core/app_state.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
-#include "examples/examples.h"
+#include "first_scene.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/display.h"
@@ -71,6 +71,7 @@ void SceneCount() {
 
 void UseFirstScene() {
     ProgramSetup setup;
+    setup.Name = "first-scene";
     setup.Title = "First scene";
     setup.Init = FirstInit;
     setup.Scenes[kCountScene] = SceneCount;
