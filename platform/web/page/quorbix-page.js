@@ -211,9 +211,12 @@ const QuorbixPage = (() => {
   function touchStart(e) {
     e.preventDefault();
     canvas.focus();
+    for (const t of e.changedTouches) fingerDown(t);
+  }
+
+  function fingerDown(t) {
     if (!touch) {
       if (boxOpen) return;
-      const t = e.changedTouches[0];
       const p = point(t);
       touch = { id: t.identifier, start: p, at: p, began: performance.now(), mode: 'pending', second: null, timer: 0 };
       const [x, y] = clientAt(p);
@@ -223,12 +226,9 @@ const QuorbixPage = (() => {
         touch.mode = 'done';
         click(2, touch.at, 1);
       }, kLongPressMs);
-      return;
-    }
-    if (touch.mode === 'pending') {
+    } else if (touch.mode === 'pending') {
       // A second finger before the first became a tap, a long press or a drag: a two-finger tap.
       clearTimeout(touch.timer);
-      const t = [...e.changedTouches].find(c => c.identifier !== touch.id);
       touch.mode = 'two';
       touch.second = { id: t.identifier, start: point(t), at: point(t) };
     } else if (touch.mode === 'two') {
