@@ -303,8 +303,8 @@ const QuorbixPage = (() => {
   // axes on the 0 to 65535 scale with the centre at 32767, the standard layout's pad overriding
   // them while held; buttons 1 to 4 in bits 0 to 3.
   function axisOnScale(a) {
-    if (!(a >= -1)) a = a > 1 ? 1 : a === a ? -1 : 0;   // NaN reads as the centre
-    if (a > 1) a = 1;
+    a = Number(a);
+    a = Number.isNaN(a) ? 0 : Math.max(-1, Math.min(1, a));   // what is no number reads as the centre
     return a <= 0 ? Math.round(32767 * (1 + a)) : 32767 + Math.round(32768 * a);
   }
   page.readJoystick = id => {
