@@ -57,7 +57,8 @@ const QuorbixPage = (() => {
     } else {
       // Steps of the picture's smallest whole proportion (4 x 3 for 480 x 360).
       const g = gcd(w, h), stepW = w / g, stepH = h / g;
-      const steps = Math.max(1, Math.floor(Math.min(innerWidth / stepW, innerHeight / stepH)));
+      // (A screen just wider than the picture but not its margin shows it at 1.)
+      const steps = Math.max(1, Math.min(g, Math.floor(Math.min(innerWidth / stepW, innerHeight / stepH))));
       cssWidth = stepW * steps;
       cssHeight = stepH * steps;
       scale = cssWidth / w;
@@ -269,7 +270,7 @@ const QuorbixPage = (() => {
       push(kinds.release, 0, x, y, 0);
       g.mode = 'done';
     }
-    if (e.touches.length > 0) return;   // the gesture ends with its last finger
+    if (e.targetTouches.length > 0) return;   // the gesture ends with its last finger on the canvas
     clearTimeout(g.timer);
     touch = null;
     if (e.type === 'touchcancel') return;   // the browser took the touch away: no click
