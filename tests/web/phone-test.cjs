@@ -168,6 +168,16 @@ async function phone(browser, base, o) {
   await fingers.tap(cx, cy);
   await trace.waitFor(f => f.scene === kScenePlay, 3000, 'a tap on the title did not start a game');
   await trace.settle(2);
+  if (o.picture) {
+    // The README's picture: the phone's page at device scale 1, balls in view.
+    await page.setViewport({ ...kPortrait, deviceScaleFactor: 1 });
+    await trace.settle(25);   // the frame-rate figure over a second of its own
+    await trace.waitFor(f => f.balls.filter(b => b[2] && b[0] > 20 && b[0] < 460 && b[1] > 40 && b[1] < 340).length >= 8,
+      5000, 'no balls in view for the picture');
+    await page.screenshot({ path: o.picture, type: 'png' });
+    await page.setViewport(kPortrait);
+    await trace.settle(2);
+  }
   let popped = null, attempts = 0;
   for (; attempts < 15 && !popped; ++attempts) {
     const frames = await trace.update();
@@ -205,14 +215,6 @@ async function phone(browser, base, o) {
   await cdp.send('Input.synthesizePinchGesture', { x: cx, y: cy, scaleFactor: 2.5, gestureSourceType: 'touch' });
   await sleep(200);
   await noScrollOrZoom(page, 'portrait');
-
-  if (o.picture) {
-    // The README's picture: the phone's page at device scale 1.
-    await page.setViewport({ ...kPortrait, deviceScaleFactor: 1 });
-    await trace.settle(3);
-    await page.screenshot({ path: o.picture, type: 'png' });
-    await page.setViewport(kPortrait);
-  }
 
   // Turned to landscape: fitted again, every touch still exact.
   await page.setViewport(kLandscape);
