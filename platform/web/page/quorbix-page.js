@@ -290,6 +290,7 @@ const QuorbixPage = (() => {
   // canvas re-fits on the change, and the program never sees the switch's keys.
   const canFullScreen = () => !!(document.fullscreenEnabled && document.documentElement.requestFullscreen);
   function toggleFullScreen() {
+    if (!canFullScreen()) return;   // a browser without it (a phone's, some) keeps the page as it is
     const done = document.fullscreenElement ? document.exitFullscreen() : document.documentElement.requestFullscreen();
     if (done && done.catch) done.catch(e => console.warn('quorbix: full screen: ' + e));
   }
