@@ -1,15 +1,15 @@
 // Web backend: the page's canvas as the window, its input as window messages, the clock of
 // performance.now(), message boxes as an in-page dialog and sound through Web Audio. The page's
 // script (page/quorbix-page.js) keeps what the browser delivers in Module.page; these files read
-// it there. Leaves out: joysticks (none), moving or confining the pointer (a page cannot), the
-// beep, the window's icon (the page shows its own).
+// it there. Leaves out: moving or confining the pointer (a page cannot), the beep, the window's
+// icon (the page shows its own).
 //
 // Its files, as in every backend (platform/backend.h), each in the contract's order:
 //   backend.cpp  identity, events and pacing, time; here also the steps every wait is made of
 //                and the machine the page runs on
 //   window.cpp   window, cursor, message box
 //   video.cpp    screen and presentation: the picture drawn on the canvas
-//   input.cpp    the page's input events as window messages, key state (no joysticks)
+//   input.cpp    the page's input events as window messages, key state, gamepads as joysticks
 //   audio.cpp    audio outputs mixed on the page's thread for an audio worklet
 // Beside them: keys.cpp (the browser's key names as virtual-key codes) and the web's own versions
 // of desktop pieces: font_match.cpp, cp932_table.cpp and fluidsynth_bridge.cpp.

@@ -1,5 +1,5 @@
-// Web backend: the page's input events (pointer, keys, focus) as window messages, and the key
-// state they leave. A page has no joysticks.
+// Web backend: the page's input events (pointer, keys, focus; touches arrive as the pointer's)
+// as window messages, the key state they leave, and the browser's gamepads as the joysticks.
 #include <emscripten.h>
 
 #include <array>
@@ -27,6 +27,16 @@ EM_JS(int, pageNextEvent, (int* out, char* code, int codeSize), {
     return e.kind;
 });
 EM_JS(int, pageEventsWaiting, (), { return Module.page.events.length; });
+// Joystick id's position and buttons in out[0..2] as the page reads the gamepads now; 0 when no
+// gamepad is behind that id.
+EM_JS(int, pageReadJoystick, (int id, unsigned* out), {
+    const s = Module.page.readJoystick(id);
+    if (!s) return 0;
+    HEAPU32[(out >> 2) + 0] = s[0];
+    HEAPU32[(out >> 2) + 1] = s[1];
+    HEAPU32[(out >> 2) + 2] = s[2];
+    return 1;
+});
 // clang-format on
 
 enum EventKind { kNone, kMove, kPress, kRelease, kKeyDown, kKeyUp, kFocus };
@@ -117,7 +127,14 @@ using web::inputDevices;
 
 // ---------------------------------------------------------------- input devices
 
-bool readJoystick(int, std::uint32_t&, std::uint32_t&, std::uint32_t&) { return false; }
+bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons) {
+    unsigned state[3] = {};
+    if (web::pageReadJoystick(id, state) == 0) return false;
+    x = state[0];
+    y = state[1];
+    buttons = state[2];
+    return true;
+}
 
 bool keyDown(int virtualKey) {
     return virtualKey >= 0 && virtualKey < 256 && inputDevices.keys[static_cast<std::size_t>(virtualKey)];

@@ -38,15 +38,36 @@ const QuorbixPage = (() => {
   const startMs = performance.now();
   page.calendarMs = () => fixedTime !== null ? fixedTime * 1000 + (performance.now() - startMs) : Date.now();
 
-  let canvas, context, image, box, status;
+  let canvas, context, image, box, status, fullButton;
   let scale = 1;
 
+  // The canvas's size on the page: the largest whole scale that fits with a margin; on a screen
+  // too small for that (a phone), the largest size below it that keeps the picture's proportions
+  // exact in whole CSS pixels, so that a point on it maps back to the same client pixel. Full
+  // screen has no margin.
   function fit() {
-    const margin = 16;
-    scale = Math.max(1, Math.floor(Math.min((innerWidth - margin) / canvas.width, (innerHeight - margin) / canvas.height)));
-    canvas.style.width = canvas.width * scale + 'px';
-    canvas.style.height = canvas.height * scale + 'px';
+    const margin = document.fullscreenElement ? 0 : 16;
+    const w = canvas.width, h = canvas.height;
+    const whole = Math.floor(Math.min((innerWidth - margin) / w, (innerHeight - margin) / h));
+    let cssWidth, cssHeight;
+    if (whole >= 1) {
+      scale = whole;
+      cssWidth = w * whole;
+      cssHeight = h * whole;
+    } else {
+      // Steps of the picture's smallest whole proportion (4 x 3 for 480 x 360).
+      const g = gcd(w, h), stepW = w / g, stepH = h / g;
+      // (A screen just wider than the picture but not its margin shows it at 1.)
+      const steps = Math.max(1, Math.min(g, Math.floor(Math.min(innerWidth / stepW, innerHeight / stepH))));
+      cssWidth = stepW * steps;
+      cssHeight = stepH * steps;
+      scale = cssWidth / w;
+    }
+    canvas.style.width = cssWidth + 'px';
+    canvas.style.height = cssHeight + 'px';
+    page.scale = scale;
   }
+  function gcd(a, b) { while (b) [a, b] = [b, a % b]; return a || 1; }
 
   page.openWindow = (title, width, height) => {
     document.title = title;
@@ -79,7 +100,7 @@ const QuorbixPage = (() => {
   };
   page.setCursorVisible = visible => { canvas.style.cursor = visible ? 'default' : 'none'; };
 
-  // Client coordinates of a pointer event: the canvas is scaled by CSS.
+  // Client coordinates of a pointer event or a touch: the canvas is scaled by CSS.
   function client(e) {
     const r = canvas.getBoundingClientRect();
     return [Math.floor((e.clientX - r.left) * canvas.width / r.width),
@@ -166,6 +187,149 @@ const QuorbixPage = (() => {
   }
   function gesture() { if (!audioContext) startAudio(); }
 
+  // ---------------------------------------------------------------- touch
+  // Touches on the canvas become the mouse messages a program knows: a tap is a left click where
+  // it touched; a long press (held still for half a second) and a two-finger tap are a right
+  // click; a finger that moves further than a few pixels drags with the left button down. The
+  // page takes no scroll, zoom or selection from them (touch-action: none, and each is consumed).
+  const kLongPressMs = 500;
+  const kSlop = 10;               // CSS pixels a finger may wander and still tap
+  const kTwoFingerMs = 600;       // a two-finger tap is over within this
+  const kDoubleTapMs = 500;
+  let touch = null;               // the gesture under way
+  let lastTap = { at: -1e9, x: 0, y: 0, count: 0 };
+
+  function point(t) { return { x: t.clientX, y: t.clientY }; }
+  function far(a, b) { return Math.hypot(a.x - b.x, a.y - b.y) > kSlop; }
+  function clientAt(p) { return client({ clientX: p.x, clientY: p.y }); }
+  function click(button, p, count) {
+    const [x, y] = clientAt(p);
+    push(kinds.move, 0, x, y, 0);
+    push(kinds.press, button, x, y, count);
+    push(kinds.release, button, x, y, 0);
+  }
+
+  function touchStart(e) {
+    e.preventDefault();
+    canvas.focus();
+    for (const t of e.changedTouches) fingerDown(t);
+  }
+
+  function fingerDown(t) {
+    if (!touch) {
+      if (boxOpen) return;
+      const p = point(t);
+      touch = { id: t.identifier, start: p, at: p, began: performance.now(), mode: 'pending', second: null, timer: 0 };
+      const [x, y] = clientAt(p);
+      push(kinds.move, 0, x, y, 0);
+      touch.timer = setTimeout(() => {
+        if (!touch || touch.mode !== 'pending') return;
+        touch.mode = 'done';
+        click(2, touch.at, 1);
+      }, kLongPressMs);
+    } else if (touch.mode === 'pending') {
+      // A second finger before the first became a tap, a long press or a drag: a two-finger tap.
+      clearTimeout(touch.timer);
+      touch.mode = 'two';
+      touch.second = { id: t.identifier, start: point(t), at: point(t) };
+    } else if (touch.mode === 'two') {
+      touch.mode = 'done';   // a third finger: no gesture of ours
+    }
+  }
+
+  function touchMove(e) {
+    e.preventDefault();
+    if (!touch) return;
+    for (const t of e.changedTouches) {
+      if (t.identifier === touch.id) touch.at = point(t);
+      else if (touch.second && t.identifier === touch.second.id) touch.second.at = point(t);
+    }
+    if (touch.mode === 'two' && (far(touch.at, touch.start) || far(touch.second.at, touch.second.start))) touch.mode = 'done';
+    if (touch.mode === 'pending' && far(touch.at, touch.start)) {
+      // A drag: the left button goes down where the finger first touched.
+      clearTimeout(touch.timer);
+      touch.mode = 'drag';
+      const [x, y] = clientAt(touch.start);
+      push(kinds.press, 0, x, y, 1);
+    }
+    if (touch.mode === 'drag') {
+      const [x, y] = clientAt(touch.at);
+      push(kinds.move, 0, x, y, 0);
+    }
+  }
+
+  function touchEnd(e) {
+    e.preventDefault();
+    if (e.type === 'touchend') gesture();   // a finger lifted is what lets a page start its sound
+    if (!touch) return;
+    const g = touch;
+    const leadLifted = [...e.changedTouches].some(t => t.identifier === g.id);
+    for (const t of e.changedTouches) if (t.identifier === g.id) g.at = point(t);
+    if (g.mode === 'drag' && leadLifted) {
+      const [x, y] = clientAt(g.at);
+      push(kinds.release, 0, x, y, 0);
+      g.mode = 'done';
+    }
+    if (e.targetTouches.length > 0) return;   // the gesture ends with its last finger on the canvas
+    clearTimeout(g.timer);
+    touch = null;
+    if (e.type === 'touchcancel') return;   // the browser took the touch away: no click
+    if (g.mode === 'pending') {
+      const now = performance.now();
+      const again = now - lastTap.at < kDoubleTapMs && !far(g.start, lastTap);
+      const count = again ? lastTap.count + 1 : 1;
+      lastTap = { at: now, x: g.start.x, y: g.start.y, count };
+      click(0, g.start, count);
+    } else if (g.mode === 'two' && performance.now() - g.began < kTwoFingerMs) {
+      click(2, { x: (g.start.x + g.second.start.x) / 2, y: (g.start.y + g.second.start.y) / 2 }, 1);
+    }
+  }
+
+  // ---------------------------------------------------------------- full screen
+  // F11, Alt+Enter or the page's button switch the whole page to the full screen and back; the
+  // canvas re-fits on the change, and the program never sees the switch's keys.
+  const canFullScreen = () => !!(document.fullscreenEnabled && document.documentElement.requestFullscreen);
+  function toggleFullScreen() {
+    if (!canFullScreen()) return;   // a browser without it (a phone's, some) keeps the page as it is
+    const done = document.fullscreenElement ? document.exitFullscreen() : document.documentElement.requestFullscreen();
+    if (done && done.catch) done.catch(e => console.warn('quorbix: full screen: ' + e));
+  }
+  function isViewSwitch(e) {
+    return e.code === 'F11' || ((e.code === 'Enter' || e.code === 'NumpadEnter') && e.altKey);
+  }
+  let switchKey = null;
+
+  // ---------------------------------------------------------------- gamepads
+  // The browser's gamepads as the program's two joysticks: the first two connected, in the
+  // browser's order (pulling one out moves the next one up, as on the desktop). The first stick's
+  // axes on the 0 to 65535 scale with the centre at 32767, the standard layout's pad overriding
+  // them while held; buttons 1 to 4 in bits 0 to 3.
+  function axisOnScale(a) {
+    a = Number(a);
+    a = Number.isNaN(a) ? 0 : Math.max(-1, Math.min(1, a));   // what is no number reads as the centre
+    return a <= 0 ? Math.round(32767 * (1 + a)) : 32767 + Math.round(32768 * a);
+  }
+  page.readJoystick = id => {
+    let pads;
+    try {
+      pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    } catch (e) {
+      return null;   // not allowed on this page
+    }
+    const pad = [...(pads || [])].filter(p => p && p.connected)[id];
+    if (!pad) return null;
+    const axes = pad.axes || [], buttons = pad.buttons || [];
+    const down = i => !!(buttons[i] && (buttons[i].pressed || buttons[i].value > 0.5));
+    let x = axisOnScale(axes.length > 0 ? axes[0] : 0), y = axisOnScale(axes.length > 1 ? axes[1] : 0);
+    if (pad.mapping === 'standard') {
+      if (down(14) !== down(15)) x = down(14) ? 0 : 65535;
+      if (down(12) !== down(13)) y = down(12) ? 0 : 65535;
+    }
+    let mask = 0;
+    for (let b = 0; b < 4; ++b) if (down(b)) mask |= 1 << b;
+    return [x, y, mask];
+  };
+
   // ---------------------------------------------------------------- input
   function listen() {
     canvas.addEventListener('contextmenu', e => e.preventDefault());
@@ -184,6 +348,12 @@ const QuorbixPage = (() => {
     });
     window.addEventListener('keydown', e => {
       gesture();
+      if (isViewSwitch(e)) {
+        e.preventDefault();
+        if (!e.repeat) toggleFullScreen();
+        switchKey = e.code;
+        return;
+      }
       if (boxOpen) {
         if (e.key === 'Enter' || e.key === 'Escape') { e.preventDefault(); closeBox(); }
         return;
@@ -193,11 +363,32 @@ const QuorbixPage = (() => {
       e.preventDefault();
       if (!e.repeat) push(kinds.keyDown, 0, 0, 0, 0, e.code);
     });
-    window.addEventListener('keyup', e => { if (!boxOpen) push(kinds.keyUp, 0, 0, 0, 0, e.code); });
+    window.addEventListener('keyup', e => {
+      // The switch's key is held back until it is released, Alt let go first or not.
+      if (e.code === switchKey) {
+        switchKey = null;
+        return;
+      }
+      if (!boxOpen) push(kinds.keyUp, 0, 0, 0, 0, e.code);
+    });
     window.addEventListener('blur', () => push(kinds.focus, 0, 0, 0, 0));
     window.addEventListener('focus', () => push(kinds.focus, 1, 0, 0, 0));
     document.addEventListener('visibilitychange', () => push(kinds.focus, document.hidden ? 0 : 1, 0, 0, 0));
     window.addEventListener('resize', fit);
+    window.addEventListener('orientationchange', fit);
+    document.addEventListener('fullscreenchange', () => {
+      fit();
+      if (fullButton) fullButton.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
+    });
+    const active = { passive: false };
+    canvas.addEventListener('touchstart', touchStart, active);
+    canvas.addEventListener('touchmove', touchMove, active);
+    canvas.addEventListener('touchend', touchEnd, active);
+    canvas.addEventListener('touchcancel', touchEnd, active);
+    if (fullButton) {
+      fullButton.hidden = !canFullScreen();
+      fullButton.addEventListener('click', () => { gesture(); toggleFullScreen(); canvas.focus(); });
+    }
     box.querySelector('button').addEventListener('click', closeBox);
   }
 
@@ -207,6 +398,7 @@ const QuorbixPage = (() => {
     context = canvas.getContext('2d');
     box = document.getElementById('box');
     status = document.getElementById('status');
+    fullButton = document.getElementById('full');
     if (page.refused) {
       status.textContent = `This page's address is wrong: ${page.refused}.`;
       console.error('quorbix: ' + page.refused);
