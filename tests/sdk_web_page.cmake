@@ -18,6 +18,13 @@ if(NOT EXISTS ${WEB_BUILD}/build.ninja OR NOT EXISTS ${WEB_BUILD}/libquorbix-pla
   message("SKIP: the web build is missing in ${WEB_BUILD} (make web)")
   return()
 endif()
+# The SDK's headers come from this tree and its archives from the web build: the two must agree.
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${WEB_BUILD} -- -n
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "no work to do")
+  message("SKIP: the web build in ${WEB_BUILD} is older than this tree (make web)")
+  return()
+endif()
 if(NOT EXISTS ${MODULES}/puppeteer-core)
   message("SKIP: no puppeteer-core in ${MODULES} (make web)")
   return()
