@@ -1,7 +1,10 @@
 # The commands a newcomer needs: `make run`, `make test` and `make web` (see README.md). Each
 # installs what it needs first (scripts/setup-deps run, test or web): the game alone needs far less
 # than its tests and its web build.
-.PHONY: run test build deps deps-test deps-web clean web serve-web
+.PHONY: run test build deps deps-test deps-web clean web web-sdk serve-web
+
+# Where `make web-sdk` installs the web SDK (make web-sdk WEB_SDK=/some/folder for another).
+WEB_SDK ?= $(HOME)/quorbix-web-sdk
 
 deps:
 	@scripts/setup-deps run
@@ -23,6 +26,9 @@ test: deps-test
 
 web: deps-web
 	@scripts/build-web
+
+web-sdk: deps-web
+	@scripts/build-web --install "$(WEB_SDK)"
 
 serve-web: web
 	@scripts/serve-web

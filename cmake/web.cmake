@@ -9,49 +9,22 @@ foreach(needed fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf fonts/LICENSE f
   endif()
 endforeach()
 
-# Every program waits through Asyncify (a wait returns to the browser and comes back), runs on
-# one thread, and finds its data in a file system packed beside it.
-set(QRB_WEB_LINK_OPTIONS
-  -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=131072
-  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
-  -sMODULARIZE=1 -sEXPORT_NAME=QuorbixProgram -sENVIRONMENT=web
-  -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
-  "SHELL:--preload-file ${QRB_WEB_DATA}/fonts@/fonts"
-  "SHELL:--preload-file ${QRB_WEB_DATA}/sf2/TimGM6mb.sf2@/usr/share/sounds/sf2/TimGM6mb.sf2")
+# How a page is made: shared with the installed web SDK (cmake/web_sdk.cmake installs the file).
+include(${CMAKE_CURRENT_LIST_DIR}/QuorbixPage.cmake)
+quorbix_page_sources(TEMPLATE ${CMAKE_SOURCE_DIR}/platform/web/page
+  ICON ${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-32.png DATA ${QRB_WEB_DATA}
+  SYNTH_JS "${QRB_WEB_FLUIDSYNTH_JS}")
 
 # A page for a program: qrb_web_page(TARGET TITLE [FILE...]); the files lie beside the program
-# (in /app of its file system), as on the desktop beside the executable.
+# (in /app of its file system), as on the desktop beside the executable. The game's page is the
+# site's index.html.
 function(qrb_web_page target title)
-  set_target_properties(${target} PROPERTIES SUFFIX .js)
-  target_link_options(${target} PRIVATE ${QRB_WEB_LINK_OPTIONS})
-  foreach(file ${ARGN})
-    get_filename_component(name ${file} NAME)
-    target_link_options(${target} PRIVATE "SHELL:--preload-file ${file}@/app/${name}")
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${file})
-  endforeach()
-  set(page ${target}.html)
   if(target STREQUAL "quorbix")
-    set(page index.html)
+    quorbix_add_page(${target} "${title}" PAGE index.html ${ARGN})
+  else()
+    quorbix_add_page(${target} "${title}" ${ARGN})
   endif()
-  set(QRB_PAGE_TITLE ${title})
-  set(QRB_PROGRAM ${target})
-  set(QRB_PAGE_ICON "icon.png")
-  configure_file(${CMAKE_SOURCE_DIR}/platform/web/page/index.html.in ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${page} @ONLY)
 endfunction()
-
-# The page's own files, shared by every page.
-file(MAKE_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
-foreach(file quorbix-page.js quorbix-audio.js)
-  configure_file(${CMAKE_SOURCE_DIR}/platform/web/page/${file} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${file} COPYONLY)
-endforeach()
-configure_file(${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-32.png ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/icon.png COPYONLY)
-# The cut fonts' licence and where the originals are, which the pages link.
-foreach(file LICENSE README)
-  configure_file(${QRB_WEB_DATA}/fonts/${file} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/fonts/${file} COPYONLY)
-endforeach()
-if(QRB_WEB_FLUIDSYNTH_JS)
-  configure_file(${QRB_WEB_FLUIDSYNTH_JS} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/libfluidsynth-2.3.0.js COPYONLY)
-endif()
 
 # The game, built as on the desktop but for the web backend.
 add_executable(quorbix game/main.cpp)
@@ -60,3 +33,6 @@ qrb_web_page(quorbix "Quorbix v1.0" ${CMAKE_SOURCE_DIR}/assets/QRBX.MID)
 
 add_subdirectory(gallery)
 add_subdirectory(examples)
+
+# The web SDK: what a game of one's own needs to become a page (scripts/build-web --install).
+include(cmake/web_sdk.cmake)

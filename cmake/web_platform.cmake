@@ -20,6 +20,9 @@ function(qrb_web_platform)
   qrb_sources(WEB_SRC platform/web)
   add_library(qrb_platform_web STATIC ${WEB_SRC} ${QRB_PLATFORM_OBJECTS})
   target_include_directories(qrb_platform_web PRIVATE ${QRB_LAYERS}/platform ${QRB_WEB_GENERATED})
-  target_link_libraries(qrb_platform_web PUBLIC qrb_platform PRIVATE qrb_web_freetype qrb_web_fluidsynth)
+  # FreeType is this tree's build of it here, the web SDK's own copy where it is installed.
+  target_link_libraries(qrb_platform_web PUBLIC qrb_platform
+    PRIVATE $<BUILD_INTERFACE:qrb_web_freetype> $<BUILD_INTERFACE:qrb_web_fluidsynth>
+    INTERFACE $<INSTALL_INTERFACE:Quorbix::freetype>)
   set_target_properties(qrb_platform_web PROPERTIES OUTPUT_NAME quorbix-platform-web)
 endfunction()

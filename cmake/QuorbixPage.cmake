@@ -1,0 +1,121 @@
+# Programs of the web backend as pages, for this tree's web build (cmake/web.cmake) and for the
+# installed web SDK (its QuorbixConfig.cmake) alike: the one place that says how a page is made.
+#
+#   quorbix_page_sources(TEMPLATE DIR ICON FILE DATA DIR [SYNTH_JS FILE])
+#       where the page's own files lie: DIR holds index.html.in, quorbix-page.js and
+#       quorbix-audio.js; ICON is the page's icon (a PNG); DATA holds fonts/ (the two faces, their
+#       LICENSE and README) and sf2/TimGM6mb.sf2; SYNTH_JS is the music library's script.
+#   quorbix_add_page(TARGET TITLE [PAGE NAME.html] [FILE...])
+#       makes TARGET (an executable on the web backend) a page: TARGET.html (or NAME.html) beside
+#       TARGET.js, TARGET.wasm and TARGET.data, which packs the FILEs into /app, beside the
+#       program, as they lie beside the executable on the desktop. A relative FILE is read from
+#       the calling folder. The pages' shared files are copied beside each page.
+include_guard(GLOBAL)
+
+function(quorbix_page_sources)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TEMPLATE;ICON;DATA;SYNTH_JS" "")
+  foreach(needed TEMPLATE ICON DATA)
+    if(NOT arg_${needed})
+      message(FATAL_ERROR "quorbix_page_sources: ${needed} is not given")
+    endif()
+  endforeach()
+  foreach(needed ${arg_TEMPLATE}/index.html.in ${arg_TEMPLATE}/quorbix-page.js
+      ${arg_TEMPLATE}/quorbix-audio.js ${arg_ICON} ${arg_DATA}/fonts/quorbix-gothic.ttf
+      ${arg_DATA}/fonts/quorbix-mincho.ttf ${arg_DATA}/fonts/LICENSE ${arg_DATA}/fonts/README
+      ${arg_DATA}/sf2/TimGM6mb.sf2)
+    if(NOT EXISTS ${needed})
+      message(FATAL_ERROR "the pages' file ${needed} is missing")
+    endif()
+  endforeach()
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_TEMPLATE ${arg_TEMPLATE})
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON ${arg_ICON})
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_DATA ${arg_DATA})
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_JS "${arg_SYNTH_JS}")
+endfunction()
+
+# The files every page beside it loads: its script, its sound output, its icon, the fonts' licence
+# and the music library; copied into DIR (once per folder, whatever the number of pages).
+function(_quorbix_page_shared_files dir)
+  get_property(template GLOBAL PROPERTY QUORBIX_PAGE_TEMPLATE)
+  get_property(icon GLOBAL PROPERTY QUORBIX_PAGE_ICON)
+  get_property(data GLOBAL PROPERTY QUORBIX_PAGE_DATA)
+  get_property(synth GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_JS)
+  foreach(file quorbix-page.js quorbix-audio.js)
+    configure_file(${template}/${file} ${dir}/${file} COPYONLY)
+  endforeach()
+  configure_file(${icon} ${dir}/icon.png COPYONLY)
+  foreach(file LICENSE README)
+    configure_file(${data}/fonts/${file} ${dir}/fonts/${file} COPYONLY)
+  endforeach()
+  if(synth)
+    configure_file(${synth} ${dir}/libfluidsynth-2.3.0.js COPYONLY)
+  endif()
+endfunction()
+
+function(quorbix_add_page target title)
+  get_property(template GLOBAL PROPERTY QUORBIX_PAGE_TEMPLATE)
+  get_property(data GLOBAL PROPERTY QUORBIX_PAGE_DATA)
+  if(NOT template)
+    message(FATAL_ERROR "quorbix_add_page: the pages' files are not set (quorbix_page_sources)")
+  endif()
+  if(NOT TARGET ${target})
+    message(FATAL_ERROR "quorbix_add_page: ${target} is not a target (add_executable first)")
+  endif()
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "PAGE" "")
+  set(page ${target}.html)
+  if(arg_PAGE)
+    set(page ${arg_PAGE})
+  endif()
+  if(NOT page MATCHES "^[^/\\\\]+\\.html$")
+    message(FATAL_ERROR "quorbix_add_page(${target}): the page '${page}' is not a name ending in .html")
+  endif()
+
+  # Every program waits through Asyncify (a wait returns to the browser and comes back), runs on
+  # one thread, and finds its data in a file system packed beside it. Paths are quoted, as a
+  # folder's name may hold spaces.
+  set_target_properties(${target} PROPERTIES SUFFIX .js)
+  target_link_options(${target} PRIVATE
+    -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=131072
+    -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
+    -sMODULARIZE=1 -sEXPORT_NAME=QuorbixProgram -sENVIRONMENT=web
+    -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
+    "SHELL:--preload-file \"${data}/fonts@/fonts\""
+    "SHELL:--preload-file \"${data}/sf2/TimGM6mb.sf2@/usr/share/sounds/sf2/TimGM6mb.sf2\"")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${data}/sf2/TimGM6mb.sf2)
+
+  # The program's own files, in /app under their own names. Two files of one name would take the
+  # same place, and the packer reads '@' as the start of a destination: both are refused here
+  # rather than packing something else than was named.
+  set(names)
+  foreach(file ${arg_UNPARSED_ARGUMENTS})
+    get_filename_component(file ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    get_filename_component(name ${file} NAME)
+    if(NOT EXISTS ${file} OR IS_DIRECTORY ${file})
+      message(FATAL_ERROR "quorbix_add_page(${target}): ${file} is not a file")
+    endif()
+    if(file MATCHES "[@\"]")
+      message(FATAL_ERROR "quorbix_add_page(${target}): ${file}: a path with '@' or '\"' cannot be packed")
+    endif()
+    if(name IN_LIST names)
+      message(FATAL_ERROR "quorbix_add_page(${target}): two files named ${name}; each lies in /app under its own name")
+    endif()
+    list(APPEND names ${name})
+    target_link_options(${target} PRIVATE "SHELL:--preload-file \"${file}@/app/${name}\"")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${file})
+  endforeach()
+
+  # The page goes where the program's script goes.
+  get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT dir)
+    get_target_property(dir ${target} BINARY_DIR)
+  endif()
+  # The title as the page's text: a '<' or '&' of the game's title is shown, not read as markup.
+  string(REPLACE "&" "&amp;" title "${title}")
+  string(REPLACE "<" "&lt;" title "${title}")
+  string(REPLACE ">" "&gt;" title "${title}")
+  set(QRB_PAGE_TITLE "${title}")
+  set(QRB_PROGRAM ${target})
+  set(QRB_PAGE_ICON "icon.png")
+  configure_file(${template}/index.html.in ${dir}/${page} @ONLY)
+  _quorbix_page_shared_files(${dir})
+endfunction()

@@ -1,0 +1,48 @@
+# The web SDK, installed by `scripts/build-web --install PREFIX` (cmake --install of the web build
+# with --component sdk) into a prefix of its own: the headers, the framework's and the web
+# platform's archives with FreeType for WebAssembly, the page's files (template, scripts, icon,
+# the music library), the cut fonts with their licence and the sound font, and a CMake package
+# that finds all of it from where it lies: find_package(Quorbix) under emcmake gives
+# Quorbix::framework, Quorbix::web and quorbix_add_page (cmake/QuorbixPage.cmake).
+set(QRB_SDK_PAGE_DIR ${CMAKE_INSTALL_DATADIR}/quorbix/page)
+set(QRB_SDK_DATA_DIR ${QRB_SDK_PAGE_DIR}/data)
+set(QRB_SDK_FREETYPE ${CMAKE_INSTALL_LIBDIR}/quorbix/libfreetype.a)
+set(QRB_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Quorbix)
+
+set_target_properties(qrb_platform PROPERTIES EXPORT_NAME platform)
+set_target_properties(qrb_framework PROPERTIES EXPORT_NAME framework)
+set_target_properties(qrb_platform_web PROPERTIES EXPORT_NAME platform-web)
+install(TARGETS qrb_platform qrb_framework qrb_platform_web EXPORT QuorbixTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sdk)
+install(FILES ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a DESTINATION ${CMAKE_INSTALL_LIBDIR}/quorbix COMPONENT sdk)
+# The headless runner is the desktop's; a page has none.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/framework/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorbix/framework
+  COMPONENT sdk FILES_MATCHING PATTERN "*.h" PATTERN "runner" EXCLUDE)
+# The desktop backends' headers are no use in a page; the web backend's own are private to it.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/platform/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorbix/platform
+  COMPONENT sdk FILES_MATCHING PATTERN "*.h" PATTERN "sdl" EXCLUDE PATTERN "headless" EXCLUDE
+  PATTERN "web" EXCLUDE PATTERN "desktop" EXCLUDE)
+
+install(FILES ${CMAKE_SOURCE_DIR}/platform/web/page/index.html.in ${CMAKE_SOURCE_DIR}/platform/web/page/quorbix-page.js
+  ${CMAKE_SOURCE_DIR}/platform/web/page/quorbix-audio.js DESTINATION ${QRB_SDK_PAGE_DIR} COMPONENT sdk)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-32.png DESTINATION ${QRB_SDK_PAGE_DIR}
+  RENAME icon.png COMPONENT sdk)
+if(QRB_WEB_FLUIDSYNTH_JS)
+  install(FILES ${QRB_WEB_FLUIDSYNTH_JS} DESTINATION ${QRB_SDK_PAGE_DIR} RENAME libfluidsynth-2.3.0.js COMPONENT sdk)
+  set(QRB_SDK_HAS_SYNTH_JS ON)
+else()
+  set(QRB_SDK_HAS_SYNTH_JS OFF)
+endif()
+install(DIRECTORY ${QRB_WEB_DATA}/fonts ${QRB_WEB_DATA}/sf2 DESTINATION ${QRB_SDK_DATA_DIR} COMPONENT sdk)
+
+install(EXPORT QuorbixTargets NAMESPACE Quorbix:: DESTINATION ${QRB_CMAKE_DIR} COMPONENT sdk)
+include(CMakePackageConfigHelpers)
+configure_package_config_file(${CMAKE_SOURCE_DIR}/packaging/sdk/QuorbixWebConfig.cmake.in
+  ${CMAKE_BINARY_DIR}/sdk/QuorbixConfig.cmake INSTALL_DESTINATION ${QRB_CMAKE_DIR}
+  PATH_VARS QRB_SDK_PAGE_DIR QRB_SDK_DATA_DIR QRB_SDK_FREETYPE)
+# The version file also holds the pointer size: the desktop SDK (64 bits) and this one (32) are
+# each refused where the other's compiler runs, with a line saying so.
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/QuorbixConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/sdk/QuorbixConfig.cmake ${CMAKE_BINARY_DIR}/sdk/QuorbixConfigVersion.cmake
+  ${CMAKE_CURRENT_LIST_DIR}/QuorbixPage.cmake DESTINATION ${QRB_CMAKE_DIR} COMPONENT sdk)

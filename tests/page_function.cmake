@@ -1,0 +1,73 @@
+# quorbix_add_page (cmake/QuorbixPage.cmake) on the desktop's compiler, configure only: what it
+# writes for a page whose title and files hold spaces and markup, and what it refuses (a file
+# that is not there, two files of one name, a path the packer would misread, a page name that is
+# not a plain .html name), each with its reason and before anything is built.
+#   cmake -DSOURCE=TREE -DWORK=DIR -P page_function.cmake
+file(REMOVE_RECURSE ${WORK})
+set(pages ${WORK}/pages)
+foreach(f index.html.in quorbix-page.js quorbix-audio.js icon.png data/fonts/quorbix-gothic.ttf
+    data/fonts/quorbix-mincho.ttf data/fonts/LICENSE data/fonts/README data/sf2/TimGM6mb.sf2 synth.js)
+  file(WRITE ${pages}/${f} "${f}\n")
+endforeach()
+file(COPY ${SOURCE}/platform/web/page/index.html.in DESTINATION ${pages})
+
+# Configures a project whose quorbix_add_page call is CALL; its result, output and error.
+function(configure_case name call)
+  set(dir ${WORK}/${name})
+  file(WRITE ${dir}/main.c "int main(void) { return 0; }\n")
+  file(WRITE "${dir}/data dir/My File" "x\n")
+  file(WRITE "${dir}/other/My File" "y\n")
+  file(WRITE ${dir}/at@sign "z\n")
+  file(WRITE ${dir}/CMakeLists.txt "cmake_minimum_required(VERSION 3.22)
+project(PageCase C)
+include(${SOURCE}/cmake/QuorbixPage.cmake)
+quorbix_page_sources(TEMPLATE ${pages} ICON ${pages}/icon.png DATA ${pages}/data SYNTH_JS ${pages}/synth.js)
+add_executable(game main.c)
+set_target_properties(game PROPERTIES RUNTIME_OUTPUT_DIRECTORY \${CMAKE_BINARY_DIR}/site)
+${call}
+")
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${dir} -B ${dir}/build -G Ninja
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(rc ${rc} PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_refused name call reason)
+  configure_case(${name} "${call}")
+  if(rc EQUAL 0)
+    message(FATAL_ERROR "${name}: '${call}' was accepted")
+  endif()
+  string(REGEX REPLACE "[ \n]+" " " err "${err}")
+  if(NOT err MATCHES "${reason}")
+    message(FATAL_ERROR "${name}: '${call}' was refused without saying '${reason}':\n${err}")
+  endif()
+endfunction()
+
+# A page with its own name, a title that is not markup, and a file whose folder and name have spaces.
+configure_case(good [[quorbix_add_page(game "Tom & Jerry <3" PAGE play.html "data dir/My File")]])
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "a good page was refused:\n${err}")
+endif()
+set(site ${WORK}/good/build/site)
+foreach(f play.html quorbix-page.js quorbix-audio.js icon.png fonts/LICENSE fonts/README libfluidsynth-2.3.0.js)
+  if(NOT EXISTS ${site}/${f})
+    message(FATAL_ERROR "the page's folder has no ${f}")
+  endif()
+endforeach()
+file(READ ${site}/play.html html)
+if(NOT html MATCHES "<title>Tom &amp; Jerry &lt;3</title>" OR NOT html MATCHES "src=\"game.js\"")
+  message(FATAL_ERROR "the page's title or program is wrong:\n${html}")
+endif()
+file(READ ${WORK}/good/build/build.ninja ninja)
+string(FIND "${ninja}" "good/data dir/My File@/app/My File" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "the file with spaces is not packed whole into /app/My File")
+endif()
+
+expect_refused(missing [[quorbix_add_page(game "Game" NOT-THERE)]] "NOT-THERE is not a file")
+expect_refused(same-name [[quorbix_add_page(game "Game" "data dir/My File" "other/My File")]]
+  "two files named My File")
+expect_refused(at-sign [[quorbix_add_page(game "Game" at@sign)]] "cannot be packed")
+expect_refused(page-name [[quorbix_add_page(game "Game" PAGE ../up.html)]] "is not a name ending in .html")
+expect_refused(no-target [[quorbix_add_page(nothing "Game")]] "nothing is not a target")
+message(STATUS "quorbix_add_page wrote a page and refused what it cannot pack")
