@@ -36,7 +36,41 @@ function(qrb_web_page target title)
   set(QRB_PAGE_TITLE ${title})
   set(QRB_PROGRAM ${target})
   set(QRB_PAGE_ICON "icon.png")
+  # The page as an installable app: its manifest, and (written after the build, see below) its
+  # service worker. The game's scope is the whole folder, each other page's its own address, so
+  # that each one installs and keeps its files apart from the others.
+  if(page STREQUAL "index.html")
+    set(scope "./")
+    set(display fullscreen)
+  else()
+    set(scope "./${page}")
+    set(display standalone)
+  endif()
+  set(QRB_PAGE_SCOPE ${scope})
   configure_file(${CMAKE_SOURCE_DIR}/platform/web/page/index.html.in ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${page} @ONLY)
+
+  set(icons "")
+  foreach(size ${QRB_WEB_ICON_SIZES})
+    list(APPEND icons "    { \"src\": \"icons/quorbix-${size}.png\", \"sizes\": \"${size}x${size}\", \"type\": \"image/png\" }")
+  endforeach()
+  list(JOIN icons ",\n" icons)
+  string(REGEX REPLACE " v[0-9.]+$" "" short "${title}")   # a launcher's label: no version
+  file(CONFIGURE OUTPUT ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${target}.webmanifest @ONLY CONTENT [[{
+  "name": "@title@",
+  "short_name": "@short@",
+  "id": "@scope@",
+  "start_url": "@scope@",
+  "scope": "@scope@",
+  "display": "@display@",
+  "orientation": "landscape",
+  "background_color": "#000000",
+  "theme_color": "#000000",
+  "icons": [
+@icons@
+  ]
+}
+]])
+  set_property(GLOBAL APPEND PROPERTY QRB_WEB_PAGES "${target}:${page}")
 endfunction()
 
 # The page's own files, shared by every page.
@@ -45,6 +79,12 @@ foreach(file quorbix-page.js quorbix-audio.js)
   configure_file(${CMAKE_SOURCE_DIR}/platform/web/page/${file} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${file} COPYONLY)
 endforeach()
 configure_file(${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-32.png ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/icon.png COPYONLY)
+# The icons an installed page shows (make-assets --icons): the manifests name them.
+set(QRB_WEB_ICON_SIZES 48 64 128 192 256 512)
+foreach(size ${QRB_WEB_ICON_SIZES})
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-${size}.png
+    ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/icons/quorbix-${size}.png COPYONLY)
+endforeach()
 # The cut fonts' licence and where the originals are, which the pages link.
 foreach(file LICENSE README)
   configure_file(${QRB_WEB_DATA}/fonts/${file} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/fonts/${file} COPYONLY)
@@ -60,3 +100,16 @@ qrb_web_page(quorbix "Quorbix v1.0" ${CMAKE_SOURCE_DIR}/assets/QRBX.MID)
 
 add_subdirectory(gallery)
 add_subdirectory(examples)
+
+# Each page's service worker, once every program is built: its file list and version come from
+# what the build wrote, so this runs on every build (it rewrites a worker only when it changes).
+get_property(QRB_WEB_PAGES GLOBAL PROPERTY QRB_WEB_PAGES)
+string(REPLACE ";" "," pages "${QRB_WEB_PAGES}")
+add_custom_target(qrb_web_offline ALL
+  COMMAND ${CMAKE_COMMAND} -DSITE=${CMAKE_RUNTIME_OUTPUT_DIRECTORY} -DPAGES=${pages}
+    -DWORKER=${CMAKE_SOURCE_DIR}/platform/web/page/service-worker.js.in -P ${CMAKE_SOURCE_DIR}/cmake/web_offline.cmake
+  COMMENT "Writing the pages' service workers" VERBATIM)
+foreach(entry ${QRB_WEB_PAGES})
+  string(REGEX REPLACE ":.*" "" program "${entry}")
+  add_dependencies(qrb_web_offline ${program})
+endforeach()

@@ -201,12 +201,72 @@ const QuorbixPage = (() => {
     box.querySelector('button').addEventListener('click', closeBox);
   }
 
+  // ---------------------------------------------------------------- offline
+  // The page's service worker (PROGRAM.service-worker.js, written by the build) keeps its files
+  // for playing offline. It is registered once the page has loaded, so that its download does not
+  // slow the first start. A new build found on a later visit is fetched in the background and
+  // takes over; the page still running the old one says so (the next start runs the new one).
+  page.offline = { state: 'none', error: null };
+  function keepOffline(program, scope) {
+    if (!scope || !('serviceWorker' in navigator) || !window.isSecureContext) {
+      page.offline.state = 'unavailable';
+      return;
+    }
+    const worker = navigator.serviceWorker;
+    const before = worker.controller && worker.controller.scriptURL;
+    worker.addEventListener('controllerchange', () => {
+      const now = worker.controller && worker.controller.scriptURL;
+      // Another page's worker handing over to this page's own is no new build.
+      if (!before || now !== before) return;
+      page.offline.state = 'updated';
+      const note = 'A new version of this page has been saved: reload the page to play it.';
+      status.textContent = note;
+      status.hidden = false;
+      // The note over the picture goes after a while (unless the status line says more by then).
+      setTimeout(() => { if (status.textContent === note) status.hidden = true; }, 15000);
+    });
+    const script = `${program}.service-worker.js`;
+    // Kept once the worker is active; a worker that fails to fetch the files is dropped.
+    const active = registration => new Promise((resolve, reject) => {
+      const installing = registration.installing || registration.waiting;
+      if (!installing) {
+        resolve();
+        return;
+      }
+      installing.addEventListener('statechange', () => {
+        if (installing.state === 'activated') resolve();
+        else if (installing.state === 'redundant') reject(new Error('the files could not all be fetched'));
+      });
+    });
+    const register = () => {
+      worker.register(script, { scope, updateViaCache: 'none' })
+        .then(active)
+        .then(() => { if (page.offline.state !== 'updated') page.offline.state = 'ready'; })
+        .catch(e => {
+          // Offline, looking for a new build fails; the kept one is still there.
+          const kept = worker.controller && worker.controller.scriptURL.endsWith('/' + script);
+          if (kept && !navigator.onLine) {
+            page.offline.state = 'ready';
+            return;
+          }
+          page.offline.state = 'failed';
+          page.offline.error = String(e);
+          console.warn('quorbix: this page cannot be kept for playing offline: ' + e);
+        });
+    };
+    if (document.readyState === 'complete') register();
+    else window.addEventListener('load', register, { once: true });
+  }
+
   // ---------------------------------------------------------------- start
-  async function start(program, factory) {
+  // scope: the addresses the page's service worker serves ('./' for the game's folder); without
+  // one the page is not kept for playing offline.
+  async function start(program, factory, scope) {
     canvas = document.getElementById('screen');
     context = canvas.getContext('2d');
     box = document.getElementById('box');
     status = document.getElementById('status');
+    keepOffline(program, scope);
     if (page.refused) {
       status.textContent = `This page's address is wrong: ${page.refused}.`;
       console.error('quorbix: ' + page.refused);
