@@ -67,6 +67,10 @@ const QuorbixPage = (() => {
     context.putImageData(image, 0, 0);
     page.presents += 1;
     if (page.firstFrameMs === null) page.firstFrameMs = performance.now();
+    if (whenShown) {
+      setTimeout(whenShown, 0);
+      whenShown = null;
+    }
   };
   // A text as a NUL-terminated copy in the music library's memory, for its C calls (the caller
   // frees it with fluid._free).
@@ -203,10 +207,11 @@ const QuorbixPage = (() => {
 
   // ---------------------------------------------------------------- offline
   // The page's service worker (PROGRAM.service-worker.js, written by the build) keeps its files
-  // for playing offline. It is registered once the page has loaded, so that its download does not
-  // slow the first start. A new build found on a later visit is fetched in the background and
+  // for playing offline. It is registered once the program shows its first frame, so that its
+  // download does not slow the start. A new build found on a later visit is fetched in the background and
   // takes over; the page still running the old one says so (the next start runs the new one).
   page.offline = { state: 'none', error: null };
+  let whenShown = null;
   function keepOffline(program, scope) {
     if (!scope || !('serviceWorker' in navigator) || !window.isSecureContext) {
       page.offline.state = 'unavailable';
@@ -254,8 +259,7 @@ const QuorbixPage = (() => {
           console.warn('quorbix: this page cannot be kept for playing offline: ' + e);
         });
     };
-    if (document.readyState === 'complete') register();
-    else window.addEventListener('load', register, { once: true });
+    whenShown = register;
   }
 
   // ---------------------------------------------------------------- start
