@@ -1,7 +1,8 @@
 // The pages installed and played offline, in headless chromium driven by puppeteer-core: the
 // manifests, a first visit that keeps the files, the game started and its music heard with the
-// server stopped and the browser offline, and a new build served at the same address taking the
-// old one's place on the next visit (the gallery's copy left alone).
+// server stopped and the browser offline, a new build served at the same address taking the
+// old one's place on the next visit (the gallery's copy left alone), and a build caught halfway
+// in place kept not at all.
 //
 //   node tests/web/offline-test.cjs --pages DIR --modules NODE_MODULES_DIR --source SOURCE_DIR
 //        --cmake CMAKE --work WORK_DIR [--chromium PATH]
@@ -274,6 +275,26 @@ async function run(o, puppeteer, chromium) {
     await visit(page, `${base}/`);
     check(await page.evaluate(() => window.quorbixBuildMark) === 'B', 'offline after the update, the old build started');
     check(problems.length === 0, [...new Set(problems)].join('; '));
+
+    // 5. A build caught halfway in place (a file changed, the worker still the old build's): a
+    // first visit keeps nothing rather than files of two builds, and the page still plays.
+    const siteC = path.join(o.work, 'c');
+    fs.cpSync(siteA, siteC, { recursive: true });
+    fs.appendFileSync(path.join(siteC, 'quorbix-audio.js'), '\n// halfway\n');
+    server = await serve(siteC, frames, port);
+    await page.setOfflineMode(false);
+    const fresh = await (browser.createBrowserContext || browser.createIncognitoBrowserContext).call(browser);
+    try {
+      const other = await fresh.newPage();
+      await visit(other, `${base}/`);
+      await other.waitForFunction(() => ['ready', 'updated', 'failed'].includes(QuorbixPage.page.offline.state),
+        { timeout: 60000, polling: 100 }).catch(() => {});
+      const got = await other.evaluate(async () => ({ state: QuorbixPage.page.offline.state, names: await caches.keys() }));
+      check(got.state === 'failed', `a half-changed build was kept (the page says '${got.state}')`);
+      check(!got.names.some(n => n.startsWith(`${game.program}@`)), `a half-changed build left a cache: ${got.names}`);
+    } finally {
+      await fresh.close();
+    }
     figure('seconds', ((Date.now() - started) / 1000).toFixed(1));
   } catch (e) {
     if (e instanceof Failure && problems.length > 0) e.message += ` (the page also had: ${[...new Set(problems)].join('; ')})`;
