@@ -1,8 +1,8 @@
 // The pages installed and played offline, in headless chromium driven by puppeteer-core: the
-// manifests, a first visit that keeps the files, the game started and its music heard with the
-// server stopped and the browser offline, a new build served at the same address taking the
-// old one's place on the next visit (the gallery's copy left alone), and a build caught halfway
-// in place kept not at all.
+// manifests, the browser's word that the pages can be installed, a first visit that keeps the
+// files, the game started and its music heard with the server stopped and the browser offline,
+// a new build served at the same address taking the old one's place on the next visit (the
+// gallery's copy left alone), and a build caught halfway in place kept not at all.
 //
 //   node tests/web/offline-test.cjs --pages DIR --modules NODE_MODULES_DIR --source SOURCE_DIR
 //        --cmake CMAKE --work WORK_DIR [--chromium PATH]
@@ -156,6 +156,20 @@ async function waitKept(page, url) {
 
 const cacheNames = page => page.evaluate(async () => (await caches.keys()).sort());
 
+// What the browser finds missing for installing the page it shows (nothing, once its worker is
+// active); a browser without the question is not asked.
+async function checkInstallable(page, what) {
+  const session = await page.target().createCDPSession();
+  try {
+    const got = await session.send('Page.getInstallabilityErrors').catch(() => null);
+    if (!got) return;
+    const errors = got.installabilityErrors.map(e => e.errorId);
+    check(errors.length === 0, `${what} cannot be installed: ${errors.join(', ')}`);
+  } finally {
+    await session.detach();
+  }
+}
+
 // A game started with a right click (the sound starts) and a left click (the game and its music);
 // the loudest the output played after the left click, as soon as it is not silence (the title is
 // silent), or after 8 s.
@@ -228,8 +242,10 @@ async function run(o, puppeteer, chromium) {
     await visit(page, `${base}/`);
     await waitKept(page, 'the game');
     figure('game_kept_ms', Date.now() - t);
+    await checkInstallable(page, 'the game');
     await visit(page, `${base}/${gallery.html}`, 5);
     await waitKept(page, 'the gallery');
+    await checkInstallable(page, 'the gallery');
     let names = await cacheNames(page);
     check(names.includes(cacheA) && names.includes(galleryCacheA), `the caches after the first visits: ${names}`);
 
