@@ -1,19 +1,23 @@
 # Programs of the web backend as pages, for this tree's web build (cmake/web.cmake) and for the
 # installed web SDK (its QuorbixConfig.cmake) alike: the one place that says how a page is made.
 #
-#   quorbix_page_sources(TEMPLATE DIR ICON FILE DATA DIR [SYNTH_JS FILE])
+#   quorbix_page_sources(TEMPLATE DIR ICON FILE DATA DIR [ICONS DIR] [SYNTH_JS FILE])
 #       where the page's own files lie: DIR holds index.html.in, quorbix-page.js and
 #       quorbix-audio.js; ICON is the page's icon (a PNG); DATA holds fonts/ (the two faces, their
-#       LICENSE and README) and sf2/TimGM6mb.sf2; SYNTH_JS is the music library's script.
-#   quorbix_add_page(TARGET TITLE [PAGE NAME.html] [FILE...])
+#       LICENSE and README) and sf2/TimGM6mb.sf2; ICONS holds quorbix-N.png for the sizes an
+#       installed page shows (48 to 512); SYNTH_JS is the music library's script.
+#   quorbix_add_page(TARGET TITLE [PAGE NAME.html] [SCOPE S] [DISPLAY D] [FILE...])
 #       makes TARGET (an executable on the web backend) a page: TARGET.html (or NAME.html) beside
 #       TARGET.js, TARGET.wasm and TARGET.data, which packs the FILEs into /app, beside the
-#       program, as they lie beside the executable on the desktop. A relative FILE is read from
-#       the calling folder. The pages' shared files are copied beside each page.
+#       program, as they lie beside the executable on the desktop, and TARGET.webmanifest (the
+#       page as an installable app, shown as D: standalone unless given). A relative FILE is
+#       read from the calling folder. The pages' shared files are copied beside each page. With a
+#       SCOPE the page is also kept for playing offline by its service worker, which the web
+#       build writes once every program is linked (cmake/web_offline.cmake).
 include_guard(GLOBAL)
 
 function(quorbix_page_sources)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TEMPLATE;ICON;DATA;SYNTH_JS" "")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TEMPLATE;ICON;DATA;ICONS;SYNTH_JS" "")
   foreach(needed TEMPLATE ICON DATA)
     if(NOT arg_${needed})
       message(FATAL_ERROR "quorbix_page_sources: ${needed} is not given")
@@ -31,7 +35,11 @@ function(quorbix_page_sources)
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON ${arg_ICON})
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_DATA ${arg_DATA})
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_JS "${arg_SYNTH_JS}")
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICONS "${arg_ICONS}")
 endfunction()
+
+# The icons' sizes an installed page names in its manifest (make-assets --icons draws them).
+set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES 48 64 128 192 256 512)
 
 # The files every page beside it loads: its script, its sound output, its icon, the fonts' licence
 # and the music library; copied into DIR (once per folder, whatever the number of pages).
@@ -50,6 +58,45 @@ function(_quorbix_page_shared_files dir)
   if(synth)
     configure_file(${synth} ${dir}/libfluidsynth-2.3.0.js COPYONLY)
   endif()
+  get_property(icons GLOBAL PROPERTY QUORBIX_PAGE_ICONS)
+  get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
+  if(icons)
+    foreach(size ${sizes})
+      configure_file(${icons}/quorbix-${size}.png ${dir}/icons/quorbix-${size}.png COPYONLY)
+    endforeach()
+  endif()
+endfunction()
+
+# TARGET.webmanifest in DIR: the page as an app a browser installs. Its scope is the game's
+# whole folder or a page's own address, so that each page installs and keeps its files apart.
+function(_quorbix_page_manifest dir target title scope display)
+  get_property(have_icons GLOBAL PROPERTY QUORBIX_PAGE_ICONS)
+  get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
+  set(icons "")
+  if(have_icons)
+    foreach(size ${sizes})
+      list(APPEND icons "    { \"src\": \"icons/quorbix-${size}.png\", \"sizes\": \"${size}x${size}\", \"type\": \"image/png\" }")
+    endforeach()
+  endif()
+  list(JOIN icons ",\n" icons)
+  string(REPLACE "\\" "\\\\" title "${title}")
+  string(REPLACE "\"" "\\\"" title "${title}")
+  string(REGEX REPLACE " v[0-9.]+$" "" short "${title}")   # a launcher's label: no version
+  file(CONFIGURE OUTPUT ${dir}/${target}.webmanifest @ONLY CONTENT [[{
+  "name": "@title@",
+  "short_name": "@short@",
+  "id": "@scope@",
+  "start_url": "@scope@",
+  "scope": "@scope@",
+  "display": "@display@",
+  "orientation": "landscape",
+  "background_color": "#000000",
+  "theme_color": "#000000",
+  "icons": [
+@icons@
+  ]
+}
+]])
 endfunction()
 
 function(quorbix_add_page target title)
@@ -61,7 +108,7 @@ function(quorbix_add_page target title)
   if(NOT TARGET ${target})
     message(FATAL_ERROR "quorbix_add_page: ${target} is not a target (add_executable first)")
   endif()
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "PAGE" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "PAGE;SCOPE;DISPLAY" "")
   set(page ${target}.html)
   if(arg_PAGE)
     set(page ${arg_PAGE})
@@ -109,6 +156,17 @@ function(quorbix_add_page target title)
   if(NOT dir)
     get_target_property(dir ${target} BINARY_DIR)
   endif()
+  set(display standalone)
+  if(arg_DISPLAY)
+    set(display ${arg_DISPLAY})
+  endif()
+  set(scope "./${page}")
+  if(arg_SCOPE)
+    set(scope ${arg_SCOPE})
+    set_property(GLOBAL APPEND PROPERTY QRB_WEB_PAGES "${target}:${page}")
+  endif()
+  _quorbix_page_manifest(${dir} ${target} "${title}" "${scope}" ${display})
+  set(QRB_PAGE_SCOPE "${arg_SCOPE}")
   # The title as the page's text: a '<' or '&' of the game's title is shown, not read as markup.
   string(REPLACE "&" "&amp;" title "${title}")
   string(REPLACE "<" "&lt;" title "${title}")

@@ -13,16 +13,19 @@ endforeach()
 include(${CMAKE_CURRENT_LIST_DIR}/QuorbixPage.cmake)
 quorbix_page_sources(TEMPLATE ${CMAKE_SOURCE_DIR}/platform/web/page
   ICON ${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-32.png DATA ${QRB_WEB_DATA}
+  ICONS ${CMAKE_SOURCE_DIR}/packaging/icons
   SYNTH_JS "${QRB_WEB_FLUIDSYNTH_JS}")
 
 # A page for a program: qrb_web_page(TARGET TITLE [FILE...]); the files lie beside the program
 # (in /app of its file system), as on the desktop beside the executable. The game's page is the
 # site's index.html.
 function(qrb_web_page target title)
+  # Each page installs and plays offline: the game's scope is the whole folder, each other
+  # page's its own address.
   if(target STREQUAL "quorbix")
-    quorbix_add_page(${target} "${title}" PAGE index.html ${ARGN})
+    quorbix_add_page(${target} "${title}" PAGE index.html SCOPE "./" DISPLAY fullscreen ${ARGN})
   else()
-    quorbix_add_page(${target} "${title}" ${ARGN})
+    quorbix_add_page(${target} "${title}" SCOPE "./${target}.html" ${ARGN})
   endif()
 endfunction()
 
@@ -33,6 +36,19 @@ qrb_web_page(quorbix "Quorbix v1.0" ${CMAKE_SOURCE_DIR}/assets/QRBX.MID)
 
 add_subdirectory(gallery)
 add_subdirectory(examples)
+
+# Each page's service worker, once every program is built: its file list and version come from
+# what the build wrote, so this runs on every build (it rewrites a worker only when it changes).
+get_property(QRB_WEB_PAGES GLOBAL PROPERTY QRB_WEB_PAGES)
+string(REPLACE ";" "," pages "${QRB_WEB_PAGES}")
+add_custom_target(qrb_web_offline ALL
+  COMMAND ${CMAKE_COMMAND} -DSITE=${CMAKE_RUNTIME_OUTPUT_DIRECTORY} -DPAGES=${pages}
+    -DWORKER=${CMAKE_SOURCE_DIR}/platform/web/page/service-worker.js.in -P ${CMAKE_SOURCE_DIR}/cmake/web_offline.cmake
+  COMMENT "Writing the pages' service workers" VERBATIM)
+foreach(entry ${QRB_WEB_PAGES})
+  string(REGEX REPLACE ":.*" "" program "${entry}")
+  add_dependencies(qrb_web_offline ${program})
+endforeach()
 
 # The web SDK: what a game of one's own needs to become a page (scripts/build-web --install).
 include(cmake/web_sdk.cmake)

@@ -27,6 +27,10 @@ install(FILES ${CMAKE_SOURCE_DIR}/platform/web/page/index.html.in ${CMAKE_SOURCE
   ${CMAKE_SOURCE_DIR}/platform/web/page/quorbix-audio.js DESTINATION ${QRB_SDK_PAGE_DIR} COMPONENT sdk)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-32.png DESTINATION ${QRB_SDK_PAGE_DIR}
   RENAME icon.png COMPONENT sdk)
+get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
+foreach(size ${sizes})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-${size}.png DESTINATION ${QRB_SDK_PAGE_DIR}/icons COMPONENT sdk)
+endforeach()
 if(QRB_WEB_FLUIDSYNTH_JS)
   install(FILES ${QRB_WEB_FLUIDSYNTH_JS} DESTINATION ${QRB_SDK_PAGE_DIR} RENAME libfluidsynth-2.3.0.js COMPONENT sdk)
   set(QRB_SDK_HAS_SYNTH_JS ON)

@@ -11,7 +11,7 @@ endforeach()
 run_generator(--examples ${WORK}/examples)
 expect_generated(${EXAMPLES}/WIPE.BMP ${WORK}/examples/WIPE.BMP examples/WIPE.BMP make-assets)
 run_generator(--icons ${WORK}/icons)
-foreach(size 16 32 48 64 128 256)
+foreach(size 16 32 48 64 128 192 256 512)
   expect_generated(${ICONS}/quorbix-${size}.png ${WORK}/icons/quorbix-${size}.png
     packaging/icons/quorbix-${size}.png make-assets)
 endforeach()

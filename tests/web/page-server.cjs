@@ -4,6 +4,7 @@
 //
 //   const { serve } = require('./page-server.cjs');
 //   const server = await serve(pagesDir, framesDir);   // listening on 127.0.0.1, a free port
+//   const again = await serve(otherDir, framesDir, server.address().port);   // the same origin
 'use strict';
 
 const fs = require('fs');
@@ -11,7 +12,8 @@ const http = require('http');
 const path = require('path');
 
 const kTypes = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json' };
+  '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json' };
 
 // The file a request's path names, or an HTTP status when it names none that may be served.
 function fileFor(url, pagesDir, framesDir) {
@@ -33,7 +35,7 @@ function fileFor(url, pagesDir, framesDir) {
   return file.startsWith(root + path.sep) ? file : 403;
 }
 
-function serve(pagesDir, framesDir) {
+function serve(pagesDir, framesDir, port = 0) {
   pagesDir = path.resolve(pagesDir);
   framesDir = path.resolve(framesDir);
   const server = http.createServer((req, res) => {
@@ -54,7 +56,7 @@ function serve(pagesDir, framesDir) {
   });
   return new Promise((resolve, reject) => {
     server.once('error', reject);
-    server.listen(0, '127.0.0.1', () => resolve(server));
+    server.listen(port, '127.0.0.1', () => resolve(server));
   });
 }
 

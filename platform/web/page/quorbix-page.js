@@ -88,6 +88,10 @@ const QuorbixPage = (() => {
     context.putImageData(image, 0, 0);
     page.presents += 1;
     if (page.firstFrameMs === null) page.firstFrameMs = performance.now();
+    if (whenShown) {
+      setTimeout(whenShown, 0);
+      whenShown = null;
+    }
   };
   // A text as a NUL-terminated copy in the music library's memory, for its C calls (the caller
   // frees it with fluid._free).
@@ -392,13 +396,73 @@ const QuorbixPage = (() => {
     box.querySelector('button').addEventListener('click', closeBox);
   }
 
+  // ---------------------------------------------------------------- offline
+  // The page's service worker (PROGRAM.service-worker.js, written by the build) keeps its files
+  // for playing offline. It is registered once the program shows its first frame, so that its
+  // download does not slow the start. A new build found on a later visit is fetched in the background and
+  // takes over; the page still running the old one says so (the next start runs the new one).
+  page.offline = { state: 'none', error: null };
+  let whenShown = null;
+  function keepOffline(program, scope) {
+    if (!scope || !('serviceWorker' in navigator) || !window.isSecureContext) {
+      page.offline.state = 'unavailable';
+      return;
+    }
+    const worker = navigator.serviceWorker;
+    const before = worker.controller && worker.controller.scriptURL;
+    worker.addEventListener('controllerchange', () => {
+      const now = worker.controller && worker.controller.scriptURL;
+      // Another page's worker handing over to this page's own is no new build.
+      if (!before || now !== before) return;
+      page.offline.state = 'updated';
+      const note = 'A new version of this page has been saved: reload the page to play it.';
+      status.textContent = note;
+      status.hidden = false;
+      // The note over the picture goes after a while (unless the status line says more by then).
+      setTimeout(() => { if (status.textContent === note) status.hidden = true; }, 15000);
+    });
+    const script = `${program}.service-worker.js`;
+    // Kept once the worker is active; a worker that fails to fetch the files is dropped.
+    const active = registration => new Promise((resolve, reject) => {
+      const installing = registration.installing || registration.waiting;
+      if (!installing) {
+        resolve();
+        return;
+      }
+      installing.addEventListener('statechange', () => {
+        if (installing.state === 'activated') resolve();
+        else if (installing.state === 'redundant') reject(new Error('the files could not all be fetched'));
+      });
+    });
+    const register = () => {
+      worker.register(script, { scope, updateViaCache: 'none' })
+        .then(active)
+        .then(() => { if (page.offline.state !== 'updated') page.offline.state = 'ready'; })
+        .catch(e => {
+          // Offline, looking for a new build fails; the kept one is still there.
+          const kept = worker.controller && worker.controller.scriptURL.endsWith('/' + script);
+          if (kept && !navigator.onLine) {
+            page.offline.state = 'ready';
+            return;
+          }
+          page.offline.state = 'failed';
+          page.offline.error = String(e);
+          console.warn('quorbix: this page cannot be kept for playing offline: ' + e);
+        });
+    };
+    whenShown = register;
+  }
+
   // ---------------------------------------------------------------- start
-  async function start(program, factory) {
+  // scope: the addresses the page's service worker serves ('./' for the game's folder); without
+  // one the page is not kept for playing offline.
+  async function start(program, factory, scope) {
     canvas = document.getElementById('screen');
     context = canvas.getContext('2d');
     box = document.getElementById('box');
     status = document.getElementById('status');
     fullButton = document.getElementById('full');
+    keepOffline(program, scope);
     if (page.refused) {
       status.textContent = `This page's address is wrong: ${page.refused}.`;
       console.error('quorbix: ' + page.refused);
