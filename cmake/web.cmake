@@ -3,6 +3,8 @@
 # beside the page's script, its sound output and the music's library, shared by all pages.
 set(QRB_WEB_DATA "${CMAKE_SOURCE_DIR}/build-web/data" CACHE PATH "The fonts/ and sf2/ the pages pack")
 set(QRB_WEB_FLUIDSYNTH_JS "" CACHE FILEPATH "libfluidsynth-2.3.0.js (from the js-synthesizer package)")
+set(QRB_WEB_SF2_CUT "${CMAKE_SOURCE_DIR}/build/bin/sf2-cut" CACHE FILEPATH
+  "The native sound font cutter (the sf2_cut_tool target of the desktop build)")
 foreach(needed fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf fonts/LICENSE fonts/README sf2/TimGM6mb.sf2)
   if(NOT EXISTS ${QRB_WEB_DATA}/${needed})
     message(FATAL_ERROR "${QRB_WEB_DATA}/${needed} is missing: run scripts/web-deps")
@@ -16,19 +18,47 @@ set(QRB_WEB_LINK_OPTIONS
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
   -sMODULARIZE=1 -sEXPORT_NAME=QuorbixProgram -sENVIRONMENT=web
   -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
-  "SHELL:--preload-file ${QRB_WEB_DATA}/fonts@/fonts"
-  "SHELL:--preload-file ${QRB_WEB_DATA}/sf2/TimGM6mb.sf2@/usr/share/sounds/sf2/TimGM6mb.sf2")
+  "SHELL:--preload-file ${QRB_WEB_DATA}/fonts/quorbix-gothic.ttf@/fonts/quorbix-gothic.ttf"
+  "SHELL:--preload-file ${QRB_WEB_DATA}/fonts/quorbix-mincho.ttf@/fonts/quorbix-mincho.ttf")
 
 # A page for a program: qrb_web_page(TARGET TITLE [FILE...]); the files lie beside the program
-# (in /app of its file system), as on the desktop beside the executable.
+# (in /app of its file system), as on the desktop beside the executable. A page whose files
+# include MIDI files packs the sound font cut to the presets they play (sf2-cut checks that they
+# render the same with it as with the whole font); a page without music packs none.
 function(qrb_web_page target title)
   set_target_properties(${target} PROPERTIES SUFFIX .js)
   target_link_options(${target} PRIVATE ${QRB_WEB_LINK_OPTIONS})
+  set(midis)
   foreach(file ${ARGN})
     get_filename_component(name ${file} NAME)
     target_link_options(${target} PRIVATE "SHELL:--preload-file ${file}@/app/${name}")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${file})
+    string(TOLOWER "${name}" lower)
+    if(lower MATCHES "\\.(mid|midi)$")
+      list(APPEND midis ${file})
+    endif()
   endforeach()
+  if(midis)
+    if(NOT EXISTS ${QRB_WEB_SF2_CUT})
+      message(FATAL_ERROR "${QRB_WEB_SF2_CUT} is missing: build the desktop's sf2_cut_tool first (scripts/build-web does)")
+    endif()
+    set(font ${CMAKE_BINARY_DIR}/sf2/${target}.sf2)
+    add_custom_command(OUTPUT ${font}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/sf2
+      COMMAND ${QRB_WEB_SF2_CUT} ${QRB_WEB_DATA}/sf2/TimGM6mb.sf2 ${font} ${midis}
+      DEPENDS ${QRB_WEB_SF2_CUT} ${QRB_WEB_DATA}/sf2/TimGM6mb.sf2 ${midis}
+      COMMENT "Cutting the sound font to the presets of ${target}'s music" VERBATIM)
+    add_custom_target(${target}_sf2 DEPENDS ${font})
+    add_dependencies(${target} ${target}_sf2)
+    target_link_options(${target} PRIVATE "SHELL:--preload-file ${font}@/usr/share/sounds/sf2/TimGM6mb.sf2")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${font})
+    # The music's library: only a page with music loads it.
+    set(QRB_PAGE_MUSIC_SCRIPT "<script async src=\"libfluidsynth-2.3.0.js\"></script>")
+    set(QRB_PAGE_MUSIC true)
+  else()
+    set(QRB_PAGE_MUSIC_SCRIPT "")
+    set(QRB_PAGE_MUSIC false)
+  endif()
   set(page ${target}.html)
   if(target STREQUAL "quorbix")
     set(page index.html)
