@@ -1,11 +1,12 @@
 # Programs of the web backend as pages, for this tree's web build (cmake/web.cmake) and for the
 # installed web SDK (its QuorbixConfig.cmake) alike: the one place that says how a page is made.
 #
-#   quorbix_page_sources(TEMPLATE DIR ICON FILE DATA DIR [ICONS DIR] [SYNTH_JS FILE])
+#   quorbix_page_sources(TEMPLATE DIR ICON FILE DATA DIR [ICONS DIR] [SYNTH_JS FILE] [SF2_CUT FILE])
 #       where the page's own files lie: DIR holds index.html.in, quorbix-page.js and
 #       quorbix-audio.js; ICON is the page's icon (a PNG); DATA holds fonts/ (the two faces, their
 #       LICENSE and README) and sf2/TimGM6mb.sf2; ICONS holds quorbix-N.png for the sizes an
-#       installed page shows (48 to 512); SYNTH_JS is the music library's script.
+#       installed page shows (48 to 512); SYNTH_JS is the music library's script; SF2_CUT the
+#       native sound font cutter (sf2-cut), without which a page with music packs the whole font.
 #   quorbix_add_page(TARGET TITLE [PAGE NAME.html] [SCOPE S] [DISPLAY D] [FILE...])
 #       makes TARGET (an executable on the web backend) a page: TARGET.html (or NAME.html) beside
 #       TARGET.js, TARGET.wasm and TARGET.data, which packs the FILEs into /app, beside the
@@ -17,7 +18,7 @@
 include_guard(GLOBAL)
 
 function(quorbix_page_sources)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TEMPLATE;ICON;DATA;ICONS;SYNTH_JS" "")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TEMPLATE;ICON;DATA;ICONS;SYNTH_JS;SF2_CUT" "")
   foreach(needed TEMPLATE ICON DATA)
     if(NOT arg_${needed})
       message(FATAL_ERROR "quorbix_page_sources: ${needed} is not given")
@@ -36,6 +37,7 @@ function(quorbix_page_sources)
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_DATA ${arg_DATA})
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_JS "${arg_SYNTH_JS}")
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICONS "${arg_ICONS}")
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_SF2_CUT "${arg_SF2_CUT}")
 endfunction()
 
 # The icons' sizes an installed page names in its manifest (make-assets --icons draws them).
@@ -126,14 +128,14 @@ function(quorbix_add_page target title)
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
     -sMODULARIZE=1 -sEXPORT_NAME=QuorbixProgram -sENVIRONMENT=web
     -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
-    "SHELL:--preload-file \"${data}/fonts@/fonts\""
-    "SHELL:--preload-file \"${data}/sf2/TimGM6mb.sf2@/usr/share/sounds/sf2/TimGM6mb.sf2\"")
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${data}/sf2/TimGM6mb.sf2)
+    "SHELL:--preload-file \"${data}/fonts/quorbix-gothic.ttf@/fonts/quorbix-gothic.ttf\""
+    "SHELL:--preload-file \"${data}/fonts/quorbix-mincho.ttf@/fonts/quorbix-mincho.ttf\"")
 
   # The program's own files, in /app under their own names. Two files of one name would take the
   # same place, and the packer reads '@' as the start of a destination: both are refused here
   # rather than packing something else than was named.
   set(names)
+  set(midis)
   foreach(file ${arg_UNPARSED_ARGUMENTS})
     get_filename_component(file ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
     get_filename_component(name ${file} NAME)
@@ -149,7 +151,39 @@ function(quorbix_add_page target title)
     list(APPEND names ${name})
     target_link_options(${target} PRIVATE "SHELL:--preload-file \"${file}@/app/${name}\"")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${file})
+    string(TOLOWER "${name}" lower)
+    if(lower MATCHES "\\.(mid|midi)$")
+      list(APPEND midis ${file})
+    endif()
   endforeach()
+
+  # The sound font, for a page with music only: cut to what its MIDI files play when the cutter
+  # is there (it refuses a cut that would sound otherwise), else the whole font.
+  if(midis)
+    get_property(cutter GLOBAL PROPERTY QUORBIX_PAGE_SF2_CUT)
+    set(font ${data}/sf2/TimGM6mb.sf2)
+    if(cutter)
+      if(NOT EXISTS ${cutter})
+        message(FATAL_ERROR "${cutter} is missing: build the desktop's sf2_cut_tool first (scripts/build-web does)")
+      endif()
+      set(font ${CMAKE_CURRENT_BINARY_DIR}/sf2/${target}.sf2)
+      add_custom_command(OUTPUT ${font}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/sf2
+        COMMAND ${cutter} ${data}/sf2/TimGM6mb.sf2 ${font} ${midis}
+        DEPENDS ${cutter} ${data}/sf2/TimGM6mb.sf2 ${midis}
+        COMMENT "Cutting the sound font to the presets of ${target}'s music" VERBATIM)
+      add_custom_target(${target}_sf2 DEPENDS ${font})
+      add_dependencies(${target} ${target}_sf2)
+    endif()
+    target_link_options(${target} PRIVATE "SHELL:--preload-file \"${font}@/usr/share/sounds/sf2/TimGM6mb.sf2\"")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${font})
+    # The music's library: only a page with music loads it.
+    set(QRB_PAGE_MUSIC_SCRIPT "<script async src=\"libfluidsynth-2.3.0.js\"></script>")
+    set(QRB_PAGE_MUSIC true)
+  else()
+    set(QRB_PAGE_MUSIC_SCRIPT "")
+    set(QRB_PAGE_MUSIC false)
+  endif()
 
   # The page goes where the program's script goes.
   get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)

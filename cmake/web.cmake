@@ -3,6 +3,8 @@
 # beside the page's script, its sound output and the music's library, shared by all pages.
 set(QRB_WEB_DATA "${CMAKE_SOURCE_DIR}/build-web/data" CACHE PATH "The fonts/ and sf2/ the pages pack")
 set(QRB_WEB_FLUIDSYNTH_JS "" CACHE FILEPATH "libfluidsynth-2.3.0.js (from the js-synthesizer package)")
+set(QRB_WEB_SF2_CUT "${CMAKE_SOURCE_DIR}/build/bin/sf2-cut" CACHE FILEPATH
+  "The native sound font cutter (the sf2_cut_tool target of the desktop build)")
 foreach(needed fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf fonts/LICENSE fonts/README sf2/TimGM6mb.sf2)
   if(NOT EXISTS ${QRB_WEB_DATA}/${needed})
     message(FATAL_ERROR "${QRB_WEB_DATA}/${needed} is missing: run scripts/web-deps")
@@ -14,7 +16,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/QuorbixPage.cmake)
 quorbix_page_sources(TEMPLATE ${CMAKE_SOURCE_DIR}/platform/web/page
   ICON ${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-32.png DATA ${QRB_WEB_DATA}
   ICONS ${CMAKE_SOURCE_DIR}/packaging/icons
-  SYNTH_JS "${QRB_WEB_FLUIDSYNTH_JS}")
+  SYNTH_JS "${QRB_WEB_FLUIDSYNTH_JS}" SF2_CUT ${QRB_WEB_SF2_CUT})
 
 # A page for a program: qrb_web_page(TARGET TITLE [FILE...]); the files lie beside the program
 # (in /app of its file system), as on the desktop beside the executable. The game's page is the

@@ -31,6 +31,11 @@ get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
 foreach(size ${sizes})
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-${size}.png DESTINATION ${QRB_SDK_PAGE_DIR}/icons COMPONENT sdk)
 endforeach()
+# The native sound font cutter (built by the desktop build for this one), so that a page of one's
+# own packs only what its music plays.
+if(EXISTS ${QRB_WEB_SF2_CUT})
+  install(PROGRAMS ${QRB_WEB_SF2_CUT} DESTINATION ${QRB_SDK_PAGE_DIR} COMPONENT sdk)
+endif()
 if(QRB_WEB_FLUIDSYNTH_JS)
   install(FILES ${QRB_WEB_FLUIDSYNTH_JS} DESTINATION ${QRB_SDK_PAGE_DIR} RENAME libfluidsynth-2.3.0.js COMPONENT sdk)
   set(QRB_SDK_HAS_SYNTH_JS ON)

@@ -15,17 +15,20 @@ namespace {
 
 // clang-format off
 EM_JS(double, pageAudioClockMs, (), { return Module.page.audioClockMs(); });
-EM_JS(void, pageAudioOpen, (), { Module.page.audioOpen(); });
+EM_JS(void, pageAudioOpen, (int leadFrames), { Module.page.audioOpen(leadFrames); });
 EM_JS(void, pageAudioPost, (const float* frames, int count), {
     Module.page.audioPost(HEAPF32.subarray(frames >> 2, (frames >> 2) + count * 2));
 });
 // clang-format on
 
-// Sound is rendered this far ahead of the clock (the page's queue holds it until played).
-constexpr std::uint64_t kAudioLeadFrames = 8 * audio::kDeviceFrames;
-// Behind by more than this (a hidden page is woken once a second), the sound of the lost time is
-// rendered, so that every sound's position keeps to the clock, but not handed to the page.
-constexpr std::uint64_t kAudioMaxBehindFrames = audio::kRate / 4;
+// Sound is rendered this far ahead of the clock (the page's queue holds it until played). It is
+// how late a sound is heard after the frame that starts it, and it must cover the longest usual
+// time between two steps of a wait: a frame's work, and a timer that fires late (the steps are
+// 8 ms apart). 20 ms; the queue holds between that and a block more.
+constexpr std::uint64_t kAudioLeadFrames = 896;
+// The mix is made and posted in blocks this long (3 ms), so that the queue stays close to the lead.
+constexpr int kPostFrames = 128;
+static_assert(kPostFrames <= audio::kDeviceFrames, "an output renders at most a device buffer a call");
 
 struct Output {
     backend::AudioRenderFn render = nullptr;
@@ -53,8 +56,11 @@ void pumpAudio() {
     if (!a.started) return;
     const double elapsedMs = pageAudioClockMs() - a.startMs;
     const std::uint64_t due = static_cast<std::uint64_t>(elapsedMs * audio::kRate / 1000.0) + kAudioLeadFrames;
-    const std::uint64_t quiet = due > kAudioLeadFrames + kAudioMaxBehindFrames ? due - kAudioLeadFrames - kAudioMaxBehindFrames : 0;
-    constexpr int kFrames = audio::kDeviceFrames;
+    // Sound whose time has passed (the page was busy or hidden, and the output played silence for
+    // it) is rendered, so that every sound's position keeps to the clock, but not handed to the
+    // page: played late, it would put everything after it late by as much, for good.
+    const std::uint64_t quiet = due - kAudioLeadFrames;
+    constexpr int kFrames = kPostFrames;
     while (a.framesRendered < due) {
         std::fill(std::begin(a.sum), std::end(a.sum), 0);
         for (Output& o : a.outputs) {
@@ -84,7 +90,7 @@ int openAudioOutput(AudioRenderFn render, void* user) {
         if (audioOutputs.outputs[slot].render != nullptr) continue;
         audioOutputs.outputs[slot] = web::Output{render, user};
         if (!audioOutputs.started) {
-            web::pageAudioOpen();
+            web::pageAudioOpen(static_cast<int>(web::kAudioLeadFrames));
             audioOutputs.started = true;
             audioOutputs.startMs = web::pageAudioClockMs();
             audioOutputs.framesRendered = 0;

@@ -53,6 +53,9 @@ void presentPrimary() {
     // 0x00RRGGBB words become the bytes R, G, B, 255 (WebAssembly is little-endian).
     for (std::uint32_t& p : pixels) p = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
     web::pagePresent(reinterpret_cast<const std::uint8_t*>(pixels.data()), area.width, area.height);
+    // The sound's queue topped up after the frame's work, which may have taken a good part of its
+    // short lead; the frame's new sounds start here (the page noted the place with the picture).
+    web::pumpAudio();
 }
 
 // The program's own full screen: the canvas takes the mode's size (presentPrimary shows it).

@@ -80,20 +80,38 @@ const tests = {
     assert.strictEqual(node.underruns, 1);
   },
 
-  // A program that ran ahead (a hidden page) overfills the queue: the block playing is dropped,
-  // and the next one starts at its first frame, not where the dropped one had got to.
+  // A program that ran ahead (a hidden page) overfills the queue past half a second: the block
+  // playing is dropped, and the next one starts at its first frame, not where the dropped one had
+  // got to. The output's position in what it was sent counts the dropped frames.
   'a dropped head block does not cut into the next': () => {
     const node = new Output();
     post(node, block(0, 300));
     render(node, 1);   // 128 frames into block 0
-    for (let n = 1; n <= 48; ++n) post(node, block(n, 300));
-    assert.strictEqual(node.queue.length, 48);
+    for (let n = 1; n <= 73; ++n) post(node, block(n, 300));   // 172 + 73 * 300 frames: too many
+    assert.strictEqual(node.queue.length, 73);
+    assert.strictEqual(node.position, 300, 'the frames played and dropped');
     const { left } = render(node, 3);
     assert.deepStrictEqual(origin(left[0]), [1, 0], 'the first sample after the drop');
     for (let i = 0; i < 3 * kQuantum; ++i) {
       const want = i < 300 ? [1, i] : [2, i - 300];
       assert.deepStrictEqual(origin(left[i]), want, `sample ${i} after the drop`);
     }
+  },
+
+  // The reports say where the output is in what it was sent, at which time of its clock: the
+  // pop's delay is measured with them. A gap does not move the position.
+  'reports carry the position in the stream': () => {
+    const node = new Output();
+    post(node, block(1, 4096));
+    render(node, 32);   // 4096 frames: one report, made with the last quantum, from its start
+    assert.strictEqual(node.reports.length, 1);
+    assert.strictEqual(node.reports[0].position, 4096 - 128);
+    assert.strictEqual(node.reports[0].underruns, 0);
+    post(node, block(2, 64));
+    render(node, 32);
+    const last = node.reports[node.reports.length - 1];
+    assert.strictEqual(last.position, 4096 + 64);
+    assert.strictEqual(last.underruns, 32, "every quantum short of frames");
   },
 
   // An empty block is nothing to play: it neither stops the queue nor makes a sample of NaN.

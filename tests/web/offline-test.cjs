@@ -267,7 +267,7 @@ async function run(o, puppeteer, chromium) {
 
     // 3. A new build at the same address: the next visit still starts the kept build, fetches the
     // new one and puts it in the old one's place, and says so; the visit after that runs it.
-    server = await serve(siteB, frames, port);
+    server = await serve(siteB, frames, { port });
     await page.setOfflineMode(false);
     await visit(page, `${base}/`);
     check(await page.evaluate(() => window.quorbixBuildMark === undefined), 'the kept build did not start first');
@@ -297,7 +297,7 @@ async function run(o, puppeteer, chromium) {
     const siteC = path.join(o.work, 'c');
     fs.cpSync(siteA, siteC, { recursive: true });
     fs.appendFileSync(path.join(siteC, 'quorbix-audio.js'), '\n// halfway\n');
-    server = await serve(siteC, frames, port);
+    server = await serve(siteC, frames, { port });
     await page.setOfflineMode(false);
     const fresh = await (browser.createBrowserContext || browser.createIncognitoBrowserContext).call(browser);
     try {

@@ -1,5 +1,5 @@
 // The web test's local server (page-server.cjs) against bad URLs: each gets its answer and the
-// server goes on serving.
+// server goes on serving. Compressing, it sends what it read, gzipped, to a client that accepts it.
 //
 //   node tests/web/page-server-test.cjs WORK_DIR
 //
@@ -9,14 +9,19 @@
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
+const zlib = require('zlib');
 const { serve } = require('./page-server.cjs');
 
-function get(port, urlPath) {
+function get(port, urlPath, headers = {}) {
   return new Promise((resolve, reject) => {
-    const req = http.get({ host: '127.0.0.1', port, path: urlPath }, res => {
-      let body = '';
-      res.on('data', d => { body += d; });
-      res.on('end', () => resolve({ status: res.statusCode, body }));
+    const req = http.get({ host: '127.0.0.1', port, path: urlPath, headers }, res => {
+      const chunks = [];
+      res.on('data', d => chunks.push(d));
+      res.on('end', () => {
+        let bytes = Buffer.concat(chunks);
+        if (res.headers['content-encoding'] === 'gzip') bytes = zlib.gunzipSync(bytes);
+        resolve({ status: res.statusCode, body: bytes.toString(), encoding: res.headers['content-encoding'] });
+      });
     });
     req.on('error', reject);
     req.setTimeout(5000, () => req.destroy(new Error('no answer within 5 s')));
@@ -63,6 +68,18 @@ async function main() {
     }
   } finally {
     server.close();
+  }
+  const gz = await serve(pages, frames, { gzip: true });
+  try {
+    const port = gz.address().port;
+    for (const [accept, encoding] of [['gzip, deflate', 'gzip'], ['identity', undefined]]) {
+      const got = await get(port, '/index.html', { 'Accept-Encoding': accept });
+      const ok = got.status === 200 && got.body === 'the page' && got.encoding === encoding;
+      if (!ok) ++failed;
+      console.log(`${ok ? 'ok' : 'FAIL'}: compressing, Accept-Encoding ${accept} -> ${got.status} ${got.encoding}`);
+    }
+  } finally {
+    gz.close();
   }
   return failed === 0;
 }

@@ -4,12 +4,17 @@
 //
 //   const { serve } = require('./page-server.cjs');
 //   const server = await serve(pagesDir, framesDir);   // listening on 127.0.0.1, a free port
-//   const again = await serve(otherDir, framesDir, server.address().port);   // the same origin
+//   const again = await serve(otherDir, framesDir, { port: server.address().port });   // the same origin
+//   serve(pagesDir, framesDir, { gzip: true })          // compressed as a web server would send it
+//
+// With gzip, a client that accepts it gets each file compressed (gzip -9, made once per file and
+// kept while the file is unchanged).
 'use strict';
 
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
+const zlib = require('zlib');
 
 const kTypes = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
   '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json',
@@ -35,9 +40,10 @@ function fileFor(url, pagesDir, framesDir) {
   return file.startsWith(root + path.sep) ? file : 403;
 }
 
-function serve(pagesDir, framesDir, port = 0) {
+function serve(pagesDir, framesDir, options = {}) {
   pagesDir = path.resolve(pagesDir);
   framesDir = path.resolve(framesDir);
+  const compressed = new Map();   // file -> { mtimeMs, body }
   const server = http.createServer((req, res) => {
     const file = fileFor(req.url, pagesDir, framesDir);
     if (typeof file === 'number') {
@@ -49,14 +55,27 @@ function serve(pagesDir, framesDir, port = 0) {
         res.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found');
         return;
       }
-      res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
-        'Content-Length': body.length, 'Cache-Control': 'no-store' });
+      const headers = { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-store' };
+      if (options.gzip && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
+        let mtimeMs = 0;
+        try { mtimeMs = fs.statSync(file).mtimeMs; } catch (e) { /* gone since: sent as read */ }
+        let kept = compressed.get(file);
+        if (!kept || kept.mtimeMs !== mtimeMs) {
+          kept = { mtimeMs, body: zlib.gzipSync(body, { level: 9 }) };
+          compressed.set(file, kept);
+        }
+        body = kept.body;
+        headers['Content-Encoding'] = 'gzip';
+        headers['Vary'] = 'Accept-Encoding';
+      }
+      headers['Content-Length'] = body.length;
+      res.writeHead(200, headers);
       res.end(body);
     });
   });
   return new Promise((resolve, reject) => {
     server.once('error', reject);
-    server.listen(port, '127.0.0.1', () => resolve(server));
+    server.listen(options.port || 0, '127.0.0.1', () => resolve(server));
   });
 }
 

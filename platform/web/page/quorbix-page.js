@@ -19,7 +19,8 @@ const QuorbixPage = (() => {
     stderr: [],
     fluid: null,
     programPath: '/app/program',
-    audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [] },
+    audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [],
+             sent: 0, clock: [], frames: [], stalls: 0, longestStallMs: 0 },
   };
   // A fixed calendar time for repeatable games: ?time=N, whole seconds since 1970 from 0 to the
   // end of the year 9999, as the headless runner's --time takes them. Anything else is refused
@@ -87,7 +88,14 @@ const QuorbixPage = (() => {
     image.data.set(rgba);
     context.putImageData(image, 0, 0);
     page.presents += 1;
-    if (page.firstFrameMs === null) page.firstFrameMs = performance.now();
+    const now = performance.now();
+    if (page.firstFrameMs === null) {
+      page.firstFrameMs = now;
+      performance.mark('quorbix-first-frame');
+    }
+    // Where the sound stream stood at each recent frame: a sound its frame started begins there.
+    page.audio.frames.push([page.presents, now, page.audio.sent + waitingFrames]);
+    if (page.audio.frames.length > 200) page.audio.frames.shift();
     if (whenShown) {
       setTimeout(whenShown, 0);
       whenShown = null;
@@ -135,13 +143,20 @@ const QuorbixPage = (() => {
   // The program renders its mix ahead and posts it here; a worklet plays it. Browsers start sound
   // only after a click or a key, so the output is made on the first one.
   let audioNode = null, audioContext = null;
-  // The program opened its output: the page's is made on the first click or key (see gesture).
-  page.audioOpen = () => {};
   // The sound's clock, in milliseconds: the page's clock until the output runs, then the output's
   // own, which is what consumes the frames (the two drift apart by a little every minute).
-  let clockBase = 0, contextBase = null;
+  // The program reads it at every step of its waits: a gap between two readings longer than the
+  // sound's lead (the page's thread was busy elsewhere, or the machine) lets the output run short,
+  // and is counted (page.audio.stalls).
+  let clockBase = 0, contextBase = null, lastReadMs = null;
   page.audioClockMs = () => {
     const now = performance.now();
+    if (audioNode && lastReadMs !== null && audioContext.state === 'running') {
+      const gap = now - lastReadMs;
+      page.audio.longestStallMs = Math.max(page.audio.longestStallMs, gap);
+      if (gap > leadFrames / audioContext.sampleRate * 1000) page.audio.stalls += 1;
+    }
+    lastReadMs = now;
     if (!audioContext || audioContext.state !== 'running') {
       contextBase = null;
       clockBase = Math.max(clockBase, now);
@@ -151,23 +166,41 @@ const QuorbixPage = (() => {
     clockBase = Math.max(clockBase, audioContext.currentTime * 1000 - contextBase);
     return clockBase;
   };
-  // The program keeps its mix a little ahead of the clock. Until the output runs, the newest
-  // blocks (that lead) are kept, so that the output starts with its queue full.
-  const kLeadBlocks = 8;
-  let waiting = [];
+  // The program keeps its mix a little ahead of the clock (leadFrames, which it gives when it
+  // opens its output). Until the output runs, the newest blocks (that lead) are kept, so that the
+  // output starts with its queue full. page.audio.sent counts the frames handed to the output.
+  let leadFrames = 896;
+  page.audioOpen = lead => { if (lead > 0) leadFrames = lead; };
+  let waiting = [], waitingFrames = 0;
   page.audioPost = frames => {
     page.audio.posted += frames.length / 2;
     for (let i = 0; i < frames.length; i += 7) page.audio.postedPeak = Math.max(page.audio.postedPeak, Math.abs(frames[i]));
     const copy = new Float32Array(frames);
     if (!audioNode || audioContext.state !== 'running') {
       waiting.push(copy);
-      if (waiting.length > kLeadBlocks) waiting.shift();
+      waitingFrames += copy.length / 2;
+      while (waitingFrames - waiting[0].length / 2 >= leadFrames) waitingFrames -= waiting.shift().length / 2;
       return;
     }
     for (const block of waiting) audioNode.port.postMessage(block, [block.buffer]);
+    page.audio.sent += waitingFrames + copy.length / 2;
     waiting = [];
+    waitingFrames = 0;
     audioNode.port.postMessage(copy, [copy.buffer]);
   };
+  // When the output plays frame `index` of what it was sent, in performance.now() time, from its
+  // recent reports (null before the first). The browser's own output latency (outputLatency)
+  // comes after that, as a device buffer does on the desktop.
+  page.audioPlayedAt = index => {
+    const clock = page.audio.clock;
+    if (!audioContext || clock.length === 0) return null;
+    let k = clock.length - 1;
+    while (k > 0 && clock[k][0] > index) --k;
+    const [position, time] = clock[k];
+    const contextTime = time + (index - position) / audioContext.sampleRate;
+    return performance.now() - (audioContext.currentTime - contextTime) * 1000;
+  };
+  page.audioOutputLatencyMs = () => audioContext ? ((audioContext.outputLatency || 0) + (audioContext.baseLatency || 0)) * 1000 : null;
   async function startAudio() {
     if (audioContext) return;
     audioContext = new AudioContext({ sampleRate: 44100, latencyHint: 'interactive' });
@@ -177,6 +210,9 @@ const QuorbixPage = (() => {
       audioNode = new AudioWorkletNode(audioContext, 'quorbix-output', { outputChannelCount: [2] });
       audioNode.port.onmessage = e => {
         Object.assign(page.audio, e.data);
+        // The output's place in what it was sent against its clock, for audioPlayedAt.
+        page.audio.clock.push([e.data.position, e.data.time]);
+        if (page.audio.clock.length > 200) page.audio.clock.shift();
         // The loudness of the last seconds, for a look at what was just heard.
         page.audio.history.push([performance.now(), e.data.recentPeak]);
         if (page.audio.history.length > 100) page.audio.history.shift();
@@ -454,15 +490,16 @@ const QuorbixPage = (() => {
   }
 
   // ---------------------------------------------------------------- start
-  // scope: the addresses the page's service worker serves ('./' for the game's folder); without
-  // one the page is not kept for playing offline.
-  async function start(program, factory, scope) {
+  // options.music: false for a page without music, which loads no music library.
+  // options.scope: the addresses the page's service worker serves ('./' for the game's folder);
+  // without one the page is not kept for playing offline.
+  async function start(program, factory, options = {}) {
     canvas = document.getElementById('screen');
     context = canvas.getContext('2d');
     box = document.getElementById('box');
     status = document.getElementById('status');
     fullButton = document.getElementById('full');
-    keepOffline(program, scope);
+    keepOffline(program, options.scope);
     if (page.refused) {
       status.textContent = `This page's address is wrong: ${page.refused}.`;
       console.error('quorbix: ' + page.refused);
@@ -471,13 +508,22 @@ const QuorbixPage = (() => {
     fit();
     listen();
     page.programPath = '/app/' + program;
-    // The music waits at most a few seconds for its library; without it the game is silent.
-    page.fluid = await Promise.race([fluidStarted, new Promise(r => setTimeout(() => r(null), 5000))]);
-    if (page.fluid) page.fluid._fluid_set_log_function(1, 0, 0);
+    // The music waits at most a few seconds for its library; without it the game is silent. The
+    // library loads beside the program's code and data, and the program starts when all are there.
+    const fluid = options.music === false ? Promise.resolve(null)
+      : Promise.race([fluidStarted, new Promise(r => setTimeout(() => r(null), 5000))]);
     const args = params.getAll('arg');
     page.module = await factory({
       page,
       arguments: args,
+      preRun: [module => {
+        module.addRunDependency('quorbix-music');
+        fluid.then(f => {
+          page.fluid = f;
+          if (f) f._fluid_set_log_function(1, 0, 0);
+          module.removeRunDependency('quorbix-music');
+        });
+      }],
       print: text => console.log(text),
       printErr: text => { page.stderr.push(text); console.warn(text); },
       onExit: code => {

@@ -1,0 +1,33 @@
+# Runs sf2-cut as the web build does, and on what it must refuse: a file that is no MIDI file, a
+# missing one, an output it cannot write. A refusal says why, exits 2 and leaves no output.
+# Called by CTest with CUT, WORK and MIDI.
+set(font /usr/share/sounds/sf2/TimGM6mb.sf2)
+if(NOT EXISTS ${font})
+  message("SKIP: ${font} is not installed (timgm6mb-soundfont): nothing to cut")
+  return()
+endif()
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+execute_process(COMMAND ${CUT} ${font} ${WORK}/game.sf2 ${MIDI} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(SIZE ${font} full)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK}/game.sf2 OR NOT out MATCHES "render the same with both fonts")
+  message(FATAL_ERROR "the game's music: status ${rc}: ${out}${err}")
+endif()
+file(SIZE ${WORK}/game.sf2 cut)
+math(EXPR limit "${full} / 3")
+if(cut GREATER limit)
+  message(FATAL_ERROR "the game's music keeps ${cut} of ${full} bytes of the font")
+endif()
+
+function(expect_refused name expected)
+  execute_process(COMMAND ${CUT} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 2 OR NOT err MATCHES "${expected}" OR EXISTS ${WORK}/out.sf2 OR EXISTS ${WORK}/out.sf2.part)
+    message(FATAL_ERROR "${name}: expected status 2, '${expected}' and no output; got ${rc}: ${out}${err}")
+  endif()
+endfunction()
+expect_refused(no-midi "usage: sf2-cut" ${font} ${WORK}/out.sf2)
+expect_refused(font-as-midi "not a standard MIDI file" ${font} ${WORK}/out.sf2 ${font})
+expect_refused(midi-as-font "not a SoundFont 2 file" ${MIDI} ${WORK}/out.sf2 ${MIDI})
+expect_refused(missing "cannot open .*missing.mid" ${font} ${WORK}/out.sf2 ${WORK}/missing.mid)
+expect_refused(unwritable "cannot write" ${font} ${WORK}/no-such-folder/out.sf2 ${MIDI})

@@ -1,0 +1,175 @@
+// The pages' weight and how soon they show: headless chromium loads each page from a local server
+// that compresses as a web server would (gzip), counts the bytes it transfers, and times the
+// game's first frame from navigation, on loopback and on a throttled link.
+//
+//   node tests/web/weight-test.cjs --pages DIR --modules NODE_MODULES_DIR [--chromium PATH]
+//
+// Exit status: 0 passed, 1 failed (a "FAIL: reason" line says why), 77 skipped (no chromium, no
+// puppeteer-core or no pages). Each measured number is printed as "figure NAME VALUE".
+'use strict';
+
+const fs = require('fs');
+const path = require('path');
+const { serve } = require('./page-server.cjs');
+
+// What the game's page may weigh, compressed (it weighs 4.6 MB, its fonts 3.4 MB of that: the
+// limit catches a page that grows), and how soon its first frame must show.
+const kGameBytesLimit = 4800000;
+const kFirstFrameLoopbackMs = 1000;
+const kFirstFrameThrottledMs = 3000;
+// The throttled link: 20 Mbit/s both ways, 20 ms of latency.
+const kThrottle = { offline: false, latency: 20, downloadThroughput: 20e6 / 8, uploadThroughput: 20e6 / 8 };
+const kPages = [
+  { name: 'game', url: 'index.html' },
+  { name: 'gallery', url: 'quorbix-gallery.html' },
+  { name: 'examples', url: 'framework-examples-window.html?arg=first-scene' },
+];
+
+function usage(why) {
+  console.log('FAIL: ' + why);
+  console.log('usage: node weight-test.cjs --pages DIR --modules NODE_MODULES_DIR [--chromium PATH]');
+  process.exit(1);
+}
+
+function skip(why) {
+  console.log('SKIP: ' + why);
+  process.exit(77);
+}
+
+function parseOptions(argv) {
+  const o = {};
+  const valued = { '--pages': 'pages', '--modules': 'modules', '--chromium': 'chromium' };
+  for (let i = 0; i < argv.length; ++i) {
+    if (valued[argv[i]] && i + 1 < argv.length) o[valued[argv[i]]] = argv[++i];
+    else usage(`unknown or incomplete option '${argv[i]}'`);
+  }
+  for (const need of ['pages', 'modules']) if (!o[need]) usage(`--${need} is needed`);
+  return o;
+}
+
+class Failure extends Error {}
+function check(condition, why) { if (!condition) throw new Failure(why); }
+function figure(name, value) { console.log(`figure ${name} ${value}`); }
+const sleep = ms => new Promise(r => setTimeout(r, ms));
+
+function findChromium(given) {
+  for (const c of given ? [given] : [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser']) {
+    if (!c) continue;
+    try {
+      fs.accessSync(c, fs.constants.X_OK);
+      return c;
+    } catch (e) { /* the next one */ }
+  }
+  return null;
+}
+
+// Loads a page in a fresh tab with the cache off (and the link throttled if asked): the bytes it
+// transferred (bodies as sent, headers included) by the time it has shown frames and, for the
+// game, started its sound with a click; the first frame's time from navigation; what went wrong.
+async function load(browser, base, url, { throttle = null, click = false } = {}) {
+  const page = await browser.newPage();
+  const problems = [];
+  page.on('console', m => { if (m.type() === 'error') problems.push('console error: ' + m.text()); });
+  page.on('pageerror', e => problems.push('page error: ' + (e && e.message || e)));
+  page.on('requestfailed', r => problems.push(`request failed: ${r.url()} (${r.failure() && r.failure().errorText})`));
+  try {
+    await page.setViewport({ width: 1024, height: 768 });
+    const cdp = await page.target().createCDPSession();
+    await cdp.send('Network.enable');
+    await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
+    if (throttle) await cdp.send('Network.emulateNetworkConditions', throttle);
+    const transferred = new Map();
+    const urls = new Map();
+    cdp.on('Network.requestWillBeSent', e => urls.set(e.requestId, e.request.url));
+    cdp.on('Network.loadingFinished', e => transferred.set(e.requestId, e.encodedDataLength));
+    await page.goto(`${base}/${url}`);
+    await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.presents > 2,
+      { timeout: 20000, polling: 20 }).catch(() => { throw new Failure(`${url} showed no frames within 20 s`); });
+    const firstFrameMs = await page.evaluate(() => {
+      const mark = performance.getEntriesByName('quorbix-first-frame')[0];
+      return mark ? mark.startTime : QuorbixPage.page.firstFrameMs;
+    });
+    if (click) {
+      const r = await page.evaluate(() => {
+        const b = document.getElementById('screen').getBoundingClientRect();
+        return [b.left + b.width / 2, b.top + b.height / 2];
+      });
+      await page.mouse.click(r[0], r[1], { button: 'right' });
+      await page.waitForFunction(() => QuorbixPage.page.audio.state === 'running', { timeout: 5000, polling: 20 })
+        .catch(() => { throw new Failure(`${url}: no sound output after a click`); });
+    }
+    await sleep(500);
+    let bytes = 0;
+    const files = [];
+    for (const [id, n] of transferred) {
+      // A data: address (the music library's code inside its script) is no transfer.
+      if (!/^https?:/.test(urls.get(id) || '')) continue;
+      bytes += n;
+      files.push(`${path.basename(new URL(urls.get(id) || 'http://x/?').pathname)} ${n}`);
+    }
+    const exited = await page.evaluate(() => QuorbixPage.page.exited);
+    check(exited === null, `${url} ended with status ${exited}`);
+    return { bytes, files, firstFrameMs, problems };
+  } finally {
+    await page.close();
+  }
+}
+
+async function run(o, puppeteer, chromium) {
+  const server = await serve(path.resolve(o.pages), path.resolve(o.pages), { gzip: true });
+  const base = `http://127.0.0.1:${server.address().port}`;
+  let browser;
+  try {
+    browser = await puppeteer.launch({ executablePath: chromium, headless: true,
+      args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+    // A first load warms what the machine itself caches (the browser's processes, the files'
+    // pages); the figures come from the loads after it.
+    await load(browser, base, kPages[0].url);
+    for (const p of kPages) {
+      const got = await load(browser, base, p.url, { click: p.name === 'game' });
+      figure(`page_bytes_gzip_${p.name}`, got.bytes);
+      console.log(`  ${p.name}: ${got.files.sort().join(', ')}`);
+      check(got.problems.length === 0, `${p.url}: ${[...new Set(got.problems)].join('; ')}`);
+      if (p.name !== 'game') continue;
+      figure('first_frame_loopback_ms', Math.round(got.firstFrameMs));
+      check(got.bytes <= kGameBytesLimit, `the game's page transferred ${got.bytes} bytes (more than ${kGameBytesLimit})`);
+      check(got.firstFrameMs <= kFirstFrameLoopbackMs,
+        `the game's first frame came ${Math.round(got.firstFrameMs)} ms after navigation (more than ${kFirstFrameLoopbackMs})`);
+    }
+    const slow = await load(browser, base, kPages[0].url, { throttle: kThrottle });
+    figure('first_frame_throttled_ms', Math.round(slow.firstFrameMs));
+    check(slow.problems.length === 0, `throttled: ${[...new Set(slow.problems)].join('; ')}`);
+    check(slow.firstFrameMs <= kFirstFrameThrottledMs, `on a 20 Mbit/s link with 20 ms latency the game's first frame ` +
+      `came ${Math.round(slow.firstFrameMs)} ms after navigation (more than ${kFirstFrameThrottledMs})`);
+  } finally {
+    if (browser) await browser.close().catch(() => {});
+    server.close();
+  }
+}
+
+async function main() {
+  const o = parseOptions(process.argv.slice(2));
+  const chromium = findChromium(o.chromium);
+  if (!chromium) skip('no chromium (give --chromium PATH)');
+  let puppeteer;
+  try {
+    puppeteer = require(path.resolve(o.modules, 'puppeteer-core'));
+  } catch (e) {
+    skip(`no puppeteer-core in ${o.modules}`);
+  }
+  for (const f of ['index.html', 'quorbix-gallery.html', 'framework-examples-window.html']) {
+    if (!fs.existsSync(path.join(o.pages, f))) skip(`${path.join(o.pages, f)} is missing: the pages are not built (make web)`);
+  }
+  const watchdog = setTimeout(() => { console.log('FAIL: the test took more than 150 s'); process.exit(1); }, 150000);
+  try {
+    await run(o, puppeteer, chromium);
+  } catch (e) {
+    console.log('FAIL: ' + (e instanceof Failure ? e.message : (e && e.stack) || e));
+    process.exit(1);
+  }
+  clearTimeout(watchdog);
+  console.log('PASS');
+  process.exit(0);
+}
+
+main();
