@@ -5,7 +5,7 @@ set(QRB_WEB_DATA "${CMAKE_SOURCE_DIR}/build-web/data" CACHE PATH "The fonts/ and
 set(QRB_WEB_FLUIDSYNTH_JS "" CACHE FILEPATH "libfluidsynth-2.3.0.js (from the js-synthesizer package)")
 set(QRB_WEB_SF2_CUT "${CMAKE_SOURCE_DIR}/build/bin/sf2-cut" CACHE FILEPATH
   "The native sound font cutter (the sf2_cut_tool target of the desktop build)")
-foreach(needed fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf fonts/LICENSE fonts/README sf2/TimGM6mb.sf2)
+foreach(needed fonts/quorbix-gothic.woff2 fonts/quorbix-mincho.woff2 fonts/LICENSE fonts/README sf2/TimGM6mb.sf2)
   if(NOT EXISTS ${QRB_WEB_DATA}/${needed})
     message(FATAL_ERROR "${QRB_WEB_DATA}/${needed} is missing: run scripts/web-deps")
   endif()
@@ -18,8 +18,8 @@ set(QRB_WEB_LINK_OPTIONS
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
   -sMODULARIZE=1 -sEXPORT_NAME=QuorbixProgram -sENVIRONMENT=web
   -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
-  "SHELL:--preload-file ${QRB_WEB_DATA}/fonts/quorbix-gothic.ttf@/fonts/quorbix-gothic.ttf"
-  "SHELL:--preload-file ${QRB_WEB_DATA}/fonts/quorbix-mincho.ttf@/fonts/quorbix-mincho.ttf")
+  "SHELL:--preload-file ${QRB_WEB_DATA}/fonts/quorbix-gothic.woff2@/fonts/quorbix-gothic.woff2"
+  "SHELL:--preload-file ${QRB_WEB_DATA}/fonts/quorbix-mincho.woff2@/fonts/quorbix-mincho.woff2")
 
 # A page for a program: qrb_web_page(TARGET TITLE [FILE...]); the files lie beside the program
 # (in /app of its file system), as on the desktop beside the executable. A page whose files
