@@ -25,8 +25,8 @@ function(quorbix_page_sources)
     endif()
   endforeach()
   foreach(needed ${arg_TEMPLATE}/index.html.in ${arg_TEMPLATE}/quorbix-page.js
-      ${arg_TEMPLATE}/quorbix-audio.js ${arg_ICON} ${arg_DATA}/fonts/quorbix-gothic.ttf
-      ${arg_DATA}/fonts/quorbix-mincho.ttf ${arg_DATA}/fonts/LICENSE ${arg_DATA}/fonts/README
+      ${arg_TEMPLATE}/quorbix-audio.js ${arg_ICON} ${arg_DATA}/fonts/quorbix-gothic.woff2
+      ${arg_DATA}/fonts/quorbix-mincho.woff2 ${arg_DATA}/fonts/LICENSE ${arg_DATA}/fonts/README
       ${arg_DATA}/sf2/TimGM6mb.sf2)
     if(NOT EXISTS ${needed})
       message(FATAL_ERROR "the pages' file ${needed} is missing")
@@ -128,8 +128,8 @@ function(quorbix_add_page target title)
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
     -sMODULARIZE=1 -sEXPORT_NAME=QuorbixProgram -sENVIRONMENT=web
     -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
-    "SHELL:--preload-file \"${data}/fonts/quorbix-gothic.ttf@/fonts/quorbix-gothic.ttf\""
-    "SHELL:--preload-file \"${data}/fonts/quorbix-mincho.ttf@/fonts/quorbix-mincho.ttf\"")
+    "SHELL:--preload-file \"${data}/fonts/quorbix-gothic.woff2@/fonts/quorbix-gothic.woff2\""
+    "SHELL:--preload-file \"${data}/fonts/quorbix-mincho.woff2@/fonts/quorbix-mincho.woff2\"")
 
   # The program's own files, in /app under their own names. Two files of one name would take the
   # same place, and the packer reads '@' as the start of a destination: both are refused here

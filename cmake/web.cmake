@@ -5,7 +5,7 @@ set(QRB_WEB_DATA "${CMAKE_SOURCE_DIR}/build-web/data" CACHE PATH "The fonts/ and
 set(QRB_WEB_FLUIDSYNTH_JS "" CACHE FILEPATH "libfluidsynth-2.3.0.js (from the js-synthesizer package)")
 set(QRB_WEB_SF2_CUT "${CMAKE_SOURCE_DIR}/build/bin/sf2-cut" CACHE FILEPATH
   "The native sound font cutter (the sf2_cut_tool target of the desktop build)")
-foreach(needed fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf fonts/LICENSE fonts/README sf2/TimGM6mb.sf2)
+foreach(needed fonts/quorbix-gothic.woff2 fonts/quorbix-mincho.woff2 fonts/LICENSE fonts/README sf2/TimGM6mb.sf2)
   if(NOT EXISTS ${QRB_WEB_DATA}/${needed})
     message(FATAL_ERROR "${QRB_WEB_DATA}/${needed} is missing: run scripts/web-deps")
   endif()

@@ -1,17 +1,27 @@
 # The web build's platform: the shared platform code that runs in a browser and the web backend
 # (platform/web). What the desktop gets from system libraries comes from scripts/web-deps
-# (FreeType built for WebAssembly) and the generated code-page table; the music's library is a
+# (FreeType built for WebAssembly, with Brotli's decoder for the WOFF2 fonts) and the generated code-page table; the music's library is a
 # module of its own that the page loads (platform/web/fluidsynth_bridge.cpp), declared to the
 # sequencer by platform/web/include/fluidsynth.h.
 set(QRB_WEB_DEPS "${CMAKE_SOURCE_DIR}/build-web/deps" CACHE PATH "Where scripts/web-deps installed FreeType")
 set(QRB_WEB_GENERATED "${CMAKE_SOURCE_DIR}/build-web/generated" CACHE PATH "Where cp932_table.inc lies")
-if(NOT EXISTS ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a)
-  message(FATAL_ERROR "FreeType for WebAssembly is missing in ${QRB_WEB_DEPS}/freetype: run scripts/web-deps")
-endif()
+foreach(lib freetype/lib/libfreetype.a brotli/lib/libbrotlidec.a brotli/lib/libbrotlicommon.a)
+  if(NOT EXISTS ${QRB_WEB_DEPS}/${lib})
+    message(FATAL_ERROR "${QRB_WEB_DEPS}/${lib} is missing: run scripts/web-deps")
+  endif()
+endforeach()
+add_library(qrb_web_brotlicommon STATIC IMPORTED)
+set_target_properties(qrb_web_brotlicommon PROPERTIES
+  IMPORTED_LOCATION ${QRB_WEB_DEPS}/brotli/lib/libbrotlicommon.a)
+add_library(qrb_web_brotlidec STATIC IMPORTED)
+set_target_properties(qrb_web_brotlidec PROPERTIES
+  IMPORTED_LOCATION ${QRB_WEB_DEPS}/brotli/lib/libbrotlidec.a
+  INTERFACE_LINK_LIBRARIES qrb_web_brotlicommon)
 add_library(qrb_web_freetype STATIC IMPORTED)
 set_target_properties(qrb_web_freetype PROPERTIES
   IMPORTED_LOCATION ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a
-  INTERFACE_INCLUDE_DIRECTORIES ${QRB_WEB_DEPS}/freetype/include/freetype2)
+  INTERFACE_INCLUDE_DIRECTORIES ${QRB_WEB_DEPS}/freetype/include/freetype2
+  INTERFACE_LINK_LIBRARIES qrb_web_brotlidec)
 add_library(qrb_web_fluidsynth INTERFACE)
 target_include_directories(qrb_web_fluidsynth INTERFACE ${CMAKE_SOURCE_DIR}/platform/web/include)
 

@@ -5,8 +5,8 @@
 #   cmake -DSOURCE=TREE -DWORK=DIR -P page_function.cmake
 file(REMOVE_RECURSE ${WORK})
 set(pages ${WORK}/pages)
-foreach(f index.html.in quorbix-page.js quorbix-audio.js icon.png data/fonts/quorbix-gothic.ttf
-    data/fonts/quorbix-mincho.ttf data/fonts/LICENSE data/fonts/README data/sf2/TimGM6mb.sf2 synth.js)
+foreach(f index.html.in quorbix-page.js quorbix-audio.js icon.png data/fonts/quorbix-gothic.woff2
+    data/fonts/quorbix-mincho.woff2 data/fonts/LICENSE data/fonts/README data/sf2/TimGM6mb.sf2 synth.js)
   file(WRITE ${pages}/${f} "${f}\n")
 endforeach()
 file(COPY ${SOURCE}/platform/web/page/index.html.in DESTINATION ${pages})

@@ -57,10 +57,10 @@ lists() {
            libfreetype-dev libfontconfig-dev libpng-dev cmake ninja-build build-essential pkg-config; do
     has "$run" "$p" || fail "the game's task lacks $p"
   done
-  for p in chromium emscripten clang libgtest-dev libbenchmark-dev imagemagick fluidsynth xvfb dpkg-dev fonttools; do
+  for p in chromium emscripten clang libgtest-dev libbenchmark-dev imagemagick fluidsynth xvfb dpkg-dev fonttools python3-brotli; do
     ! has "$run" "$p" || fail "the game's task installs $p"
   done
-  for p in emscripten dpkg-dev fonttools; do has "$web" "$p" || fail "the web task lacks $p"; done
+  for p in emscripten dpkg-dev fonttools python3-brotli; do has "$web" "$p" || fail "the web task lacks $p"; done
   for p in chromium libgtest-dev xvfb; do ! has "$web" "$p" || fail "the web task installs $p"; done
   for p in $run; do has "$web" "$p" || fail "the web task lacks the game's $p"; done
   for p in $web; do has "$test" "$p" || fail "the test task lacks the web task's $p (scripts/test builds the web pages)"; done

@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Cuts a TrueType font down to the characters the framework can draw, for the web build.
 
-    web_font_subset.py [--no-hinting] FULL.ttf OUT.ttf REPERTOIRE.txt "Family Name" "Description"
+    web_font_subset.py [--no-hinting] [--woff2] FULL.ttf OUT REPERTOIRE.txt "Family Name" "Description"
 
+OUT is TrueType, or with --woff2 WOFF2 (Brotli-compressed, the glyph table transformed as that
+format allows; FreeType reads it when built with Brotli).
 REPERTOIRE.txt lists code points, one "U+XXXX" a line (font_subset_check --repertoire).
 
 Kept: every glyph those characters reach, the hinting (instructions, cvt, fpgm, prep, gasp),
@@ -48,8 +50,12 @@ def rename(font, family, description):
 def main(argv):
     args = argv[1:]
     hinting = True
-    if args and args[0] == "--no-hinting":
-        hinting = False
+    woff2 = False
+    while args and args[0] in ("--no-hinting", "--woff2"):
+        if args[0] == "--no-hinting":
+            hinting = False
+        else:
+            woff2 = True
         args = args[1:]
     if len(args) != 5:
         print("usage: " + __doc__.strip().splitlines()[2].strip(), file=sys.stderr)
@@ -75,6 +81,8 @@ def main(argv):
     sub.populate(unicodes=unicodes)
     sub.subset(font)
     rename(font, family, description)
+    if woff2:
+        font.flavor = "woff2"
     font.save(out)
     print(f"{out}: {len(wanted)} characters asked, {len(unicodes)} mapped or shared, "
           f"{font['maxp'].numGlyphs} glyphs")

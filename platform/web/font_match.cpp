@@ -11,8 +11,8 @@
 namespace platform::fonts {
 namespace {
 
-constexpr const char* kGothicFile = "/fonts/quorbix-gothic.ttf";
-constexpr const char* kMinchoFile = "/fonts/quorbix-mincho.ttf";
+constexpr const char* kGothicFile = "/fonts/quorbix-gothic.woff2";
+constexpr const char* kMinchoFile = "/fonts/quorbix-mincho.woff2";
 
 bool isMincho(const char* family) {
     return strcasecmp(family, "IPAexMincho") == 0 || strcasecmp(family, "IPAMincho") == 0 ||
