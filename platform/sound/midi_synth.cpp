@@ -57,15 +57,11 @@ void loadSoundFont() {
     std::string font = findSoundFont(kSoundFontDir);
     if (synth != nullptr && !font.empty() && fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED)
         font.clear();
-#ifdef QRB_NO_SYNTH
-    platform::say("this build has no MIDI synthesiser; the music is silent\n");
-#else
     if (font.empty())
         platform::say(
                      "no General MIDI sound font could be loaded from %s (the package "
                      "timgm6mb-soundfont installs one); the music is silent\n",
                      kSoundFontDir);
-#endif
     SynthState& s = state();
     std::lock_guard<std::mutex> guard(s.lock);
     s.settings = settings;
