@@ -23,7 +23,10 @@ list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QRB_WINDOWS_PREFIX)
 
 # Libraries and headers from MinGW's own tree and the prefix, never the build machine's; programs
 # (pkg-config, the tools a build runs) from the build machine.
-set(CMAKE_FIND_ROOT_PATH /usr/${QRB_MINGW} ${QRB_WINDOWS_PREFIX})
+# The prefix comes first, and a static archive before an import library: MinGW's tree may hold
+# DLL builds of the same libraries (Debian's libz-mingw-w64-dev), which would need their DLLs.
+set(CMAKE_FIND_ROOT_PATH ${QRB_WINDOWS_PREFIX} /usr/${QRB_MINGW})
+set(CMAKE_FIND_LIBRARY_SUFFIXES .a .dll.a .lib)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

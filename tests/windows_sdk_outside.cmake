@@ -43,6 +43,11 @@ set(ENV{WINEPREFIX} ${WORK}/wineprefix)
 set(ENV{WINEDEBUG} -all)
 set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
 unset(ENV{DISPLAY})
+if(NOT EXISTS ${WORK}/wineprefix/system.reg)
+  # The first start makes the prefix (half a minute); a program started during it may not run.
+  execute_process(COMMAND ${WINE} wineboot -i OUTPUT_QUIET ERROR_QUIET TIMEOUT 300)
+  execute_process(COMMAND wineserver -w TIMEOUT 120)
+endif()
 file(WRITE ${WORK}/build/script.txt "3 move 100 100\n3 ldown\n3 lup\n")
 execute_process(COMMAND ${WINE} first-scene-headless.exe --frames 20 --trace trace.jsonl script.txt
   WORKING_DIRECTORY ${WORK}/build RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 240)
