@@ -19,7 +19,7 @@ namespace {
 const char kUsage[] = "usage: make-assets [--examples | --icons] [DIRECTORY]\n"
                       "Writes CHARA.bmp, HIT.wav, QRBX.MID and ICON.bmp into DIRECTORY (default: assets);\n"
                       "with --examples, the examples' WIPE.BMP (default: examples); with --icons, the\n"
-                      "desktop's icons quorbix-N.png, N = 16 to 256 (default: packaging/icons).\n";
+                      "desktop's icons quorbix-N.png, N = 16 to 256, and Windows' quorbix.ico (default: packaging/icons).\n";
 
 struct Asset {
     const char* name;
@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
                                            {"quorbix-48.png", [] { return assets::MakeIconPng(48); }},
                                            {"quorbix-64.png", [] { return assets::MakeIconPng(64); }},
                                            {"quorbix-128.png", [] { return assets::MakeIconPng(128); }},
-                                           {"quorbix-256.png", [] { return assets::MakeIconPng(256); }}};
+                                           {"quorbix-256.png", [] { return assets::MakeIconPng(256); }},
+                                           {"quorbix.ico", assets::MakeIconIco}};
     try {
         for (const Asset& a : examples ? forExamples : icons ? forDesktop : game) {
             std::string error;
