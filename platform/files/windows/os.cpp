@@ -101,8 +101,8 @@ std::string executableFolder() {
 
 bool diskSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& totalBytes) {
     std::wstring wide;
-    ULARGE_INTEGER avail{}, total{}, free{};
-    if (!windows::toWide(folder, wide) || !GetDiskFreeSpaceExW(wide.c_str(), &avail, &total, &free)) return false;
+    ULARGE_INTEGER avail{}, total{}, all{};
+    if (!windows::toWide(folder, wide) || !GetDiskFreeSpaceExW(wide.c_str(), &avail, &total, &all)) return false;
     freeBytes = avail.QuadPart;
     totalBytes = total.QuadPart;
     return true;
