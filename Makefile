@@ -1,7 +1,7 @@
-# The commands a newcomer needs: `make run`, `make test` and `make web` (see README.md). Each
-# installs what it needs first (scripts/setup-deps run, test or web): the game alone needs far less
-# than its tests and its web build.
-.PHONY: run test build deps deps-test deps-web clean web web-sdk serve-web
+# The commands a newcomer needs: `make run`, `make test`, `make web` and `make windows` (see
+# README.md). Each installs what it needs first (scripts/setup-deps run, test, web or windows): the
+# game alone needs far less than its tests and its other builds.
+.PHONY: run test build deps deps-test deps-web deps-windows clean web web-sdk serve-web windows
 
 # Where `make web-sdk` installs the web SDK (make web-sdk WEB_SDK=/some/folder for another).
 WEB_SDK ?= $(HOME)/quorbix-web-sdk
@@ -14,6 +14,9 @@ deps-test:
 
 deps-web:
 	@scripts/setup-deps web
+
+deps-windows:
+	@scripts/setup-deps windows
 
 build: deps
 	@scripts/build build
@@ -30,8 +33,11 @@ web: deps-web
 web-sdk: deps-web
 	@scripts/build-web --install "$(WEB_SDK)"
 
+windows: deps-windows
+	@scripts/build-windows
+
 serve-web: web
 	@scripts/serve-web
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-web
+	rm -rf build build-asan build-tsan build-fuzz build-web build-windows

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/sound/audio_stream.h"
+#include "platform/files/os.h"
 #include "platform/sound/midi_synth.h"
 #include "platform/sound/mixer.h"
 
@@ -176,7 +177,7 @@ struct Synth {
     Synth() {
         fluid_settings_setnum(settings, "synth.sample-rate", platform::audio::kRate);
         synth = new_fluid_synth(settings);
-        std::string font = platform::midi::findSoundFont(platform::midi::kSoundFontDir);
+        std::string font = platform::midi::findSoundFont(platform::os::soundFontFolder());
         ok = !font.empty() && fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED;
     }
     ~Synth() {

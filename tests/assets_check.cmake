@@ -15,6 +15,7 @@ foreach(size 16 32 48 64 128 192 256 512)
   expect_generated(${ICONS}/quorbix-${size}.png ${WORK}/icons/quorbix-${size}.png
     packaging/icons/quorbix-${size}.png make-assets)
 endforeach()
+expect_generated(${ICONS}/quorbix.ico ${WORK}/icons/quorbix.ico packaging/icons/quorbix.ico make-assets)
 file(GLOB leftovers ${WORK}/*.tmp ${WORK}/examples/*.tmp ${WORK}/icons/*.tmp)
 if(leftovers)
   message(FATAL_ERROR "make-assets left temporary files behind: ${leftovers}")

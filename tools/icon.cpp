@@ -80,4 +80,30 @@ Bytes MakeIconBmp() {
     return out;
 }
 
+Bytes MakeIconIco() {
+    // An icon directory of six entries, each image a PNG as MakeIconPng draws it (Windows reads
+    // PNG images in icons); a width or height of 256 is written as 0.
+    std::vector<Bytes> images;
+    for (int size : kIconSizes) images.push_back(MakeIconPng(size));
+    Bytes out;
+    platform::putLe16(out, 0);   // reserved
+    platform::putLe16(out, 1);   // an icon, not a cursor
+    platform::putLe16(out, static_cast<std::uint32_t>(images.size()));
+    std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const std::uint8_t side = static_cast<std::uint8_t>(kIconSizes[i] >= 256 ? 0 : kIconSizes[i]);
+        out.push_back(side);
+        out.push_back(side);
+        out.push_back(0);            // no palette
+        out.push_back(0);            // reserved
+        platform::putLe16(out, 1);   // planes
+        platform::putLe16(out, 32);  // bits per pixel
+        platform::putLe32(out, static_cast<std::uint32_t>(images[i].size()));
+        platform::putLe32(out, offset);
+        offset += static_cast<std::uint32_t>(images[i].size());
+    }
+    for (const Bytes& image : images) out.insert(out.end(), image.begin(), image.end());
+    return out;
+}
+
 }  // namespace assets

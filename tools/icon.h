@@ -10,6 +10,8 @@ constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 // A size x size PNG (8-bit RGBA, deflated at level 9, no ancillary chunks).
 Bytes MakeIconPng(int size);
+// Every size as one Windows icon file (the .exe's own icon, packaging/windows/quorbix.rc).
+Bytes MakeIconIco();
 // The 48 x 48 icon as a BMP with a BITMAPV4 header and an alpha mask, top row first.
 Bytes MakeIconBmp();
 

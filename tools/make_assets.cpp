@@ -19,8 +19,8 @@ namespace {
 const char kUsage[] = "usage: make-assets [--examples | --icons] [DIRECTORY]\n"
                       "Writes CHARA.bmp, HIT.wav, QRBX.MID and ICON.bmp into DIRECTORY (default: assets);\n"
                       "with --examples, the examples' WIPE.BMP (default: examples); with --icons, the\n"
-                      "icons quorbix-N.png, N = 16 to 512, for the desktop and the web pages (default:\n"
-                      "packaging/icons).\n";
+                      "icons quorbix-N.png, N = 16 to 512, for the desktop and the web pages, and\n"
+                      "Windows' quorbix.ico (default: packaging/icons).\n";
 
 struct Asset {
     const char* name;
@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
                                            {"quorbix-128.png", [] { return assets::MakeIconPng(128); }},
                                            {"quorbix-256.png", [] { return assets::MakeIconPng(256); }},
                                            {"quorbix-192.png", [] { return assets::MakeIconPng(192); }},
-                                           {"quorbix-512.png", [] { return assets::MakeIconPng(512); }}};
+                                           {"quorbix-512.png", [] { return assets::MakeIconPng(512); }},
+                                           {"quorbix.ico", assets::MakeIconIco}};
     try {
         for (const Asset& a : examples ? forExamples : icons ? forDesktop : game) {
             std::string error;

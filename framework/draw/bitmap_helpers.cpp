@@ -7,6 +7,7 @@
 #include "platform/video/gdi_bitmap.h"
 #include "platform/video/pixels.h"
 #include "platform/files/bytes.h"
+#include "platform/files/os.h"
 #include "platform/files/resources.h"
 #include "platform/window/system.h"
 
@@ -194,7 +195,7 @@ Palette* LoadBitmapPalette(DirectDraw* dd, const char* name) {
             entries[i].flags = 0;
         }
     } else if (name != nullptr) {
-        if (std::FILE* f = std::fopen(name, "rb")) {
+        if (std::FILE* f = platform::os::openFile(name, "rb")) {
             std::uint8_t head[14 + 40] = {};
             std::uint8_t table[1024] = {};
             std::size_t headRead = std::fread(head, 1, sizeof head, f);

@@ -2,6 +2,7 @@
 #include "framework/shell/command_line.h"
 
 #include "framework/shell/trace.h"
+#include "platform/files/os.h"
 #include "platform/files/output_file.h"
 #include "platform/window/window.h"
 
@@ -60,9 +61,11 @@ std::string VersionText(const char* program, const char* version) {
 
 int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out) {
     out = ParsedCommandLine{};
+    const std::vector<std::string> args = platform::os::arguments(argc, argv);
+    argc = static_cast<int>(args.size());
     int i = 1;
     for (; i < argc; ++i) {
-        std::string word = argv[i];
+        std::string word = args[i];
         if (word == "--") {
             ++i;
             break;
@@ -94,11 +97,11 @@ int ParseCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, Par
             if (inlineArgument) return CommandLineUsageError(syntax, "option '" + name + "' takes no argument");
         } else if (!inlineArgument) {
             if (i + 1 >= argc) return CommandLineUsageError(syntax, "option '" + name + "' needs " + option->argument);
-            argument = argv[++i];
+            argument = args[++i];
         }
         out.options.emplace_back(name, argument);
     }
-    for (; i < argc; ++i) out.words.emplace_back(argv[i]);
+    for (; i < argc; ++i) out.words.emplace_back(args[i]);
     for (std::size_t w = 0; w < out.words.size(); ++w) out.rest += (w > 0 ? " " : "") + out.words[w];
     return -1;
 }

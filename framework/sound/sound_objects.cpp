@@ -1,8 +1,6 @@
 // elSound: the sound device and the wave object table.
 #include "framework/sound/sound_objects.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -18,6 +16,7 @@
 #include "framework/system/shutdown.h"
 #include "framework/system/system_utils.h"
 #include "platform/files/bytes.h"
+#include "platform/files/os.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/sound/wave.h"
 #include "platform/files/resources.h"
@@ -75,8 +74,7 @@ bool BuildPath(const char* name, char (&path)[kSoundPathSize]) {
 bool FirstReport(const char* name) { return Sound.ReportedNames.insert(name).second; }
 
 bool FileExists(const char* path) {
-    struct stat st;
-    return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
+    return platform::os::kindOf(path) == platform::os::Kind::regular;
 }
 
 // The blocks ReadWaveFile hands out, freed when they go out of scope.

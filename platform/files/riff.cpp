@@ -1,7 +1,7 @@
 // Platform: buffered RIFF file access and the canonical wave writer.
 #include "platform/files/riff.h"
 
-#include <sys/stat.h>
+#include "platform/files/os.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,9 +14,8 @@ bool RiffFile::open(const char* path, std::uint32_t) {
     close();
     if (path == nullptr || *path == '\0') return false;
     // Opening a pipe would block, and a directory opens but cannot be read: regular files only.
-    struct stat st;
-    if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    file_ = std::fopen(path, "rb");
+    if (os::kindOf(path) != os::Kind::regular) return false;
+    file_ = os::openFile(path, "rb");
     if (file_ == nullptr) return false;
     buffer_.assign(kRiffBufferSize, 0);
     bufferOffset_ = 0;

@@ -37,12 +37,19 @@ EventLoop eventLoop;
 
 }  // namespace
 
+#ifdef _WIN32
+constexpr bool kAlwaysDisplay = true;
+#else
+constexpr bool kAlwaysDisplay = false;
+#endif
+
 bool ensureVideo() {
     if (eventLoop.videoTried) return eventLoop.videoOk;
     eventLoop.videoTried = true;
     // Without a display server SDL would fall back to drivers that show nothing anyone sees
-    // (or take over the console): say so instead, unless a driver was chosen on purpose.
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
+    // (or take over the console): say so instead, unless a driver was chosen on purpose. Windows
+    // always has its desktop.
+    if (!kAlwaysDisplay && std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
         std::getenv("SDL_VIDEODRIVER") == nullptr) {
         platform::say(
                      "no display to open a window on (DISPLAY is not set); the headless "

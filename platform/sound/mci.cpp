@@ -5,12 +5,12 @@
 
 #include <fluidsynth.h>
 #include <strings.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "platform/files/os.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/sound/mci_sequencer.h"
 #include "platform/sound/midi_file.h"
@@ -35,17 +35,17 @@ bool hasMidiExtension(const std::string& path) {
 }
 
 MciError readMidiFile(const std::string& path, MidiPiece& piece) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return MCIERR_FILE_NOT_FOUND;
-    if (st.st_size <= 0 || static_cast<std::uint64_t>(st.st_size) > kMaxMidiFileBytes) {
+    std::uint64_t size = 0;
+    if (os::kindOf(path, &size) != os::Kind::regular) return MCIERR_FILE_NOT_FOUND;
+    if (size == 0 || size > kMaxMidiFileBytes) {
         std::fprintf(stderr, "sequencer: %s is not played: %s\n", path.c_str(),
-                     st.st_size <= 0 ? "an empty file" : "larger than 16 MB");
+                     size == 0 ? "an empty file" : "larger than 16 MB");
         return MCIERR_INVALID_FILE;
     }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = os::openFile(path, "rb");
     if (f == nullptr) return MCIERR_FILE_NOT_FOUND;
     std::vector<std::uint8_t> bytes;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
+    bytes.resize(static_cast<std::size_t>(size));
     std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
     bytes.resize(got);

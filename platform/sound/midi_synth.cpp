@@ -8,11 +8,11 @@
 #include <cctype>
 #include <condition_variable>
 #include <cstdio>
-#include <dirent.h>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/files/os.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/backend.h"
 
@@ -54,14 +54,15 @@ void loadSoundFont() {
         fluid_settings_setint(settings, "synth.cpu-cores", 1);
         synth = new_fluid_synth(settings);
     }
-    std::string font = findSoundFont(kSoundFontDir);
+    const std::string folder = os::soundFontFolder();
+    std::string font = findSoundFont(folder);
     if (synth != nullptr && !font.empty() && fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED)
         font.clear();
     if (font.empty())
         platform::say(
                      "no General MIDI sound font could be loaded from %s (the package "
                      "timgm6mb-soundfont installs one); the music is silent\n",
-                     kSoundFontDir);
+                     folder.c_str());
     SynthState& s = state();
     std::lock_guard<std::mutex> guard(s.lock);
     s.settings = settings;
@@ -73,18 +74,14 @@ void loadSoundFont() {
 }  // namespace
 
 std::string findSoundFont(const std::string& dir) {
-    std::vector<std::string> fonts;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (endsWith(name, ".sf2") || endsWith(name, ".sf3")) fonts.push_back(name);
-        }
-        closedir(d);
-    }
+    std::vector<std::string> names, fonts;
+    os::listFolder(dir, names);
+    for (const std::string& name : names)
+        if (endsWith(name, ".sf2") || endsWith(name, ".sf3")) fonts.push_back(name);
     if (fonts.empty()) return "";
     std::sort(fonts.begin(), fonts.end());
     auto preferred = std::find(fonts.begin(), fonts.end(), kPreferredFont);
-    return dir + "/" + (preferred != fonts.end() ? *preferred : fonts.front());
+    return dir + os::kSeparator + (preferred != fonts.end() ? *preferred : fonts.front());
 }
 
 void startSynth() {

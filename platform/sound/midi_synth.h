@@ -8,8 +8,7 @@ typedef struct _fluid_synth_t fluid_synth_t;
 
 namespace platform::midi {
 
-// Where the General MIDI sound fonts of the system are, and the one preferred among them.
-constexpr const char* kSoundFontDir = "/usr/share/sounds/sf2";
+// The sound font preferred among those of the system's folder (os::soundFontFolder).
 constexpr const char* kPreferredFont = "TimGM6mb.sf2";
 
 // The font to load from `dir`: the preferred one if present, else the first *.sf2 or *.sf3 in

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files/bmp.h"
+#include "platform/files/os.h"
 #include "platform/files/png_reader.h"
 #include "platform/files/resources.h"
 #include "platform/window/program_name.h"
@@ -22,7 +23,7 @@ const int kModuleToken = 0;
 constexpr long kMaxBmpFileBytes = 256L * 1024 * 1024;
 
 bool readFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = os::openFile(path, "rb");
     if (f == nullptr) return false;   // no such file: not an error worth a line
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
     long size = ok ? std::ftell(f) : -1;

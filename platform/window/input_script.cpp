@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/files/os.h"
+
 namespace platform {
 namespace {
 
@@ -132,7 +134,8 @@ bool readAll(int fd, const std::string& name, std::string& text, std::string& er
         error = "cannot read " + name + ": " + std::strerror(errno);
         return false;
     }
-    if (S_ISDIR(st.st_mode) || S_ISBLK(st.st_mode) || S_ISSOCK(st.st_mode)) {
+    // Files, pipes and terminals are read; directories, block devices and sockets are not.
+    if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISCHR(st.st_mode)) {
         error = "cannot read " + name + ": " + (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a file or a pipe");
         return false;
     }
@@ -189,7 +192,7 @@ bool parseScript(const std::string& text, Script& out, std::string& error) {
 bool readScriptFile(const std::string& path, std::string& text, std::string& error) {
     if (path == "-") return readAll(STDIN_FILENO, "standard input", text, error);
     const std::string name = "'" + path + "'";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = os::openDescriptor(path);
     if (fd < 0) {
         error = "cannot read " + name + ": " + std::strerror(errno);
         return false;

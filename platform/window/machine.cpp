@@ -1,8 +1,4 @@
 // Platform: the executable's path and the disk and memory queries (the same on every backend).
-#include <sys/statvfs.h>
-#include <sys/sysinfo.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -11,6 +7,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/files/os.h"
 #include "platform/window/window.h"
 #include "platform/window/system.h"
 
@@ -32,20 +29,16 @@ void overrideMachineFigures(const MachineFigures* figures) {
 
 int getModuleFileName(char* buffer, int size) {
     if (buffer == nullptr || size <= 0) return 0;
-    char path[PATH_MAX];
-    ssize_t n;
-    if (machine.overridden && machine.figures.modulePath != nullptr) {
-        n = static_cast<ssize_t>(std::min<std::size_t>(std::strlen(machine.figures.modulePath), sizeof path - 1));
-        std::memcpy(path, machine.figures.modulePath, static_cast<std::size_t>(n));
-    } else {
-        n = readlink("/proc/self/exe", path, sizeof path - 1);
-    }
-    if (n <= 0) {
+    const std::string path = machine.overridden && machine.figures.modulePath != nullptr
+                                 ? std::string(machine.figures.modulePath)
+                                 : os::executablePath();
+    const std::size_t n = std::min<std::size_t>(path.size(), INT_MAX - 1);
+    if (n == 0) {
         buffer[0] = '\0';
         return 0;
     }
-    int len = static_cast<int>(std::min<ssize_t>(n, size - 1));
-    std::memcpy(buffer, path, static_cast<std::size_t>(len));
+    const std::size_t len = std::min<std::size_t>(n, static_cast<std::size_t>(size - 1));
+    std::memcpy(buffer, path.data(), len);
     buffer[len] = '\0';
     return static_cast<int>(n);
 }
@@ -63,14 +56,11 @@ bool getDiskFreeSpace(const char* root, std::uint32_t& sectorsPerCluster,
         totalClusters = machine.figures.totalClusters;
         return true;
     }
-    char exe[PATH_MAX];
-    std::string dir = getModuleFileName(exe, sizeof exe) > 0 ? std::string(exe) : std::string("/");
-    dir = dir.substr(0, dir.find_last_of('/') + 1);
-    struct statvfs fs {};
-    if (statvfs(dir.c_str(), &fs) != 0) return false;
+    std::string dir = os::executableFolder();
+    if (dir.empty()) dir = std::string(1, os::kSeparator);
+    std::uint64_t freeBytes = 0, totalBytes = 0;
+    if (!os::diskSpace(dir, freeBytes, totalBytes)) return false;
     // Clusters of 4096 bytes (8 sectors of 512); the counts are cut to 32 bits like the record's.
-    std::uint64_t freeBytes = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
-    std::uint64_t totalBytes = static_cast<std::uint64_t>(fs.f_blocks) * fs.f_frsize;
     sectorsPerCluster = 8;
     bytesPerSector = 512;
     freeClusters = static_cast<std::uint32_t>(std::min<std::uint64_t>(freeBytes / 4096, UINT32_MAX));
@@ -80,9 +70,7 @@ bool getDiskFreeSpace(const char* root, std::uint32_t& sectorsPerCluster,
 
 std::uint64_t availablePhysicalMemory() {
     if (machine.overridden) return machine.figures.availablePhysicalMemory;
-    struct sysinfo info {};
-    if (sysinfo(&info) != 0) return 0;
-    return (static_cast<std::uint64_t>(info.freeram) + info.bufferram) * info.mem_unit;
+    return os::availableMemory();
 }
 
 }  // namespace platform

@@ -29,7 +29,9 @@ const char* programName() {
     if (exeName[0] == '\0') {
         char path[4096];
         if (getModuleFileName(path, sizeof path) > 0) {
+            // Windows takes '/' between folders as well as its own separator.
             const char* slash = std::strrchr(path, '/');
+            if (const char* own = std::strrchr(path, os::kSeparator); own != nullptr && (slash == nullptr || own > slash)) slash = own;
             copyName(exeName, slash != nullptr ? slash + 1 : path);
         }
         if (exeName[0] == '\0') copyName(exeName, "quorbix");

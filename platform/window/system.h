@@ -1,6 +1,7 @@
 // Platform: tick count, calendar time, cursor, message box, screen metrics and machine queries.
 #pragma once
 #include <cstdint>
+#include "platform/files/os.h"
 #include "platform/window/window.h"
 
 namespace platform {
@@ -63,8 +64,8 @@ void messageBeep(std::uint32_t type);
 
 // ---------------------------------------------------------------- files and machine queries
 
-// The separator between directories in a path of this system.
-constexpr char kPathSeparator = '/';
+// The separator between directories in a path of this system ('\\' on Windows).
+constexpr char kPathSeparator = os::kSeparator;
 
 // Full path of the running executable, resolved through links, NUL-terminated and cut to fit.
 // Returns the length of the whole path, which is size or more when it was cut (0 on failure).

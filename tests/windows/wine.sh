@@ -1,0 +1,23 @@
+# The Windows programs' tests: Wine with a private prefix, made once and shared by the tests of
+# one build tree (the first boot takes a minute; later ones reuse it). Sourced by the scripts of
+# tests/windows with PREFIX set to the prefix's folder; exits 77 (skipped) without Wine.
+#   wine_ready            boots the prefix if it is new; sets WINEPREFIX, WINEDEBUG
+#   wine_stop             ends this prefix's wineserver (only ours: WINEPREFIX is set)
+command -v wine >/dev/null || { echo "SKIPPED: wine is missing (scripts/setup-deps test installs wine64)"; exit 77; }
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs on the first boot: the programs need neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine_ready() {
+  export WINEPREFIX=$PREFIX
+  mkdir -p "$(dirname "$PREFIX")"
+  (
+    flock 9
+    if [ ! -f "$PREFIX/.booted" ]; then
+      echo "making the Wine prefix $PREFIX (once per build tree)"
+      rm -rf "$PREFIX"
+      wineboot -i >/dev/null 2>&1 && wineserver -w && touch "$PREFIX/.booted"
+    fi
+  ) 9>"$PREFIX.lock"
+  [ -f "$PREFIX/.booted" ] || { echo "FAIL: the Wine prefix $PREFIX could not be made"; exit 1; }
+}
+wine_stop() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
