@@ -38,6 +38,9 @@ done
 fail() { echo "FAIL: $*"; echo "the game printed:"; sed 's/^/  /' "$work/game.log" 2>/dev/null; exit 1; }
 
 wine_ready
+# A Wine session another test left running (it lingers a few seconds) has its desktop without this
+# X server: windows would fail to open in it. This prefix's own session is ended first.
+wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
 # The package in a folder whose name has a space and Japanese characters, as a player might.
 folder="$PREFIX/drive_c/ゲーム フォルダ"
 rm -rf "$folder"; mkdir -p "$folder"
