@@ -14,7 +14,9 @@ set_target_properties(qrb_framework PROPERTIES EXPORT_NAME framework)
 set_target_properties(qrb_platform_web PROPERTIES EXPORT_NAME platform-web)
 install(TARGETS qrb_platform qrb_framework qrb_platform_web EXPORT QuorbixTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sdk)
-install(FILES ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a DESTINATION ${CMAKE_INSTALL_LIBDIR}/quorbix COMPONENT sdk)
+# FreeType reads the WOFF2 fonts through Brotli's decoder: both come along.
+install(FILES ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a ${QRB_WEB_DEPS}/brotli/lib/libbrotlidec.a
+  ${QRB_WEB_DEPS}/brotli/lib/libbrotlicommon.a DESTINATION ${CMAKE_INSTALL_LIBDIR}/quorbix COMPONENT sdk)
 # The headless runner is the desktop's; a page has none.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/framework/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorbix/framework
   COMPONENT sdk FILES_MATCHING PATTERN "*.h" PATTERN "runner" EXCLUDE)
