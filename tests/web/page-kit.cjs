@@ -1,10 +1,12 @@
-// What the browser tests of the pages share: finding chromium and puppeteer-core, the checks'
-// failure, the game's trace read live from the page's file system, and client points on the
-// scaled canvas.
+// What the browser tests of the pages share: their options and usage line, finding chromium and
+// puppeteer-core (or a skip, exit status 77), the checks' failure and figure lines, the run under
+// a watchdog that ends in PASS or FAIL, a headless runner's frames, the game's trace read live
+// from the page's file system, and client points on the scaled canvas.
 //
 //   const kit = require('./page-kit.cjs');
 'use strict';
 
+const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
 
@@ -16,6 +18,57 @@ const sleep = ms => new Promise(r => setTimeout(r, ms));
 function skip(why) {
   console.log('SKIP: ' + why);
   process.exit(77);
+}
+
+// A "FAIL: why" line (and the usage line, if given), then exit status 1.
+function fail(why, usageLine) {
+  console.log('FAIL: ' + why);
+  if (usageLine) console.log(usageLine);
+  process.exit(1);
+}
+
+// The command line: valued maps each option to its field, needed lists the fields that must be
+// given, defaults holds the others' values. An unknown or incomplete option, or a needed one
+// missing, fails with the usage line. --time, where taken, is whole seconds.
+function parseOptions(argv, { valued, needed, defaults = {}, usage = null }) {
+  const o = { ...defaults };
+  for (let i = 0; i < argv.length; ++i) {
+    const a = argv[i];
+    if (valued[a] && i + 1 < argv.length) o[valued[a]] = argv[++i];
+    else fail(`unknown or incomplete option '${a}'`, usage);
+  }
+  for (const need of needed) if (!o[need]) fail(`--${need} is needed`, usage);
+  if ('--time' in valued) {
+    o.time = Number(o.time);
+    if (!Number.isInteger(o.time) || o.time < 0) fail('--time takes whole seconds', usage);
+  }
+  return o;
+}
+
+// Runs the test's body, which throws a Failure for a failed check: "PASS" and exit status 0, or
+// "FAIL: why" and 1; a body still running after the given seconds fails too.
+async function runTest(seconds, body) {
+  const watchdog = setTimeout(() => fail(`the test took more than ${seconds} s`), seconds * 1000);
+  try {
+    await body();
+  } catch (e) {
+    fail(e instanceof Failure ? e.message : (e && e.stack) || e);
+  }
+  clearTimeout(watchdog);
+  console.log('PASS');
+  process.exit(0);
+}
+
+// Runs a headless runner with args; resolves to {} when it exits with status 0, else to
+// { error } saying why (its standard error included).
+function runHeadless(runner, args) {
+  return new Promise(resolve => {
+    const child = childProcess.spawn(runner, args, { stdio: ['ignore', 'ignore', 'pipe'] });
+    let stderr = '';
+    child.stderr.on('data', d => { stderr += d; });
+    child.on('error', e => resolve({ error: `${runner}: ${e.message}` }));
+    child.on('exit', code => resolve(code === 0 ? {} : { error: `${runner} exited with ${code}: ${stderr.trim()}` }));
+  });
 }
 
 function findChromium(given) {
@@ -130,4 +183,5 @@ async function pagePoint(page, x, y) {
   return [r.left + (x + 0.5) * r.width / r.canvasWidth, r.top + (y + 0.5) * r.height / r.canvasHeight];
 }
 
-module.exports = { Failure, check, figure, sleep, skip, findChromium, browserOrSkip, Trace, canvasBox, pagePoint };
+module.exports = { Failure, check, figure, sleep, skip, fail, parseOptions, runTest, runHeadless, findChromium,
+  browserOrSkip, Trace, canvasBox, pagePoint };

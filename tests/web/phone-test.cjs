@@ -18,11 +18,11 @@
 // or no built pages).
 'use strict';
 
-const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-const { Failure, check, figure, sleep, browserOrSkip, Trace, canvasBox, pagePoint } = require('./page-kit.cjs');
+const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless, browserOrSkip, Trace, canvasBox, pagePoint } =
+  require('./page-kit.cjs');
 
 const kSceneTitle = 2, kScenePlay = 1;
 const kPortrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: false };
@@ -34,28 +34,6 @@ const kGalleryScript = ['0 joy 0 32767 32767 0', '1 move 300 330', '2 rdown', '3
 const kInputPage = 36;   // the gallery's last page, one right click back from the first
 const kFrameRateBox = { x: 0, y: 0, w: 90, h: 20 };
 
-function parseOptions(argv) {
-  const o = { time: 1000000000, chromium: null, picture: null };
-  const valued = { '--pages': 'pages', '--modules': 'modules', '--headless': 'headless', '--work': 'work',
-    '--chromium': 'chromium', '--time': 'time', '--picture': 'picture' };
-  for (let i = 0; i < argv.length; ++i) {
-    const a = argv[i];
-    if (valued[a] && i + 1 < argv.length) o[valued[a]] = argv[++i];
-    else usage(`unknown or incomplete option '${a}'`);
-  }
-  for (const need of ['pages', 'modules', 'headless', 'work']) if (!o[need]) usage(`--${need} is needed`);
-  o.time = Number(o.time);
-  if (!Number.isInteger(o.time) || o.time < 0) usage('--time takes whole seconds');
-  return o;
-}
-
-function usage(why) {
-  console.log('FAIL: ' + why);
-  console.log('usage: node phone-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR --work WORK_DIR' +
-              ' [--chromium PATH] [--time SECONDS] [--picture PNG]');
-  process.exit(1);
-}
-
 // The gallery's frames with the joystick of kGalleryScript, in WORK/gallery-frames.
 function makeGalleryFrames(binDir, workDir, time) {
   const framesDir = path.join(workDir, 'gallery-frames');
@@ -63,15 +41,9 @@ function makeGalleryFrames(binDir, workDir, time) {
   fs.mkdirSync(framesDir, { recursive: true });
   const script = path.join(workDir, 'gallery-joystick.script');
   fs.writeFileSync(script, kGalleryScript);
-  const runner = path.join(binDir, 'quorbix-gallery-headless');
-  return new Promise(resolve => {
-    const child = childProcess.spawn(runner, ['--frames', String(kUnpluggedFrame), '--time', String(time),
-      '--frames-dir', framesDir, '--dump', `${kHeldFrame},${kUnpluggedFrame}`, script], { stdio: ['ignore', 'ignore', 'pipe'] });
-    let stderr = '';
-    child.stderr.on('data', d => { stderr += d; });
-    child.on('error', e => resolve({ error: `${runner}: ${e.message}` }));
-    child.on('exit', code => resolve(code === 0 ? { framesDir } : { error: `${runner} exited with ${code}: ${stderr.trim()}` }));
-  });
+  return runHeadless(path.join(binDir, 'quorbix-gallery-headless'), ['--frames', String(kUnpluggedFrame),
+    '--time', String(time), '--frames-dir', framesDir, '--dump', `${kHeldFrame},${kUnpluggedFrame}`, script])
+    .then(r => (r.error ? r : { framesDir }));
 }
 
 // ------------------------------------------------------------------------------ touches
@@ -374,18 +346,15 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2));
+  const o = parseOptions(process.argv.slice(2), {
+    valued: { '--pages': 'pages', '--modules': 'modules', '--headless': 'headless', '--work': 'work',
+      '--chromium': 'chromium', '--time': 'time', '--picture': 'picture' },
+    needed: ['pages', 'modules', 'headless', 'work'],
+    defaults: { time: 1000000000, chromium: null, picture: null },
+    usage: 'usage: node phone-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR --work WORK_DIR' +
+           ' [--chromium PATH] [--time SECONDS] [--picture PNG]' });
   const { chromium, puppeteer } = browserOrSkip(o, ['index.html', 'quorbix.js', 'quorbix-gallery.html', 'quorbix-page.js']);
-  const watchdog = setTimeout(() => { console.log('FAIL: the test took more than 150 s'); process.exit(1); }, 150000);
-  try {
-    await run(o, puppeteer, chromium);
-  } catch (e) {
-    console.log('FAIL: ' + (e instanceof Failure ? e.message : (e && e.stack) || e));
-    process.exit(1);
-  }
-  clearTimeout(watchdog);
-  console.log('PASS');
-  process.exit(0);
+  await runTest(150, () => run(o, puppeteer, chromium));
 }
 
 main();
