@@ -10,10 +10,11 @@
 // number is printed as "figure NAME VALUE".
 'use strict';
 
-const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
+const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless, browserOrSkip, Trace, pagePoint } =
+  require('./page-kit.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
@@ -24,53 +25,6 @@ const kPointer = [240, 180];       // where the pointer rests for the comparison
 const kGameFrames = 600;           // a game lasts 600 frames (30 s)
 const kSceneTitle = 2, kScenePlay = 1, kSceneResult = 3;
 
-// ------------------------------------------------------------------------------ options
-function parseOptions(argv) {
-  const o = { time: 1000000000, chromium: null };
-  const valued = { '--pages': 'pages', '--modules': 'modules', '--headless': 'headless', '--work': 'work',
-    '--chromium': 'chromium', '--time': 'time' };
-  for (let i = 0; i < argv.length; ++i) {
-    const a = argv[i];
-    if (valued[a] && i + 1 < argv.length) o[valued[a]] = argv[++i];
-    else usage(`unknown or incomplete option '${a}'`);
-  }
-  for (const need of ['pages', 'modules', 'headless', 'work']) if (!o[need]) usage(`--${need} is needed`);
-  o.time = Number(o.time);
-  if (!Number.isInteger(o.time) || o.time < 0) usage('--time takes whole seconds');
-  return o;
-}
-
-function usage(why) {
-  console.log('FAIL: ' + why);
-  console.log('usage: node browser-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR --work WORK_DIR' +
-              ' [--chromium PATH] [--time SECONDS]');
-  process.exit(1);
-}
-
-function skip(why) {
-  console.log('SKIP: ' + why);
-  process.exit(77);
-}
-
-class Failure extends Error {}
-function check(condition, why) { if (!condition) throw new Failure(why); }
-
-function figure(name, value) { console.log(`figure ${name} ${value}`); }
-
-function findChromium(given) {
-  const candidates = given ? [given] : [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser'];
-  for (const c of candidates) {
-    if (!c) continue;
-    try {
-      fs.accessSync(c, fs.constants.X_OK);
-      return c;
-    } catch (e) { /* the next one */ }
-  }
-  return null;
-}
-
-const sleep = ms => new Promise(r => setTimeout(r, ms));
-
 // ------------------------------------------------------------------------------ headless frames
 // The headless runner's title, the pointer resting where the browser's will: frames 1 to 80.
 function makeHeadlessFrames(binDir, workDir, time) {
@@ -79,94 +33,11 @@ function makeHeadlessFrames(binDir, workDir, time) {
   fs.mkdirSync(framesDir, { recursive: true });
   const script = path.join(workDir, 'title.script');
   fs.writeFileSync(script, `1 move ${kPointer[0]} ${kPointer[1]}\n`);
-  const runner = path.join(binDir, 'quorbix-headless');
-  return new Promise(resolve => {
-    const child = childProcess.spawn(runner, ['--frames', String(kTitleFrames), '--time', String(time),
-      '--frames-dir', framesDir, '--dump', `1-${kTitleFrames}`, script], { stdio: ['ignore', 'ignore', 'pipe'] });
-    let stderr = '';
-    child.stderr.on('data', d => { stderr += d; });
-    child.on('error', e => resolve({ error: `${runner}: ${e.message}` }));
-    child.on('exit', code => resolve(code === 0 ? { framesDir } : { error: `${runner} exited with ${code}: ${stderr.trim()}` }));
-  });
+  return runHeadless(path.join(binDir, 'quorbix-headless'), ['--frames', String(kTitleFrames), '--time', String(time),
+    '--frames-dir', framesDir, '--dump', `1-${kTitleFrames}`, script]).then(r => (r.error ? r : { framesDir }));
 }
 
 // ------------------------------------------------------------------------------ in the page
-// The trace the game writes into its file system, read from where the last read ended.
-class Trace {
-  constructor(page) {
-    this.page = page;
-    this.offset = 0;
-    this.partial = '';
-    this.frames = [];   // parsed frame lines (the backend line left out)
-  }
-
-  async update() {
-    const got = await this.page.evaluate(offset => {
-      const FS = QuorbixPage.page.module && QuorbixPage.page.module.FS;
-      if (!FS) return null;
-      // While the program runs its trace grows beside its place as trace.jsonl.part-XXXXXX and
-      // takes the place of /trace.jsonl when the program ends.
-      let path = '/trace.jsonl';
-      try {
-        const live = FS.readdir('/').find(n => n.startsWith('trace.jsonl.part-'));
-        if (live) path = '/' + live;
-      } catch (e) { return null; }
-      let size;
-      try { size = FS.stat(path).size; } catch (e) { return null; }
-      if (size <= offset) return '';
-      const bytes = new Uint8Array(size - offset);
-      const stream = FS.open(path, 'r');
-      try { FS.read(stream, bytes, 0, bytes.length, offset); } finally { FS.close(stream); }
-      return new TextDecoder().decode(bytes);
-    }, this.offset);
-    if (!got) return this.frames;
-    this.offset += Buffer.byteLength(got);
-    const lines = (this.partial + got).split('\n');
-    this.partial = lines.pop();
-    for (const line of lines) {
-      if (!line) continue;
-      const f = JSON.parse(line);
-      if ('frame' in f) this.frames.push(f);
-    }
-    return this.frames;
-  }
-
-  last() { return this.frames[this.frames.length - 1]; }
-
-  // Waits until a frame line satisfies test; that line.
-  async waitFor(test, timeoutMs, what) {
-    const from = this.frames.length;
-    const end = Date.now() + timeoutMs;
-    for (;;) {
-      await this.update();
-      for (let i = from; i < this.frames.length; ++i) if (test(this.frames[i])) return this.frames[i];
-      if (Date.now() > end) throw new Failure(`${what} within ${timeoutMs} ms`);
-      await sleep(50);
-    }
-  }
-
-  // Waits for n more frames.
-  async settle(n) {
-    const want = this.frames.length + n;
-    const end = Date.now() + 5000;
-    while (this.frames.length < want) {
-      if (Date.now() > end) throw new Failure(`no ${n} frames ran within 5 s`);
-      await sleep(40);
-      await this.update();
-    }
-    return this.last();
-  }
-}
-
-// Page coordinates of a client point: the canvas's drawing buffer is scaled by CSS.
-async function pagePoint(page, x, y) {
-  const r = await page.evaluate(() => {
-    const b = document.getElementById('screen').getBoundingClientRect();
-    return { left: b.left, top: b.top, width: b.width, height: b.height };
-  });
-  return [r.left + (x + 0.5) * r.width / kWidth, r.top + (y + 0.5) * r.height / kHeight];
-}
-
 // The canvas against a headless frame, decoded by the browser: the count of differing pixels in
 // the checked area and their bounding box. The canvas is read together with the frame number it
 // shows, so the two belong together.
@@ -466,29 +337,16 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2));
-  const chromium = findChromium(o.chromium);
-  if (!chromium) skip('no chromium (give --chromium PATH)');
-  let puppeteer;
-  try {
-    puppeteer = require(path.resolve(o.modules, 'puppeteer-core'));
-  } catch (e) {
-    skip(`no puppeteer-core in ${o.modules}`);
-  }
-  for (const f of ['index.html', 'quorbix.js', 'quorbix.wasm', 'quorbix.data', 'quorbix-page.js']) {
-    if (!fs.existsSync(path.join(o.pages, f))) skip(`${path.join(o.pages, f)} is missing: the pages are not built (make web)`);
-  }
+  const o = parseOptions(process.argv.slice(2), {
+    valued: { '--pages': 'pages', '--modules': 'modules', '--headless': 'headless', '--work': 'work',
+      '--chromium': 'chromium', '--time': 'time' },
+    needed: ['pages', 'modules', 'headless', 'work'],
+    defaults: { time: 1000000000, chromium: null },
+    usage: 'usage: node browser-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR --work WORK_DIR' +
+           ' [--chromium PATH] [--time SECONDS]' });
+  const { chromium, puppeteer } = browserOrSkip(o, ['index.html', 'quorbix.js', 'quorbix.wasm', 'quorbix.data', 'quorbix-page.js']);
   // However it ends, it ends within about a minute and a half.
-  const watchdog = setTimeout(() => { console.log('FAIL: the test took more than 120 s'); process.exit(1); }, 120000);
-  try {
-    await run(o, puppeteer, chromium);
-  } catch (e) {
-    console.log('FAIL: ' + (e instanceof Failure ? e.message : (e && e.stack) || e));
-    process.exit(1);
-  }
-  clearTimeout(watchdog);
-  console.log('PASS');
-  process.exit(0);
+  await runTest(120, () => run(o, puppeteer, chromium));
 }
 
 main();
