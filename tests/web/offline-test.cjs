@@ -16,48 +16,7 @@ const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-
-function parseOptions(argv) {
-  const o = { chromium: null };
-  const valued = { '--pages': 'pages', '--modules': 'modules', '--source': 'source', '--cmake': 'cmake',
-    '--work': 'work', '--chromium': 'chromium' };
-  for (let i = 0; i < argv.length; ++i) {
-    const a = argv[i];
-    if (valued[a] && i + 1 < argv.length) o[valued[a]] = argv[++i];
-    else usage(`unknown or incomplete option '${a}'`);
-  }
-  for (const need of ['pages', 'modules', 'source', 'cmake', 'work']) if (!o[need]) usage(`--${need} is needed`);
-  return o;
-}
-
-function usage(why) {
-  console.log('FAIL: ' + why);
-  console.log('usage: node offline-test.cjs --pages DIR --modules NODE_MODULES_DIR --source SOURCE_DIR --cmake CMAKE' +
-              ' --work WORK_DIR [--chromium PATH]');
-  process.exit(1);
-}
-
-function skip(why) {
-  console.log('SKIP: ' + why);
-  process.exit(77);
-}
-
-class Failure extends Error {}
-function check(condition, why) { if (!condition) throw new Failure(why); }
-function figure(name, value) { console.log(`figure ${name} ${value}`); }
-const sleep = ms => new Promise(r => setTimeout(r, ms));
-
-function findChromium(given) {
-  const candidates = given ? [given] : [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser'];
-  for (const c of candidates) {
-    if (!c) continue;
-    try {
-      fs.accessSync(c, fs.constants.X_OK);
-      return c;
-    } catch (e) { /* the next one */ }
-  }
-  return null;
-}
+const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip } = require('./page-kit.cjs');
 
 // ------------------------------------------------------------------------------ the pages
 // The pages of a built folder, from their workers and manifests: [{ program, html, manifest }].
@@ -322,28 +281,15 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2));
-  const chromium = findChromium(o.chromium);
-  if (!chromium) skip('no chromium (give --chromium PATH)');
-  let puppeteer;
-  try {
-    puppeteer = require(path.resolve(o.modules, 'puppeteer-core'));
-  } catch (e) {
-    skip(`no puppeteer-core in ${o.modules}`);
-  }
-  for (const f of ['index.html', 'quorbix.js', 'quorbix.webmanifest', 'quorbix.service-worker.js']) {
-    if (!fs.existsSync(path.join(o.pages, f))) skip(`${path.join(o.pages, f)} is missing: the pages are not built (make web)`);
-  }
-  const watchdog = setTimeout(() => { console.log('FAIL: the test took more than 170 s'); process.exit(1); }, 170000);
-  try {
-    await run(o, puppeteer, chromium);
-  } catch (e) {
-    console.log('FAIL: ' + (e instanceof Failure ? e.message : (e && e.stack) || e));
-    process.exit(1);
-  }
-  clearTimeout(watchdog);
-  console.log('PASS');
-  process.exit(0);
+  const o = parseOptions(process.argv.slice(2), {
+    valued: { '--pages': 'pages', '--modules': 'modules', '--source': 'source', '--cmake': 'cmake',
+      '--work': 'work', '--chromium': 'chromium' },
+    needed: ['pages', 'modules', 'source', 'cmake', 'work'],
+    defaults: { chromium: null },
+    usage: 'usage: node offline-test.cjs --pages DIR --modules NODE_MODULES_DIR --source SOURCE_DIR --cmake CMAKE' +
+           ' --work WORK_DIR [--chromium PATH]' });
+  const { chromium, puppeteer } = browserOrSkip(o, ['index.html', 'quorbix.js', 'quorbix.webmanifest', 'quorbix.service-worker.js']);
+  await runTest(170, () => run(o, puppeteer, chromium));
 }
 
 main();

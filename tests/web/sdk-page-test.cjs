@@ -13,47 +13,11 @@
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
+const { Failure, check, figure, sleep, fail, parseOptions, runTest, browserOrSkip } = require('./page-kit.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
 const kClick = [100, 100];
-
-function parseOptions(argv) {
-  const o = { chromium: null };
-  const valued = { '--pages': 'pages', '--page': 'page', '--modules': 'modules', '--chromium': 'chromium' };
-  for (let i = 0; i < argv.length; ++i) {
-    const a = argv[i];
-    if (valued[a] && i + 1 < argv.length) o[valued[a]] = argv[++i];
-    else fail(`unknown or incomplete option '${a}'`);
-  }
-  for (const need of ['pages', 'page', 'modules']) if (!o[need]) fail(`--${need} is needed`);
-  return o;
-}
-
-function fail(why) {
-  console.log('FAIL: ' + why);
-  process.exit(1);
-}
-
-function skip(why) {
-  console.log('SKIP: ' + why);
-  process.exit(77);
-}
-
-class Failure extends Error {}
-function check(condition, why) { if (!condition) throw new Failure(why); }
-
-function findChromium(given) {
-  const candidates = given ? [given] : [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser'];
-  for (const c of candidates) {
-    if (!c) continue;
-    try {
-      fs.accessSync(c, fs.constants.X_OK);
-      return c;
-    } catch (e) { /* the next one */ }
-  }
-  return null;
-}
 
 // Non-black pixels of the canvas in the rows [y0, y1), leaving out a box around the pointer
 // (where the crosshair is drawn in every scene).
@@ -113,15 +77,15 @@ async function run(o, puppeteer, chromium) {
     const end = Date.now() + 5000;
     while (await litPixels(page, 318, 334) === 0) {
       check(Date.now() < end, 'the left click did not take the page to the counting scene within 5 s');
-      await new Promise(r => setTimeout(r, 50));
+      await sleep(50);
     }
     const sprite = await litPixels(page, 156, 204);
     check(sprite > 0, 'the counting scene drew no sprite');
     s = await state();
     check(!s.box, `a message box is open: ${s.boxText}`);
     check(s.exited === null, `the program ended with status ${s.exited}: ${s.stderr.join(' / ')}`);
-    console.log(`figure presents ${s.presents}`);
-    await new Promise(r => setTimeout(r, 100));
+    figure('presents', s.presents);
+    await sleep(100);
     check(problems.length === 0, [...new Set(problems)].join('; '));
   } finally {
     if (browser) await browser.close().catch(() => {});
@@ -130,26 +94,13 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2));
-  const chromium = findChromium(o.chromium);
-  if (!chromium) skip('no chromium (give --chromium PATH)');
-  let puppeteer;
-  try {
-    puppeteer = require(path.resolve(o.modules, 'puppeteer-core'));
-  } catch (e) {
-    skip(`no puppeteer-core in ${o.modules}`);
-  }
+  const o = parseOptions(process.argv.slice(2), {
+    valued: { '--pages': 'pages', '--page': 'page', '--modules': 'modules', '--chromium': 'chromium' },
+    needed: ['pages', 'page', 'modules'],
+    defaults: { chromium: null } });
+  const { chromium, puppeteer } = browserOrSkip(o, []);
   if (!fs.existsSync(path.join(o.pages, o.page))) fail(`${path.join(o.pages, o.page)} was not written`);
-  const watchdog = setTimeout(() => { console.log('FAIL: the test took more than 60 s'); process.exit(1); }, 60000);
-  try {
-    await run(o, puppeteer, chromium);
-  } catch (e) {
-    console.log('FAIL: ' + (e instanceof Failure ? e.message : (e && e.stack) || e));
-    process.exit(1);
-  }
-  clearTimeout(watchdog);
-  console.log('PASS');
-  process.exit(0);
+  await runTest(60, () => run(o, puppeteer, chromium));
 }
 
 main();

@@ -8,9 +8,9 @@
 // puppeteer-core or no pages). Each measured number is printed as "figure NAME VALUE".
 'use strict';
 
-const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
+const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip } = require('./page-kit.cjs');
 
 // What the game's page may weigh, compressed: at most 4 MB (it weighs 3.9 MB, its two WOFF2
 // fonts 2.6 MB of that), and how soon its first frame must show.
@@ -24,44 +24,6 @@ const kPages = [
   { name: 'gallery', url: 'quorbix-gallery.html' },
   { name: 'examples', url: 'framework-examples-window.html?arg=first-scene' },
 ];
-
-function usage(why) {
-  console.log('FAIL: ' + why);
-  console.log('usage: node weight-test.cjs --pages DIR --modules NODE_MODULES_DIR [--chromium PATH]');
-  process.exit(1);
-}
-
-function skip(why) {
-  console.log('SKIP: ' + why);
-  process.exit(77);
-}
-
-function parseOptions(argv) {
-  const o = {};
-  const valued = { '--pages': 'pages', '--modules': 'modules', '--chromium': 'chromium' };
-  for (let i = 0; i < argv.length; ++i) {
-    if (valued[argv[i]] && i + 1 < argv.length) o[valued[argv[i]]] = argv[++i];
-    else usage(`unknown or incomplete option '${argv[i]}'`);
-  }
-  for (const need of ['pages', 'modules']) if (!o[need]) usage(`--${need} is needed`);
-  return o;
-}
-
-class Failure extends Error {}
-function check(condition, why) { if (!condition) throw new Failure(why); }
-function figure(name, value) { console.log(`figure ${name} ${value}`); }
-const sleep = ms => new Promise(r => setTimeout(r, ms));
-
-function findChromium(given) {
-  for (const c of given ? [given] : [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser']) {
-    if (!c) continue;
-    try {
-      fs.accessSync(c, fs.constants.X_OK);
-      return c;
-    } catch (e) { /* the next one */ }
-  }
-  return null;
-}
 
 // Loads a page in a fresh tab with the cache off (and the link throttled if asked): the bytes it
 // transferred (bodies as sent, headers included) by the time it has shown frames and, for the
@@ -153,28 +115,12 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2));
-  const chromium = findChromium(o.chromium);
-  if (!chromium) skip('no chromium (give --chromium PATH)');
-  let puppeteer;
-  try {
-    puppeteer = require(path.resolve(o.modules, 'puppeteer-core'));
-  } catch (e) {
-    skip(`no puppeteer-core in ${o.modules}`);
-  }
-  for (const f of ['index.html', 'quorbix-gallery.html', 'framework-examples-window.html']) {
-    if (!fs.existsSync(path.join(o.pages, f))) skip(`${path.join(o.pages, f)} is missing: the pages are not built (make web)`);
-  }
-  const watchdog = setTimeout(() => { console.log('FAIL: the test took more than 150 s'); process.exit(1); }, 150000);
-  try {
-    await run(o, puppeteer, chromium);
-  } catch (e) {
-    console.log('FAIL: ' + (e instanceof Failure ? e.message : (e && e.stack) || e));
-    process.exit(1);
-  }
-  clearTimeout(watchdog);
-  console.log('PASS');
-  process.exit(0);
+  const o = parseOptions(process.argv.slice(2), {
+    valued: { '--pages': 'pages', '--modules': 'modules', '--chromium': 'chromium' },
+    needed: ['pages', 'modules'],
+    usage: 'usage: node weight-test.cjs --pages DIR --modules NODE_MODULES_DIR [--chromium PATH]' });
+  const { chromium, puppeteer } = browserOrSkip(o, ['index.html', 'quorbix-gallery.html', 'framework-examples-window.html']);
+  await runTest(150, () => run(o, puppeteer, chromium));
 }
 
 main();
