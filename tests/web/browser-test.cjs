@@ -13,8 +13,8 @@
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless, browserOrSkip, Trace, pagePoint } =
-  require('./page-kit.cjs');
+const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless,
+  browserOrSkip, launch, watch, withProblems, Trace, pagePoint } = require('./page-kit.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
@@ -139,16 +139,10 @@ async function run(o, puppeteer, chromium) {
   const problems = [];   // console errors, page errors, failed requests
   let browser;
   try {
-    browser = await puppeteer.launch({ executablePath: chromium, headless: true,
-      args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+    browser = await launch(puppeteer, chromium);
     const page = await browser.newPage();
     await page.setViewport({ width: 1024, height: 768 });
-    page.on('console', m => {
-      if (m.type() === 'error') problems.push('console error: ' + m.text());
-    });
-    page.on('pageerror', e => problems.push('page error: ' + (e && e.message || e)));
-    page.on('requestfailed', r => problems.push(`request failed: ${r.url()} (${r.failure() && r.failure().errorText})`));
-    page.on('response', r => { if (r.status() >= 400) problems.push(`HTTP ${r.status()}: ${r.url()}`); });
+    watch(page, { problems });
 
     // 1. The first frame.
     await page.goto(`${base}/index.html?time=${o.time}&arg=--trace&arg=/trace.jsonl`);
@@ -328,8 +322,7 @@ async function run(o, puppeteer, chromium) {
     figure('seconds', ((Date.now() - started) / 1000).toFixed(1));
   } catch (e) {
     // What the page reported may be why a later check failed.
-    if (e instanceof Failure && problems.length > 0) e.message += ` (the page also had: ${[...new Set(problems)].join('; ')})`;
-    throw e;
+    throw withProblems(e, problems);
   } finally {
     if (browser) await browser.close().catch(() => {});
     server.close();

@@ -16,7 +16,7 @@ const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip } = require('./page-kit.cjs');
+const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip, launch, watch, withProblems } = require('./page-kit.cjs');
 
 // ------------------------------------------------------------------------------ the pages
 // The pages of a built folder, from their workers and manifests: [{ program, html, manifest }].
@@ -185,16 +185,12 @@ async function run(o, puppeteer, chromium) {
   const problems = [];
   let browser;
   try {
-    browser = await puppeteer.launch({ executablePath: chromium, headless: true,
-      args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+    browser = await launch(puppeteer, chromium);
     await checkManifests(browser, base, siteA, pages);
 
     const page = await browser.newPage();
     await page.setViewport({ width: 1024, height: 768 });
-    page.on('console', m => { if (m.type() === 'error') problems.push('console error: ' + m.text()); });
-    page.on('pageerror', e => problems.push('page error: ' + (e && e.message || e)));
-    page.on('requestfailed', r => problems.push(`request failed: ${r.url()} (${r.failure() && r.failure().errorText})`));
-    page.on('response', r => { if (r.status() >= 400) problems.push(`HTTP ${r.status()}: ${r.url()}`); });
+    watch(page, { problems });
 
     // 1. The first visits: the game's page and the gallery's keep their files, each in its own cache.
     let t = Date.now();
@@ -272,8 +268,7 @@ async function run(o, puppeteer, chromium) {
     }
     figure('seconds', ((Date.now() - started) / 1000).toFixed(1));
   } catch (e) {
-    if (e instanceof Failure && problems.length > 0) e.message += ` (the page also had: ${[...new Set(problems)].join('; ')})`;
-    throw e;
+    throw withProblems(e, problems);
   } finally {
     if (browser) await browser.close().catch(() => {});
     if (server.listening) server.close();

@@ -100,6 +100,30 @@ function browserOrSkip(o, pageFiles) {
   return { chromium, puppeteer };
 }
 
+// Headless chromium as the tests start it: no sandbox, no GPU, muted.
+function launch(puppeteer, chromium) {
+  return puppeteer.launch({ executablePath: chromium, headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+}
+
+// What goes wrong on a page, gathered into problems (returned): console errors, page errors and
+// failed requests (with the browser's reason when reasons), and with http answers of status 400
+// or more.
+function watch(page, { problems = [], reasons = true, http = true } = {}) {
+  page.on('console', m => { if (m.type() === 'error') problems.push('console error: ' + m.text()); });
+  page.on('pageerror', e => problems.push('page error: ' + (e && e.message || e)));
+  page.on('requestfailed', r => problems.push(reasons ? `request failed: ${r.url()} (${r.failure() && r.failure().errorText})`
+    : `request failed: ${r.url()}`));
+  if (http) page.on('response', r => { if (r.status() >= 400) problems.push(`HTTP ${r.status()}: ${r.url()}`); });
+  return problems;
+}
+
+// A failed check's error with what the page reported added, as that may be why it failed.
+function withProblems(e, problems) {
+  if (e instanceof Failure && problems.length > 0) e.message += ` (the page also had: ${[...new Set(problems)].join('; ')})`;
+  return e;
+}
+
 // The trace a program writes into its file system (--trace /trace.jsonl), read from where the
 // last read ended.
 class Trace {
@@ -184,4 +208,4 @@ async function pagePoint(page, x, y) {
 }
 
 module.exports = { Failure, check, figure, sleep, skip, fail, parseOptions, runTest, runHeadless, findChromium,
-  browserOrSkip, Trace, canvasBox, pagePoint };
+  browserOrSkip, launch, watch, withProblems, Trace, canvasBox, pagePoint };

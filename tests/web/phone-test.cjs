@@ -21,8 +21,8 @@
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless, browserOrSkip, Trace, canvasBox, pagePoint } =
-  require('./page-kit.cjs');
+const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless,
+  browserOrSkip, launch, watch, Trace, canvasBox, pagePoint } = require('./page-kit.cjs');
 
 const kSceneTitle = 2, kScenePlay = 1;
 const kPortrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: false };
@@ -105,7 +105,7 @@ async function noScrollOrZoom(page, what) {
 // ------------------------------------------------------------------------------ 1. the phone
 async function phone(browser, base, o) {
   const page = await browser.newPage();
-  const problems = watch(page);
+  const problems = watch(page, { reasons: false, http: false });
   await page.setViewport(kPortrait);
   await page.goto(`${base}/index.html?time=${o.time}&arg=--trace&arg=/trace.jsonl`);
   await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.presents > 0,
@@ -248,7 +248,7 @@ function pad(index, axes, pressed) {
 
 async function gallery(browser, base, o, made) {
   const page = await browser.newPage();
-  const problems = watch(page);
+  const problems = watch(page, { reasons: false, http: false });
   await page.setViewport({ width: 960, height: 720 });
   // The stub answers navigator.getGamepads with window.stubPads, as the test sets it; a pad at
   // rest is there from the start, as the headless script's frame 0 has it.
@@ -318,14 +318,6 @@ async function gallery(browser, base, o, made) {
   await page.close();
 }
 
-function watch(page) {
-  const problems = [];
-  page.on('console', m => { if (m.type() === 'error') problems.push('console error: ' + m.text()); });
-  page.on('pageerror', e => problems.push('page error: ' + (e && e.message || e)));
-  page.on('requestfailed', r => problems.push(`request failed: ${r.url()}`));
-  return problems;
-}
-
 async function run(o, puppeteer, chromium) {
   const started = Date.now();
   fs.mkdirSync(o.work, { recursive: true });
@@ -334,8 +326,7 @@ async function run(o, puppeteer, chromium) {
   const base = `http://127.0.0.1:${server.address().port}`;
   let browser;
   try {
-    browser = await puppeteer.launch({ executablePath: chromium, headless: true,
-      args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+    browser = await launch(puppeteer, chromium);
     await phone(browser, base, o);
     await gallery(browser, base, o, await made);
     figure('seconds', ((Date.now() - started) / 1000).toFixed(1));

@@ -13,7 +13,7 @@
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-const { Failure, check, figure, sleep, fail, parseOptions, runTest, browserOrSkip } = require('./page-kit.cjs');
+const { Failure, check, figure, sleep, fail, parseOptions, runTest, browserOrSkip, launch, watch } = require('./page-kit.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
@@ -44,14 +44,10 @@ async function run(o, puppeteer, chromium) {
   const problems = [];
   let browser;
   try {
-    browser = await puppeteer.launch({ executablePath: chromium, headless: true,
-      args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+    browser = await launch(puppeteer, chromium);
     const page = await browser.newPage();
     await page.setViewport({ width: 1024, height: 768 });
-    page.on('console', m => { if (m.type() === 'error') problems.push('console error: ' + m.text()); });
-    page.on('pageerror', e => problems.push('page error: ' + (e && e.message || e)));
-    page.on('requestfailed', r => problems.push(`request failed: ${r.url()} (${r.failure() && r.failure().errorText})`));
-    page.on('response', r => { if (r.status() >= 400) problems.push(`HTTP ${r.status()}: ${r.url()}`); });
+    watch(page, { problems });
 
     await page.goto(`${base}/${o.page}`);
     await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.presents > 3,

@@ -10,7 +10,7 @@
 
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip } = require('./page-kit.cjs');
+const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip, launch, watch } = require('./page-kit.cjs');
 
 // What the game's page may weigh, compressed: at most 4 MB (it weighs 3.9 MB, its two WOFF2
 // fonts 2.6 MB of that), and how soon its first frame must show.
@@ -30,10 +30,7 @@ const kPages = [
 // game, started its sound with a click; the first frame's time from navigation; what went wrong.
 async function load(browser, base, url, { throttle = null, click = false } = {}) {
   const page = await browser.newPage();
-  const problems = [];
-  page.on('console', m => { if (m.type() === 'error') problems.push('console error: ' + m.text()); });
-  page.on('pageerror', e => problems.push('page error: ' + (e && e.message || e)));
-  page.on('requestfailed', r => problems.push(`request failed: ${r.url()} (${r.failure() && r.failure().errorText})`));
+  const problems = watch(page, { http: false });
   try {
     await page.setViewport({ width: 1024, height: 768 });
     const cdp = await page.target().createCDPSession();
@@ -85,8 +82,7 @@ async function run(o, puppeteer, chromium) {
   const base = `http://127.0.0.1:${server.address().port}`;
   let browser;
   try {
-    browser = await puppeteer.launch({ executablePath: chromium, headless: true,
-      args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+    browser = await launch(puppeteer, chromium);
     // A first load warms what the machine itself caches (the browser's processes, the files'
     // pages); the figures come from the loads after it.
     await load(browser, base, kPages[0].url);
