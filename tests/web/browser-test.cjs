@@ -14,12 +14,10 @@ const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
 const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless,
-  browserOrSkip, launch, watch, withProblems, Trace, pagePoint } = require('./page-kit.cjs');
+  browserOrSkip, launch, watch, withProblems, Trace, compareWithHeadless, pagePoint } = require('./page-kit.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
-// The frame-rate box in the top-left corner, which real time fills with its own figure.
-const kFrameRateBox = { x: 0, y: 0, w: 90, h: 20 };
 const kTitleFrames = 80;           // headless title frames made for the comparison
 const kPointer = [240, 180];       // where the pointer rests for the comparison (the crosshair)
 const kGameFrames = 600;           // a game lasts 600 frames (30 s)
@@ -38,47 +36,6 @@ function makeHeadlessFrames(binDir, workDir, time) {
 }
 
 // ------------------------------------------------------------------------------ in the page
-// The canvas against a headless frame, decoded by the browser: the count of differing pixels in
-// the checked area and their bounding box. The canvas is read together with the frame number it
-// shows, so the two belong together.
-async function compareWithHeadless(page, lastHeadless) {
-  return page.evaluate(async (lastHeadless, fpsBox, W, H) => {
-    const canvas = document.getElementById('screen');
-    if (canvas.width !== W || canvas.height !== H) return { error: `the canvas is ${canvas.width}x${canvas.height}` };
-    const shown = canvas.getContext('2d').getImageData(0, 0, W, H).data;
-    const FS = QuorbixPage.page.module.FS;
-    const live = FS.readdir('/').find(n => n.startsWith('trace.jsonl.part-'));
-    const text = FS.readFile(live ? '/' + live : '/trace.jsonl', { encoding: 'utf8' }).trimEnd().split('\n');
-    const webFrame = JSON.parse(text[text.length - 1]).frame;
-    const shownUrl = canvas.toDataURL('image/png');
-    // The ball rows blink every frame: frame n of the page is frame n of the runner (or the same
-    // phase of one before the runner's last).
-    const reference = webFrame <= lastHeadless ? webFrame : lastHeadless - (webFrame - lastHeadless) % 2;
-    const img = new Image();
-    img.src = `/headless/frame-${String(reference).padStart(6, '0')}.png`;
-    try { await img.decode(); } catch (e) { return { error: `cannot load ${img.src}` }; }
-    const c = document.createElement('canvas');
-    c.width = W;
-    c.height = H;
-    const ctx = c.getContext('2d');
-    ctx.drawImage(img, 0, 0);
-    const want = ctx.getImageData(0, 0, W, H).data;
-    const inside = (r, x, y) => x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
-    let differing = 0, box = null;
-    for (let y = 0; y < H; ++y) {
-      for (let x = 0; x < W; ++x) {
-        const i = (y * W + x) * 4;
-        if (shown[i] === want[i] && shown[i + 1] === want[i + 1] && shown[i + 2] === want[i + 2]) continue;
-        if (inside(fpsBox, x, y)) continue;
-        ++differing;
-        box = box ? { x0: Math.min(box.x0, x), y0: Math.min(box.y0, y), x1: Math.max(box.x1, x), y1: Math.max(box.y1, y) }
-                  : { x0: x, y0: y, x1: x, y1: y };
-      }
-    }
-    return { webFrame, reference, differing, box, shownUrl };
-  }, lastHeadless, kFrameRateBox, kWidth, kHeight);
-}
-
 // Each wrong ?time on a page of its own (its refusal is a console error there): refused, with
 // the reason in the page's status line, and no program started.
 async function checkTimeParameter(browser, base) {
@@ -163,7 +120,7 @@ async function run(o, puppeteer, chromium) {
     const rest = await trace.waitFor(f => f.mouse[0] === kPointer[0] && f.mouse[1] === kPointer[1], 3000,
       `the pointer did not reach client point ${kPointer}`);
     await trace.settle(2);
-    const cmp = await compareWithHeadless(page, kTitleFrames);
+    const cmp = await compareWithHeadless(page, { lastHeadless: kTitleFrames, width: kWidth, height: kHeight });
     check(!cmp.error, 'title comparison: ' + cmp.error);
     figure('title_frame', cmp.webFrame);
     figure('title_pixels_differing', cmp.differing);

@@ -191,6 +191,58 @@ class Trace {
   }
 }
 
+// The frame-rate box in the canvas's top-left corner, which real time fills with its own figure.
+const kFrameRateBox = { x: 0, y: 0, w: 90, h: 20 };
+
+// The canvas against a headless frame served as /headless/frame-NNNNNN.png, decoded by the
+// browser: the count of pixels differing outside the frame-rate box, their bounding box and the
+// canvas as a PNG data URL. The frame is the given one, or with lastHeadless the one the game's
+// trace says the canvas shows (read together with the canvas, so the two belong together): the
+// ball rows blink every frame, so past the runner's last it is one of the same phase. With width
+// and height, a canvas of another size is an error.
+async function compareWithHeadless(page, { frame = null, lastHeadless = null, width = null, height = null }) {
+  return page.evaluate(async (frame, lastHeadless, fpsBox, wantW, wantH) => {
+    const canvas = document.getElementById('screen');
+    if (wantW !== null && (canvas.width !== wantW || canvas.height !== wantH)) {
+      return { error: `the canvas is ${canvas.width}x${canvas.height}` };
+    }
+    const W = canvas.width, H = canvas.height;
+    const shown = canvas.getContext('2d').getImageData(0, 0, W, H).data;
+    let webFrame = null;
+    if (frame === null) {
+      const FS = QuorbixPage.page.module.FS;
+      const live = FS.readdir('/').find(n => n.startsWith('trace.jsonl.part-'));
+      const text = FS.readFile(live ? '/' + live : '/trace.jsonl', { encoding: 'utf8' }).trimEnd().split('\n');
+      webFrame = JSON.parse(text[text.length - 1]).frame;
+    }
+    const shownUrl = canvas.toDataURL('image/png');
+    const reference = frame !== null ? frame
+      : webFrame <= lastHeadless ? webFrame : lastHeadless - (webFrame - lastHeadless) % 2;
+    const img = new Image();
+    img.src = `/headless/frame-${String(reference).padStart(6, '0')}.png`;
+    try { await img.decode(); } catch (e) { return { error: `cannot load ${img.src}` }; }
+    const c = document.createElement('canvas');
+    c.width = W;
+    c.height = H;
+    const ctx = c.getContext('2d');
+    ctx.drawImage(img, 0, 0);
+    const want = ctx.getImageData(0, 0, W, H).data;
+    const inside = (r, x, y) => x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+    let differing = 0, box = null;
+    for (let y = 0; y < H; ++y) {
+      for (let x = 0; x < W; ++x) {
+        const i = (y * W + x) * 4;
+        if (shown[i] === want[i] && shown[i + 1] === want[i + 1] && shown[i + 2] === want[i + 2]) continue;
+        if (inside(fpsBox, x, y)) continue;
+        ++differing;
+        box = box ? { x0: Math.min(box.x0, x), y0: Math.min(box.y0, y), x1: Math.max(box.x1, x), y1: Math.max(box.y1, y) }
+                  : { x0: x, y0: y, x1: x, y1: y };
+      }
+    }
+    return { webFrame, reference, differing, box, shownUrl };
+  }, frame, lastHeadless, kFrameRateBox, width, height);
+}
+
 // The canvas's place on the page, in CSS pixels, with the viewport's size.
 async function canvasBox(page) {
   return page.evaluate(() => {
@@ -208,4 +260,4 @@ async function pagePoint(page, x, y) {
 }
 
 module.exports = { Failure, check, figure, sleep, skip, fail, parseOptions, runTest, runHeadless, findChromium,
-  browserOrSkip, launch, watch, withProblems, Trace, canvasBox, pagePoint };
+  browserOrSkip, launch, watch, withProblems, Trace, compareWithHeadless, canvasBox, pagePoint };

@@ -22,7 +22,7 @@ const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
 const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless,
-  browserOrSkip, launch, watch, Trace, canvasBox, pagePoint } = require('./page-kit.cjs');
+  browserOrSkip, launch, watch, Trace, compareWithHeadless, canvasBox, pagePoint } = require('./page-kit.cjs');
 
 const kSceneTitle = 2, kScenePlay = 1;
 const kPortrait = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: false };
@@ -32,7 +32,6 @@ const kHeldFrame = 80, kUnpluggedFrame = 100;
 const kGalleryScript = ['0 joy 0 32767 32767 0', '1 move 300 330', '2 rdown', '3 rup',
   '10 joy 0 65535 0 5', '90 joy-off 0', ''].join('\n');
 const kInputPage = 36;   // the gallery's last page, one right click back from the first
-const kFrameRateBox = { x: 0, y: 0, w: 90, h: 20 };
 
 // The gallery's frames with the joystick of kGalleryScript, in WORK/gallery-frames.
 function makeGalleryFrames(binDir, workDir, time) {
@@ -200,36 +199,8 @@ async function phone(browser, base, o) {
 }
 
 // ------------------------------------------------------------------------------ 2 and 3. the gallery
-// The canvas against a headless frame of the gallery (its frame-rate box left out): the count
-// of differing pixels.
-async function compareWithFrame(page, frame) {
-  return page.evaluate(async (frame, fpsBox) => {
-    const canvas = document.getElementById('screen');
-    const W = canvas.width, H = canvas.height;
-    const shown = canvas.getContext('2d').getImageData(0, 0, W, H).data;
-    const img = new Image();
-    img.src = `/headless/frame-${String(frame).padStart(6, '0')}.png`;
-    try { await img.decode(); } catch (e) { return { error: `cannot load ${img.src}` }; }
-    const c = document.createElement('canvas');
-    c.width = W;
-    c.height = H;
-    const ctx = c.getContext('2d');
-    ctx.drawImage(img, 0, 0);
-    const want = ctx.getImageData(0, 0, W, H).data;
-    let differing = 0;
-    for (let y = 0; y < H; ++y) {
-      for (let x = 0; x < W; ++x) {
-        if (x < fpsBox.x + fpsBox.w && y < fpsBox.y + fpsBox.h) continue;
-        const i = (y * W + x) * 4;
-        if (shown[i] !== want[i] || shown[i + 1] !== want[i + 1] || shown[i + 2] !== want[i + 2]) ++differing;
-      }
-    }
-    return { differing, shownUrl: canvas.toDataURL('image/png') };
-  }, frame, kFrameRateBox);
-}
-
 async function expectFrame(page, frame, what, work) {
-  const cmp = await compareWithFrame(page, frame);
+  const cmp = await compareWithHeadless(page, { frame });
   check(!cmp.error, `${what}: ${cmp.error}`);
   figure(`gallery_pixels_differing_${what.replace(/\W+/g, '_')}`, cmp.differing);
   if (cmp.differing !== 0) {
