@@ -14,7 +14,7 @@ const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
 const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless,
-  browserOrSkip, launch, watch, withProblems, Trace, compareWithHeadless, pagePoint } = require('./page-kit.cjs');
+  browserOrSkip, launch, openPage, withProblems, Trace, compareWithHeadless, pagePoint } = require('./page-kit.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
@@ -97,9 +97,7 @@ async function run(o, puppeteer, chromium) {
   let browser;
   try {
     browser = await launch(puppeteer, chromium);
-    const page = await browser.newPage();
-    await page.setViewport({ width: 1024, height: 768 });
-    watch(page, { problems });
+    const page = await openPage(browser, problems);
 
     // 1. The first frame.
     await page.goto(`${base}/index.html?time=${o.time}&arg=--trace&arg=/trace.jsonl`);
@@ -287,13 +285,9 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2), {
-    valued: { '--pages': 'pages', '--modules': 'modules', '--headless': 'headless', '--work': 'work',
-      '--chromium': 'chromium', '--time': 'time' },
-    needed: ['pages', 'modules', 'headless', 'work'],
-    defaults: { time: 1000000000, chromium: null },
-    usage: 'usage: node browser-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR --work WORK_DIR' +
-           ' [--chromium PATH] [--time SECONDS]' });
+  const o = parseOptions(process.argv.slice(2),
+    'usage: node browser-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR' +
+    ' --work WORK_DIR [--chromium PATH] [--time SECONDS]', { defaults: { time: 1000000000 } });
   const { chromium, puppeteer } = browserOrSkip(o, ['index.html', 'quorbix.js', 'quorbix.wasm', 'quorbix.data', 'quorbix-page.js']);
   // However it ends, it ends within about a minute and a half.
   await runTest(120, () => run(o, puppeteer, chromium));

@@ -16,7 +16,7 @@ const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip, launch, watch, withProblems } = require('./page-kit.cjs');
+const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip, launch, openPage, withProblems } = require('./page-kit.cjs');
 
 // ------------------------------------------------------------------------------ the pages
 // The pages of a built folder, from their workers and manifests: [{ program, html, manifest }].
@@ -188,9 +188,7 @@ async function run(o, puppeteer, chromium) {
     browser = await launch(puppeteer, chromium);
     await checkManifests(browser, base, siteA, pages);
 
-    const page = await browser.newPage();
-    await page.setViewport({ width: 1024, height: 768 });
-    watch(page, { problems });
+    const page = await openPage(browser, problems);
 
     // 1. The first visits: the game's page and the gallery's keep their files, each in its own cache.
     let t = Date.now();
@@ -276,13 +274,9 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2), {
-    valued: { '--pages': 'pages', '--modules': 'modules', '--source': 'source', '--cmake': 'cmake',
-      '--work': 'work', '--chromium': 'chromium' },
-    needed: ['pages', 'modules', 'source', 'cmake', 'work'],
-    defaults: { chromium: null },
-    usage: 'usage: node offline-test.cjs --pages DIR --modules NODE_MODULES_DIR --source SOURCE_DIR --cmake CMAKE' +
-           ' --work WORK_DIR [--chromium PATH]' });
+  const o = parseOptions(process.argv.slice(2),
+    'usage: node offline-test.cjs --pages DIR --modules NODE_MODULES_DIR --source SOURCE_DIR --cmake CMAKE' +
+    ' --work WORK_DIR [--chromium PATH]');
   const { chromium, puppeteer } = browserOrSkip(o, ['index.html', 'quorbix.js', 'quorbix.webmanifest', 'quorbix.service-worker.js']);
   await runTest(170, () => run(o, puppeteer, chromium));
 }

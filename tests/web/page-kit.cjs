@@ -27,20 +27,27 @@ function fail(why, usageLine) {
   process.exit(1);
 }
 
-// The command line: valued maps each option to its field, needed lists the fields that must be
-// given, defaults holds the others' values. An unknown or incomplete option, or a needed one
-// missing, fails with the usage line. --time, where taken, is whole seconds.
-function parseOptions(argv, { valued, needed, defaults = {}, usage = null }) {
-  const o = { ...defaults };
+// The command line, as the usage line gives it: each "--name VALUE" there is an option whose
+// value lands in o.name, needed unless in brackets. An unknown or incomplete option, or a needed
+// one missing, fails with the usage line (unless showUsage is false). --time, where taken, is
+// whole seconds.
+function parseOptions(argv, usage, { defaults = {}, showUsage = true } = {}) {
+  const shown = showUsage ? usage : null;
+  const valued = {}, needed = [];
+  for (const m of usage.matchAll(/(\[?)--([a-z-]+) [A-Z_]+/g)) {
+    valued['--' + m[2]] = m[2];
+    if (!m[1]) needed.push(m[2]);
+  }
+  const o = { chromium: null, ...defaults };
   for (let i = 0; i < argv.length; ++i) {
     const a = argv[i];
     if (valued[a] && i + 1 < argv.length) o[valued[a]] = argv[++i];
-    else fail(`unknown or incomplete option '${a}'`, usage);
+    else fail(`unknown or incomplete option '${a}'`, shown);
   }
-  for (const need of needed) if (!o[need]) fail(`--${need} is needed`, usage);
+  for (const need of needed) if (!o[need]) fail(`--${need} is needed`, shown);
   if ('--time' in valued) {
     o.time = Number(o.time);
-    if (!Number.isInteger(o.time) || o.time < 0) fail('--time takes whole seconds', usage);
+    if (!Number.isInteger(o.time) || o.time < 0) fail('--time takes whole seconds', shown);
   }
   return o;
 }
@@ -104,6 +111,14 @@ function browserOrSkip(o, pageFiles) {
 function launch(puppeteer, chromium) {
   return puppeteer.launch({ executablePath: chromium, headless: true,
     args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+}
+
+// A new tab of 1024 x 768 whose problems (see watch) are gathered into problems.
+async function openPage(browser, problems) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1024, height: 768 });
+  watch(page, { problems });
+  return page;
 }
 
 // What goes wrong on a page, gathered into problems (returned): console errors, page errors and
@@ -260,4 +275,4 @@ async function pagePoint(page, x, y) {
 }
 
 module.exports = { Failure, check, figure, sleep, skip, fail, parseOptions, runTest, runHeadless, findChromium,
-  browserOrSkip, launch, watch, withProblems, Trace, compareWithHeadless, canvasBox, pagePoint };
+  browserOrSkip, launch, openPage, watch, withProblems, Trace, compareWithHeadless, canvasBox, pagePoint };

@@ -308,13 +308,10 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2), {
-    valued: { '--pages': 'pages', '--modules': 'modules', '--headless': 'headless', '--work': 'work',
-      '--chromium': 'chromium', '--time': 'time', '--picture': 'picture' },
-    needed: ['pages', 'modules', 'headless', 'work'],
-    defaults: { time: 1000000000, chromium: null, picture: null },
-    usage: 'usage: node phone-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR --work WORK_DIR' +
-           ' [--chromium PATH] [--time SECONDS] [--picture PNG]' });
+  const o = parseOptions(process.argv.slice(2),
+    'usage: node phone-test.cjs --pages DIR --modules NODE_MODULES_DIR --headless BIN_DIR' +
+    ' --work WORK_DIR [--chromium PATH] [--time SECONDS] [--picture PNG]',
+    { defaults: { time: 1000000000, picture: null } });
   const { chromium, puppeteer } = browserOrSkip(o, ['index.html', 'quorbix.js', 'quorbix-gallery.html', 'quorbix-page.js']);
   await runTest(150, () => run(o, puppeteer, chromium));
 }

@@ -13,7 +13,7 @@
 const fs = require('fs');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
-const { Failure, check, figure, sleep, fail, parseOptions, runTest, browserOrSkip, launch, watch } = require('./page-kit.cjs');
+const { Failure, check, figure, sleep, fail, parseOptions, runTest, browserOrSkip, launch, openPage } = require('./page-kit.cjs');
 
 const kWidth = 480;
 const kHeight = 360;
@@ -45,9 +45,7 @@ async function run(o, puppeteer, chromium) {
   let browser;
   try {
     browser = await launch(puppeteer, chromium);
-    const page = await browser.newPage();
-    await page.setViewport({ width: 1024, height: 768 });
-    watch(page, { problems });
+    const page = await openPage(browser, problems);
 
     await page.goto(`${base}/${o.page}`);
     await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.presents > 3,
@@ -90,10 +88,9 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2), {
-    valued: { '--pages': 'pages', '--page': 'page', '--modules': 'modules', '--chromium': 'chromium' },
-    needed: ['pages', 'page', 'modules'],
-    defaults: { chromium: null } });
+  const o = parseOptions(process.argv.slice(2),
+    'usage: node sdk-page-test.cjs --pages DIR --page NAME.html --modules NODE_MODULES_DIR [--chromium PATH]',
+    { showUsage: false });
   const { chromium, puppeteer } = browserOrSkip(o, []);
   if (!fs.existsSync(path.join(o.pages, o.page))) fail(`${path.join(o.pages, o.page)} was not written`);
   await runTest(60, () => run(o, puppeteer, chromium));

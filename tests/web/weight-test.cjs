@@ -111,10 +111,8 @@ async function run(o, puppeteer, chromium) {
 }
 
 async function main() {
-  const o = parseOptions(process.argv.slice(2), {
-    valued: { '--pages': 'pages', '--modules': 'modules', '--chromium': 'chromium' },
-    needed: ['pages', 'modules'],
-    usage: 'usage: node weight-test.cjs --pages DIR --modules NODE_MODULES_DIR [--chromium PATH]' });
+  const o = parseOptions(process.argv.slice(2),
+    'usage: node weight-test.cjs --pages DIR --modules NODE_MODULES_DIR [--chromium PATH]');
   const { chromium, puppeteer } = browserOrSkip(o, ['index.html', 'quorbix-gallery.html', 'framework-examples-window.html']);
   await runTest(150, () => run(o, puppeteer, chromium));
 }
