@@ -1,7 +1,13 @@
-// What the browser tests of the pages share: their options and usage line, finding chromium and
-// puppeteer-core (or a skip, exit status 77), the checks' failure and figure lines, the run under
-// a watchdog that ends in PASS or FAIL, a headless runner's frames, the game's trace read live
-// from the page's file system, and client points on the scaled canvas.
+// What the browser tests of the pages share, so that each test holds only its own checks:
+//   parseOptions, fail, skip, browserOrSkip, runTest  the command line (declared by the usage line),
+//       chromium and puppeteer-core or a skip (exit status 77), and the run under a watchdog that
+//       ends in "PASS" (0) or "FAIL: why" (1)
+//   Failure, check, figure, sleep  a failed check and the "figure NAME VALUE" lines
+//   launch, openPage, watch, withProblems  headless chromium, a watched tab, and what went wrong
+//       on the page added to a failure
+//   runHeadless, compareWithHeadless  a headless runner's frames and the canvas against one
+//   Trace, canvasBox, pagePoint  the game's trace read live from the page's file system, and
+//       client points on the scaled canvas
 //
 //   const kit = require('./page-kit.cjs');
 'use strict';
