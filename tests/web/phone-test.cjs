@@ -187,10 +187,14 @@ async function phone(browser, base, o) {
   await sleep(200);
   await noScrollOrZoom(page, 'portrait');
 
-  // Turned to landscape: fitted again, every touch still exact.
+  // Turned to landscape: fitted again, every touch still exact. The portrait picture already lies
+  // within the landscape viewport, so the wait is for the page's own re-fit, which changes its
+  // width; checkFit says what is wrong if it never comes.
+  const portraitWidth = await page.evaluate(() => document.getElementById('screen').getBoundingClientRect().width);
   await page.setViewport(kLandscape);
-  await page.waitForFunction(() => document.getElementById('screen').getBoundingClientRect().bottom <= innerHeight,
-    { timeout: 3000, polling: 20 }).catch(() => {});
+  await page.waitForFunction(w => innerWidth > innerHeight &&
+      document.getElementById('screen').getBoundingClientRect().width !== w,
+    { timeout: 3000, polling: 20 }, portraitWidth).catch(() => {});
   await checkFit(page, 'landscape');
   await checkTapsLand(page, trace, fingers, [[0, 0], [479, 359], [240, 180], [17, 301]], 'landscape');
   await noScrollOrZoom(page, 'landscape');
