@@ -3,8 +3,7 @@
 // asks of a cut) lie in the program's file system under /fonts; every family asked for is one
 // of them.
 #include "platform/text/font_match.h"
-
-#include <strings.h>
+#include "platform/text/packed_faces.h"
 
 #include <cstdio>
 
@@ -14,15 +13,6 @@ namespace {
 constexpr const char* kGothicFile = "/fonts/quorbix-gothic.woff2";
 constexpr const char* kMinchoFile = "/fonts/quorbix-mincho.woff2";
 
-bool isMincho(const char* family) {
-    return strcasecmp(family, "IPAexMincho") == 0 || strcasecmp(family, "IPAMincho") == 0 ||
-           strcasecmp(family, "serif") == 0;
-}
-bool isGothic(const char* family) {
-    return strcasecmp(family, "IPAexGothic") == 0 || strcasecmp(family, "IPAGothic") == 0 ||
-           strcasecmp(family, "sans-serif") == 0;
-}
-
 }  // namespace
 
 bool startMatcher() { return true; }
@@ -31,8 +21,8 @@ bool matchFace(const std::vector<const char*>& families, bool, bool exact, FaceL
     if (families.empty()) return false;
     const char* file = nullptr;
     for (const char* f : families) {
-        if (isMincho(f)) file = kMinchoFile;
-        else if (isGothic(f)) file = kGothicFile;
+        if (isMinchoFamily(f)) file = kMinchoFile;
+        else if (isGothicFamily(f)) file = kGothicFile;
         if (file != nullptr || exact) break;
     }
     // Any other family is drawn with the Gothic face, as a desktop without it would choose.

@@ -2,26 +2,17 @@
 // fontconfig; the package carries the two Japanese faces (IPAex Gothic and Mincho, under the file
 // names the web build gives them) and every family asked for is one of them, as on the web.
 #include "platform/text/font_match.h"
+#include "platform/text/packed_faces.h"
 
 #include "platform/files/os.h"
 #include "platform/window/program_name.h"
 
-#include <strings.h>
 
 namespace platform::fonts {
 namespace {
 
 constexpr const char* kGothicFile = "quorbix-gothic.ttf";
 constexpr const char* kMinchoFile = "quorbix-mincho.ttf";
-
-bool isMincho(const char* family) {
-    return strcasecmp(family, "IPAexMincho") == 0 || strcasecmp(family, "IPAMincho") == 0 ||
-           strcasecmp(family, "serif") == 0;
-}
-bool isGothic(const char* family) {
-    return strcasecmp(family, "IPAexGothic") == 0 || strcasecmp(family, "IPAGothic") == 0 ||
-           strcasecmp(family, "sans-serif") == 0;
-}
 
 std::string fontsFolder() { return os::executableFolder() + "fonts" + os::kSeparator; }
 
@@ -37,8 +28,8 @@ bool matchFace(const std::vector<const char*>& families, bool, bool exact, FaceL
     if (families.empty()) return false;
     const char* file = nullptr;
     for (const char* f : families) {
-        if (isMincho(f)) file = kMinchoFile;
-        else if (isGothic(f)) file = kGothicFile;
+        if (isMinchoFamily(f)) file = kMinchoFile;
+        else if (isGothicFamily(f)) file = kGothicFile;
         if (file != nullptr || exact) break;
     }
     // Any other family is drawn with the Gothic face, as a desktop without it would choose.
