@@ -7,7 +7,6 @@
 #include "platform/files/os.h"
 #include "platform/window/program_name.h"
 
-
 namespace platform::fonts {
 namespace {
 
