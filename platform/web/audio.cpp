@@ -16,8 +16,8 @@ namespace {
 // clang-format off
 EM_JS(double, pageAudioClockMs, (), { return Module.page.audioClockMs(); });
 EM_JS(void, pageAudioOpen, (int leadFrames), { Module.page.audioOpen(leadFrames); });
-EM_JS(void, pageAudioPost, (const float* frames, int count), {
-    Module.page.audioPost(HEAPF32.subarray(frames >> 2, (frames >> 2) + count * 2));
+EM_JS(void, pageAudioPost, (const float* frames, int count, double at, double now), {
+    Module.page.audioPost(HEAPF32.subarray(frames >> 2, (frames >> 2) + count * 2), at, now);
 });
 // clang-format on
 
@@ -72,7 +72,9 @@ void pumpAudio() {
         if (a.framesRendered < quiet) continue;
         for (int i = 0; i < kFrames * audio::kChannels; ++i)
             a.posted[i] = static_cast<float>(std::clamp(a.sum[i], -32768, 32767)) / 32768.0f;
-        pageAudioPost(a.posted, kFrames);
+        // The block's place and the clock's, in frames since the first output opened: the page's
+        // output keeps to them (a block that comes late plays only what is still to come).
+        pageAudioPost(a.posted, kFrames, static_cast<double>(a.framesRendered - kFrames), static_cast<double>(quiet));
     }
 }
 

@@ -1,6 +1,6 @@
 // The page's sound output (platform/web/page/quorbix-audio.js) under node: its queue of posted
-// blocks, played through render quanta as the browser asks for them, with a stand-in for the
-// browser's worklet base class.
+// blocks, kept to the program's clock and played through render quanta as the browser asks for
+// them, with a stand-in for the browser's worklet base class.
 //
 //   node tests/web/audio-worklet-test.cjs
 //
@@ -50,7 +50,9 @@ function origin(sample) {
   return [Math.floor(v / 1000), v % 1000];
 }
 
-function post(node, b) { node.port.onmessage({ data: b }); }
+// Posts a block made by block() at its place `at` on the program's clock, the clock at `now`
+// (unless given, far behind it: a program on time posts ahead of its clock).
+function post(node, frames, at, now = 0) { node.port.onmessage({ data: { frames, at, now } }); }
 // Renders `quanta` render quanta; the left and right samples, concatenated.
 function render(node, quanta) {
   const left = [], right = [];
@@ -68,8 +70,8 @@ const tests = {
   // then silence, counted as one gap.
   'blocks play in order, whole, then silence': () => {
     const node = new Output();
-    post(node, block(1, 100));
-    post(node, block(2, 200));
+    post(node, block(1, 100), 5000);
+    post(node, block(2, 200), 5100);
     const { left, right } = render(node, 3);
     for (let i = 0; i < 300; ++i) {
       const want = i < 100 ? [1, i] : [2, i - 100];
@@ -80,45 +82,81 @@ const tests = {
     assert.strictEqual(node.underruns, 1);
   },
 
-  // A program that ran ahead (a hidden page) overfills the queue past half a second: the block
-  // playing is dropped, and the next one starts at its first frame, not where the dropped one had
-  // got to. The output's position in what it was sent counts the dropped frames.
+  // The program was away past its lead: the output ran short, and what it then posts for the
+  // time already gone is dropped, so the sound after the gap is as close to its frames as before
+  // it (played late, every later sound would be late by the gap for good).
+  'after a gap, what came late plays only from the present on': () => {
+    const node = new Output();
+    post(node, block(1, 256), 0);
+    render(node, 2);                       // plays 0-255
+    render(node, 3);                       // 384 frames of silence: the clock is at 640
+    assert.strictEqual(node.underruns, 3);
+    post(node, block(2, 512), 256, 512);   // 256-767, posted late
+    const { left } = render(node, 1);
+    assert.deepStrictEqual(origin(left[0]), [2, 384], 'the first sample after the gap is the one due now');
+    assert.deepStrictEqual(origin(left[127]), [2, 511]);
+    assert.strictEqual(node.position, 768);
+  },
+
+  // The output started after the program had posted (blocks waiting on the page until the
+  // browser's sound ran): it catches up with the clock the program gives, skipping what is past.
+  'an output behind the program catches up': () => {
+    const node = new Output();
+    post(node, block(1, 300), 1000, 1200);
+    const { left } = render(node, 1);
+    assert.deepStrictEqual(origin(left[0]), [1, 200]);
+    assert.deepStrictEqual(origin(left[99]), [1, 299]);
+    assert.ok(left.slice(100).every(s => s === 0), 'silence after the block');
+  },
+
+  // A block whose place is still to come (the program read its clock late) plays at once.
+  'a block ahead of the output plays at once': () => {
+    const node = new Output();
+    post(node, block(1, 128), 0);
+    render(node, 1);
+    post(node, block(2, 128), 300);
+    const { left } = render(node, 1);
+    assert.deepStrictEqual(origin(left[0]), [2, 0]);
+    assert.strictEqual(node.position, 428);
+    assert.strictEqual(node.underruns, 0);
+  },
+
+  // A program that ran ahead overfills the queue past half a second: the oldest blocks go, the
+  // one playing among them, and the next one starts at its first frame.
   'a dropped head block does not cut into the next': () => {
     const node = new Output();
-    post(node, block(0, 300));
+    post(node, block(0, 300), 0);
     render(node, 1);   // 128 frames into block 0
-    for (let n = 1; n <= 73; ++n) post(node, block(n, 300));   // 172 + 73 * 300 frames: too many
+    for (let n = 1; n <= 73; ++n) post(node, block(n, 300), 300 * n, 128);   // 172 + 73 * 300 frames: too many
     assert.strictEqual(node.queue.length, 73);
-    assert.strictEqual(node.position, 300, 'the frames played and dropped');
     const { left } = render(node, 3);
-    assert.deepStrictEqual(origin(left[0]), [1, 0], 'the first sample after the drop');
     for (let i = 0; i < 3 * kQuantum; ++i) {
       const want = i < 300 ? [1, i] : [2, i - 300];
       assert.deepStrictEqual(origin(left[i]), want, `sample ${i} after the drop`);
     }
   },
 
-  // The reports say where the output is in what it was sent, at which time of its clock: the
-  // pop's delay is measured with them. A gap does not move the position.
-  'reports carry the position in the stream': () => {
+  // The reports say which place on the program's clock the output played, at which time of its
+  // own clock: the pop's delay is measured with them. A gap moves the place on: the clock runs.
+  'reports carry the place on the clock': () => {
     const node = new Output();
-    post(node, block(1, 4096));
+    post(node, block(1, 4096), 10000);
     render(node, 32);   // 4096 frames: one report, made with the last quantum, from its start
     assert.strictEqual(node.reports.length, 1);
-    assert.strictEqual(node.reports[0].position, 4096 - 128);
+    assert.strictEqual(node.reports[0].position, 10000 + 4096 - 128);
     assert.strictEqual(node.reports[0].underruns, 0);
-    post(node, block(2, 64));
+    post(node, block(2, 64), 14096);
     render(node, 32);
     const last = node.reports[node.reports.length - 1];
-    assert.strictEqual(last.position, 4096 + 64);
-    assert.strictEqual(last.underruns, 32, "every quantum short of frames");
+    assert.strictEqual(last.position, 10000 + 2 * 4096 - 128);
+    assert.strictEqual(last.underruns, 32, 'every quantum short of frames');
   },
 
   // An empty block is nothing to play: it neither stops the queue nor makes a sample of NaN.
   'an empty block is skipped': () => {
     const node = new Output();
-    post(node, new Float32Array(0));
-    post(node, block(3, 50));
+    post(node, new Float32Array(0), 0);
+    post(node, block(3, 50), 0);
     const { left, right } = render(node, 1);
     assert.ok(left.every(Number.isFinite) && right.every(Number.isFinite), 'a sample is not a number');
     assert.deepStrictEqual(origin(left[0]), [3, 0]);

@@ -69,20 +69,27 @@ async function checkTimeParameter(browser, base) {
 // output plays a place (QuorbixPage.page.audioPlayedAt; the browser's output latency comes after,
 // as a device buffer does on the desktop). The trace's last frame and the page's count of frames
 // are read together, which matches the two numberings.
+// One reading jitters by the browser's audio callback (the output's clock moves in its steps, and
+// a busy machine delays the steps), so the limit holds for the median over the game's frames so
+// far: every frame's sounds begin at its place, so the pop's delay is one sample of that figure.
 const kPopLatencyLimitMs = 40;
-async function soundDelay(page, traceFrame) {
-  return page.evaluate(traceFrame => {
+async function soundDelay(page, traceFrame, sinceTraceFrame) {
+  return page.evaluate((traceFrame, sinceTraceFrame) => {
     const P = QuorbixPage.page;
     const FS = P.module.FS;
     const live = FS.readdir('/').find(n => n.startsWith('trace.jsonl.part-'));
     const lines = FS.readFile(live ? '/' + live : '/trace.jsonl', { encoding: 'utf8' }).trimEnd().split('\n');
-    const present = traceFrame + P.presents - JSON.parse(lines[lines.length - 1]).frame;
-    const entry = P.audio.frames.find(f => f[0] === present);
+    const shift = P.presents - JSON.parse(lines[lines.length - 1]).frame;
+    const entry = P.audio.frames.find(f => f[0] === traceFrame + shift);
     if (!entry) return { error: `the page has no record of frame ${traceFrame}` };
     const played = P.audioPlayedAt(entry[2]);
     if (played === null) return { error: 'the sound output gives no time for what it plays' };
-    return { ms: played - entry[1], outputMs: P.audioOutputLatencyMs() };
-  }, traceFrame);
+    const all = P.audio.frames.filter(f => f[0] >= sinceTraceFrame + shift)
+      .map(f => P.audioPlayedAt(f[2]) - f[1]).sort((a, b) => a - b);
+    const at = q => all[Math.min(all.length - 1, Math.floor(q * all.length))];
+    return { ms: played - entry[1], medianMs: at(0.5), p90Ms: at(0.9), frames: all.length,
+             outputMs: P.audioOutputLatencyMs() };
+  }, traceFrame, sinceTraceFrame);
 }
 
 // ------------------------------------------------------------------------------ the test
@@ -203,12 +210,16 @@ async function run(o, puppeteer, chromium) {
     check(musicPeak > 0, 'the music was not heard through the sound output');
     check(popPeak > musicPeak + 0.1, `the pop was not heard: the output peaked at ${popPeak.toFixed(3)} after it, ` +
       `the music alone at ${musicPeak.toFixed(3)}`);
-    const delay = await soundDelay(page, popped.frame);
+    const delay = await soundDelay(page, popped.frame, playFrame + 20);
     check(!delay.error, 'the pop\'s delay: ' + delay.error);
     figure('pop_latency_ms', delay.ms.toFixed(1));
+    figure('sound_latency_median_ms', delay.medianMs.toFixed(1));
+    figure('sound_latency_p90_ms', delay.p90Ms.toFixed(1));
+    figure('sound_latency_frames', delay.frames);
     figure('audio_output_latency_ms', delay.outputMs.toFixed(1));
-    check(delay.ms <= kPopLatencyLimitMs, `the pop was heard ${delay.ms.toFixed(1)} ms after its frame ` +
-      `(more than ${kPopLatencyLimitMs} ms)`);
+    check(delay.frames >= 20, `only ${delay.frames} frames of the game to measure the sound's delay on`);
+    check(delay.medianMs <= kPopLatencyLimitMs, `sounds were heard ${delay.medianMs.toFixed(1)} ms after ` +
+      `their frames (the median; the pop's own ${delay.ms.toFixed(1)} ms; more than ${kPopLatencyLimitMs} ms)`);
     check(trace.last().midi.playing === 1, 'no music plays during the game');
 
     // The result after 30 s of game time.

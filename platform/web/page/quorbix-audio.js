@@ -1,14 +1,17 @@
-// The page's sound output: plays the interleaved stereo blocks the program posts, in order; a
-// block that is not there in time is silence (counted). Reports what it played about ten times a
-// second: frames, the loudest sample so far and since the last report, the gaps, and where it was
-// in what it was sent (position, frames taken or dropped) at which time of its clock.
+// The page's sound output: plays the interleaved stereo blocks the program posts, each at its
+// place on the program's sound clock. Every block says where it starts (`at`, in frames of that
+// clock) and where the clock stood when it was posted (`now`). The output keeps to that clock: a
+// frame not there in time is silence (counted), and a frame whose time has passed (it came late,
+// after a gap, or the output started behind) is dropped rather than played late, which would put
+// every sound after it late by as much, for good. Reports what it played about ten times a second:
+// frames, the loudest sample so far and since the last report, the gaps, and the place on the
+// clock it was playing at which time of its own clock.
 class QuorbixOutput extends AudioWorkletProcessor {
   constructor() {
     super();
-    this.queue = [];
-    this.queued = 0;     // frames in the queue, not yet played
-    this.offset = 0;
-    this.position = 0;
+    this.queue = [];      // { frames, at }, in order
+    this.offset = 0;      // samples of the first block already played or dropped
+    this.position = 0;    // the place on the program's clock of the next frame played
     this.played = 0;
     this.peak = 0;
     this.recentPeak = 0;
@@ -17,19 +20,26 @@ class QuorbixOutput extends AudioWorkletProcessor {
     this.port.onmessage = e => this.receive(e.data);
   }
 
-  receive(block) {
-    if (block.length === 0) return;
-    this.queue.push(block);
-    this.queued += block.length / 2;
+  receive({ frames, at, now }) {
+    if (!frames || frames.length === 0) return;
+    if (!this.started) this.position = at;
     this.started = true;
-    // More than about half a second queued: the program ran ahead (the page was hidden). The
-    // block playing goes first, and the next one starts at its beginning.
-    while (this.queued > 22050 && this.queue.length > 1) {
-      const dropped = this.queue.shift().length / 2 - this.offset / 2;
-      this.queued -= dropped;
-      this.position += dropped;
+    this.queue.push({ frames, at });
+    // Behind the program's clock (the output started late): catch up.
+    if (now > this.position) this.position = now;
+    // More than about half a second queued: the program ran ahead of the output. The oldest
+    // blocks go.
+    while (this.queue.length > 1 && this.queuedFrames() > 22050) {
+      this.queue.shift();
       this.offset = 0;
+      this.position = Math.max(this.position, this.queue[0].at);
     }
+  }
+
+  queuedFrames() {
+    let frames = -this.offset / 2;
+    for (const b of this.queue) frames += b.frames.length / 2;
+    return frames;
   }
 
   process(inputs, outputs) {
@@ -38,25 +48,40 @@ class QuorbixOutput extends AudioWorkletProcessor {
     const time = typeof currentTime === 'number' ? currentTime : 0;
     let missing = false;
     for (let i = 0; i < left.length; ++i) {
+      // Frames whose time has passed are dropped.
+      while (this.queue.length > 0) {
+        const head = this.queue[0];
+        const stale = this.position - (head.at + this.offset / 2);
+        if (stale <= 0) break;
+        if (this.offset + 2 * stale < head.frames.length) {
+          this.offset += 2 * stale;
+          break;
+        }
+        this.queue.shift();
+        this.offset = 0;
+      }
       if (this.queue.length === 0) {
         left[i] = right[i] = 0;
-        missing = true;
+        // Before the first block arrives the clock has not started.
+        if (this.started) {
+          missing = true;
+          this.position += 1;
+        }
         continue;
       }
       const block = this.queue[0];
-      left[i] = block[this.offset];
-      right[i] = block[this.offset + 1];
+      // A block ahead of its time plays now (the clock was read late when it was made).
+      this.position = block.at + this.offset / 2 + 1;
+      left[i] = block.frames[this.offset];
+      right[i] = block.frames[this.offset + 1];
       this.offset += 2;
-      this.queued -= 1;
-      this.position += 1;
       this.recentPeak = Math.max(this.recentPeak, Math.abs(left[i]), Math.abs(right[i]));
-      if (this.offset >= block.length) {
+      if (this.offset >= block.frames.length) {
         this.queue.shift();
         this.offset = 0;
       }
     }
-    // Before the first block arrives nothing is missing yet.
-    if (missing && this.started) this.underruns += 1;
+    if (missing) this.underruns += 1;
     this.played += left.length;
     if (this.played % 4096 < left.length) {
       this.peak = Math.max(this.peak, this.recentPeak);

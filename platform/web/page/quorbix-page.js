@@ -20,7 +20,7 @@ const QuorbixPage = (() => {
     fluid: null,
     programPath: '/app/program',
     audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [],
-             sent: 0, clock: [], frames: [], stalls: 0, longestStallMs: 0 },
+             next: 0, clock: [], frames: [], stalls: 0, longestStallMs: 0 },
   };
   // A fixed calendar time for repeatable games: ?time=N, whole seconds since 1970 from 0 to the
   // end of the year 9999, as the headless runner's --time takes them. Anything else is refused
@@ -94,7 +94,7 @@ const QuorbixPage = (() => {
       performance.mark('quorbix-first-frame');
     }
     // Where the sound stream stood at each recent frame: a sound its frame started begins there.
-    page.audio.frames.push([page.presents, now, page.audio.sent + waitingFrames]);
+    page.audio.frames.push([page.presents, now, page.audio.next]);
     if (page.audio.frames.length > 200) page.audio.frames.shift();
     if (whenShown) {
       setTimeout(whenShown, 0);
@@ -167,29 +167,31 @@ const QuorbixPage = (() => {
     return clockBase;
   };
   // The program keeps its mix a little ahead of the clock (leadFrames, which it gives when it
-  // opens its output). Until the output runs, the newest blocks (that lead) are kept, so that the
-  // output starts with its queue full. page.audio.sent counts the frames handed to the output.
+  // opens its output), and posts it in blocks that say their place on the clock (`at`, in frames)
+  // and where the clock stood (`now`). Until the output runs, the newest blocks (that lead) are
+  // kept, so that the output starts with its queue full. page.audio.next is the place of the
+  // next frame the program will post: where the sounds a frame starts begin.
   let leadFrames = 896;
   page.audioOpen = lead => { if (lead > 0) leadFrames = lead; };
   let waiting = [], waitingFrames = 0;
-  page.audioPost = frames => {
+  page.audioPost = (frames, at, now) => {
     page.audio.posted += frames.length / 2;
     for (let i = 0; i < frames.length; i += 7) page.audio.postedPeak = Math.max(page.audio.postedPeak, Math.abs(frames[i]));
-    const copy = new Float32Array(frames);
+    const block = { frames: new Float32Array(frames), at, now };
+    page.audio.next = at + frames.length / 2;
     if (!audioNode || audioContext.state !== 'running') {
-      waiting.push(copy);
-      waitingFrames += copy.length / 2;
-      while (waitingFrames - waiting[0].length / 2 >= leadFrames) waitingFrames -= waiting.shift().length / 2;
+      waiting.push(block);
+      waitingFrames += frames.length / 2;
+      while (waitingFrames - waiting[0].frames.length / 2 >= leadFrames) waitingFrames -= waiting.shift().frames.length / 2;
       return;
     }
-    for (const block of waiting) audioNode.port.postMessage(block, [block.buffer]);
-    page.audio.sent += waitingFrames + copy.length / 2;
+    for (const b of waiting) audioNode.port.postMessage({ ...b, now }, [b.frames.buffer]);
     waiting = [];
     waitingFrames = 0;
-    audioNode.port.postMessage(copy, [copy.buffer]);
+    audioNode.port.postMessage(block, [block.frames.buffer]);
   };
-  // When the output plays frame `index` of what it was sent, in performance.now() time, from its
-  // recent reports (null before the first). The browser's own output latency (outputLatency)
+  // When the output plays frame `index` of the program's clock (the blocks' `at`), in
+  // performance.now() time, from its recent reports (null before the first). The browser's own output latency (outputLatency)
   // comes after that, as a device buffer does on the desktop.
   page.audioPlayedAt = index => {
     const clock = page.audio.clock;
@@ -210,7 +212,7 @@ const QuorbixPage = (() => {
       audioNode = new AudioWorkletNode(audioContext, 'quorbix-output', { outputChannelCount: [2] });
       audioNode.port.onmessage = e => {
         Object.assign(page.audio, e.data);
-        // The output's place in what it was sent against its clock, for audioPlayedAt.
+        // The output's place on the program's clock against its own clock, for audioPlayedAt.
         page.audio.clock.push([e.data.position, e.data.time]);
         if (page.audio.clock.length > 200) page.audio.clock.shift();
         // The loudness of the last seconds, for a look at what was just heard.
