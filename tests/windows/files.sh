@@ -10,7 +10,8 @@ command -v $cxx >/dev/null || { echo "SKIPPED: $cxx is missing (scripts/setup-de
 rm -rf "$work"; mkdir -p "$work/include" "$work/ゲーム フォルダ"
 ln -sfn "$src/platform" "$work/include/platform"
 $cxx -std=c++20 -O1 -static -Wall -Wextra -I"$work/include" "$src/tests/windows/files_check.cpp" \
-  "$src"/platform/files/windows/{os,wide,output_file}.cpp -o "$work/files_check.exe" ||
+  "$src"/platform/files/windows/{os,wide,output_file_system}.cpp "$src"/platform/files/output_file.cpp \
+  -o "$work/files_check.exe" ||
   { echo "FAIL: cross-compiling"; exit 1; }
 wine_ready
 # The work folder as Wine names it (its Z: drive is the Linux root).

@@ -2,6 +2,7 @@
 // is made with CreateFileW and put in the target's place with MoveFileExW, which replaces a file
 // that is there: the C library's rename refuses to, so a second run to the same name would fail.
 #include "platform/files/output_file.h"
+#include "platform/files/output_file_system.h"
 #include "platform/files/windows/wide.h"
 
 #include <windows.h>
@@ -9,16 +10,14 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <cwchar>
 
 namespace platform {
 namespace {
 
-std::string reason(int error) { return std::strerror(error); }
+using output_system::reason;
 
 // The C library's number for what Windows said, for messages worded as on the other systems.
 int errnoOf(DWORD code) {
@@ -46,27 +45,10 @@ int errnoOf(DWORD code) {
     }
 }
 
-// Six letters and digits that differ between processes and between calls.
-std::string uniqueSuffix() {
-    thread_local unsigned long long state = 0;
-    if (state == 0)
-        state = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                (static_cast<unsigned long long>(GetCurrentProcessId()) << 32);
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string s;
-    for (unsigned long long v = state >> 16; s.size() < 6; v /= 36) s += kLetters[v % 36];
-    return s;
-}
-
-// Creates TARGET.part-XXXXXX beside `target` (a long name cut so that the temporary one stays
-// within the 255 characters a name may have). Returns its stream, or nullptr with errno set.
+// Creates the temporary file beside `target`. Returns its stream, or nullptr with errno set.
 std::FILE* createTemporary(const std::string& target, std::string& temp) {
-    const std::size_t slash = target.find_last_of("\\/");
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::string stem = target.substr(0, nameStart + std::min<std::size_t>(target.size() - nameStart, 200));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = stem + ".part-" + uniqueSuffix();
+        temp = output_system::temporaryName(target, "\\/", GetCurrentProcessId());
         std::wstring wide;
         if (!windows::toWide(temp, wide)) {
             errno = ENOENT;
@@ -98,11 +80,6 @@ std::FILE* createTemporary(const std::string& target, std::string& temp) {
 DWORD attributesOf(const std::string& name) {
     std::wstring wide;
     return windows::toWide(name, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
-}
-
-bool removeFile(const std::string& name) {
-    std::wstring wide;
-    return windows::toWide(name, wide) && DeleteFileW(wide.c_str());
 }
 
 }  // namespace
@@ -143,57 +120,23 @@ bool OutputFile::open(const std::string& target, std::string& error) {
     return true;
 }
 
-bool OutputFile::write(const void* data, std::size_t size) {
-    if (file_ == nullptr) return false;
-    if (size > 0 && std::fwrite(data, 1, size, file_) != size && writeError_ == 0) writeError_ = errno;
-    return std::ferror(file_) == 0;
+namespace output_system {
+
+// MoveFileExW replaces a file that is there; the C library's rename refuses to.
+int replaceTarget(const std::string& temp, const std::string& target) {
+    std::wstring from, to;
+    if (!windows::toWide(temp, from) || !windows::toWide(target, to)) return ENOENT;
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return errnoOf(GetLastError());
+    return 0;
 }
 
-bool OutputFile::flush() {
-    if (file_ == nullptr) return false;
-    if (std::fflush(file_) != 0 && writeError_ == 0) writeError_ = errno;
-    return std::ferror(file_) == 0;
+void removeTemporary(const std::string& temp) {
+    std::wstring wide;
+    if (windows::toWide(temp, wide)) DeleteFileW(wide.c_str());
 }
 
-bool OutputFile::commit(std::string& error) {
-    if (file_ == nullptr) {
-        error = "writing '" + target_ + "' failed: it is not open";
-        return false;
-    }
-    errno = 0;
-    bool ok = std::fflush(file_) == 0 && std::ferror(file_) == 0;
-    int why = writeError_ != 0 ? writeError_ : errno;
-    if (std::fclose(file_) != 0 && ok) {
-        ok = false;
-        why = errno;
-    }
-    file_ = nullptr;
-    if (ok && !temp_.empty()) {
-        std::wstring from, to;
-        if (!windows::toWide(temp_, from) || !windows::toWide(replaced_, to)) {
-            ok = false;
-            why = ENOENT;
-        } else if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            ok = false;
-            why = errnoOf(GetLastError());
-        }
-    }
-    if (ok) {
-        temp_.clear();
-        return true;
-    }
-    error = "writing '" + target_ + "' failed: " + (why != 0 ? reason(why) : "a write failed");
-    discard();
-    return false;
-}
-
-void OutputFile::discard() {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
-    writeError_ = 0;
-    if (!temp_.empty()) removeFile(temp_);
-    temp_.clear();
-}
+}  // namespace output_system
 
 namespace {
 

@@ -1,0 +1,116 @@
+// Platform: files written whole or not at all (see output_file.h), with the POSIX calls: the
+// temporary file is made beside the target and renamed over it.
+#include "platform/files/output_file.h"
+#include "platform/files/output_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace platform {
+namespace {
+
+using output_system::reason;
+
+// The absolute path with links, "." and ".." resolved as far as the path exists.
+bool resolved(const std::string& path, std::filesystem::path& out) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (!ec) out = std::filesystem::weakly_canonical(absolute, ec);
+    return !ec;
+}
+
+// The file a write to `path` reaches: a symbolic link followed to the file it names.
+std::string followLinks(const std::string& path) {
+    struct stat link {};
+    std::filesystem::path real;
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode) || !resolved(path, real)) return path;
+    return real.string();
+}
+
+// Creates the temporary file beside `target` with the permissions a new file gets, or those of
+// the file it replaces. Returns the descriptor, or -1 with errno set.
+int createTemporary(const std::string& target, const struct stat* replaced, std::string& temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = output_system::temporaryName(target, "/", static_cast<unsigned long long>(::getpid()));
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            if (replaced != nullptr) (void)::fchmod(fd, replaced->st_mode & 07777);
+            return fd;
+        }
+        if (errno != EEXIST) break;
+    }
+    temp.clear();
+    return -1;
+}
+
+}  // namespace
+
+bool OutputFile::open(const std::string& target, std::string& error) {
+    discard();
+    target_ = target;
+    replaced_ = followLinks(target);
+    const std::string cannot = "cannot write '" + target + "': ";
+    if (target.empty()) {
+        error = cannot + reason(ENOENT);
+        return false;
+    }
+    struct stat st {};
+    const bool exists = ::stat(replaced_.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        error = cannot + reason(EISDIR);
+        return false;
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        file_ = std::fopen(target.c_str(), "wb");
+        if (file_ == nullptr) error = cannot + reason(errno);
+        return file_ != nullptr;
+    }
+    // A file the user may not write is not replaced behind the user's back either.
+    if (exists && ::access(replaced_.c_str(), W_OK) != 0) {
+        error = cannot + reason(errno);
+        return false;
+    }
+    const int fd = createTemporary(replaced_, exists ? &st : nullptr, temp_);
+    if (fd < 0) {
+        error = cannot + reason(errno);
+        return false;
+    }
+    file_ = ::fdopen(fd, "wb");
+    if (file_ == nullptr) {
+        error = cannot + reason(errno);
+        ::close(fd);
+        discard();
+        return false;
+    }
+    return true;
+}
+
+namespace output_system {
+
+int replaceTarget(const std::string& temp, const std::string& target) {
+    return std::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno;
+}
+
+void removeTemporary(const std::string& temp) { ::unlink(temp.c_str()); }
+
+}  // namespace output_system
+
+bool sameOutputFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    const bool aExists = ::stat(a.c_str(), &sa) == 0, bExists = ::stat(b.c_str(), &sb) == 0;
+    if (aExists && bExists) {
+        if (sa.st_dev != sb.st_dev || sa.st_ino != sb.st_ino) return false;
+        return S_ISREG(sa.st_mode) || S_ISDIR(sa.st_mode);
+    }
+    if (aExists != bExists) return false;
+    std::filesystem::path pa, pb;
+    return resolved(a, pa) && resolved(b, pb) && pa == pb;
+}
+
+}  // namespace platform
