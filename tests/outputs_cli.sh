@@ -79,6 +79,8 @@ window() {
   # Item 3: without a display the game ends with status 1 and the earlier session stays.
   printf '1 move 1 2\n' >session.txt
   run 1 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$q" --record session.txt --trace t.jsonl
+  [[ $err == *"no display to open a window on (DISPLAY is not set); the headless runner build/bin/quorbix-headless runs the game without one."* ]] ||
+    fail "no display is said otherwise: $err"
   kept session.txt "1 move 1 2"
   [ ! -e t.jsonl ] || fail "a trace was left by a game that never ran"
   # Item 4: the options are checked before an output is opened; one file is not two outputs.

@@ -71,4 +71,6 @@ std::uint64_t availableMemory() {
 
 std::string soundFontFolder() { return "/usr/share/sounds/sf2"; }
 
+const char* soundFontRemedy() { return "the package timgm6mb-soundfont installs one"; }
+
 }  // namespace platform::os

@@ -54,5 +54,7 @@ std::uint64_t availableMemory();
 // Where this system keeps General MIDI sound fonts: Debian's folder on Linux, the sf2 folder
 // beside the program on Windows.
 std::string soundFontFolder();
+// How a player gets one there, for the message that none could be loaded.
+const char* soundFontRemedy();
 
 }  // namespace platform::os

@@ -39,8 +39,11 @@ EventLoop eventLoop;
 
 #ifdef _WIN32
 constexpr bool kAlwaysDisplay = true;
+// What runs the game without a window, named in the message that no window can open.
+constexpr const char* kWithoutWindow = "";
 #else
 constexpr bool kAlwaysDisplay = false;
+constexpr const char* kWithoutWindow = "; the headless runner build/bin/quorbix-headless runs the game without one";
 #endif
 
 bool ensureVideo() {
@@ -51,18 +54,13 @@ bool ensureVideo() {
     // always has its desktop.
     if (!kAlwaysDisplay && std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
         std::getenv("SDL_VIDEODRIVER") == nullptr) {
-        platform::say(
-                     "no display to open a window on (DISPLAY is not set); the headless "
-                     "runner build/bin/quorbix-headless runs the game without one.\n");
+        platform::say("no display to open a window on (DISPLAY is not set)%s.\n", kWithoutWindow);
         return false;
     }
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-        platform::say(
-                     "no display to open a window on (%s); the headless runner "
-                     "build/bin/quorbix-headless runs the game without one.\n",
-                     SDL_GetError());
+        platform::say("no display to open a window on (%s)%s.\n", SDL_GetError(), kWithoutWindow);
         return false;
     }
     eventLoop.wakeEvent = SDL_RegisterEvents(1);

@@ -59,10 +59,8 @@ void loadSoundFont() {
     if (synth != nullptr && !font.empty() && fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED)
         font.clear();
     if (font.empty())
-        platform::say(
-                     "no General MIDI sound font could be loaded from %s (the package "
-                     "timgm6mb-soundfont installs one); the music is silent\n",
-                     folder.c_str());
+        platform::say("no General MIDI sound font could be loaded from %s (%s); the music is silent\n",
+                      folder.c_str(), os::soundFontRemedy());
     SynthState& s = state();
     std::lock_guard<std::mutex> guard(s.lock);
     s.settings = settings;

@@ -116,4 +116,6 @@ std::uint64_t availableMemory() {
 
 std::string soundFontFolder() { return executableFolder() + "sf2"; }
 
+const char* soundFontRemedy() { return "the game's zip carries one: unpack it whole"; }
+
 }  // namespace platform::os
