@@ -5,7 +5,8 @@
 # as (240, 180); the title's pixels equal to a headless title frame outside the frame-rate box;
 # a right click stepping the level; the music and the fonts found beside the
 # program; the pop in the output of SDL's disk audio driver; Escape ending it with status 0; and
-# the recorded session replayed by the native headless runner, equal frame by frame.
+# the recorded session replayed by the native headless runner, equal frame by frame. Then the
+# gallery: its window, its fonts, Escape.
 #   game.sh NATIVE_BIN_DIR ZIP WORK_DIR PREFIX      exit 0 pass, 1 fail, 77 skipped
 set -u
 bin=$1; zip=$2; work=$3; PREFIX=$4
@@ -129,4 +130,22 @@ grep -q '"level":2' "$work/replay.jsonl" || fail "the right click did not step t
 [ -s "$work/disk.raw" ] || fail "SDL's disk audio driver wrote nothing"
 loud=$(od -An -v -td2 -w2 "$work/disk.raw" | awk '$1 > 2000 || $1 < -2000 {n++} END {print n + 0}')
 [ "$loud" -gt 100 ] || fail "the sound output is silent ($loud loud samples)"
+
+# The gallery from the same folder: its window opens, it finds the fonts beside it, and Escape
+# ends it with status 0.
+SDL_AUDIODRIVER=dummy wine 'C:\ゲーム フォルダ\quorbix-gallery.exe' >"$work/gallery.log" 2>&1 & gpid=$!
+pids="$pids $gpid"
+gwin=""
+for i in $(seq 600); do
+  gwin=$(xdotool search --name '^Quorbix gallery' 2>/dev/null | head -1); [ -n "$gwin" ] && break
+  kill -0 $gpid 2>/dev/null || break; sleep 0.1
+done
+[ -n "$gwin" ] || { sed 's/^/  /' "$work/gallery.log"; fail "no window titled Quorbix gallery within 60 s"; }
+sleep 1
+xdotool key --window "$gwin" Escape
+for i in $(seq 100); do kill -0 $gpid 2>/dev/null || break; sleep 0.1; done
+kill -0 $gpid 2>/dev/null && fail "the gallery did not end on Escape"
+wait $gpid; status=$?
+[ $status = 0 ] || fail "the gallery ended with status $status"
+grep -q "fonts are missing" "$work/gallery.log" && fail "the gallery did not find its fonts"
 echo "PASS ($((SECONDS - start)) s; $(wc -c <"$work/disk.raw") bytes of sound, $loud loud samples)"
