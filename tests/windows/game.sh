@@ -50,16 +50,30 @@ top=$(ls "$folder")
 [ -f "$folder/$top/quorbix.exe" ] && { mv "$folder/$top"/* "$folder/"; rmdir "$folder/$top"; }
 [ -f "$folder/quorbix.exe" ] || fail "no quorbix.exe in the package"
 win_path() { echo "Z:${1//\//\\}"; }
+# window_of PID TITLE: the first window whose title starts with TITLE, waited for up to 60 s
+# while the program runs ("" if none).
+window_of() {
+  local w=""
+  for i in $(seq 600); do
+    w=$(xdotool search --name "^$2" 2>/dev/null | head -1); [ -n "$w" ] && break
+    kill -0 $1 2>/dev/null || break; sleep 0.1
+  done
+  echo "$w"
+}
+# escape_ends WINDOW PID WHAT: Escape in the window ends the program with status 0.
+escape_ends() {
+  xdotool key --window "$1" Escape
+  for i in $(seq 100); do kill -0 $2 2>/dev/null || break; sleep 0.1; done
+  kill -0 $2 2>/dev/null && fail "the $3 did not end on Escape"
+  local status=0; wait $2 || status=$?
+  [ $status = 0 ] || fail "the $3 ended with status $status"
+}
 
 start=$SECONDS
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$(win_path "$work/disk.raw")" \
   wine 'C:\ゲーム フォルダ\quorbix.exe' --record "$(win_path "$work/session.txt")" \
     --trace "$(win_path "$work/trace.jsonl")" >"$work/game.log" 2>&1 & ppid=$!; pids="$pids $ppid"
-win=""
-for i in $(seq 600); do
-  win=$(xdotool search --name '^Quorbix' 2>/dev/null | head -1); [ -n "$win" ] && break
-  kill -0 $ppid 2>/dev/null || break; sleep 0.1
-done
+win=$(window_of $ppid Quorbix)
 [ -n "$win" ] || fail "no window titled Quorbix within 60 s"
 echo "window after $((SECONDS - start)) s: '$(xdotool getwindowname "$win")'"
 sleep 1
@@ -110,11 +124,7 @@ done
 sleep 1.5
 click 400 400            # the result: back to the title after a second
 sleep 0.5
-xdotool key --window "$win" Escape
-for i in $(seq 100); do kill -0 $ppid 2>/dev/null || break; sleep 0.1; done
-kill -0 $ppid 2>/dev/null && fail "the game did not end on Escape"
-wait $ppid; status=$?
-[ $status = 0 ] || fail "the game ended with status $status"
+escape_ends "$win" $ppid game
 
 grep -q "fonts are missing" "$work/game.log" && fail "the game did not find its fonts"
 # Without a synthesiser in the build (it says so) the sound font is not loaded either.
@@ -135,17 +145,9 @@ loud=$(od -An -v -td2 -w2 "$work/disk.raw" | awk '$1 > 2000 || $1 < -2000 {n++} 
 # ends it with status 0.
 SDL_AUDIODRIVER=dummy wine 'C:\ゲーム フォルダ\quorbix-gallery.exe' >"$work/gallery.log" 2>&1 & gpid=$!
 pids="$pids $gpid"
-gwin=""
-for i in $(seq 600); do
-  gwin=$(xdotool search --name '^Quorbix gallery' 2>/dev/null | head -1); [ -n "$gwin" ] && break
-  kill -0 $gpid 2>/dev/null || break; sleep 0.1
-done
+gwin=$(window_of $gpid 'Quorbix gallery')
 [ -n "$gwin" ] || { sed 's/^/  /' "$work/gallery.log"; fail "no window titled Quorbix gallery within 60 s"; }
 sleep 1
-xdotool key --window "$gwin" Escape
-for i in $(seq 100); do kill -0 $gpid 2>/dev/null || break; sleep 0.1; done
-kill -0 $gpid 2>/dev/null && fail "the gallery did not end on Escape"
-wait $gpid; status=$?
-[ $status = 0 ] || fail "the gallery ended with status $status"
+escape_ends "$gwin" $gpid gallery
 grep -q "fonts are missing" "$work/gallery.log" && fail "the gallery did not find its fonts"
 echo "PASS ($((SECONDS - start)) s; $(wc -c <"$work/disk.raw") bytes of sound, $loud loud samples)"
