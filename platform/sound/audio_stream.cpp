@@ -1,5 +1,6 @@
 // Platform: the mixed output stream shared by the sound device and the MIDI sequencer.
 #include "platform/sound/audio_stream.h"
+#include "platform/sound/midi_synth.h"
 #include "platform/backend.h"
 
 #include <algorithm>
@@ -109,9 +110,13 @@ bool acquireStream() {
     // The backend's open starts its audio thread, which takes the lock: open outside it.
     int output = backend::openAudioOutput(renderMain, nullptr);
     if (output == 0) return false;
-    std::lock_guard<StreamLock> guard(s.lock);
-    s.output = output;
-    s.users = 1;
+    {
+        std::lock_guard<StreamLock> guard(s.lock);
+        s.output = output;
+        s.users = 1;
+    }
+    // Outside the stream's lock, as the sequencer's open starts it.
+    midi::preloadSynth();
     return true;
 }
 

@@ -100,6 +100,11 @@ void startSynth() {
     if (loadHere) loadSoundFont();
 }
 
+void preloadSynth() {
+    if (backend::describe().threads || findSoundFont(os::soundFontFolder()).empty()) return;
+    startSynth();
+}
+
 fluid_synth_t* readySynth(bool wait) {
     SynthState& s = state();
     std::unique_lock<std::mutex> guard(s.lock);

@@ -116,6 +116,12 @@ async function run(o, puppeteer, chromium) {
     const trace = new Trace(page);
     const first = await trace.waitFor(() => true, 3000, 'no trace line');
     check(first.scene === kSceneTitle, `the first frame's scene is ${first.scene}, not the title`);
+    // The page has no threads, so the sound font loads on its thread: at the program's start,
+    // before anything plays, not when the game's music starts (the game would stop for that long).
+    const fontLoad = await page.evaluate(() => QuorbixPage.page.soundFontLoad);
+    check(fontLoad !== null, 'the sound font was not loaded while the title showed');
+    figure('sound_font_load_ms', fontLoad.ms.toFixed(1));
+    figure('sound_font_loaded_after_frames', fontLoad.framesShown);
 
     // 2. The title's pixels against the headless runner's, the pointer resting on the same point.
     const made = await headless;
@@ -167,6 +173,7 @@ async function run(o, puppeteer, chromium) {
     await page.mouse.click(px, py);
     const begun = await trace.waitFor(f => f.scene === kScenePlay, 3000, 'a left click on the title did not start a game');
     const playFrame = begun.frame;
+    const playShown = await page.evaluate(() => QuorbixPage.page.presents);
     await trace.settle(2);
     // The music's loudest in the last second and a half, as heard through the output.
     await sleep(1500);
@@ -233,6 +240,8 @@ async function run(o, puppeteer, chromium) {
       stderr: QuorbixPage.page.stderr, exited: QuorbixPage.page.exited }));
     figure('audio_underruns', end.audio.underruns);
     figure('audio_stalls', end.audio.stalls);
+    console.log(`  stalls (frame shown, ms): ${end.audio.stallsAt.map(([f, ms]) => `${f}: ${ms}`).join(', ')}` +
+      ` (the game began about frame ${playShown})`);
     figure('audio_longest_stall_ms', end.audio.longestStallMs.toFixed(1));
     // The output runs short when the page's thread is away for longer than the sound's lead; on
     // a machine too busy to give it its turns in time that is the machine's doing, said, not failed.

@@ -15,12 +15,13 @@ const QuorbixPage = (() => {
     events: [],
     presents: 0,
     firstFrameMs: null,
+    soundFontLoad: null,
     exited: null,
     stderr: [],
     fluid: null,
     programPath: '/app/program',
     audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [],
-             next: 0, clock: [], frames: [], stalls: 0, longestStallMs: 0 },
+             next: 0, clock: [], frames: [], stalls: 0, longestStallMs: 0, stallsAt: [] },
   };
   // A fixed calendar time for repeatable games: ?time=N, whole seconds since 1970 from 0 to the
   // end of the year 9999, as the headless runner's --time takes them. Anything else is refused
@@ -154,7 +155,11 @@ const QuorbixPage = (() => {
     if (audioNode && lastReadMs !== null && audioContext.state === 'running') {
       const gap = now - lastReadMs;
       page.audio.longestStallMs = Math.max(page.audio.longestStallMs, gap);
-      if (gap > leadFrames / audioContext.sampleRate * 1000) page.audio.stalls += 1;
+      if (gap > leadFrames / audioContext.sampleRate * 1000) {
+        page.audio.stalls += 1;
+        // When, in frames shown, and how long: the first few, for a look at what keeps the thread.
+        if (page.audio.stallsAt.length < 20) page.audio.stallsAt.push([page.presents, Math.round(gap)]);
+      }
     }
     lastReadMs = now;
     if (!audioContext || audioContext.state !== 'running') {
