@@ -26,9 +26,14 @@ EM_JS(void, pageAudioPost, (const float* frames, int count, double at, double no
 // time between two steps of a wait: a frame's work, and a timer that fires late (the steps are
 // 8 ms apart). 20 ms; the queue holds between that and a block more.
 constexpr std::uint64_t kAudioLeadFrames = 896;
-// The mix is made and posted in blocks this long (3 ms), so that the queue stays close to the lead.
+// The mix is made in blocks this long (3 ms), so that the queue stays close to the lead.
 constexpr int kPostFrames = 128;
 static_assert(kPostFrames <= audio::kDeviceFrames, "an output renders at most a device buffer a call");
+// What one step renders is posted to the page in one message (each costs the page's thread more
+// than the copy): at most the lead and a block, unless the step came late, and then the sound of
+// the time passed is not posted.
+constexpr int kBatchFrames = 2048;
+static_assert(kBatchFrames >= kAudioLeadFrames + 2 * kPostFrames, "a step's sound fits one message");
 
 struct Output {
     backend::AudioRenderFn render = nullptr;
@@ -44,7 +49,7 @@ struct AudioOutputs {
     std::uint64_t framesRendered = 0;
     std::int16_t block[audio::kDeviceFrames * audio::kChannels] = {};
     std::int32_t sum[audio::kDeviceFrames * audio::kChannels] = {};
-    float posted[audio::kDeviceFrames * audio::kChannels] = {};
+    float posted[kBatchFrames * audio::kChannels] = {};
 };
 
 AudioOutputs audioOutputs;
@@ -61,6 +66,14 @@ void pumpAudio() {
     // page: played late, it would put everything after it late by as much, for good.
     const std::uint64_t quiet = due - kAudioLeadFrames;
     constexpr int kFrames = kPostFrames;
+    int batched = 0;                 // frames in a.posted, from frame batchAt on
+    std::uint64_t batchAt = 0;
+    // The block's place and the clock's, in frames since the first output opened: the page's
+    // output keeps to them (a block that comes late plays only what is still to come).
+    const auto post = [&] {
+        if (batched > 0) pageAudioPost(a.posted, batched, static_cast<double>(batchAt), static_cast<double>(quiet));
+        batched = 0;
+    };
     while (a.framesRendered < due) {
         std::fill(std::begin(a.sum), std::end(a.sum), 0);
         for (Output& o : a.outputs) {
@@ -70,12 +83,14 @@ void pumpAudio() {
         }
         a.framesRendered += kFrames;
         if (a.framesRendered < quiet) continue;
+        if (batched + kFrames > kBatchFrames) post();
+        if (batched == 0) batchAt = a.framesRendered - kFrames;
+        float* out = a.posted + batched * audio::kChannels;
         for (int i = 0; i < kFrames * audio::kChannels; ++i)
-            a.posted[i] = static_cast<float>(std::clamp(a.sum[i], -32768, 32767)) / 32768.0f;
-        // The block's place and the clock's, in frames since the first output opened: the page's
-        // output keeps to them (a block that comes late plays only what is still to come).
-        pageAudioPost(a.posted, kFrames, static_cast<double>(a.framesRendered - kFrames), static_cast<double>(quiet));
+            out[i] = static_cast<float>(std::clamp(a.sum[i], -32768, 32767)) / 32768.0f;
+        batched += kFrames;
     }
+    post();
 }
 
 }  // namespace platform::web
