@@ -18,26 +18,12 @@ constexpr const char* kMinchoFile = "/fonts/quorbix-mincho.woff2";
 bool startMatcher() { return true; }
 
 bool matchFace(const std::vector<const char*>& families, bool, bool exact, FaceLocation& out) {
-    if (families.empty()) return false;
-    const char* file = nullptr;
-    for (const char* f : families) {
-        if (isMinchoFamily(f)) file = kMinchoFile;
-        else if (isGothicFamily(f)) file = kGothicFile;
-        if (file != nullptr || exact) break;
-    }
-    // Any other family is drawn with the Gothic face, as a desktop without it would choose.
-    if (file == nullptr) {
-        if (exact) return false;
-        file = kGothicFile;
-    }
-    std::FILE* probe = std::fopen(file, "rb");
-    if (probe == nullptr) return false;
-    std::fclose(probe);
-    out.path = file;
-    out.index = 0;
-    out.japanese = true;
-    out.family = file == kMinchoFile ? "Quorbix Mincho" : "Quorbix Gothic";
-    return true;
+    const auto readable = [](const std::string& path) {
+        std::FILE* probe = std::fopen(path.c_str(), "rb");
+        if (probe != nullptr) std::fclose(probe);
+        return probe != nullptr;
+    };
+    return matchPackedFace(families, exact, kGothicFile, kMinchoFile, readable, out);
 }
 
 }  // namespace platform::fonts

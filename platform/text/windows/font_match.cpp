@@ -24,25 +24,8 @@ bool startMatcher() {
 }
 
 bool matchFace(const std::vector<const char*>& families, bool, bool exact, FaceLocation& out) {
-    if (families.empty()) return false;
-    const char* file = nullptr;
-    for (const char* f : families) {
-        if (isMinchoFamily(f)) file = kMinchoFile;
-        else if (isGothicFamily(f)) file = kGothicFile;
-        if (file != nullptr || exact) break;
-    }
-    // Any other family is drawn with the Gothic face, as a desktop without it would choose.
-    if (file == nullptr) {
-        if (exact) return false;
-        file = kGothicFile;
-    }
-    const std::string path = fontsFolder() + file;
-    if (os::kindOf(path) != os::Kind::regular) return false;
-    out.path = path;
-    out.index = 0;
-    out.japanese = true;
-    out.family = file == kMinchoFile ? "Quorbix Mincho" : "Quorbix Gothic";
-    return true;
+    const auto regular = [](const std::string& path) { return os::kindOf(path) == os::Kind::regular; };
+    return matchPackedFace(families, exact, fontsFolder() + kGothicFile, fontsFolder() + kMinchoFile, regular, out);
 }
 
 }  // namespace platform::fonts
