@@ -7,6 +7,7 @@
 #   record_replay.sh BIN_DIR WORK_DIR      exit 0 pass, 1 fail, 77 skipped (no X server)
 set -u
 bin=$1; work=$2
+. "$(dirname "$0")/session_steps.sh"
 mkdir -p "$work"; rm -f "$work"/*
 for t in Xvfb xdotool xwininfo; do
   command -v $t >/dev/null || { echo "SKIPPED: $t is missing (apt-get install xvfb xdotool x11-utils)"; exit 77; }
@@ -74,22 +75,10 @@ click 481 361            # the title: a left click starts the game
 live() { cat "$work"/session.txt.part-* 2>/dev/null; }
 for _ in $(seq 50); do live | grep -q '^[0-9]* move 240 180$' && break; sleep 0.1; done
 live | grep -q '^[0-9]* move 240 180$' || fail "window pixel (481, 361) did not reach the game as (240, 180)"
-# The play scene lasts 600 frames (30 s): click over the field where the balls fly.
-end=$((SECONDS + 32))
-x=100; y=100
-while [ $SECONDS -lt $end ]; do
-  click $((x * 2)) $((y * 2))
-  x=$(( (x + 37) % 300 + 90 )); y=$(( (y + 23) % 180 + 90 ))
-  sleep 0.15
-done
-sleep 1.5
-click 400 400            # the result: back to the title after a second
-sleep 0.5
+play_a_game
 finish
 grep -q ' ldown$' "$work/session.txt" || fail "the recording holds no clicks"
 [ -z "$(ls "$work"/session.txt.part-* 2>/dev/null)" ] || fail "the recording's temporary file was left behind"
 
-"$bin/quorbix-headless" --trace "$work/replay.jsonl" "$work/session.txt" || fail "the headless replay failed"
-"$bin/replay-check" "$work/session.txt" "$work/replay.jsonl" || fail "the replay differs from the window"
-grep -q '"scene":3' "$work/replay.jsonl" || fail "the session never reached the result scene"
+replay_matches "$bin" "$work"
 echo "PASS"

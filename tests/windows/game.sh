@@ -16,6 +16,7 @@ for t in Xvfb xdotool xwininfo import compare; do
   command -v $t >/dev/null || { echo "SKIPPED: $t is missing (scripts/setup-deps test installs it)"; exit 77; }
 done
 . "$here/wine.sh"
+. "$here/../session_steps.sh"
 rm -rf "$work"; mkdir -p "$work"
 
 pids=""; xpid=""
@@ -114,16 +115,7 @@ for _ in $(seq 50); do grep -q '"level":2' "$work"/trace.jsonl* 2>/dev/null && b
 live | grep -q '^[0-9]* move 240 180$' || fail "window pixel (481, 361) did not reach the game as (240, 180)"
 live | grep -q ' rdown$' || fail "the right click did not reach the game"
 click 481 361            # a left click starts the game
-end=$((SECONDS + 32))
-x=100; y=100
-while [ $SECONDS -lt $end ]; do
-  click $((x * 2)) $((y * 2))
-  x=$(( (x + 37) % 300 + 90 )); y=$(( (y + 23) % 180 + 90 ))
-  sleep 0.15
-done
-sleep 1.5
-click 400 400            # the result: back to the title after a second
-sleep 0.5
+play_a_game
 escape_ends "$win" $ppid game
 
 grep -q "fonts are missing" "$work/game.log" && fail "the game did not find its fonts"
@@ -131,9 +123,7 @@ grep -q "fonts are missing" "$work/game.log" && fail "the game did not find its 
 grep -q "no MIDI synthesiser" "$work/game.log" || ! grep -q "no General MIDI" "$work/game.log" ||
   fail "the game did not find its sound font"
 grep -q ' ldown$' "$work/session.txt" || fail "the recording holds no clicks"
-"$bin/quorbix-headless" --trace "$work/replay.jsonl" "$work/session.txt" || fail "the headless replay failed"
-"$bin/replay-check" "$work/session.txt" "$work/replay.jsonl" || fail "the replay differs from the window"
-grep -q '"scene":3' "$work/replay.jsonl" || fail "the session never reached the result scene"
+replay_matches "$bin" "$work"
 grep -q '"level":2' "$work/replay.jsonl" || fail "the right click did not step the level"
 # The disk driver's output: 16-bit samples, some of them loud (the pops; the music where there is a
 # synthesiser).
