@@ -21,22 +21,7 @@ rm -rf "$work"; mkdir -p "$work"
 
 pids=""; xpid=""
 trap 'for p in $pids; do kill $p 2>/dev/null; done; wine_stop; [ -n "$xpid" ] && kill $xpid 2>/dev/null' EXIT
-serve() {
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >>"$work/xvfb.log" 2>&1 & xpid=$!
-  for i in $(seq 100); do grep -q '[0-9]' "$work/display" 2>/dev/null && break; kill -0 $xpid 2>/dev/null || return 1; sleep 0.1; done
-  d=$(tr -dc '0-9' <"$work/display" 2>/dev/null)
-  [ -n "$d" ] || return 1
-  export DISPLAY=:$d
-  for i in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-  xdotool getmouselocation >/dev/null 2>&1 && kill -0 $xpid 2>/dev/null
-}
-served=0
-for attempt in 1 2 3; do
-  if serve; then served=1; break; fi
-  kill $xpid 2>/dev/null; wait $xpid 2>/dev/null; xpid=""; sleep 1
-done
-[ $served = 1 ] || { echo "SKIPPED: no X server could be started (see $work/xvfb.log)"; exit 77; }
+x_server
 fail() { echo "FAIL: $*"; echo "the game printed:"; sed 's/^/  /' "$work/game.log" 2>/dev/null; exit 1; }
 
 wine_ready
