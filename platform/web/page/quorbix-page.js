@@ -146,16 +146,18 @@ const QuorbixPage = (() => {
   let audioNode = null, audioContext = null;
   // The sound's clock, in milliseconds: the page's clock until the output runs, then the output's
   // own, which is what consumes the frames (the two drift apart by a little every minute).
-  // The program reads it at every step of its waits: a gap between two readings longer than the
-  // sound's lead (the page's thread was busy elsewhere, or the machine) lets the output run short,
-  // and is counted (page.audio.stalls).
+  // The program reads it at every step of its waits: a gap between two readings longer than half
+  // the sound's lead (the page's thread was busy elsewhere, or the machine) may let the output run
+  // short, and is counted (page.audio.stalls). Half: the output's clock, as the page reads it,
+  // moves in the browser's audio steps and lags the output by up to one (a game with its longest
+  // gap at 17.8 ms of a 20.3 ms lead ran short 10 times).
   let clockBase = 0, contextBase = null, lastReadMs = null;
   page.audioClockMs = () => {
     const now = performance.now();
     if (audioNode && lastReadMs !== null && audioContext.state === 'running') {
       const gap = now - lastReadMs;
       page.audio.longestStallMs = Math.max(page.audio.longestStallMs, gap);
-      if (gap > leadFrames / audioContext.sampleRate * 1000) {
+      if (gap > leadFrames / audioContext.sampleRate * 500) {
         page.audio.stalls += 1;
         // When, in frames shown, and how long: the first few, for a look at what keeps the thread.
         if (page.audio.stallsAt.length < 20) page.audio.stallsAt.push([page.presents, Math.round(gap)]);
