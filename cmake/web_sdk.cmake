@@ -17,13 +17,19 @@ install(TARGETS qrb_platform qrb_framework qrb_platform_web EXPORT QuorbixTarget
 # FreeType reads the WOFF2 fonts through Brotli's decoder: both come along.
 install(FILES ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a ${QRB_WEB_DEPS}/brotli/lib/libbrotlidec.a
   ${QRB_WEB_DEPS}/brotli/lib/libbrotlicommon.a DESTINATION ${CMAKE_INSTALL_LIBDIR}/quorbix COMPONENT sdk)
-# The headless runner is the desktop's; a page has none.
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/framework/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorbix/framework
+# The public headers, and apart from them the framework's and the platform's own (as the desktop
+# SDK lays them out, packaging/CMakeLists.txt). The headless runner is the desktop's; a page has
+# none, nor <quorbix/headless.h>.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/quorbix/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorbix
+  COMPONENT sdk FILES_MATCHING PATTERN "*.h" PATTERN "headless.h" EXCLUDE)
+set(QRB_SDK_INTERNAL ${CMAKE_INSTALL_LIBDIR}/quorbix/include)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/framework/ DESTINATION ${QRB_SDK_INTERNAL}/framework
   COMPONENT sdk FILES_MATCHING PATTERN "*.h" PATTERN "runner" EXCLUDE)
 # The desktop backends' headers are no use in a page; the web backend's own are private to it.
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/platform/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorbix/platform
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/platform/ DESTINATION ${QRB_SDK_INTERNAL}/platform
   COMPONENT sdk FILES_MATCHING PATTERN "*.h" PATTERN "sdl" EXCLUDE PATTERN "headless" EXCLUDE
   PATTERN "web" EXCLUDE PATTERN "desktop" EXCLUDE)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/packaging/sdk/moved/ DESTINATION ${QRB_SDK_INTERNAL} COMPONENT sdk)
 
 install(FILES ${CMAKE_SOURCE_DIR}/platform/web/page/index.html.in ${CMAKE_SOURCE_DIR}/platform/web/page/quorbix-page.js
   ${CMAKE_SOURCE_DIR}/platform/web/page/quorbix-audio.js DESTINATION ${QRB_SDK_PAGE_DIR} COMPONENT sdk)

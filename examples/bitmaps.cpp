@@ -1,13 +1,9 @@
 // Example: bitmaps in objects and how they are drawn: colour keys, PutObject and its clipping,
 // the ClipWindow, opaque and stretched copies.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
 
 namespace {
 
@@ -50,10 +46,10 @@ void SceneBitmaps() {
 }  // namespace
 
 void UseBitmaps() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Bitmaps";
     setup.Init = BitmapInit;
     setup.Scenes[2] = SceneBitmaps;
     setup.Reset = [] { State = BitmapState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

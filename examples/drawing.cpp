@@ -1,13 +1,9 @@
 // Example: the drawing added for new games: filled rectangles and circles, a sprite turned and
 // zoomed, and a PNG picture whose soft edge is blended over what lies below.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/draw/primitives.h"
 
 namespace {
 
@@ -49,10 +45,10 @@ void SceneDrawing() {
 }  // namespace
 
 void UseDrawing() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Drawing";
     setup.Init = DrawingInit;
     setup.Scenes[2] = SceneDrawing;
     setup.Reset = [] { State = DrawingState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

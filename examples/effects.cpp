@@ -1,16 +1,9 @@
 // Example: raster effects on a picture that the program draws itself at start-up: a wave, a
 // mirrored copy and mosaic strips.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/draw/primitives.h"
-#include "framework/draw/raster_effects.h"
-#include "framework/draw/text.h"
 
 namespace {
 
@@ -61,10 +54,10 @@ void SceneEffects() {
 }  // namespace
 
 void UseEffects() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Effects";
     setup.Init = EffectInit;
     setup.Scenes[2] = SceneEffects;
     setup.Reset = [] { State = EffectExampleState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

@@ -1,16 +1,12 @@
 // Example: what failures look like. A bitmap that is not there shows the framework's error box
 // and loads as 0; a program reports its own failures through the same box, and shows other
 // news in a message box.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/core/code_page.h"
-#include "framework/system/system_utils.h"
+
+#include <quorbix/system.h>
 
 namespace {
 
@@ -46,10 +42,10 @@ void SceneErrors() {
 }  // namespace
 
 void UseErrors() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Errors";
     setup.Init = ErrorInit;
     setup.Scenes[2] = SceneErrors;
     setup.Reset = [] { State = ErrorExampleState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

@@ -1,4 +1,5 @@
 // Examples: the table of examples with the headless input each is run with.
+#include <cstdio>
 #include <cstring>
 
 #include "examples/examples.h"
@@ -33,4 +34,11 @@ const Example* FindExample(const char* name) {
     for (const Example& e : kExamples)
         if (std::strcmp(e.name, name) == 0) return &e;
     return nullptr;
+}
+
+int ExampleUsage(const char* usage) {
+    std::fprintf(stderr, "usage: %s\nexamples:", usage);
+    for (const Example& e : kExamples) std::fprintf(stderr, " %s", e.name);
+    std::fprintf(stderr, "\n");
+    return 2;
 }

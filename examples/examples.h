@@ -29,3 +29,5 @@ extern const Example kExamples[];
 extern const int kExampleCount;
 // The example of that name, or nullptr.
 const Example* FindExample(const char* name);
+// Says the usage line and the examples' names on standard error; returns 2, the exit status.
+int ExampleUsage(const char* usage);

@@ -3,17 +3,11 @@
 #include <vector>
 
 #include "examples/examples.h"
-#include "framework/core/app_state.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/input/keys.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
-#include "framework/sound/sound_controls.h"
-#include "framework/sound/sound_objects.h"
-#include "framework/system/wait_timers.h"
+
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+#include <quorbix/sound.h>
+#include <quorbix/system.h>
 
 namespace {
 
@@ -75,7 +69,7 @@ void SceneEnd() {
 }  // namespace
 
 void UseGameSetup() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Game setup";
     setup.Init = SetupInit;
     // Entry n is scene number n; entry 0 is never called.
@@ -83,5 +77,5 @@ void UseGameSetup() {
     setup.FramePeriodMs = 30;     // about 33 frames a second instead of 20
     setup.AssetDir = "assets";    // files under the executable's directory, in assets/
     setup.Reset = [] { State = SetupExampleState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

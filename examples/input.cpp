@@ -1,16 +1,12 @@
 // Example: polled input. The arrow keys or joystick 0 move a ball at a speed per second; Space
 // or button 1 counts jumps; the stick's analogue ramp and the button's hold timer are shown.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/input/button_state.h"
-#include "framework/input/joystick.h"
-#include "framework/system/wait_timers.h"
+
+#include <quorbix/joystick.h>
+#include <quorbix/system.h>
 
 namespace {
 
@@ -68,10 +64,10 @@ void SceneInput() {
 }  // namespace
 
 void UseInput() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Input";
     setup.Init = InputInit;
     setup.Scenes[2] = SceneInput;
     setup.Reset = [] { State = InputExampleState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

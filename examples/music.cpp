@@ -1,13 +1,11 @@
 // Example: background music that one scene starts on entry and another stops on entry, as the
 // game's play and result scenes do, and a last pass without looping.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/sound/midi_music.h"
+
+#include <quorbix/sound.h>
 
 namespace {
 
@@ -46,10 +44,10 @@ void SceneQuiet() {
 }  // namespace
 
 void UseMusic() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Music";
     setup.Init = MusicInit;
     setup.Scenes[kMusicScene] = SceneMusic;
     setup.Scenes[kQuietScene] = SceneQuiet;
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

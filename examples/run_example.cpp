@@ -3,17 +3,17 @@
 
 #include <sstream>
 
-#include "framework/runner/headless_runner.h"
+#include <quorbix/headless.h>
 
 std::vector<std::string> RunExample(void (*use)(), const std::string& script, int frames, std::string& error) {
-    RunOptions options;
+    quorbix::RunOptions options;
     options.config.frames = frames;
     options.script = script;
     options.prepare = use;   // after the program-start reset, before WinMain
     std::ostringstream trace;
     options.trace = &trace;
     error.clear();
-    if (RunHeadless(options, error) != 0 && error.empty()) error = "the run failed";
+    if (quorbix::RunHeadless(options, error) != 0 && error.empty()) error = "the run failed";
     std::vector<std::string> lines;
     std::istringstream in(trace.str());
     for (std::string line; std::getline(in, line);)

@@ -10,9 +10,8 @@
 
 #include "examples/examples.h"
 #include "examples/run_example.h"
-#include "platform/headless/headless.h"
-#include "platform/files/png_writer.h"
-#include "framework/runner/headless_runner.h"
+
+#include <quorbix/headless.h>
 
 namespace {
 
@@ -29,10 +28,10 @@ std::string Check(const Example& e, const std::vector<std::string>& trace) {
     if (static_cast<int>(trace.size()) != e.frames)
         return std::to_string(trace.size()) + " trace lines, expected " + std::to_string(e.frames);
     for (const std::string& line : trace) {
-        if (TraceField(line, "ran") != 1) return "frame " + std::to_string(TraceField(line, "frame")) + " did not run";
-        if (TraceField(line, "quit") != 0) return "the program quit at frame " + std::to_string(TraceField(line, "frame"));
+        if (quorbix::TraceField(line, "ran") != 1) return "frame " + std::to_string(quorbix::TraceField(line, "frame")) + " did not run";
+        if (quorbix::TraceField(line, "quit") != 0) return "the program quit at frame " + std::to_string(quorbix::TraceField(line, "frame"));
     }
-    if (TraceField(trace[0], "scene") == 0) return "the first frame ran no scene";
+    if (quorbix::TraceField(trace[0], "scene") == 0) return "the first frame ran no scene";
     const int boxes = CountBoxes(trace);
     if (boxes != e.boxes) return std::to_string(boxes) + " message boxes, expected " + std::to_string(e.boxes);
     return "";
@@ -49,12 +48,7 @@ int main(int argc, char** argv) {
             continue;
         }
         const Example* e = FindExample(argv[i]);
-        if (e == nullptr) {
-            std::fprintf(stderr, "usage: framework-examples [--pictures DIR] [NAME...]\nexamples:");
-            for (int k = 0; k < kExampleCount; ++k) std::fprintf(stderr, " %s", kExamples[k].name);
-            std::fprintf(stderr, "\n");
-            return 2;
-        }
+        if (e == nullptr) return ExampleUsage("framework-examples [--pictures DIR] [NAME...]");
         chosen.push_back(e);
     }
     if (chosen.empty())
@@ -70,10 +64,8 @@ int main(int argc, char** argv) {
         const std::vector<std::string> trace = RunExample(e->use, e->script, e->frames, error);
         const std::string why = error.empty() ? Check(*e, trace) : error;
         if (why.empty() && !pictures.empty()) {
-            const auto& pic = platform::headless::shownPicture();
             std::string written;
-            if (!platform::writePng(pictures + "/" + e->name + ".png", pic.pixels.data(), pic.width, pic.height,
-                                    written))
+            if (!quorbix::WritePicture(pictures + "/" + e->name + ".png", quorbix::ShownPicture(), written))
                 std::fprintf(stderr, "%s: %s\n", e->name, written.c_str());
         }
         std::printf("%-4s %-12s %s\n", why.empty() ? "ok" : "FAIL", e->name, why.c_str());

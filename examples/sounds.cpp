@@ -1,14 +1,11 @@
 // Example: wave objects: loading copies of one sound so that it can overlap itself, playing
 // them in turn, pan, volume and frequency, and a looping sound switched on and off.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/sound/sound_controls.h"
-#include "framework/sound/sound_objects.h"
+
+#include <quorbix/sound.h>
 
 namespace {
 
@@ -61,10 +58,10 @@ void SceneSounds() {
 }  // namespace
 
 void UseSounds() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Sounds";
     setup.Init = SoundInit;
     setup.Scenes[2] = SceneSounds;
     setup.Reset = [] { State = SoundExampleState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

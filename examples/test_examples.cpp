@@ -10,17 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "framework/shell/flip.h"
+#include <quorbix/draw.h>
+
 #include "examples/examples.h"
 #include "examples/run_example.h"
-#include "framework/draw/clip_wipes.h"
-#include "framework/draw/display.h"
-#include "framework/draw/raster_effects.h"
-#include "framework/input/joystick.h"
-#include "framework/sound/sound_objects.h"
-#include "platform/headless/audio.h"
-#include "platform/headless/headless.h"
-#include "framework/runner/headless_runner.h"
+
+#include <quorbix/headless.h>
+#include <quorbix/joystick.h>
+#include <quorbix/sound.h>
 
 namespace {
 
@@ -36,7 +33,7 @@ bool Has(const std::string& line, const std::string& text) { return line.find(te
 
 // The last picture the run presented, 0x00RRGGBB.
 std::uint32_t Shown(int x, int y) {
-    const auto& pic = platform::headless::shownPicture();
+    const auto& pic = quorbix::ShownPicture();
     return pic.pixels[static_cast<std::size_t>(y) * pic.width + x] & 0xFFFFFF;
 }
 
@@ -113,12 +110,12 @@ TEST(Examples, FirstSceneEntersOnceAndChangesSceneOnTheFrameAfterAClick) {
     };
     for (const Case& c : cases) {
         const std::string& line = t[c.frame - 1];
-        EXPECT_EQ(TraceField(line, "scene"), c.scene) << "frame " << c.frame;
-        EXPECT_EQ(TraceField(line, "entered"), c.entered) << "frame " << c.frame;
-        EXPECT_EQ(TraceField(line, "next_scene"), c.next) << "frame " << c.frame;
+        EXPECT_EQ(quorbix::TraceField(line, "scene"), c.scene) << "frame " << c.frame;
+        EXPECT_EQ(quorbix::TraceField(line, "entered"), c.entered) << "frame " << c.frame;
+        EXPECT_EQ(quorbix::TraceField(line, "next_scene"), c.next) << "frame " << c.frame;
     }
-    EXPECT_EQ(TraceField(t[4], "left_click"), 1);
-    EXPECT_EQ(TraceField(t[5], "left_click"), 0) << "a click is seen by one frame only";
+    EXPECT_EQ(quorbix::TraceField(t[4], "left_click"), 1);
+    EXPECT_EQ(quorbix::TraceField(t[5], "left_click"), 0) << "a click is seen by one frame only";
 }
 
 TEST(Examples, BitmapsAreKeyedClippedAndStretchedAsTheCommentsSay) {
@@ -187,10 +184,10 @@ TEST(Examples, EveryTransitionCoversForTenFramesThenTheNextSceneUncovers) {
     auto t = RunChecked(UseTransitions, script, 225);
     int scene = 2;
     for (int c : clicks) {
-        for (int f = c + 1; f <= c + 10; ++f) EXPECT_EQ(TraceField(t[f - 1], "scene"), 0) << "frame " << f;
+        for (int f = c + 1; f <= c + 10; ++f) EXPECT_EQ(quorbix::TraceField(t[f - 1], "scene"), 0) << "frame " << f;
         scene = scene == 2 ? 3 : 2;
-        EXPECT_EQ(TraceField(t[c + 10], "scene"), scene) << "frame " << c + 11;
-        EXPECT_EQ(TraceField(t[c + 10], "entered"), 1) << "frame " << c + 11;
+        EXPECT_EQ(quorbix::TraceField(t[c + 10], "scene"), scene) << "frame " << c + 11;
+        EXPECT_EQ(quorbix::TraceField(t[c + 10], "entered"), 1) << "frame " << c + 11;
     }
     EXPECT_EQ(Present.TransitionStyle, 8) << "the ninth click used the last style";
     EXPECT_EQ(Present.TransitionStep, 0) << "the last uncovering half is over";
@@ -201,7 +198,7 @@ TEST(Examples, WipesCloseBeforeTheSceneChangesAndTheNextSceneOpens) {
     auto t = RunChecked(UseWipes, "5 ldown\n12 ldown\n40 ldown\n", 70);
     std::vector<int> entries;
     for (const std::string& line : t)
-        if (TraceField(line, "entered") == 1) entries.push_back(static_cast<int>(TraceField(line, "frame")));
+        if (quorbix::TraceField(line, "entered") == 1) entries.push_back(static_cast<int>(quorbix::TraceField(line, "frame")));
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_GT(entries[1], 14) << "the closing wipe takes frames";
     EXPECT_LT(entries[1], 40);
@@ -239,15 +236,15 @@ TEST(Examples, GameSetupRunsThirtyMillisecondFramesThroughItsSceneTable) {
     const Example* e = FindExample("game-setup");
     ASSERT_NE(e, nullptr);
     auto t = RunChecked(e->use, e->script, e->frames);
-    EXPECT_EQ(TraceField(t[1], "tick") - TraceField(t[0], "tick"), 30);
+    EXPECT_EQ(quorbix::TraceField(t[1], "tick") - quorbix::TraceField(t[0], "tick"), 30);
     struct Case { int frame, scene; const char* sounds; };
     const Case cases[] = {{2, 1, "[]"}, {3, 2, "[]"}, {5, 2, "[0]"}, {6, 2, "[0]"}, {9, 2, "[]"}, {10, 3, "[]"}};
     for (const Case& c : cases) {
-        EXPECT_EQ(TraceField(t[c.frame - 1], "scene"), c.scene) << "frame " << c.frame;
+        EXPECT_EQ(quorbix::TraceField(t[c.frame - 1], "scene"), c.scene) << "frame " << c.frame;
         EXPECT_TRUE(Has(t[c.frame - 1], std::string("\"sounds\":") + c.sounds)) << "frame " << c.frame << ": "
                                                                                  << t[c.frame - 1];
     }
-    EXPECT_EQ(TraceField(t[11], "objects"), 1) << "one picture; the shots share one slot";
+    EXPECT_EQ(quorbix::TraceField(t[11], "objects"), 1) << "one picture; the shots share one slot";
 }
 
 TEST(Examples, ErrorsShowTheirBoxesAndTheProgramGoesOn) {
@@ -260,8 +257,8 @@ TEST(Examples, ErrorsShowTheirBoxesAndTheProgramGoesOn) {
     };
     for (const Case& c : cases)
         EXPECT_TRUE(Has(t[c.frame - 1], c.box)) << "frame " << c.frame << ": " << t[c.frame - 1];
-    EXPECT_EQ(TraceField(t[7], "ran"), 1);
-    EXPECT_EQ(TraceField(t[7], "objects"), 1) << "the failed load keeps its slot";
+    EXPECT_EQ(quorbix::TraceField(t[7], "ran"), 1);
+    EXPECT_EQ(quorbix::TraceField(t[7], "objects"), 1) << "the failed load keeps its slot";
 }
 
 TEST(Examples, DrawingFillsTurnsAndBlendsAsTheCommentsSay) {
@@ -294,17 +291,17 @@ TEST(Examples, WithoutASoundDeviceOneBoxThenSilence) {
         static void (*installed)() = nullptr;
         installed = use;
         std::ostringstream trace;
-        RunOptions options;
+        quorbix::RunOptions options;
         options.config.frames = 24;
         options.script = script;
         options.trace = &trace;
         options.prepare = [] {
             installed();
-            platform::headless::setAudioDevicePresent(false);
+            quorbix::SetAudioDevicePresent(false);
         };
         std::string error;
-        ASSERT_EQ(RunHeadless(options, error), 0) << error;
-        platform::headless::setAudioDevicePresent(true);
+        ASSERT_EQ(quorbix::RunHeadless(options, error), 0) << error;
+        quorbix::SetAudioDevicePresent(true);
         std::istringstream lines(trace.str());
         std::string line;
         std::vector<std::string> boxes;
@@ -320,10 +317,10 @@ TEST(Examples, WithoutASoundDeviceOneBoxThenSilence) {
 TEST(Examples, TraceListReadsTheNumbersOfAnArrayField) {
     const std::string line =
         R"({"frame":3,"mouse":[12,-4],"boxes":[{"caption":"a","text":"b"}],"sounds":[0, 29],"midi":{"open":0}})";
-    EXPECT_EQ(TraceList(line, "sounds"), (std::vector<long long>{0, 29}));
-    EXPECT_EQ(TraceList(line, "mouse"), (std::vector<long long>{12, -4}));
-    EXPECT_TRUE(TraceList(line, "boxes").empty()) << "an array of objects holds no numbers";
-    EXPECT_TRUE(TraceList(line, "absent").empty());
-    EXPECT_TRUE(TraceList(R"({"sounds":[]})", "sounds").empty());
-    EXPECT_TRUE(TraceList(R"({"sounds":[3,)", "sounds") == (std::vector<long long>{3})) << "a cut line";
+    EXPECT_EQ(quorbix::TraceList(line, "sounds"), (std::vector<long long>{0, 29}));
+    EXPECT_EQ(quorbix::TraceList(line, "mouse"), (std::vector<long long>{12, -4}));
+    EXPECT_TRUE(quorbix::TraceList(line, "boxes").empty()) << "an array of objects holds no numbers";
+    EXPECT_TRUE(quorbix::TraceList(line, "absent").empty());
+    EXPECT_TRUE(quorbix::TraceList(R"({"sounds":[]})", "sounds").empty());
+    EXPECT_TRUE(quorbix::TraceList(R"({"sounds":[3,)", "sounds") == (std::vector<long long>{3})) << "a cut line";
 }

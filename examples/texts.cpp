@@ -2,15 +2,12 @@
 // and the debugging text that takes no bracket.
 #include <cstdio>
 
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/text.h"
-#include "framework/core/code_page.h"
+
+#include <quorbix/system.h>
 
 namespace {
 
@@ -66,10 +63,10 @@ void SceneTexts() {
 }  // namespace
 
 void UseTexts() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Texts";
     setup.Init = TextInit;
     setup.Scenes[2] = SceneTexts;
     setup.Reset = [] { State = TextState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

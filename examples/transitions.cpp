@@ -1,14 +1,9 @@
 // Example: a change of scene behind a transition. A click covers the picture, the frame loop
 // switches to NextSceneId, and the new scene uncovers it; every click takes the next style.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/draw/primitives.h"
 
 namespace {
 
@@ -67,11 +62,11 @@ void SceneRoom() {
 }  // namespace
 
 void UseTransitions() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Transitions";
     setup.Init = TransitionInit;
     setup.Scenes[2] = SceneRoom;
     setup.Scenes[3] = SceneRoom;
     setup.Reset = [] { State = TransitionExampleState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

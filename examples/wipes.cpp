@@ -1,14 +1,9 @@
 // Example: clip-window wipes. Each scene opens its picture on entry; a click closes it, and once
 // it is closed the other scene comes up and opens its own.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "examples/examples.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/clip_wipes.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
 
 namespace {
 
@@ -49,11 +44,11 @@ void SceneWiped() {
 }  // namespace
 
 void UseWipes() {
-    ProgramSetup setup;
+    quorbix::ProgramSetup setup;
     setup.Title = "Wipes";
     setup.Init = WipeInit;
     setup.Scenes[2] = SceneWiped;
     setup.Scenes[3] = SceneWiped;
     setup.Reset = [] { State = WipeExampleState{}; };
-    UseProgram(setup);
+    quorbix::UseProgram(setup);
 }

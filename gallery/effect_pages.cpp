@@ -1,8 +1,7 @@
 // Gallery: one page per raster effect. Each page calls its effect once per frame on the Poster
 // (or one of its tiles), exactly as the heading's call reads, and prints the effect's state.
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/raster_effects.h"
+#include <quorbix/draw.h>
+
 #include "gallery/gallery.h"
 
 namespace {

@@ -6,14 +6,9 @@
 
 #include <cstdio>
 
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/text.h"
-#include "framework/core/code_page.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+#include <quorbix/system.h>
 
 GalleryState Gallery;
 
@@ -91,9 +86,11 @@ void DrawCaption(const GalleryPage& page, int index) {
     elDraw::EndText();
 }
 
-void UseGallery() {
-    ProgramSetup setup;
+quorbix::ProgramSetup GalleryProgram() {
+    quorbix::ProgramSetup setup;
+    setup.Name = "quorbix-gallery";
     setup.Title = "Quorbix gallery";
+    setup.Summary = "The Quorbix effects gallery: every drawing effect and transition of the framework, a page each.";
     setup.Init = GalleryInit;
     // Scenes 2 and 3 take turns on the transition pages; every scene number is the gallery.
     setup.Scenes[1] = GalleryFrame;
@@ -105,8 +102,10 @@ void UseGallery() {
         line += ",\"page\":" + std::to_string(Gallery.Page);
         line += ",\"page_frame\":" + std::to_string(Gallery.PageFrame);
     };
-    UseProgram(setup);
+    return setup;
 }
+
+void UseGallery() { quorbix::UseProgram(GalleryProgram()); }
 
 void GalleryInit() {
     elDraw::Screen(480, 360);

@@ -1,7 +1,8 @@
 // Gallery: a program on the game's shell that shows every raster effect, transition style,
 // the scrolling page, every clip wipe and the polled input, one page at a time.
 #pragma once
-#include "framework/input/button_state.h"
+#include <quorbix/program.h>
+#include <quorbix/system.h>
 
 // One page: what it is called on screen, and what it does while it is shown.
 struct GalleryPage {
@@ -70,8 +71,9 @@ int GalleryTourFrames();
 // curtain, so that the heading stays readable under them).
 void DrawCaption(const GalleryPage& page, int index);
 
-// Puts the gallery in the shell's place of the game: window title, start-up, scenes. Call it
-// before WinMain (the headless runner calls it after its program-start reset).
+// The gallery as the shell runs it: window title, start-up, scenes, trace fields.
+quorbix::ProgramSetup GalleryProgram();
+// Installs it (quorbix::UseProgram), for tests that run it headless.
 void UseGallery();
 void GalleryInit();
 void GalleryFrame();

@@ -3,12 +3,9 @@
 // and the scrolling page are bitmaps made in memory and loaded by name.
 #include <cstdint>
 
-#include "framework/shell/flip.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/object_table.h"
-#include "framework/draw/primitives.h"
-#include "framework/draw/text.h"
-#include "framework/core/code_page.h"
+#include <quorbix/draw.h>
+#include <quorbix/system.h>
+
 #include "gallery/gallery.h"
 #include "gallery/generated_bitmaps.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/files/resources.h"
+#include <quorbix/system.h>
 
 namespace {
 
@@ -115,10 +115,10 @@ Picture ScrollTile() {
 void OfferGeneratedBitmaps() {
     static const std::vector<std::uint8_t> files[3] = {BmpFile(WipePattern()), BmpFile(ScrollPage()),
                                                        BmpFile(ScrollTile())};
-    static const platform::ResourceEntry entries[3] = {
+    static const quorbix::Resource entries[3] = {
         {kWipePatternName, "BITMAP", files[0].data(), files[0].size()},
         {kScrollPageName, "BITMAP", files[1].data(), files[1].size()},
         {kScrollTileName, "BITMAP", files[2].data(), files[2].size()},
     };
-    platform::setExtraResources(entries, 3);
+    quorbix::OfferResources(entries, 3);
 }

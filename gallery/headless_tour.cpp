@@ -2,10 +2,12 @@
 #include "gallery/headless_tour.h"
 
 #include <cstdio>
+#include <string>
+#include <utility>
+
+#include <quorbix/headless.h>
 
 #include "gallery/gallery.h"
-#include "platform/headless/headless.h"
-#include "platform/files/png_writer.h"
 
 namespace {
 
@@ -54,9 +56,49 @@ void WritePagePicture(int frame, void* user) {
     if (Gallery.ShowcaseReady == 0) return;
     Gallery.ShowcaseReady = 0;
     if (!out.error.empty()) return;
-    const platform::headless::Picture& pic = platform::headless::shownPicture();
     char name[96];
     std::snprintf(name, sizeof name, "/%02d-%s.png", Gallery.Page + 1, GalleryPageAt(Gallery.Page).file);
-    if (platform::writePng(out.dir + name, pic.pixels.data(), pic.width, pic.height, out.error))
+    if (quorbix::WritePicture(out.dir + name, quorbix::ShownPicture(), out.error))
         ++out.written;
+}
+
+quorbix::HostCommandLine GalleryHeadlessCommandLine() {
+    quorbix::HostCommandLine more;
+    more.Summary = "The Quorbix effects gallery without a display, through the runner of quorbix-headless.";
+    more.Options = {
+        {"--frames-dir", "DIR", "alone: one picture per page, DIR/NN-NAME.png; with --dump: the frames",
+         quorbix::FileUse::Writes},
+    };
+    more.Help =
+        "--frames-dir DIR without --dump runs one tour (--frames defaults to its length). Without\n"
+        "SCRIPT a built-in one plays the tour's input. Options may also follow SCRIPT. See\n"
+        "docs/headless.md and docs/gallery.md.";
+    return more;
+}
+
+int PrepareGalleryRun(quorbix::HeadlessCommandLine& run, PagePictures& pictures) {
+    if (run.scriptPath.empty()) run.options.script = GalleryDemoScript();
+    // --frames-dir alone is the gallery's own: one picture per page. With --dump it is the
+    // runner's frame dump.
+    if (!run.options.dump.empty() || run.options.framesDir.empty()) return -1;
+    pictures.dir = std::exchange(run.options.framesDir, std::string());
+    std::string error;
+    if (!quorbix::MakeFramesDirectory(pictures.dir, error)) {
+        std::fprintf(stderr, "quorbix-gallery-headless: %s\n", error.c_str());
+        return 2;
+    }
+    run.options.frameEnd = WritePagePicture;
+    run.options.frameEndUser = &pictures;
+    if (!run.args.has("--frames")) run.options.config.frames = GalleryTourFrames();
+    return -1;
+}
+
+int FinishGalleryRun(int status, const PagePictures& pictures) {
+    if (status != 0) return status;
+    if (!pictures.error.empty()) {
+        std::fprintf(stderr, "quorbix-gallery-headless: writing a page picture failed: %s\n", pictures.error.c_str());
+        return 1;
+    }
+    if (!pictures.dir.empty()) std::printf("%d page pictures in %s\n", pictures.written, pictures.dir.c_str());
+    return 0;
 }

@@ -4,11 +4,10 @@
 // per frame, so that its states describe frames.
 #include <cstdio>
 
-#include "framework/draw/blit.h"
-#include "framework/draw/primitives.h"
-#include "framework/draw/text.h"
-#include "framework/input/joystick.h"
-#include "framework/core/code_page.h"
+#include <quorbix/draw.h>
+#include <quorbix/joystick.h>
+#include <quorbix/system.h>
+
 #include "gallery/gallery.h"
 
 namespace {

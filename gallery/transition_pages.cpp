@@ -2,14 +2,9 @@
 // switches between scenes 2 and 3 twice: it sets NextSceneId and the style and calls
 // elDraw::TransitionOut; the frame loop then runs elDraw::Flip in place of the scene until the
 // picture is covered and enters the next scene, whose first frame calls elDraw::TransitionIn.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/draw/primitives.h"
-#include "framework/draw/text.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+
 #include "gallery/gallery.h"
 #include "gallery/generated_bitmaps.h"
 

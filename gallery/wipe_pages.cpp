@@ -2,9 +2,8 @@
 // wipe, calls elDraw::UpdateClipWipe once per frame before drawing, and starts it again a
 // little after it is done. Text goes through the device context and is not clipped, so the
 // caption and the state line stay while the picture is wiped.
-#include "framework/draw/blit.h"
-#include "framework/draw/clip_wipes.h"
-#include "framework/draw/debug_text.h"
+#include <quorbix/draw.h>
+
 #include "gallery/gallery.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // Game: GameInit, which opens the display and loads the sprite sheet and the hit sounds.
-#include "framework/core/app_state.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/sound/sound_objects.h"
-#include "framework/system/wait_timers.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+#include <quorbix/sound.h>
+#include <quorbix/system.h>
+
 #include "game/game_state.h"
 #include "game/scenes.h"
 

@@ -1,10 +1,8 @@
 // Game: the shared game variables and the drawing steps the scenes have in common.
 #include "game/game_state.h"
 
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/text.h"
-#include "framework/core/code_page.h"
+#include <quorbix/draw.h>
+#include <quorbix/system.h>
 
 GameState Game;
 

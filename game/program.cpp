@@ -2,14 +2,16 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/shell/json_text.h"
+#include <quorbix/program.h>
+
 #include "game/game_state.h"
 #include "game/scenes.h"
 
-ProgramSetup GameProgram() {
-    ProgramSetup setup;
+quorbix::ProgramSetup GameProgram() {
+    quorbix::ProgramSetup setup;
     setup.Name = "quorbix";
     setup.Title = "Quorbix v1.0";
+    setup.Summary = "Quorbix, a one-player mouse game: pop the flying balls before the time runs out.";
     setup.Init = GameInit;
     setup.Scenes[kScenePlay] = ScenePlay;
     setup.Scenes[kSceneTitle] = SceneTitle;
@@ -17,6 +19,26 @@ ProgramSetup GameProgram() {
     setup.Reset = [] { Game.reset(); };
     setup.TraceFields = AppendGameFields;
     return setup;
+}
+
+quorbix::HostCommandLine GameCommandLine() {
+    quorbix::HostCommandLine more;
+    more.Synopsis = "[OPTIONS] [TEXT...]";
+    more.Help =
+        "Alt+Enter or F11 switches between the window and the full screen. TEXT after the options\n"
+        "is handed to the game as its command line. Without a display the game cannot start; the\n"
+        "headless runner quorbix-headless runs it from a script instead, and plays back a session\n"
+        "recorded with --record exactly.";
+    return more;
+}
+
+quorbix::HostCommandLine GameHeadlessCommandLine() {
+    quorbix::HostCommandLine more;
+    more.Summary = "Quorbix without a display: a virtual clock, input from a script, the trace, frames and sound to files.";
+    more.Help =
+        "SCRIPT is a file of events, one per line as 'FRAME EVENT ARGS', or - for standard input;\n"
+        "without it the game runs with no input. Options may also follow SCRIPT. See docs/headless.md.";
+    return more;
 }
 
 void AppendGameFields(std::string& line) {
@@ -35,6 +57,6 @@ void AppendGameFields(std::string& line) {
     }
     line += "]";
     line += ",\"password\":";
-    AppendJsonString(line, Game.PasswordLetters);
+    quorbix::AppendJsonString(line, Game.PasswordLetters);
     line += ",\"next_hit\":" + std::to_string(Game.NextHitSound);
 }

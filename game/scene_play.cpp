@@ -2,17 +2,13 @@
 #include <cmath>
 #include <cstdio>
 
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/text.h"
-#include "framework/sound/midi_music.h"
-#include "framework/sound/sound_controls.h"
-#include "framework/system/random.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+#include <quorbix/sound.h>
+#include <quorbix/system.h>
+
 #include "game/game_state.h"
 #include "game/scenes.h"
-#include "platform/window/system.h"
 
 void LayOutWave() {
     for (int i = 0; i < kBallCount; ++i) {
@@ -35,7 +31,7 @@ void ScenePlay() {
 
     if (Shell.SceneEntered == 1) {
         elSound::PlayMidi("QRBX.MID");
-        elSystem::SeedRandom(static_cast<std::uint32_t>(platform::calendarTime()));
+        elSystem::SeedRandom(static_cast<std::uint32_t>(quorbix::CalendarTime()));
         Game.Score = 0;
         LayOutWave();
         Game.TimeLeft = kGameFrames;

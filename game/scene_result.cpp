@@ -1,17 +1,13 @@
 // Game: the result scene: score, password and level; back to the title after a second.
 #include <cstdio>
 
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/text.h"
-#include "framework/sound/midi_music.h"
-#include "framework/core/code_page.h"
-#include "framework/system/system_utils.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+#include <quorbix/sound.h>
+#include <quorbix/system.h>
+
 #include "game/game_state.h"
 #include "game/scenes.h"
-#include "platform/window/system.h"
 
 namespace {
 const elSystem::CodePageText kPasswordLabel("パスワード- ");
@@ -44,7 +40,7 @@ void SceneResult() {
     if (Shell.SceneEntered == 1) {
         elSound::StopMidi();
         MakePassword();
-        Game.ResultEnteredAt = platform::getTickCount();
+        Game.ResultEnteredAt = quorbix::TickCount();
     }
 
     char scoreLine[20];
@@ -76,6 +72,6 @@ void SceneResult() {
 
     // The version box comes first; a left click that arrives while it is open still counts below.
     if (Input.RightClick == 1) elSystem::Message("Quorbix v1.0");
-    if (platform::getTickCount() - Game.ResultEnteredAt >= 1000u && Input.LeftClick == 1)
+    if (quorbix::TickCount() - Game.ResultEnteredAt >= 1000u && Input.LeftClick == 1)
         Shell.SceneId = kSceneTitle;
 }

@@ -1,10 +1,8 @@
 // Game: the title scene: name, credit, level and prompts over two rows of balls.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/text.h"
-#include "framework/core/code_page.h"
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+#include <quorbix/system.h>
+
 #include "game/game_state.h"
 #include "game/scenes.h"
 

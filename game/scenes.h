@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "framework/shell/frame_loop.h"
+#include <quorbix/program.h>
 
 // The game's scene numbers.
 constexpr int kScenePlay = 1;
@@ -11,7 +11,10 @@ constexpr int kSceneResult = 3;
 
 // The game as the shell runs it: its window title, GameInit, the three scenes, the reset of the
 // game's variables and the trace fields below.
-ProgramSetup GameProgram();
+quorbix::ProgramSetup GameProgram();
+// What the game's two programs say of themselves in --help beside the host's options.
+quorbix::HostCommandLine GameCommandLine();
+quorbix::HostCommandLine GameHeadlessCommandLine();
 // The game's own variables after a frame, as headless trace fields: level, score, time, the 40
 // balls, the password and the next hit sound.
 void AppendGameFields(std::string& line);

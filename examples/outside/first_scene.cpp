@@ -1,15 +1,10 @@
 // Example: a program with two scenes on the game's shell: start-up, the frame protocol, entry
 // work, clicks and changing scenes.
-#include "framework/core/app_state.h"
-#include "framework/shell/flip.h"
-#include "framework/shell/frame_loop.h"
 #include "first_scene.h"
-#include "framework/draw/blit.h"
-#include "framework/draw/debug_text.h"
-#include "framework/draw/display.h"
-#include "framework/draw/object_table.h"
-#include "framework/draw/text.h"
-#include "framework/core/code_page.h"
+
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+#include <quorbix/system.h>
 
 namespace {
 
@@ -69,13 +64,16 @@ void SceneCount() {
 
 }  // namespace
 
-void UseFirstScene() {
-    ProgramSetup setup;
+quorbix::ProgramSetup FirstSceneProgram() {
+    quorbix::ProgramSetup setup;
     setup.Name = "first-scene";
     setup.Title = "First scene";
+    setup.Version = "1.0";
     setup.Init = FirstInit;
     setup.Scenes[kCountScene] = SceneCount;
     setup.Scenes[kMenuScene] = SceneMenu;
     setup.Reset = [] { State = FirstSceneState{}; };
-    UseProgram(setup);
+    return setup;
 }
+
+void UseFirstScene() { quorbix::UseProgram(FirstSceneProgram()); }

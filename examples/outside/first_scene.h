@@ -1,6 +1,8 @@
-// The first scene's program: the window's and the headless main install it before they run it.
+// The first scene's program: the window's and the headless main run it.
 #pragma once
+#include <quorbix/program.h>
 
-// Puts the program's start-up and its two scenes into the shell (ProgramSetup, UseProgram);
-// called once by main before WinMain or the headless runner.
+// The program's name, start-up and its two scenes, as the program host runs them.
+quorbix::ProgramSetup FirstSceneProgram();
+// Installs it (quorbix::UseProgram), for the guide's examples that run it headless.
 void UseFirstScene();

@@ -1,10 +1,15 @@
 // Framework core: the process-wide state of the shell (entry point, frame loop, window procedure
 // and presentation), which the shell writes and the services and scenes read.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/core/app_state.h is the framework's own; include <quorbix/program.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 
 #include "framework/core/program_state.h"
 #include "platform/window/window.h"
+
+namespace quorbix {
 
 constexpr int kCommandLineSize = 256;
 // The frame period a program gets unless it asks for another (ProgramSetup::FramePeriodMs):
@@ -23,12 +28,14 @@ struct FrameSeen {
     std::uint32_t Tick = 0;   // the tick count while it ran
 };
 
+}  // namespace quorbix
+
 struct ShellState {
     int FullScreen = 1;
     int ClientWidth = 480;
     int ClientHeight = 360;
     platform::WindowId MainWindow = 0;
-    char CommandLine[kCommandLineSize] = {};
+    char CommandLine[quorbix::kCommandLineSize] = {};
     int AppActive = 0;
     int SceneId = 0;
     int PrevSceneId = 0;
@@ -39,7 +46,7 @@ struct ShellState {
     int CursorShown = 1;
     int CursorClipMode = 0;
     int ClientOriginX = 0, ClientOriginY = 0;
-    FrameSeen LastFrame;
+    quorbix::FrameSeen LastFrame;
     void reset() { *this = ShellState{}; }
 };
 extern ShellState Shell;
@@ -76,3 +83,5 @@ struct PresentState {
     void reset() { *this = PresentState{}; }
 };
 extern PresentState Present;
+
+#include "framework/core/legacy_names.h"

@@ -1,6 +1,9 @@
 // Framework core: Japanese texts written as UTF-8 in the source, converted once into the program's
 // code page (Shift-JIS), the encoding every text operation of the framework takes.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/core/code_page.h is the framework's own; include <quorbix/system.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstddef>
 
 namespace elSystem {

@@ -1,6 +1,9 @@
 // elDraw: clipped object blits onto Back, the colour fills of Back, the grab from Back, and
 // Back's device context.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/draw/blit.h is the framework's own; include <quorbix/draw.h> instead (this path goes in Quorbix 2.0)")
+#endif
 
 #include "platform/video/gdi.h"
 

@@ -1,6 +1,9 @@
 // elDraw: clip-window wipes: opening or closing the whole picture by moving the ClipWindow's
 // edges over a few frames, in nine patterns.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/draw/clip_wipes.h is the framework's own; include <quorbix/draw.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include "framework/draw/display.h"
 
 namespace elDraw {

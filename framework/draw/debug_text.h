@@ -1,5 +1,8 @@
 // elDraw: quick text for debugging (DebugText, DebugPrint) and the frame-rate display (ShowFps).
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/draw/debug_text.h is the framework's own; include <quorbix/draw.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 
 namespace elDraw {

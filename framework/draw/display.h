@@ -1,6 +1,9 @@
 // elDraw: the display (driver, Front, Back, Buffer, Screen) and the clip window; the error box
 // it offers, elDraw::ShowError, is in framework/core/error_box.h.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/draw/display.h is the framework's own; include <quorbix/draw.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include "framework/core/error_box.h"
 #include "platform/video/gdi.h"
 #include "platform/video/surface.h"

@@ -1,5 +1,8 @@
 // elDraw: the sprite object table (1024 slots of surface, name and key) and bitmap loading.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/draw/object_table.h is the framework's own; include <quorbix/draw.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 #include <vector>
 

@@ -1,6 +1,9 @@
 // elDraw: the primitives on Back: pixels, lines, polygons and inverted rectangles. Each takes
 // Back's context and gives it back within the call, so none is called inside a text bracket.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/draw/primitives.h is the framework's own; include <quorbix/draw.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 
 #include "platform/video/gdi_primitives.h"

@@ -1,6 +1,9 @@
 // elDraw: raster effect blits onto Back: waves, endless tiling, a wavy tiled band, mosaic,
 // mirror, scan lines and jitter, built from one-row PutObject calls.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/draw/raster_effects.h is the framework's own; include <quorbix/draw.h> instead (this path goes in Quorbix 2.0)")
+#endif
 
 namespace elDraw {
 

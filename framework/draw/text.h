@@ -1,6 +1,9 @@
 // elDraw: text in brackets on Back: the persistent font description, BeginText / SetTextColors /
 // PutText / DrawTextBox / MeasureTextBox / EndText.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/draw/text.h is the framework's own; include <quorbix/draw.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 
 #include "platform/video/gdi.h"

@@ -1,6 +1,9 @@
 // Input: the edge state of a polled key or button, the locks that hold polled input back, and
 // the keyboard polls elSystem::GetKey and elSystem::IsKeyDown.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/input/button_state.h is the framework's own; include <quorbix/system.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 
 // Edge state of a key or button at one poll.

@@ -1,6 +1,9 @@
 // elJoystick: polling of joysticks 0 and 1: buttons with edge states and hold timers, stick
 // directions with a dead zone, and analogue positions that ramp at a rate per second.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/input/joystick.h is the framework's own; include <quorbix/joystick.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include "framework/input/button_state.h"
 #include "platform/window/joystick.h"
 

@@ -1,6 +1,9 @@
 // Input: named virtual-key codes, the numbers every backend reports keys by (elSystem::GetKey,
 // elSystem::IsKeyDown, Input.LastKey and the headless script's key events take them).
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/input/keys.h is the framework's own; include <quorbix/system.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include "framework/input/button_state.h"
 
 namespace elKey {

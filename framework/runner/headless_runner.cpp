@@ -20,6 +20,8 @@
 #include "platform/window/system.h"
 #include "platform/window/window.h"
 
+namespace quorbix {
+
 namespace {
 
 struct TraceContext {
@@ -131,7 +133,7 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         return 2;
     }
     ResetProgramState();   // the start values are read from the configured clock
-    if (options.prepare != nullptr) options.prepare();
+    if (options.prepare) options.prepare();
     // The program's own frame period, unless the command line gave one.
     if (!options.frameMsGiven) platform::headless::setFrameMs(ProgramFramePeriodMs());
     // The sound's size follows the frame length and the frame limit as the run has them (a
@@ -185,3 +187,9 @@ std::vector<long long> TraceList(const std::string& line, const std::string& nam
     }
     return values;
 }
+
+bool WritePicture(const std::string& path, const platform::headless::Picture& picture, std::string& error) {
+    return platform::writePng(path, picture.pixels.data(), picture.width, picture.height, error);
+}
+
+}  // namespace quorbix

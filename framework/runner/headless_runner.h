@@ -1,13 +1,20 @@
 // Headless runner: plays a program on the headless backend from a script and writes the trace.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/runner/headless_runner.h is the framework's own; include <quorbix/headless.h> instead (this path goes in Quorbix 2.0)")
+#endif
+#include <functional>
 #include <ostream>
 #include <string>
 
 #include "framework/shell/frame_loop.h"
+#include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
 
 #include <utility>
 #include <vector>
+
+namespace quorbix {
 
 // A set of frame numbers: "all", or numbers and ranges such as "1,2,600" or "10-20" (ParseFrameList,
 // framework/runner/runner_command_line.h).
@@ -32,7 +39,7 @@ struct RunOptions {
     std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
     // Installs the program to run (UseProgram, framework/shell/frame_loop.h): called after the
     // program-start reset, before WinMain.
-    void (*prepare)() = nullptr;
+    std::function<void()> prepare;
     // Called after each frame number, once the trace line and the dumped frame are written.
     void (*frameEnd)(int frame, void* user) = nullptr;
     void* frameEndUser = nullptr;
@@ -55,3 +62,29 @@ long long TraceField(const std::string& line, const std::string& name);
 // The integers of an array field of one trace line, in order: "sounds" gives the slots started
 // in that frame, "mouse" the point. Empty when the field is absent or its array is empty.
 std::vector<long long> TraceList(const std::string& line, const std::string& name);
+
+// Writes a picture, as shownPicture gives it, to a PNG file at `path` (written whole or not at
+// all). False with the reason in error.
+bool WritePicture(const std::string& path, const platform::headless::Picture& picture, std::string& error);
+
+}  // namespace quorbix
+
+// What a test sees and sets while a headless run goes on: the headless backend's own controls.
+namespace quorbix {
+using HeadlessPicture = platform::headless::Picture;   // width, height, pixels 0x00RRGGBB row by row
+using ShownBox = platform::headless::Box;      // a message box shown: caption, text, style
+// The picture the window shows after the last presentation.
+inline const HeadlessPicture& ShownPicture() { return platform::headless::shownPicture(); }
+// A key held down or let go from now on, as GetKey and IsKeyDown read it (a virtual-key code).
+inline void SetKeyDown(int virtualKey, bool down) { platform::headless::setKeyDown(virtualKey, down); }
+// Joystick 0 or 1 present at x, y (0 to 65535, 32767 the centre) with the buttons down (bit n is
+// button n + 1), from now on; or pulled out.
+inline void SetJoystick(int id, int x, int y, std::uint32_t buttons) { platform::headless::setJoystick(id, x, y, buttons); }
+inline void UnplugJoystick(int id) { platform::headless::unplugJoystick(id); }
+// Without a sound device, opening the sound fails, as on a machine without a sound card.
+inline void SetAudioDevicePresent(bool present) { platform::headless::setAudioDevicePresent(present); }
+// The message boxes shown since the last call.
+inline std::vector<ShownBox> TakeBoxes() { return platform::headless::takeBoxes(); }
+}  // namespace quorbix
+
+#include "framework/core/legacy_names.h"

@@ -9,6 +9,8 @@
 #include "platform/headless/headless.h"
 #include "platform/window/input_script.h"
 
+namespace quorbix {
+
 namespace {
 
 const CommandLineOption kRunnerOptions[] = {
@@ -135,3 +137,5 @@ bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error) 
     }
     return true;
 }
+
+}  // namespace quorbix

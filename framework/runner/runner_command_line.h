@@ -2,11 +2,16 @@
 // the windowed programs' table (framework/shell/command_line.h), and the run it asks for: the
 // script read, the trace file written, the errors said with the program's name.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/runner/runner_command_line.h is the framework's own; include <quorbix/headless.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <string>
 #include <vector>
 
 #include "framework/runner/headless_runner.h"
 #include "framework/shell/command_line.h"
+
+namespace quorbix {
 
 // The options of every headless program in the order --help lists them (--frames, --time,
 // --start-tick, --frame-ms, --trace, --frames-dir, --dump, --audio), then the program's own.
@@ -40,3 +45,7 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
 // Parses a --dump list: "all", or numbers and ranges such as "1,2,600" or "10-20". False with a
 // message in error for anything else.
 bool ParseFrameList(const std::string& text, FrameSet& out, std::string& error);
+
+}  // namespace quorbix
+
+#include "framework/core/legacy_names.h"

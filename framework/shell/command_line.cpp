@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace quorbix {
+
 #ifndef QRB_VERSION
 #define QRB_VERSION "unknown"
 #endif
@@ -182,3 +184,5 @@ int EndWindowProgram(int winMainResult) {
     const bool traced = EndTrace();
     return winMainResult != 0 && traced ? 0 : 1;
 }
+
+}  // namespace quorbix

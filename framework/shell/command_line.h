@@ -4,8 +4,13 @@
 // headless programs take their options before or after their one word, the script
 // (framework/runner/runner_command_line.h).
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/shell/command_line.h is the framework's own; include <quorbix/program.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <string>
 #include <vector>
+
+namespace quorbix {
 
 // What an option's argument names, for the check that no file is given twice as an output
 // (CommandLineFilesDistinct): nothing, a file (or folder) the program reads, one it writes.
@@ -94,3 +99,7 @@ bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& optio
 // "quorbix 1.0", the text --version prints for `program`: its version, or the framework's when
 // version is null.
 std::string VersionText(const char* program, const char* version = nullptr);
+
+}  // namespace quorbix
+
+#include "framework/core/legacy_names.h"

@@ -19,6 +19,8 @@
 #include "platform/window/system.h"
 #include "platform/window/window.h"
 
+namespace quorbix {
+
 std::vector<SceneFunction> SceneFunctions(kSceneSlots);
 ProgramSetup Program;
 
@@ -130,6 +132,8 @@ void RunFrame() {
         platform::recordFrameState(seen.Scene, fields);
     }
 }
+
+}  // namespace quorbix
 
 int WinMain(const char* commandLine, int showCommand) {
     using namespace platform;

@@ -1,5 +1,8 @@
 // Application shell: the entry point, its frame loop, and what a program hands the shell.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/shell/frame_loop.h is the framework's own; include <quorbix/program.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <string>
 #include <vector>
 
@@ -9,6 +12,8 @@
 // start-up and then the frame loop until WM_QUIT. commandLine is the text after the program
 // name. Returns 0 when the window cannot be created, else non-zero.
 int WinMain(const char* commandLine, int showCommand);
+
+namespace quorbix {
 
 // Called by WinMain after each frame it runs, and once with quit = true when it ends (the
 // real-time trace, framework/shell/trace.h). Null for none.
@@ -31,9 +36,11 @@ constexpr unsigned kMaxFramePeriodMs = 1000;
 // examples) describes itself here and hands it to UseProgram before WinMain runs.
 struct ProgramSetup {
     // The program's name, which its messages on standard error begin with ("first-scene: ...");
-    // null for the executable's file name. Its --version comes from CommandLineSyntax.
+    // null for the executable's file name.
     const char* Name = nullptr;
-    const char* Title = "";
+    const char* Title = "";                     // the window's title
+    const char* Summary = nullptr;              // one line for --help; null for the title
+    const char* Version = nullptr;              // what --version says; null for the framework's
     void (*Init)() = nullptr;                   // start-up, once the window is open
     SceneFunction Scenes[kSceneSlots] = {};     // the frame function of each scene number
     // A scene table of any size, used instead of Scenes when it is not empty: entry n is the
@@ -66,3 +73,7 @@ void UseProgram(const ProgramSetup& setup);
 // The installed program's frame period in milliseconds, within its bounds (the frame loop's
 // pace; the headless runner's clock).
 unsigned ProgramFramePeriodMs();
+
+}  // namespace quorbix
+
+#include "framework/core/legacy_names.h"

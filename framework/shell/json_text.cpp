@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+namespace quorbix {
+
 void AppendJsonString(std::string& out, const std::string& s) {
     out += '"';
     for (unsigned char c : s) {
@@ -24,3 +26,5 @@ void AppendJsonString(std::string& out, const std::string& s) {
     }
     out += '"';
 }
+
+}  // namespace quorbix

@@ -14,6 +14,8 @@
 #include "platform/files/output_file.h"
 #include "platform/window/system.h"
 
+namespace quorbix {
+
 std::string TraceBackendLine() {
     const platform::BackendInfo& info = platform::backendInfo();
     std::string line = "{\"backend\":";
@@ -126,3 +128,5 @@ bool EndTrace() {
     realTimeTrace.file.discard();
     return realTimeTrace.error.empty();
 }
+
+}  // namespace quorbix

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace quorbix {
+
 // A message box shown during a frame, as UTF-8.
 struct TraceBox {
     std::string caption;
@@ -30,3 +32,7 @@ bool StartTrace(const char* program, const std::string& path);
 // program that never quit, so that an earlier file stays as it was. False when the trace of one
 // that quit could not be written in full (already said on standard error).
 bool EndTrace();
+
+}  // namespace quorbix
+
+#include "framework/core/legacy_names.h"

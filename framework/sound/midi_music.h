@@ -1,6 +1,9 @@
 // elSound: the looping background music, a standard MIDI file in the asset folder played by the
 // sequencer under the alias "midi".
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/sound/midi_music.h is the framework's own; include <quorbix/sound.h> instead (this path goes in Quorbix 2.0)")
+#endif
 
 namespace elSound {
 

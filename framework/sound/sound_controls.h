@@ -1,6 +1,9 @@
 // elSound: playing the wave objects and their frequency, pan and volume controls, the beep, and
 // the blocking player of a named sound.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/sound/sound_controls.h is the framework's own; include <quorbix/sound.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 
 namespace elSound {

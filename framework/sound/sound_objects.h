@@ -1,5 +1,8 @@
 // elSound: the sound device and the table of 30 wave objects (load, release, restore).
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/sound/sound_objects.h is the framework's own; include <quorbix/sound.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 #include <set>
 #include <string>

@@ -1,6 +1,9 @@
 // elSystem: message box, machine queries, executable directory, cursor confinement, input hold,
 // and the orderly shutdown that Escape and the window's close both lead to.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/system/system_utils.h is the framework's own; include <quorbix/system.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdarg>
 #include <cstdint>
 #include <string>

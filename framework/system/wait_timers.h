@@ -1,5 +1,8 @@
 // elSystem: the ten numbered wait timers, the blocking delay, the frame clock and the blink clock.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("framework/system/wait_timers.h is the framework's own; include <quorbix/system.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 
 namespace elSystem {

@@ -1,5 +1,8 @@
 // Platform: the resource table a program builds into its executable (name, type, bytes).
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("platform/files/resources.h is the framework's own; include <quorbix/system.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstddef>
 
 namespace platform {

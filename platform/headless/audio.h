@@ -1,6 +1,9 @@
 // Headless backend: sound by the virtual clock, and the capture of the mix that tests and the
 // runner's --audio read.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("platform/headless/audio.h is the framework's own; include <quorbix/headless.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 #include <vector>
 

@@ -1,5 +1,8 @@
 // Headless backend: the controls that the headless runner and the tests use.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("platform/headless/headless.h is the framework's own; include <quorbix/headless.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -11,6 +11,7 @@
 #include "platform/backend.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/window/system.h"
+#include "platform/window/window.h"
 
 namespace platform::sdl {
 namespace {
@@ -22,6 +23,7 @@ struct SdlWindow {
     SDL_Renderer* renderer = nullptr;
     int reportedX = 0, reportedY = 0;
     bool beepSaid = false;
+    bool shownOnce = false;   // the full screen --fullscreen asks for is switched to once
 };
 
 SdlWindow sdlWindow;
@@ -104,6 +106,9 @@ void showWindow(bool show) {
     if (show) {
         SDL_ShowWindow(sdlWindow.window);
         SDL_RaiseWindow(sdlWindow.window);
+        // --fullscreen: the view Alt+Enter and F11 switch, once, as the window first shows.
+        if (startFullScreen() && !sdlWindow.shownOnce) sdl::toggleFullScreen();
+        sdlWindow.shownOnce = true;
         sdl::presentNow();
     } else {
         SDL_HideWindow(sdlWindow.window);

@@ -41,6 +41,7 @@ struct WindowState {
 
 WindowState state;
 int requestedScale = 0;   // the entry point's choice; a test's reset does not undo it
+bool requestedFullScreen = false;   // the same: the program host's --fullscreen
 
 constexpr WindowId kMainId = 1;
 
@@ -111,6 +112,8 @@ bool destroyWindow(WindowId window) {
 
 void setWindowScale(int scale) { requestedScale = scale; }
 int windowScale() { return requestedScale; }
+void setStartFullScreen(bool fullScreen) { requestedFullScreen = fullScreen; }
+bool startFullScreen() { return requestedFullScreen; }
 
 WindowId mainWindow() { return state.window.alive ? kMainId : 0; }
 

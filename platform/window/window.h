@@ -1,5 +1,8 @@
 // Platform: the window, its class, and the message queue with the classic window-message numbers.
 #pragma once
+#if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
+#pragma message("platform/window/window.h is the framework's own; include <quorbix/program.h> instead (this path goes in Quorbix 2.0)")
+#endif
 #include <cstdint>
 
 namespace platform {
@@ -82,6 +85,10 @@ WindowId createWindow(const char* className, const char* title, std::uint32_t st
 // takes at most three quarters of the usable desktop. The program's coordinates do not change.
 void setWindowScale(int scale);
 int windowScale();
+// Called by the program host before the window is created: the window opens in the full screen
+// (the view that Alt+Enter and F11 switch), where the backend has one.
+void setStartFullScreen(bool fullScreen);
+bool startFullScreen();
 
 // Called by the entry point after creation. Showing the window activates the application:
 // WM_ACTIVATEAPP with a non-zero parameter is sent to the window procedure before it returns.

@@ -4,16 +4,10 @@
 
 #include <string>
 
-#include "framework/core/app_state.h"       // Shell (the scene), Input (mouse and clicks)
-#include "framework/draw/blit.h"            // elDraw::PutObject
-#include "framework/draw/debug_text.h"      // elDraw::DebugPrint
-#include "framework/draw/display.h"         // elDraw::Screen, FillBlack, ShowFps
-#include "framework/draw/object_table.h"    // elDraw::LoadObject, SetDefaultKey
-#include "framework/input/button_state.h"   // elSystem::GetKey
-#include "framework/shell/flip.h"           // elDraw::Flip
-#include "framework/shell/frame_loop.h"     // ProgramSetup, UseProgram
-#include "framework/sound/sound_controls.h" // elSound::Play, SetPan
-#include "framework/sound/sound_objects.h"  // elSound::LoadObject
+#include <quorbix/draw.h>
+#include <quorbix/program.h>
+#include <quorbix/sound.h>
+#include <quorbix/system.h>
 
 namespace {
 
@@ -64,10 +58,12 @@ void ScenePlay() {
 
 }  // namespace
 
-void UseGame() {
-    ProgramSetup setup;
+quorbix::ProgramSetup GameProgram() {
+    quorbix::ProgramSetup setup;
     setup.Name = "NEWGAME";
     setup.Title = "NEWGAME";
+    setup.Summary = "NEWGAME: click the ball.";
+    setup.Version = "0.1";
     setup.Init = GameInit;
     setup.Scenes[kPlayScene] = ScenePlay;
     setup.Reset = [] { State = GameState{}; };
@@ -75,5 +71,5 @@ void UseGame() {
     setup.TraceFields = [](std::string& line) {
         line += ",\"ball_x\":" + std::to_string(State.BallX) + ",\"score\":" + std::to_string(State.Score);
     };
-    UseProgram(setup);
+    return setup;
 }

@@ -1,5 +1,6 @@
-// NEWGAME: the game, as the window's and the headless program's main and the test install it.
+// NEWGAME: the game, as the window's and the headless program's main and the test run it.
 #pragma once
+#include <quorbix/program.h>
 
-// Puts the game's start-up and scenes into the shell; called once before the game runs.
-void UseGame();
+// The game's name, start-up, scene and trace fields, as the program host runs them.
+quorbix::ProgramSetup GameProgram();

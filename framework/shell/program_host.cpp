@@ -1,0 +1,88 @@
+// Application shell: the program host of windowed programs (command line, record and replay, the
+// end of the session).
+#include "framework/shell/program_host.h"
+
+#include <cstdio>
+#include <string>
+
+#include "platform/window/program_name.h"
+#include "platform/window/recording.h"
+#include "platform/window/window.h"
+
+namespace quorbix {
+
+namespace {
+
+const char* const kWindowHelp =
+    "Alt+Enter or F11 switches between the window and the full screen. A session recorded with\n"
+    "--record is a script of input events: the program's headless twin plays it back exactly,\n"
+    "and --replay plays it back in the window.";
+
+// The program's name: the host's choice, else the program's own, else the executable's.
+std::string HostName(const ProgramSetup& program, const HostCommandLine& more, const char* suffix) {
+    if (more.Program != nullptr) return more.Program;
+    if (program.Name != nullptr && program.Name[0] != '\0') return std::string(program.Name) + suffix;
+    platform::setProgramName(nullptr);
+    return platform::programName();
+}
+
+int Fail(const std::string& name, const std::string& what, int status) {
+    std::fprintf(stderr, "%s: %s\n", name.c_str(), what.c_str());
+    return status;
+}
+
+}  // namespace
+
+std::vector<CommandLineOption> WindowProgramOptions() {
+    return {
+        kWindowOptions[0],
+        {"--fullscreen", nullptr, "start in the full screen (Alt+Enter or F11 switches back)"},
+        kWindowOptions[1],
+        {"--record", "FILE", "write the session to FILE, a script the headless program plays back", FileUse::Writes},
+        {"--replay", "FILE", "play a recorded session back in the window", FileUse::Reads},
+    };
+}
+
+int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const HostCommandLine& more,
+                     const std::function<int(const ParsedCommandLine&)>& started) {
+    const std::string name = HostName(program, more, "");
+    CommandLineSyntax syntax{
+        .program = name.c_str(),
+        .synopsis = more.Synopsis != nullptr ? more.Synopsis : "[OPTIONS]",
+        .summary = more.Summary != nullptr ? more.Summary : program.Summary != nullptr ? program.Summary : program.Title,
+        .options = WindowProgramOptions(),
+        .epilogue = more.Help != nullptr ? more.Help : kWindowHelp,
+        .version = program.Version,
+    };
+    syntax.options.insert(syntax.options.end(), more.Options.begin(), more.Options.end());
+
+    ParsedCommandLine args;
+    int status = CheckWindowCommandLine(argc, argv, syntax, args);
+    if (status >= 0) return status;
+    if (args.has("--record") && args.has("--replay"))
+        return CommandLineUsageError(syntax, "--record and --replay cannot be used together");
+    if (started) {
+        status = started(args);
+        if (status >= 0) return status;
+    }
+    std::string error;
+    if (args.has("--replay") && !platform::startReplay(args.value("--replay"), error)) return Fail(name, error, 2);
+    // The outputs are opened only once every option and the replay have been read.
+    status = StartWindowTrace(syntax, args);
+    if (status >= 0) return status;
+    if (args.has("--record") && !platform::startRecording(args.value("--record"), error)) {
+        EndWindowProgram(0);
+        return Fail(name, error, 2);
+    }
+    platform::setStartFullScreen(args.has("--fullscreen"));
+    UseProgram(program);
+    // The entry point gets the words after the options, as one text.
+    const int result = WinMain(args.rest.c_str(), platform::SW_SHOWNORMAL);
+    // The trace and the recording are put in place after a session that ended (WinMain nonzero)
+    // and removed when the window never opened.
+    status = EndWindowProgram(result);
+    if (!platform::stopRecording(result != 0, error)) status = Fail(name, error, 1);
+    return status;
+}
+
+}  // namespace quorbix
