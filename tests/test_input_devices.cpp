@@ -75,8 +75,8 @@ TEST(InputDevices, ScriptDrivesJoysticksAndKeys) {
 
 TEST(InputDevices, BadJoystickLinesAreNamed) {
     struct Case { const char* line; const char* expected; } cases[] = {
-        {"1 joy 2 0 0 0", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)"},
-        {"1 joy 0 0 0 16", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)"},
+        {"1 joy 2 0 0 0", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 4294967295, bit n for button n + 1)"},
+        {"1 joy 0 0 0 4294967296", "line 1: 'joy' takes ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 4294967295, bit n for button n + 1)"},
         {"1 joy-off 2", "line 1: 'joy-off' takes 1 number(s) from 0 to 1"},
         {"0 key 65", "line 1: frame number must be 1 or more, not '0' (frame 0 is for joy, joy-off, tick and time only)"},
         {"-1 joy 0 0 0 0", "line 1: frame number must be 1 or more, not '-1'"},

@@ -155,6 +155,6 @@ TEST(Recording, ASessionThatNeverRanLeavesTheEarlierOneAndNoTemporaryFile) {
     // A session that ended takes the earlier one's place.
     ASSERT_TRUE(platform::startRecording(session.string(), error)) << error;
     ASSERT_TRUE(platform::stopRecording(true, error)) << error;
-    EXPECT_EQ(Read(session).rfind("# A session of the game", 0), 0u) << Read(session);
+    EXPECT_EQ(Read(session).rfind("# A session of quorbix-tests,", 0), 0u) << Read(session);
     EXPECT_EQ(Names(dir), std::vector<std::string>{"session.txt"});
 }

@@ -12,11 +12,13 @@
 
 #include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
+#include "framework/shell/frame_state.h"
 #include "platform/files/output_file.h"
 #include "platform/files/png_writer.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/headless/audio.h"
 #include "platform/files/riff.h"
+#include "platform/window/state_check.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
 
@@ -33,6 +35,7 @@ struct TraceContext {
     const RunOptions* options = nullptr;
     int lastDumped = 0;
     std::string dumpError;  // the first frame that could not be written
+    int checkedBefore = 0;  // Shell.LastFrame.Count at the last frame checked (--check)
 };
 
 // Writes the picture the window shows as DIR/frame-NNNNNN.png when the frame is listed. A
@@ -76,8 +79,17 @@ void DrainAudio(TraceContext& ctx) {
     ctx.audio->append(samples.data(), samples.size());
 }
 
+// Checks a frame that ran against the recording the run replays (RunOptions::checkStates).
+void CheckFrame(TraceContext& ctx, int frame) {
+    if (!ctx.options->checkStates || Shell.LastFrame.Count == ctx.checkedBefore) return;
+    ctx.checkedBefore = Shell.LastFrame.Count;
+    const FrameState state = CurrentFrameState();
+    platform::checkFrameState(frame, Shell.LastFrame.Scene, state.Fields, state.Picture);
+}
+
 void OnFrameEnd(int frame, void* user) {
     auto& ctx = *static_cast<TraceContext*>(user);
+    CheckFrame(ctx, frame);
     WriteLine(ctx, frame, false);
     DrainAudio(ctx);
     if (ctx.options->frameEnd != nullptr) ctx.options->frameEnd(frame, ctx.options->frameEndUser);
@@ -132,6 +144,11 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         if (!options.scriptName.empty()) error = options.scriptName + ": " + error;
         return 2;
     }
+    platform::stopStateCheck();
+    if (options.checkStates && !platform::startStateCheck(options.script, error)) {
+        if (!options.scriptName.empty()) error = options.scriptName + ": " + error;
+        return 2;
+    }
     ResetProgramState();   // the start values are read from the configured clock
     if (options.prepare) options.prepare();
     // The program's own frame period, unless the command line gave one.
@@ -161,7 +178,12 @@ int RunHeadless(const RunOptions& options, std::string& error) {
     platform::headless::setSlotEndHook(nullptr, nullptr);
     DrainAudio(ctx);
     platform::headless::setAudioCapture(false);
-    return FinishOutputs(ctx, traceFile, error);
+    int status = FinishOutputs(ctx, traceFile, error);
+    if (options.checkStates && platform::stateCheckResult().differing > 0) {
+        error += (error.empty() ? "" : "; ") + platform::stateCheckSummary();
+        status = 1;
+    }
+    return status;
 }
 
 long long TraceField(const std::string& line, const std::string& name) {

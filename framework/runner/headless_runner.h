@@ -37,6 +37,9 @@ struct RunOptions {
     std::string framesDir;          // where the dumped frames go ("" for none)
     FrameSet dump;                  // which frames are written there as frame-NNNNNN.png
     std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
+    // The script is a recorded session: every frame is checked against its state comments, and
+    // the run ends with status 1 (error saying where) when one differs.
+    bool checkStates = false;
     // Installs the program to run (UseProgram, framework/shell/frame_loop.h): called after the
     // program-start reset, before WinMain.
     std::function<void()> prepare;

@@ -8,6 +8,7 @@
 
 #include "platform/headless/headless.h"
 #include "platform/window/input_script.h"
+#include "platform/window/state_check.h"
 
 namespace quorbix {
 
@@ -22,6 +23,7 @@ const CommandLineOption kRunnerOptions[] = {
     {"--frames-dir", "DIR", "where the frames --dump lists are written (made if missing)", FileUse::Writes},
     {"--dump", "LIST", "frames written to DIR as frame-NNNNNN.png: 'all', or such as 1,2,600 or 10-20"},
     {"--audio", "FILE", "write the whole mix to FILE as a 16-bit stereo 44100 Hz WAV", FileUse::Writes},
+    {"--check", nullptr, "SCRIPT is a recorded session: check every frame against it (status 1 when one differs)"},
 };
 
 // Reads a number option into a field of the configuration when it was given (the last one counts).
@@ -83,6 +85,8 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
     if (args.words.size() > 1) return CommandLineUsageError(syntax, "only one script may be given");
     if (!args.words.empty()) out.scriptPath = args.words[0];
     o.audioPath = args.value("--audio");
+    o.checkStates = args.has("--check");
+    if (o.checkStates && out.scriptPath.empty()) return CommandLineUsageError(syntax, "--check needs a recorded session as SCRIPT");
     if (args.has("--frames-dir") && args.value("--frames-dir").empty())
         return CommandLineUsageError(syntax, "--frames-dir needs a directory");
     o.framesDir = args.value("--frames-dir");
@@ -107,6 +111,7 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
         return status;
     }
     WarnUnplayedEvents(syntax);
+    if (options.checkStates) std::fprintf(stderr, "%s: %s\n", syntax.program, platform::stateCheckSummary().c_str());
     return 0;
 }
 

@@ -10,12 +10,14 @@
 #include "framework/core/program_state.h"
 #include "framework/draw/clip_wipes.h"
 #include "framework/shell/flip.h"
+#include "framework/shell/frame_state.h"
 #include "framework/shell/window_proc.h"
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #include "platform/window/program_name.h"
 #include "platform/window/recording.h"
+#include "platform/window/state_check.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
 
@@ -125,11 +127,12 @@ void RunFrame() {
     Input.LeftClick = 0;
     Input.RightClick = 0;
     if (Shell.FullScreen == 0) UpdateCursorVisibility();
-    // A recorded session carries what each frame left, so that its replay can be checked.
-    if (platform::recordingActive()) {
-        std::string fields;
-        if (Program.TraceFields != nullptr) Program.TraceFields(fields);
-        platform::recordFrameState(seen.Scene, fields);
+    // A recorded session carries what each frame left, and a replay is checked against it.
+    if (platform::recordingActive() || platform::replayActive()) {
+        const FrameState state = CurrentFrameState();
+        platform::recordFrameState(seen.Scene, state.Fields, state.Picture);
+        if (platform::replayActive())
+            platform::checkFrameState(platform::sessionFrame(), seen.Scene, state.Fields, state.Picture);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/window/program_name.h"
 #include "platform/window/recording.h"
+#include "platform/window/state_check.h"
 #include "platform/window/window.h"
 
 namespace quorbix {
@@ -65,6 +66,8 @@ int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const H
         status = started(args);
         if (status >= 0) return status;
     }
+    // Installed first: the recording's header names the program.
+    UseProgram(program);
     std::string error;
     if (args.has("--replay") && !platform::startReplay(args.value("--replay"), error)) return Fail(name, error, 2);
     // The outputs are opened only once every option and the replay have been read.
@@ -75,13 +78,17 @@ int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const H
         return Fail(name, error, 2);
     }
     platform::setStartFullScreen(args.has("--fullscreen"));
-    UseProgram(program);
     // The entry point gets the words after the options, as one text.
     const int result = WinMain(args.rest.c_str(), platform::SW_SHOWNORMAL);
     // The trace and the recording are put in place after a session that ended (WinMain nonzero)
     // and removed when the window never opened.
     status = EndWindowProgram(result);
     if (!platform::stopRecording(result != 0, error)) status = Fail(name, error, 1);
+    // A replay was checked frame by frame against the recording's states as it ran.
+    if (platform::replayActive() && platform::stateCheckResult().checked > 0) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), platform::stateCheckSummary().c_str());
+        if (platform::stateCheckResult().differing > 0) status = 1;
+    }
     return status;
 }
 

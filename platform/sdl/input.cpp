@@ -1,5 +1,5 @@
 // SDL2 backend: SDL's events as window messages; joysticks 0 and 1 through SDL's joystick API,
-// found again after they are plugged in or pulled out; the key state from SDL's keyboard state.
+// found again after they are plugged in or pulled out; the key state as the key messages leave it.
 #include <SDL.h>
 
 #include <cstdio>
@@ -190,15 +190,10 @@ bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& but
 }
 
 bool keyDown(int virtualKey) {
-    if (!sdl::ensureVideo()) return false;
-    // SDL keeps the state by physical key; the same table as the key messages names them.
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    for (int code = 0; code < count; ++code)
-        if (state[code] != 0 &&
-            sdl::virtualKey(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(code))) == virtualKey)
-            return true;
-    return false;
+    // As the key messages leave it (not SDL's own keyboard state), so that a replayed session's
+    // keys are what the program polls. SDL lets the keys go with messages when the window loses
+    // the keyboard.
+    return postedKeyDown(virtualKey);
 }
 
 }  // namespace platform::backend

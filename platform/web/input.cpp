@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <utility>
 
 #include "platform/backend.h"
 #include "platform/web/web_backend.h"
@@ -90,8 +91,11 @@ void translate(const Event& e) {
             break;
         }
         case kFocus:
-            // Keys held when the page lost the focus are never reported released.
-            if (e.a == 0) inputDevices.keys.fill(false);
+            // Keys held when the page lost the focus are never reported released: they are let
+            // go here, with their messages, as the desktop's window does.
+            if (e.a == 0)
+                for (std::size_t vk = 0; vk < inputDevices.keys.size(); ++vk)
+                    if (std::exchange(inputDevices.keys[vk], false)) postMessage(window, WM_KEYUP, vk, 1);
             postMessage(window, WM_ACTIVATEAPP, e.a != 0 ? 1 : 0, 0);
             break;
         default:
@@ -137,7 +141,8 @@ bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& but
 }
 
 bool keyDown(int virtualKey) {
-    return virtualKey >= 0 && virtualKey < 256 && inputDevices.keys[static_cast<std::size_t>(virtualKey)];
+    // As the key messages leave it, as on the desktop.
+    return postedKeyDown(virtualKey);
 }
 
 }  // namespace platform::backend

@@ -32,7 +32,7 @@ struct EventKind {
     bool atStart = false;               // may be given for frame 0: the machine at start-up
 };
 
-constexpr ArgRange kJoyArgs[] = {{0, 1}, {0, 65535}, {0, 65535}, {0, 15}};
+constexpr ArgRange kJoyArgs[] = {{0, 1}, {0, 65535}, {0, 65535}, {0, 4294967295LL}};
 constexpr ArgRange kTickArgs[] = {{0, 4294967295LL}};
 constexpr ArgRange kTimeArgs[] = {{0, 253402300799LL}};   // up to the end of the year 9999
 
@@ -42,7 +42,7 @@ constexpr EventKind kKinds[] = {
     {"rdown", 0, 0, 0},         {"rup", 0, 0, 0},      {"ldbl", 0, 0, 0},
     {"rdbl", 0, 0, 0},          {"key", 1, 1, 255},    {"keyup", 1, 1, 255},
     {"activate", 1, 0, 1},      {"close", 0, 0, 0},    {"lose-surfaces", 0, 0, 0},
-    {"joy", 4, 0, 0, kJoyArgs, "ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 15)", true},
+    {"joy", 4, 0, 0, kJoyArgs, "ID (0 or 1), X and Y (0 to 65535) and BUTTONS (0 to 4294967295, bit n for button n + 1)", true},
     {"joy-off", 1, 0, 1, nullptr, nullptr, true},
     {"tick", 1, 0, 0, kTickArgs, "the tick count in milliseconds (0 to 4294967295)", true},
     {"time", 1, 0, 0, kTimeArgs, "the calendar time in whole seconds (0 or more)", true},

@@ -19,20 +19,27 @@ bool number(std::string_view word, long long minValue, long long maxValue, int& 
     return true;
 }
 
-// "FRAME SCENE HASH", as the recorder writes after each frame whose state changed.
+// One hash word: 1 to 16 hexadecimal digits.
+bool hashWord(std::string_view word, std::uint64_t& out) {
+    const char* end = word.data() + word.size();
+    return !word.empty() && word.size() <= 16 && std::from_chars(word.data(), end, out, 16).ptr == end;
+}
+
+// "FRAME SCENE HASH [PICTURE]", as the recorder writes after each frame whose state changed (the
+// picture's hash is left out by recordings made before it was recorded).
 bool readState(std::string_view rest, std::string_view line, int lineNo, RecordedStates& out, std::string& error) {
-    std::string_view frameWord, sceneWord, hashWord, extra;
+    std::string_view frameWord, sceneWord, fieldsWord, pictureWord, extra;
     int frame = 0;
     RecordedState s;
     nextWord(rest, frameWord);
     nextWord(rest, sceneWord);
-    nextWord(rest, hashWord);
-    const char* hashEnd = hashWord.data() + hashWord.size();
+    nextWord(rest, fieldsWord);
+    s.havePicture = nextWord(rest, pictureWord);
     if (!number(frameWord, 1, kMaxScriptFrame, frame) || !number(sceneWord, INT_MIN, INT_MAX, s.scene) ||
-        hashWord.empty() || hashWord.size() > 16 ||
-        std::from_chars(hashWord.data(), hashEnd, s.hash, 16).ptr != hashEnd || nextWord(rest, extra)) {
-        error = at(lineNo) + quotedWord(line) + " is not '# state FRAME SCENE HASH' (FRAME 1 to " +
-                std::to_string(kMaxScriptFrame) + ", HASH up to 16 hexadecimal digits)";
+        !hashWord(fieldsWord, s.hash) || (s.havePicture && !hashWord(pictureWord, s.picture)) ||
+        nextWord(rest, extra)) {
+        error = at(lineNo) + quotedWord(line) + " is not '# state FRAME SCENE HASH [PICTURE]' (FRAME 1 to " +
+                std::to_string(kMaxScriptFrame) + ", each hash up to 16 hexadecimal digits)";
         return false;
     }
     out.states[frame] = s;

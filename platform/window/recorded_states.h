@@ -7,13 +7,25 @@
 
 namespace platform {
 
+// FNV-1a, 64 bits: the hash of the state comments.
+constexpr std::uint64_t stateHash(const std::string& text) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (char c : text) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 struct RecordedState {
     int scene = 0;
     std::uint64_t hash = 0;   // stateHash of the program's trace fields after the frame
+    bool havePicture = false;  // recordings made before pictures were hashed have none
+    std::uint64_t picture = 0; // the hash of the picture the frame composed
 };
 
 struct RecordedStates {
-    std::map<int, RecordedState> states;   // by frame: "# state FRAME SCENE HASH"
+    std::map<int, RecordedState> states;   // by frame: "# state FRAME SCENE HASH [PICTURE]"
     bool haveEnd = false;                  // "# end after frame N: scene S FIELDS"
     int endFrame = 0;
     int endScene = 0;

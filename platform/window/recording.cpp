@@ -1,6 +1,7 @@
 // Platform: recording a windowed session as an input script, and replaying one in the window.
 #include "platform/window/recording.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cinttypes>
 #include <cstdarg>
@@ -13,12 +14,21 @@
 #include "platform/backend.h"
 #include "platform/files/output_file.h"
 #include "platform/window/input_script.h"
+#include "platform/window/joystick.h"
 #include "platform/window/program_name.h"
+#include "platform/window/state_check.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
 
 namespace platform {
 namespace {
+
+// A joystick as the program reads it: plugged in or not, its position and buttons.
+struct JoyReading {
+    bool present = false;
+    std::uint32_t x = 0, y = 0, buttons = 0;
+    bool operator==(const JoyReading&) const = default;
+};
 
 struct RecorderState {
     OutputFile file;         // the recording, put in place when the session ends
@@ -39,8 +49,12 @@ struct RecorderState {
     std::uint32_t period = 50;
     int lastScene = -1;
     std::uint64_t lastHash = 0;
+    std::uint64_t lastPicture = 0;
     int lastStateFrame = 0;
     std::string lastFields;
+    JoyReading joyLast[kJoystickIds];    // the last reading written, each stick absent at first
+    JoyReading joyFrame[kJoystickIds];   // the reading of the frame joyFrameNo
+    int joyFrameNo[kJoystickIds] = {-1, -1};
 };
 
 struct ReplayState {
@@ -52,6 +66,12 @@ struct ReplayState {
     bool haveTime = false;
     std::int64_t timeBase = 0;
     std::uint32_t timeBaseTick = 0;
+    // The tick count: tickBase at frame tickBaseFrame, the frame period a frame from there,
+    // standing still within a frame as it did while recording.
+    bool haveTick = false;
+    std::uint32_t tickBase = 0;
+    int tickBaseFrame = 0;
+    JoyReading joy[kJoystickIds];   // the sticks as the replay's joy events leave them
     bool endSaid = false;
 };
 
@@ -95,12 +115,21 @@ bool enterReplayFrame() {
         else if (n == "keyup") posted = postMessage(w, WM_KEYUP, static_cast<WParam>(ev.args[0]), 1);
         else if (n == "activate") posted = postMessage(w, WM_ACTIVATEAPP, static_cast<WParam>(ev.args[0]), 0);
         else if (n == "close") posted = postMessage(w, WM_CLOSE, 0, 0);
-        else if (n == "time") {
+        else if (n == "tick") {
+            replay.haveTick = true;
+            replay.tickBase = static_cast<std::uint32_t>(ev.args[0]);
+            replay.tickBaseFrame = replay.next;
+        } else if (n == "time") {
             replay.haveTime = true;
             replay.timeBase = ev.args[0];
             replay.timeBaseTick = getTickCount();
+        } else if (n == "joy") {
+            replay.joy[ev.args[0]] = JoyReading{true, static_cast<std::uint32_t>(ev.args[1]),
+                                                static_cast<std::uint32_t>(ev.args[2]), static_cast<std::uint32_t>(ev.args[3])};
+        } else if (n == "joy-off") {
+            replay.joy[ev.args[0]] = JoyReading{};
         }
-        // tick: the window keeps its real clock; joy, joy-off and lose-surfaces are not replayed.
+        // lose-surfaces is the headless runner's alone: a window loses its surfaces by itself.
     }
     if (!replay.endSaid && replay.nextEvent >= events.size()) {
         say("the replay's last event was at frame %d; the window's own input takes over\n", replay.next);
@@ -118,8 +147,9 @@ bool isInput(std::uint32_t m) {
 }  // namespace
 
 namespace {
-const SessionHooks kSessionHooks{recording::notePost, recording::beforeFrameWait, recording::afterFrameWait,
-                                 recording::inactiveWait, recording::tick, recording::calendar};
+const SessionHooks kSessionHooks{recording::notePost,     recording::beforeFrameWait, recording::afterFrameWait,
+                                 recording::inactiveWait, recording::tick,            recording::calendar,
+                                 recording::joystick};
 }  // namespace
 
 bool startRecording(const std::string& path, std::string& error) {
@@ -127,9 +157,10 @@ bool startRecording(const std::string& path, std::string& error) {
     recorder.out = recorder.file.stream();
     recorder.windowThread = std::this_thread::get_id();
     setSessionHooks(&kSessionHooks);
-    writeLine("# A session of the game, recorded in its window: play it back with");
-    writeLine("#   quorbix-headless --trace TRACE %s   or   quorbix --replay %s", path.c_str(), path.c_str());
-    writeLine("# Lines are 'FRAME EVENT ARGS' (docs/headless.md); '# state' lines check the replay.");
+    const char* name = programName();
+    writeLine("# A session of %s, recorded in its window: play it back with", name);
+    writeLine("#   %s-headless --check %s   or   %s --replay %s", name, path.c_str(), name, path.c_str());
+    writeLine("# Lines are 'FRAME EVENT ARGS'; '# state FRAME SCENE FIELDS PICTURE' lines check the replay.");
     return true;
 }
 
@@ -139,6 +170,11 @@ bool startReplay(const std::string& path, std::string& error) {
     replay = ReplayState{};
     replayUsedUp = false;
     if (!parseScript(text, replay.script, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    // Each frame is checked against the recording's state comments as it runs.
+    if (!startStateCheck(text, error)) {
         error = path + ": " + error;
         return false;
     }
@@ -167,17 +203,22 @@ bool stopRecording(bool sessionEnded, std::string& error) {
     return true;
 }
 
-void recordFrameState(int scene, const std::string& fields) {
+void recordFrameState(int scene, const std::string& fields, std::uint64_t picture) {
     if (recorder.out == nullptr || !recorder.inFrame) return;
     std::lock_guard<std::mutex> hold(recorder.lock);
     const std::uint64_t h = stateHash(fields);
     recorder.lastStateFrame = recorder.running;
-    if (scene == recorder.lastScene && h == recorder.lastHash) return;
+    if (scene == recorder.lastScene && h == recorder.lastHash && picture == recorder.lastPicture) return;
     recorder.lastScene = scene;
     recorder.lastHash = h;
+    recorder.lastPicture = picture;
     recorder.lastFields = fields;
-    writeLine("# state %d %d %016" PRIx64, recorder.running, scene, h);
+    writeLine("# state %d %d %016" PRIx64 " %016" PRIx64, recorder.running, scene, h, picture);
 }
+
+bool replayActive() { return replay.on; }
+
+int sessionFrame() { return recorder.running; }
 
 }  // namespace platform
 
@@ -266,6 +307,12 @@ bool inactiveWait() {
 }
 
 std::uint32_t tick(std::uint32_t real) {
+    if (replay.on && replay.haveTick) {
+        // The recorded clock: frame n stands at the base plus a frame period for each frame
+        // since it; between frames the clock stays where the last frame had it.
+        const int frame = recorder.started ? recorder.running : replay.tickBaseFrame;
+        return replay.tickBase + static_cast<std::uint32_t>(std::max(0, frame - replay.tickBaseFrame)) * recorder.period;
+    }
     if (recorder.out == nullptr || !onWindowThread()) return real;
     std::lock_guard<std::mutex> hold(recorder.lock);
     if (!recorder.started) {
@@ -299,6 +346,41 @@ std::int64_t calendar(std::int64_t real) {
     std::lock_guard<std::mutex> hold(recorder.lock);
     writeLine("%d time %" PRId64, !recorder.started ? 0 : recorder.inFrame ? recorder.running : recorder.next, real);
     return real;
+}
+
+bool joystick(int id, bool present, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons) {
+    if (id < 0 || id >= kJoystickIds) return present;
+    if (replay.on && !replayUsedUp) {
+        const JoyReading& j = replay.joy[id];
+        x = j.x;
+        y = j.y;
+        buttons = j.buttons;
+        return j.present;
+    }
+    if (recorder.out == nullptr || !onWindowThread()) return present;
+    std::lock_guard<std::mutex> hold(recorder.lock);
+    // Within a frame a stick reads as it did first in that frame, as the replay can give it.
+    if (recorder.inFrame && recorder.joyFrameNo[id] == recorder.running) {
+        const JoyReading& j = recorder.joyFrame[id];
+        x = j.x;
+        y = j.y;
+        buttons = j.buttons;
+        return j.present;
+    }
+    const JoyReading now = present ? JoyReading{true, x, y, buttons} : JoyReading{};
+    if (recorder.inFrame) {
+        recorder.joyFrameNo[id] = recorder.running;
+        recorder.joyFrame[id] = now;
+    }
+    if (!(now == recorder.joyLast[id])) {
+        recorder.joyLast[id] = now;
+        const int frame = !recorder.started ? 0 : recorder.inFrame ? recorder.running : recorder.next;
+        if (now.present)
+            writeLine("%d joy %d %" PRIu32 " %" PRIu32 " %" PRIu32, frame, id, now.x, now.y, now.buttons);
+        else
+            writeLine("%d joy-off %d", frame, id);
+    }
+    return present;
 }
 
 }  // namespace platform::recording

@@ -4,14 +4,18 @@
 // The recorder writes what reached the window (pointer, buttons, keys, activation, close) with
 // the number of the frame before which it was handled, and what the program read that a replay
 // cannot know by itself: the calendar time at each reading and the tick count of each frame
-// whose tick differs from the steady frame length. While recording, the tick count stands still
-// during a frame on the window's thread, as it does on the headless clock. After each frame
-// whose state changed, a comment "# state FRAME SCENE HASH" holds the program's trace fields'
-// hash (stateHash), so that a replay can be checked frame by frame; the last state is written in
-// full at the end.
+// whose tick differs from the steady frame length, and each joystick reading that differs from the
+// last. While recording, the tick count and the joysticks stand still during a frame on the
+// window's thread, as they do on the headless clock; a replay gives the recorded ones back, and
+// the keys as the replayed key messages leave them. After each frame whose state changed, a
+// comment "# state FRAME SCENE FIELDS PICTURE" holds the hashes (stateHash) of the program's
+// trace fields and of the picture it composed, so that a replay can be checked frame by frame;
+// the last state's fields are written in full at the end.
 #pragma once
 #include <cstdint>
 #include <string>
+
+#include "platform/window/recorded_states.h"
 
 namespace platform {
 
@@ -28,19 +32,14 @@ bool startReplay(const std::string& path, std::string& error);
 bool stopRecording(bool sessionEnded, std::string& error);
 bool recordingActive();
 
-// Called by the frame loop after each frame while recording: the scene that ran and the
-// program's own trace fields (ProgramSetup::TraceFields).
-void recordFrameState(int scene, const std::string& fields);
-
-// FNV-1a, 64 bits: the hash of the state comments.
-constexpr std::uint64_t stateHash(const std::string& text) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (char c : text) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ull;
-    }
-    return h;
-}
+// Called by the frame loop after each frame while recording: the scene that ran, the program's
+// own trace fields (ProgramSetup::TraceFields) and the hash of the picture it composed.
+void recordFrameState(int scene, const std::string& fields, std::uint64_t picture);
+// A recorded session is being replayed in the window (startReplay).
+bool replayActive();
+// The number of the frame running now while a session is recorded or replayed (the frame
+// numbers of the recording's events and state comments).
+int sessionFrame();
 
 }  // namespace platform
 
@@ -60,4 +59,6 @@ bool inactiveWait();
 // Readings of the clocks on their way to the program.
 std::uint32_t tick(std::uint32_t real);
 std::int64_t calendar(std::int64_t real);
+// A joystick's reading on its way to the program (SessionHooks::joystick).
+bool joystick(int id, bool present, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons);
 }  // namespace platform::recording

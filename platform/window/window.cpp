@@ -1,8 +1,10 @@
 // Platform: window classes, the window record and the message queue, shared by every backend.
 #include "platform/window/window.h"
 
-#include <cstring>
+#include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <iterator>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -16,6 +18,7 @@ namespace platform {
 namespace {
 
 constexpr int kMaxClasses = 8;
+constexpr std::uintptr_t kKeyCodes = 256;   // virtual-key codes run from 0 to 255
 
 struct ClassRecord {
     std::string name;
@@ -36,6 +39,9 @@ struct WindowState {
     WindowRecord window;     // the program has one window; its id is 1
     std::mutex queueLock;    // the sound thread posts too
     std::deque<Message> queue;
+    // Each key as the key messages posted so far leave it: what the program polls, the same
+    // whether the messages come from the keyboard or from a replayed session.
+    bool keysDown[kKeyCodes] = {};
     int cursorCount = 0;
 };
 
@@ -157,6 +163,7 @@ bool postMessage(WindowId window, std::uint32_t message, WParam wParam, LParam l
     {
         std::lock_guard<std::mutex> lock(state.queueLock);
         state.queue.push_back(Message{window, message, wParam, lParam});
+        if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam < kKeyCodes) state.keysDown[wParam] = message == WM_KEYDOWN;
     }
     backend::wake();
     return true;
@@ -189,9 +196,15 @@ bool waitFrame(std::uint32_t periodMs) {
     return due;
 }
 
+bool postedKeyDown(int virtualKey) {
+    std::lock_guard<std::mutex> lock(state.queueLock);
+    return virtualKey >= 0 && virtualKey < static_cast<int>(kKeyCodes) && state.keysDown[virtualKey];
+}
+
 void resetWindows() {
     std::lock_guard<std::mutex> lock(state.queueLock);
     state.queue.clear();
+    std::fill(std::begin(state.keysDown), std::end(state.keysDown), false);
     state.classCount = 0;
     state.window = WindowRecord{};
     state.cursorCount = 0;

@@ -119,6 +119,10 @@ LResult dispatchMessage(const Message& message);
 LResult sendMessage(WindowId window, std::uint32_t message, WParam wParam, LParam lParam);
 // Queues a message; safe from any thread (the sound thread posts MM_MCINOTIFY).
 bool postMessage(WindowId window, std::uint32_t message, WParam wParam, LParam lParam);
+// Called by the backends that poll the keyboard through the messages (getKeyState): true while
+// the key messages posted so far leave the virtual key (0 to 255) down. A replay posts the
+// recorded key messages, so the state a program polls is replayed with them.
+bool postedKeyDown(int virtualKey);
 // Queues WM_QUIT, which ends the frame loop.
 void postQuitMessage(int exitCode);
 // The default handling of a message: WM_CLOSE destroys the window; everything else answers 0.
@@ -151,6 +155,9 @@ struct SessionHooks {
     // Readings of the clocks on their way to the program.
     std::uint32_t (*tick)(std::uint32_t real);
     std::int64_t (*calendar)(std::int64_t real);
+    // A joystick's reading on its way to the program (present: it is plugged in); returns
+    // whether the program sees it plugged in, and what it reads.
+    bool (*joystick)(int id, bool present, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons);
 };
 // Called by startRecording and startReplay; the hooks stay installed until the process ends.
 void setSessionHooks(const SessionHooks* hooks);
