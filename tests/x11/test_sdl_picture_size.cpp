@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "framework/core/app_state.h"
+#include "framework/draw/blit.h"
 #include "framework/draw/display.h"
 #include "framework/draw/primitives.h"
+#include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "platform/window/window.h"
 #include "x_session.h"
