@@ -66,6 +66,11 @@ void spinWait();
 // Called by createWindow: open the backend's window with a client area of width x height whose
 // top-left corner is at (x, y) on the screen. False when no window can be opened.
 bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style);
+// Called by setClientSize while the window has its old client size (clientSize): give it a
+// client area of width x height around the same centre (recentred, platform/video/screen_area.h)
+// and write the area's new top-left corner on the screen to (x, y). False, nothing changed, when
+// the backend cannot show a picture of that size.
+bool resizeWindow(int width, int height, int& x, int& y);
 // Called by createWindow with the window class's icon: a BMP file with an alpha channel (the
 // program's "ICON" resource). Not called when the program has none.
 void setWindowIcon(const unsigned char* bmp, std::size_t size);

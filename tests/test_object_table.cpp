@@ -105,7 +105,7 @@ TEST(Display, ErrorsBeforeAndDuringSetUp) {
     EXPECT_EQ(TakeBoxTexts(), "エラー発生|elSystem::SetWait : x\n") << "no display needed for the box";
     EXPECT_EQ(platform::headless::beepCount(), beeps + 1) << "the box comes with a beep";
     EXPECT_EQ(Screen(0, 360), 0);
-    EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::Screen : スプライト(Back)が取得できません\n");
+    EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::Screen : 画面サイズが範囲外です\n");
     EXPECT_EQ(platform::headless::beepCount(), beeps + 2);
 }
 

@@ -32,7 +32,7 @@ struct FrameSeen {
 
 struct ShellState {
     int FullScreen = 1;
-    int ClientWidth = 480;
+    int ClientWidth = 480;    // the window's client area: the entry point's, then elDraw::Screen's
     int ClientHeight = 360;
     platform::WindowId MainWindow = 0;
     char CommandLine[quorbix::kCommandLineSize] = {};

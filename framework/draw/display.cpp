@@ -32,6 +32,8 @@ void ScreenSize(int& width, int& height) {
 const DisplayLinkRegistration kDisplayLink{{FlipToGDISurface, ScreenSize}};
 const elSystem::ShutdownRegistration kScreenRelease{elSystem::ShutdownStep::Screen, ReleaseScreen};
 
+const elSystem::CodePageText kBadSize("画面サイズが範囲外です");
+const elSystem::CodePageText kNoWindowSize("ウィンドウサイズが変更できません");
 const elSystem::CodePageText kNoDriver("DirectDrawが使用できません");
 const elSystem::CodePageText kNoCooperation("フルスクリーン化できません");
 const elSystem::CodePageText kNoMode("解像度が変更できません");
@@ -94,6 +96,8 @@ void FlipToGDISurface() {
 
 int Screen(int width, int height) {
     using namespace platform;
+    // Every surface below is made at this size; a side out of range makes nothing at all.
+    if (width < 1 || height < 1 || width > kMaxScreenSide || height > kMaxScreenSide) return Fail(kBadSize);
     Display.ScreenWidth = width;
     Display.ScreenHeight = height;
     SetClipWindow(0, 0, width, height);
@@ -107,6 +111,14 @@ int Screen(int width, int height) {
     const bool full = Shell.FullScreen != 0;
     const std::uint32_t level = full ? (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT) : DDSCL_NORMAL;
     if (failed(Display.DirectDraw->SetCooperativeLevel(Shell.MainWindow, level))) return Fail(kNoCooperation);
+
+    // Windowed, the picture is shown in the client area, which the entry point opened at a size
+    // of its own: it takes the picture's size, before the desktop surface is made around it.
+    if (!full && Shell.MainWindow != 0) {
+        if (!setClientSize(Shell.MainWindow, width, height)) return Fail(kNoWindowSize);
+        Shell.ClientWidth = width;
+        Shell.ClientHeight = height;
+    }
 
     if (full && failed(Display.DirectDraw->SetDisplayMode(width, height, Display.ColorDepth))) {
         // A card without 32-bit modes often has 24-bit ones; the depth stays 24 from then on.

@@ -7,6 +7,7 @@
 #include "framework/core/error_box.h"
 #include "platform/video/gdi.h"
 #include "platform/video/surface.h"
+#include "platform/window/window.h"
 
 namespace elDraw {
 
@@ -32,9 +33,13 @@ struct DisplayState {
 };
 extern DisplayState Display;
 
-// Opens the display at width x height: driver, cooperative level, (full screen) display mode,
-// Front, Back, Buffer (object 0) and Screen (object 1), then starts the other services.
-// Returns 1, or 0 after an error box.
+// The sides elDraw::Screen takes: 1 to 4096 pixels each.
+constexpr int kMaxScreenSide = platform::kMaxClientSide;
+
+// Opens the display at width x height: driver, cooperative level, (windowed) the window's client
+// area at that size, (full screen) display mode, Front, Back, Buffer (object 0) and Screen
+// (object 1), then starts the other services. Returns 1, or 0 after an error box (a side out of
+// range is refused before anything is made).
 int Screen(int width, int height);
 // Stores the clip window as given, without any check.
 void SetClipWindow(int left, int top, int right, int bottom);

@@ -154,7 +154,8 @@ int WinMain(const char* commandLine, int showCommand) {
 
     // The program always runs in a window, centred and kept above the others: the full-screen
     // display stays the framework's to offer (elDraw::Screen reads FullScreen), the entry point
-    // never asks for it.
+    // never asks for it. The window opens at 480 x 360; the program's elDraw::Screen gives its
+    // client area the picture's size around the same centre.
     Shell.FullScreen = 0;
     Shell.ClientWidth = 480;
     Shell.ClientHeight = 360;

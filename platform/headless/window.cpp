@@ -80,6 +80,14 @@ bool openWindow(const char*, int x, int y, int width, int height, std::uint32_t)
     return true;
 }
 
+bool resizeWindow(int width, int height, int& x, int& y) {
+    if (!virtualWindow.open) return false;
+    virtualWindow.client = recentred(virtualWindow.client, width, height);
+    x = virtualWindow.client.x;
+    y = virtualWindow.client.y;
+    return true;
+}
+
 void setWindowIcon(const unsigned char*, std::size_t size) { virtualWindow.iconBytes = size; }
 // Nothing is drawn until a picture is presented, shown or not.
 void showWindow(bool) {}

@@ -29,6 +29,10 @@ bool windowToPicture(int wx, int wy, int& px, int& py);
 bool pictureToWindow(int px, int py, double& wx, double& wy);
 // Alt+Enter and F11: the window's picture over the whole screen, and back to its old place.
 void toggleFullScreen();
+// While such a view holds the window (or the program's mode covers the display with it): true,
+// with the place the window goes back to, which setWindowedPlace changes (a new client size).
+bool windowedPlace(SDL_Rect& place);
+void setWindowedPlace(const SDL_Rect& place);
 // The renderer lost its device or its targets: every surface is marked lost.
 void deviceLost();
 

@@ -124,6 +124,19 @@ bool pictureToWindow(int px, int py, double& wx, double& wy) {
     return true;
 }
 
+bool windowedPlace(SDL_Rect& place) {
+    if (!presentation.toggled && !presentation.covering) return false;
+    place = SDL_Rect{presentation.savedX, presentation.savedY, presentation.savedW, presentation.savedH};
+    return true;
+}
+
+void setWindowedPlace(const SDL_Rect& place) {
+    presentation.savedX = place.x;
+    presentation.savedY = place.y;
+    presentation.savedW = place.w;
+    presentation.savedH = place.h;
+}
+
 void toggleFullScreen() {
     SDL_Window* win = window();
     // The program's own full-screen mode owns the screen; the window has no view to switch.

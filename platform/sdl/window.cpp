@@ -10,6 +10,7 @@
 #include "platform/window/program_name.h"
 #include "platform/backend.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/video/screen_area.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
 
@@ -51,33 +52,49 @@ using sdl::sdlWindow;
 
 // ---------------------------------------------------------------- window
 
+namespace {
+
+// The window around a client area of width x height centred on (centreX, centreY): the whole
+// scale the user chose, or else the largest whose window takes at most three quarters of the
+// usable desktop, a picture too large for the desktop at one shrunk to fit it (its shape kept);
+// kept inside the usable desktop.
+SDL_Rect windowAround(int centreX, int centreY, int width, int height) {
+    SDL_Rect usable{0, 0, 0, 0};
+    const bool haveUsable = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
+    int scale = windowScale();
+    const bool chosen = scale >= 1;
+    if (!chosen) scale = haveUsable ? std::max(1, std::min(usable.w * 3 / (4 * width), usable.h * 3 / (4 * height))) : 1;
+    SDL_Rect r{0, 0, width * scale, height * scale};
+    if (!chosen && haveUsable && (r.w > usable.w || r.h > usable.h)) {
+        r.w = std::max(1, std::min(usable.w, static_cast<int>(static_cast<long long>(usable.h) * width / height)));
+        r.h = std::max(1, std::min(usable.h, static_cast<int>(static_cast<long long>(usable.w) * height / width)));
+    }
+    r.x = centreX - r.w / 2;
+    r.y = centreY - r.h / 2;
+    if (haveUsable) {
+        r.x = std::max(usable.x, std::min(r.x, usable.x + usable.w - r.w));
+        r.y = std::max(usable.y, std::min(r.y, usable.y + usable.h - r.h));
+    }
+    return r;
+}
+
+}  // namespace
+
 bool openWindow(const char* title, int x, int y, int width, int height, std::uint32_t style) {
     if (!sdl::ensureVideo()) return false;
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
-    int scale = 1, windowX = x, windowY = y;
-    if (style & WS_POPUP) {
+    SDL_Rect place{x, y, width, height};
+    if (style & WS_POPUP)
         flags |= SDL_WINDOW_FULLSCREEN;
-    } else {
-        SDL_Rect usable{0, 0, 0, 0};
-        const bool haveUsable = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
-        scale = windowScale();
-        // The largest whole scale whose window takes at most three quarters of the usable desktop.
-        if (scale < 1) scale = haveUsable ? std::max(1, std::min(usable.w * 3 / (4 * width), usable.h * 3 / (4 * height))) : 1;
-        // The scaled window keeps the centre the program chose, inside the usable desktop.
-        windowX = x + width / 2 - width * scale / 2;
-        windowY = y + height / 2 - height * scale / 2;
-        if (haveUsable) {
-            windowX = std::max(usable.x, std::min(windowX, usable.x + usable.w - width * scale));
-            windowY = std::max(usable.y, std::min(windowY, usable.y + usable.h - height * scale));
-        }
-    }
-    sdlWindow.window = SDL_CreateWindow(title, windowX, windowY, width * scale, height * scale, flags);
+    else   // the scaled window keeps the centre the program chose
+        place = windowAround(x + width / 2, y + height / 2, width, height);
+    sdlWindow.window = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
     if (sdlWindow.window == nullptr) {
         platform::say("cannot open a window: %s\n", SDL_GetError());
         return false;
     }
-    // The picture is one 480 x 360 texture a frame: SDL's software renderer shows it through the
-    // window system's own image path and starts in a millisecond, where a GL context takes a
+    // The picture is one texture of its size a frame: SDL's software renderer shows it through
+    // the window system's own image path and starts in a millisecond, where a GL context takes a
     // few hundred on a machine that renders GL in software. GL is the fallback (a window system
     // without a native framebuffer); an SDL_RENDER_DRIVER the user sets still wins.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -87,6 +104,39 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
     if (sdlWindow.renderer == nullptr) sdlWindow.renderer = SDL_CreateRenderer(sdlWindow.window, -1, 0);
     sdlWindow.reportedX = x;
     sdlWindow.reportedY = y;
+    return true;
+}
+
+bool resizeWindow(int width, int height, int& x, int& y) {
+    SDL_Window* win = sdlWindow.window;
+    if (win == nullptr) return false;
+    SDL_RendererInfo info;
+    if (sdlWindow.renderer != nullptr && SDL_GetRendererInfo(sdlWindow.renderer, &info) == 0 &&
+        ((info.max_texture_width > 0 && width > info.max_texture_width) ||
+         (info.max_texture_height > 0 && height > info.max_texture_height))) {
+        platform::say("a picture of %d x %d is larger than this renderer shows (%d x %d)\n", width, height,
+                      info.max_texture_width, info.max_texture_height);
+        return false;
+    }
+    ScreenArea client{sdlWindow.reportedX, sdlWindow.reportedY, 0, 0};
+    clientSize(mainWindow(), client.width, client.height);
+    client = recentred(client, width, height);
+    // The window keeps its own centre (where a full-screen view puts it back, while one is on).
+    SDL_Rect now{0, 0, 0, 0};
+    const bool viewOn = sdl::windowedPlace(now);
+    if (!viewOn) {
+        SDL_GetWindowPosition(win, &now.x, &now.y);
+        SDL_GetWindowSize(win, &now.w, &now.h);
+    }
+    const SDL_Rect place = windowAround(now.x + now.w / 2, now.y + now.h / 2, width, height);
+    if (viewOn) {
+        sdl::setWindowedPlace(place);
+    } else {
+        SDL_SetWindowSize(win, place.w, place.h);
+        SDL_SetWindowPosition(win, place.x, place.y);
+    }
+    sdlWindow.reportedX = x = client.x;
+    sdlWindow.reportedY = y = client.y;
     return true;
 }
 

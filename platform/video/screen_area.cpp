@@ -14,6 +14,11 @@ ScreenArea shownArea(const ScreenArea& client) {
     return client;
 }
 
+ScreenArea recentred(const ScreenArea& client, int width, int height) {
+    return ScreenArea{client.x + client.width / 2 - width / 2, client.y + client.height / 2 - height / 2, width,
+                      height};
+}
+
 Rect desktopArea() {
     const int width = backend::screenWidth(), height = backend::screenHeight();
     // More displays than this are not seen in practice; the ones past it are left out.

@@ -16,6 +16,10 @@ struct ScreenArea {
 // or height below 1) while there is nothing to show.
 ScreenArea shownArea(const ScreenArea& client);
 
+// Called by the backends when the program gives its window another client size: the area of
+// width x height with the same centre as `client`, so that a centred window stays centred.
+ScreenArea recentred(const ScreenArea& client, int width, int height);
+
 // Called when the windowed primary surface is made: the screen area windows can be on, right
 // and bottom exclusive. It is the main screen, (0, 0, screenWidth, screenHeight), grown to hold
 // every display the backend lists (backend::listDisplays).

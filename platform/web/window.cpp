@@ -14,6 +14,9 @@ namespace {
 EM_JS(int, pageOpenWindow, (const char* title, int width, int height), {
     return Module.page.openWindow(UTF8ToString(title), width, height) ? 1 : 0;
 });
+EM_JS(int, pageResizeWindow, (int width, int height), {
+    return Module.page.resizeWindow(width, height) ? 1 : 0;
+});
 EM_JS(void, pageShowWindow, (int show), { Module.page.showWindow(!!show); });
 EM_JS(void, pageSetCursor, (int visible), { Module.page.setCursorVisible(!!visible); });
 EM_JS(void, pageShowBox, (const char* text, const char* caption, int warning), {
@@ -49,6 +52,14 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
     if (!web::pageOpenWindow(title, width, height)) return false;
     pageWindow.open = true;
     pageWindow.client = ScreenArea{x, y, width, height};
+    return true;
+}
+
+bool resizeWindow(int width, int height, int& x, int& y) {
+    if (!pageWindow.open || !web::pageResizeWindow(width, height)) return false;
+    pageWindow.client = recentred(pageWindow.client, width, height);
+    x = pageWindow.client.x;
+    y = pageWindow.client.y;
     return true;
 }
 

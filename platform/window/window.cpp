@@ -129,6 +129,18 @@ void clientSize(WindowId window, int& width, int& height) {
     height = rec ? rec->clientHeight : 0;
 }
 
+bool setClientSize(WindowId window, int width, int height) {
+    WindowRecord* rec = find(window);
+    if (rec == nullptr || width < 1 || height < 1 || width > kMaxClientSide || height > kMaxClientSide) return false;
+    if (rec->clientWidth == width && rec->clientHeight == height) return true;
+    int x = 0, y = 0;
+    if (!backend::resizeWindow(width, height, x, y)) return false;
+    rec->clientWidth = width;
+    rec->clientHeight = height;
+    sendMessage(window, WM_MOVE, 0, makePosition(x, y));
+    return true;
+}
+
 bool peekMessage(Message& message) {
     backend::pumpEvents();
     std::lock_guard<std::mutex> lock(state.queueLock);

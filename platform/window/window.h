@@ -107,6 +107,17 @@ WindowId mainWindow();
 // Client size of a window (what its frame leaves inside).
 void clientSize(WindowId window, int& width, int& height);
 
+// The largest client side setClientSize gives: a picture of 4096 x 4096 is the most the display
+// surfaces hold (16 M pixels).
+constexpr int kMaxClientSide = 4096;
+
+// Called by the display set-up (elDraw::Screen) in windowed mode, before the primary surface is
+// made: the client area becomes width x height around the same centre, and the window procedure
+// learns where it now is (WM_MOVE). The same size changes nothing. False, the window unchanged,
+// for a side below 1 or above kMaxClientSide, a window that is not there, or a size the backend
+// cannot show.
+bool setClientSize(WindowId window, int width, int height);
+
 // ---------------------------------------------------------------- messages
 
 // Called by the frame loop and by modal boxes. Removes the oldest message; false when none.

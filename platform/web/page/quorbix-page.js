@@ -78,6 +78,15 @@ const QuorbixPage = (() => {
     fit();
     return true;
   };
+  // The program's picture takes another size: the canvas follows at once, so that the pointer
+  // maps onto the new size before the first picture of it arrives.
+  page.resizeWindow = (width, height) => {
+    canvas.width = width;
+    canvas.height = height;
+    image = null;
+    fit();
+    return true;
+  };
   page.showWindow = show => { canvas.style.visibility = show ? 'visible' : 'hidden'; if (show) canvas.focus(); };
   page.present = (rgba, width, height) => {
     if (canvas.width !== width || canvas.height !== height) {
