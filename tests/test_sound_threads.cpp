@@ -235,3 +235,26 @@ TEST(SoundThreads, MusicCommandsInATightLoopWithThirtySoundsNeverStallTheOutputT
     audiostress::MusicCommandsInATightLoopWithThirtySounds(2.0);
     ResetProgramState();
 }
+
+namespace {
+int streamOpens = 0;
+void CountOpen() { ++streamOpens; }
+}  // namespace
+
+// What is handed to audio::atOpen (the synthesiser's preload) runs each time the output opens,
+// once however often it was handed over, and not for a second user of an open output.
+TEST(SoundThreads, WhatIsHandedToAtOpenRunsAtEachOpenOfTheOutput) {
+    ResetProgramState();
+    streamOpens = 0;
+    platform::audio::atOpen(CountOpen);
+    platform::audio::atOpen(CountOpen);
+    ASSERT_TRUE(platform::audio::acquireStream());
+    EXPECT_EQ(streamOpens, 1) << "the first user opens the output";
+    ASSERT_TRUE(platform::audio::acquireStream());
+    EXPECT_EQ(streamOpens, 1) << "a second user finds it open";
+    platform::audio::releaseStream();
+    platform::audio::releaseStream();
+    ASSERT_TRUE(platform::audio::acquireStream());
+    EXPECT_EQ(streamOpens, 2) << "opened again after the last user let go";
+    platform::audio::releaseStream();
+}

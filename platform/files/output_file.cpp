@@ -1,7 +1,8 @@
 // Platform: files written whole or not at all, through a temporary file renamed over the target.
-// What every system shares: the writes, the first failure kept for the message, the commit that
-// puts the file in place only when every write and the close succeeded, the name of the
-// temporary file. Opening, replacing and comparing files are the system's (output_file_system).
+// What every system shares: the messages, the writes, the first failure kept for the message,
+// the commit that puts the file in place only when every write and the close succeeded, the name
+// of the temporary file. Opening, replacing and comparing files are the system's
+// (output_file_system).
 #include "platform/files/output_file.h"
 
 #include <algorithm>
@@ -32,6 +33,17 @@ std::string temporaryName(const std::string& target, const char* separators, uns
 }
 
 }  // namespace output_system
+
+bool OutputFile::open(const std::string& target, std::string& error) {
+    discard();
+    target_ = target;
+    const int why = target.empty() ? ENOENT : output_system::openOutput(target, file_, replaced_, temp_);
+    if (why == 0) return true;
+    error = "cannot write '" + target + "': " + output_system::reason(why);
+    return false;
+}
+
+bool sameOutputFile(const std::string& a, const std::string& b) { return output_system::sameFile(a, b); }
 
 bool OutputFile::write(const void* data, std::size_t size) {
     if (file_ == nullptr) return false;

@@ -1,6 +1,5 @@
 // Platform: files written whole or not at all (see output_file.h), with the POSIX calls: the
 // temporary file is made beside the target and renamed over it.
-#include "platform/files/output_file.h"
 #include "platform/files/output_file_system.h"
 
 #include <fcntl.h>
@@ -14,8 +13,6 @@
 
 namespace platform {
 namespace {
-
-using output_system::reason;
 
 // The absolute path with links, "." and ".." resolved as far as the path exists.
 bool resolved(const std::string& path, std::filesystem::path& out) {
@@ -51,47 +48,31 @@ int createTemporary(const std::string& target, const struct stat* replaced, std:
 
 }  // namespace
 
-bool OutputFile::open(const std::string& target, std::string& error) {
-    discard();
-    target_ = target;
-    replaced_ = followLinks(target);
-    const std::string cannot = "cannot write '" + target + "': ";
-    if (target.empty()) {
-        error = cannot + reason(ENOENT);
-        return false;
-    }
+namespace output_system {
+
+int openOutput(const std::string& target, std::FILE*& file, std::string& replaced, std::string& temp) {
+    replaced = followLinks(target);
     struct stat st {};
-    const bool exists = ::stat(replaced_.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) {
-        error = cannot + reason(EISDIR);
-        return false;
-    }
+    const bool exists = ::stat(replaced.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return EISDIR;
     if (exists && !S_ISREG(st.st_mode)) {
-        file_ = std::fopen(target.c_str(), "wb");
-        if (file_ == nullptr) error = cannot + reason(errno);
-        return file_ != nullptr;
+        file = std::fopen(target.c_str(), "wb");
+        return file != nullptr ? 0 : errno;
     }
     // A file the user may not write is not replaced behind the user's back either.
-    if (exists && ::access(replaced_.c_str(), W_OK) != 0) {
-        error = cannot + reason(errno);
-        return false;
-    }
-    const int fd = createTemporary(replaced_, exists ? &st : nullptr, temp_);
-    if (fd < 0) {
-        error = cannot + reason(errno);
-        return false;
-    }
-    file_ = ::fdopen(fd, "wb");
-    if (file_ == nullptr) {
-        error = cannot + reason(errno);
+    if (exists && ::access(replaced.c_str(), W_OK) != 0) return errno;
+    const int fd = createTemporary(replaced, exists ? &st : nullptr, temp);
+    if (fd < 0) return errno;
+    file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int why = errno;
         ::close(fd);
-        discard();
-        return false;
+        removeTemporary(temp);
+        temp.clear();
+        return why;
     }
-    return true;
+    return 0;
 }
-
-namespace output_system {
 
 int replaceTarget(const std::string& temp, const std::string& target) {
     return std::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno;
@@ -99,9 +80,7 @@ int replaceTarget(const std::string& temp, const std::string& target) {
 
 void removeTemporary(const std::string& temp) { ::unlink(temp.c_str()); }
 
-}  // namespace output_system
-
-bool sameOutputFile(const std::string& a, const std::string& b) {
+bool sameFile(const std::string& a, const std::string& b) {
     struct stat sa {}, sb {};
     const bool aExists = ::stat(a.c_str(), &sa) == 0, bExists = ::stat(b.c_str(), &sb) == 0;
     if (aExists && bExists) {
@@ -113,4 +92,5 @@ bool sameOutputFile(const std::string& a, const std::string& b) {
     return resolved(a, pa) && resolved(b, pb) && pa == pb;
 }
 
+}  // namespace output_system
 }  // namespace platform

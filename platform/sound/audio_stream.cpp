@@ -1,6 +1,5 @@
 // Platform: the mixed output stream shared by the sound device and the MIDI sequencer.
 #include "platform/sound/audio_stream.h"
-#include "platform/sound/midi_synth.h"
 #include "platform/backend.h"
 
 #include <algorithm>
@@ -14,6 +13,8 @@ namespace {
 constexpr int kMaxSources = 8;
 // What stops at shutdown: the sequencer and the synthesiser.
 constexpr int kMaxStops = 4;
+// What acts when the output opens: the synthesiser.
+constexpr int kMaxOpens = 4;
 constexpr int kMaxPosts = 8;
 constexpr int kChunkFrames = 1024;
 
@@ -38,6 +39,8 @@ struct StreamState {
     bool shutDown = false;
     void (*stops[kMaxStops])() = {};
     int stopCount = 0;
+    void (*opens[kMaxOpens])() = {};
+    int openCount = 0;
     Source sources[kMaxSources];
     int sourceCount = 0;
     PendingPost posts[kMaxPosts];
@@ -110,13 +113,18 @@ bool acquireStream() {
     // The backend's open starts its audio thread, which takes the lock: open outside it.
     int output = backend::openAudioOutput(renderMain, nullptr);
     if (output == 0) return false;
+    void (*opens[kMaxOpens])() = {};
+    int count = 0;
     {
         std::lock_guard<StreamLock> guard(s.lock);
         s.output = output;
         s.users = 1;
+        count = s.openCount;
+        for (int i = 0; i < count; ++i) opens[i] = s.opens[i];
     }
-    // Outside the stream's lock, as the sequencer's open starts it.
-    midi::preloadSynth();
+    // Outside the stream's lock: the synthesiser's load, which runs here on a platform without
+    // threads, takes it.
+    for (int i = 0; i < count; ++i) opens[i]();
     return true;
 }
 
@@ -162,6 +170,14 @@ void atShutdown(void (*stop)()) {
     for (int i = 0; i < s.stopCount; ++i)
         if (s.stops[i] == stop) return;
     if (s.stopCount < kMaxStops) s.stops[s.stopCount++] = stop;
+}
+
+void atOpen(void (*opened)()) {
+    StreamState& s = state();
+    std::lock_guard<StreamLock> guard(s.lock);
+    for (int i = 0; i < s.openCount; ++i)
+        if (s.opens[i] == opened) return;
+    if (s.openCount < kMaxOpens) s.opens[s.openCount++] = opened;
 }
 
 void addSource(SourceFn fn, void* user) {

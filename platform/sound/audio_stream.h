@@ -47,6 +47,10 @@ void shutdown();
 // Called by the sequencer and the synthesiser when they start: `stop` runs once at shutdown,
 // after the output has closed. Giving the same function again changes nothing.
 void atShutdown(void (*stop)());
+// Called by the synthesiser when the program starts, before anything opens the output: `opened`
+// runs each time the output opens, in the order given, after the open and outside lock().
+// Giving the same function again changes nothing.
+void atOpen(void (*opened)());
 // Called with lock() held. A source is rendered while it is registered.
 void addSource(SourceFn fn, void* user);
 void removeSource(SourceFn fn, void* user);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sound/mci_notify.h"
 #include "platform/window/window.h"
 
 namespace platform {
@@ -27,11 +28,7 @@ constexpr MciError MCIERR_MISSING_DEVICE_NAME = 292;
 constexpr MciError MCIERR_NO_CLOSING_QUOTE = 294;
 constexpr MciError MCIERR_INVALID_FILE = 296;
 
-// The first parameter of MM_MCINOTIFY; the second is the device's id.
-constexpr WParam MCI_NOTIFY_SUCCESSFUL = 1;
-constexpr WParam MCI_NOTIFY_SUPERSEDED = 2;
-constexpr WParam MCI_NOTIFY_ABORTED = 4;
-constexpr WParam MCI_NOTIFY_FAILURE = 8;
+// The notification's codes (MCI_NOTIFY_SUCCESSFUL, ...) are in mci_notify.h.
 
 // The longest command text read; anything longer is refused whole.
 constexpr std::size_t kMaxMciCommand = 4096;

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/sound/audio_stream.h"
-#include "platform/sound/mci.h"
+#include "platform/sound/mci_notify.h"
 
 // The synthesiser's player, declared as the library declares it.
 typedef struct _fluid_player_t fluid_player_t;

@@ -105,6 +105,11 @@ void preloadSynth() {
     startSynth();
 }
 
+namespace {
+// Before main, so that the output's first open, at the program's start, already preloads.
+const bool kPreloadAtOpen = (audio::atOpen(preloadSynth), true);
+}  // namespace
+
 fluid_synth_t* readySynth(bool wait) {
     SynthState& s = state();
     std::unique_lock<std::mutex> guard(s.lock);

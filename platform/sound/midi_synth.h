@@ -19,11 +19,12 @@ std::string findSoundFont(const std::string& dir);
 // thread of its own (once per process), so that no caller waits for the font.
 void startSynth();
 
-// Called when the sound output first opens, at the program's start. A platform without threads
-// loads the font on the caller's thread: at the first music's open that would hold the program
-// there, mid-game, for as long as the load takes (about 90 ms for the game's page, with the sound
-// of that time lost), so such a platform loads it now, before anything plays, when there is a
-// font to load (without one, the first open says so). Elsewhere it does nothing.
+// Run by the output stream when it opens (this file hands it over with audio::atOpen), at the
+// program's start. A platform without threads loads the font on the caller's thread: at the
+// first music's open that would hold the program there, mid-game, for as long as the load takes
+// (about 90 ms for the game's page, with the sound of that time lost), so such a platform loads
+// it now, before anything plays, when there is a font to load (without one, the first open says
+// so). Elsewhere it does nothing.
 void preloadSynth();
 
 // The synthesiser once it is ready, else nullptr. With `wait` the call blocks until it is

@@ -35,8 +35,8 @@ constexpr std::int32_t DSBVOLUME_MAX = 0;
 constexpr std::int32_t DSBPAN_LEFT = -10000;
 constexpr std::int32_t DSBPAN_RIGHT = 10000;
 constexpr std::uint32_t DSBFREQUENCY_ORIGINAL = 0;
-constexpr std::uint32_t DSBFREQUENCY_MIN = 100;
-constexpr std::uint32_t DSBFREQUENCY_MAX = 100000;
+constexpr std::uint32_t DSBFREQUENCY_MIN = kMixerMinRate;
+constexpr std::uint32_t DSBFREQUENCY_MAX = kMixerMaxRate;
 constexpr std::uint32_t DSBSIZE_MAX = 0x0FFFFFFF;
 
 // The 20-byte buffer description of the classic interface.

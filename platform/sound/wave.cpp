@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/files/bytes.h"
-#include "platform/sound/sound.h"
 
 namespace platform {
 namespace {
@@ -21,7 +20,7 @@ WaveFault firstFault(const WaveFormat& f) {
     if (f.formatTag != WAVE_FORMAT_PCM) return WaveFault::Tag;
     if (f.bitsPerSample != 8 && f.bitsPerSample != 16) return WaveFault::Bits;
     if (f.channels != 1 && f.channels != 2) return WaveFault::Channels;
-    if (f.samplesPerSec < DSBFREQUENCY_MIN || f.samplesPerSec > DSBFREQUENCY_MAX) return WaveFault::Rate;
+    if (f.samplesPerSec < kMixerMinRate || f.samplesPerSec > kMixerMaxRate) return WaveFault::Rate;
     if (f.blockAlign != f.channels * f.bitsPerSample / 8) return WaveFault::BlockAlign;
     return WaveFault::None;
 }

@@ -40,6 +40,9 @@ inline void putWaveFormatFields(ByteVector& out, std::uint16_t tag, std::uint16_
     putLe16(out, static_cast<std::uint32_t>(channels * bits / 8));
     putLe16(out, bits);
 }
+// The sample rates the mixer plays, a buffer's own or one it is set to.
+constexpr std::uint32_t kMixerMinRate = 100;
+constexpr std::uint32_t kMixerMaxRate = 100000;
 // True for the formats the mixer plays: PCM, 8-bit unsigned or 16-bit signed, mono or stereo,
 // 100 to 100000 samples a second, with a block alignment that matches.
 bool mixerPlays(const WaveFormat& format);

@@ -1,7 +1,6 @@
 // Platform on Windows: files written whole or not at all (see output_file.h). The temporary file
 // is made with CreateFileW and put in the target's place with MoveFileExW, which replaces a file
 // that is there: the C library's rename refuses to, so a second run to the same name would fail.
-#include "platform/files/output_file.h"
 #include "platform/files/output_file_system.h"
 #include "platform/files/windows/wide.h"
 
@@ -16,8 +15,6 @@
 
 namespace platform {
 namespace {
-
-using output_system::reason;
 
 // The C library's number for what Windows said, for messages worded as on the other systems.
 int errnoOf(DWORD code) {
@@ -84,43 +81,25 @@ DWORD attributesOf(const std::string& name) {
 
 }  // namespace
 
-bool OutputFile::open(const std::string& target, std::string& error) {
-    discard();
-    target_ = target;
-    replaced_ = target;
-    const std::string cannot = "cannot write '" + target + "': ";
+namespace output_system {
+
+int openOutput(const std::string& target, std::FILE*& file, std::string& replaced, std::string& temp) {
+    replaced = target;
     std::wstring wide;
-    if (target.empty() || !windows::toWide(target, wide)) {
-        error = cannot + reason(ENOENT);
-        return false;
-    }
+    if (!windows::toWide(target, wide)) return ENOENT;
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        error = cannot + reason(EISDIR);
-        return false;
-    }
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return EISDIR;
     // A device (NUL, CON) is written in place: there is nothing there to keep.
     if (exists && (attributes & FILE_ATTRIBUTE_DEVICE)) {
-        file_ = _wfopen(wide.c_str(), L"wb");
-        if (file_ == nullptr) error = cannot + reason(errno);
-        return file_ != nullptr;
+        file = _wfopen(wide.c_str(), L"wb");
+        return file != nullptr ? 0 : errno;
     }
     // A file the user may not write is not replaced behind the user's back either.
-    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        error = cannot + reason(EACCES);
-        return false;
-    }
-    file_ = createTemporary(replaced_, temp_);
-    if (file_ == nullptr) {
-        error = cannot + reason(errno);
-        discard();
-        return false;
-    }
-    return true;
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) return EACCES;
+    file = createTemporary(replaced, temp);
+    return file != nullptr ? 0 : errno;
 }
-
-namespace output_system {
 
 // MoveFileExW replaces a file that is there; the C library's rename refuses to.
 int replaceTarget(const std::string& temp, const std::string& target) {
@@ -172,7 +151,7 @@ bool fullPath(const std::string& name, std::wstring& out) {
 
 }  // namespace
 
-bool sameOutputFile(const std::string& a, const std::string& b) {
+bool output_system::sameFile(const std::string& a, const std::string& b) {
     const DWORD aAttributes = attributesOf(a), bAttributes = attributesOf(b);
     const bool aExists = aAttributes != INVALID_FILE_ATTRIBUTES, bExists = bAttributes != INVALID_FILE_ATTRIBUTES;
     if (aExists && bExists) {
