@@ -18,6 +18,7 @@ struct ClipRect {
     int bottom = 0;
 };
 
+// The display: the surfaces, the screen's size and the ClipWindow every blit is clipped to.
 struct DisplayState {
     platform::DirectDraw* DirectDraw = nullptr;   // null while the display is closed
     platform::Surface* Front = nullptr;           // the visible primary surface
@@ -30,6 +31,7 @@ struct DisplayState {
     // Program-start state; a display still open is released first.
     void reset();
 };
+// The display itself: elDraw::Display.ClipWindow.
 extern DisplayState Display;
 
 // Opens the display at width x height: driver, cooperative level, (full screen) display mode,
@@ -47,6 +49,7 @@ void ReleaseScreen();
 // Makes the desktop surface visible (for a box in full-screen mode); nothing without a display.
 void FlipToGDISurface();
 
+// Asks for 32 bits per pixel in the full screen instead of 16; called before Screen.
 void UseTrueColor();
 
 }  // namespace elDraw
