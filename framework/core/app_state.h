@@ -30,6 +30,8 @@ struct FrameSeen {
 
 }  // namespace quorbix
 
+// The shell's state: the scene (SceneId, NextSceneId, SceneEntered), the window and its command
+// line.
 struct ShellState {
     int FullScreen = 1;
     int ClientWidth = 480;    // the window's client area: the entry point's, then elDraw::Screen's
@@ -49,8 +51,10 @@ struct ShellState {
     quorbix::FrameSeen LastFrame;
     void reset() { *this = ShellState{}; }
 };
+// The shell itself: Shell.SceneId, Shell.SceneEntered, Shell.NextSceneId.
 extern ShellState Shell;
 
+// The mouse and keys as messages brought them: position, buttons, clicks, the last key.
 struct InputState {
     int MouseX = 0, MouseY = 0;
     int LeftDown = 0, RightDown = 0;
@@ -62,6 +66,7 @@ struct InputState {
     int ShiftToggle = 0;
     void reset() { *this = InputState{}; }
 };
+// The input itself: Input.MouseX, Input.LeftClick, Input.LastKey...
 extern InputState Input;
 
 // The scene transitions and the scrolling page that elDraw::Flip draws over Back
@@ -82,6 +87,7 @@ struct PresentState {
     float ScrollTileY = 0.0f;
     void reset() { *this = PresentState{}; }
 };
+// The transitions' and scrolling page's state itself: Present.TransitionStyle, TransitionStep...
 extern PresentState Present;
 
 #include "framework/core/legacy_names.h"

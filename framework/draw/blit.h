@@ -33,14 +33,17 @@ void StretchObject(int x, int y, int index, int left, int top, int right, int bo
 // becomes (source * a + Back * (255 - a)) / 255, rounded, per channel.
 void PutObjectRotated(int cx, int cy, int index, int left, int top, int right, int bottom,
                       double degrees, double scale);
+// Fills Back with black (not clipped); the Rect forms fill a rectangle, right and bottom exclusive.
 void FillBlack();
 void FillBlackRect(int left, int top, int right, int bottom);
+// Fills Back with white (not clipped).
 void FillWhite();
 void FillWhiteRect(int left, int top, int right, int bottom);
 // Copies a rectangle of Back into the object's top-left corner, unclipped and unkeyed.
 void GrabObject(int index, int left, int top, int right, int bottom);
 // Back's device context, held in Display.BackDC until ReleaseBackDC.
 void GetBackDC();
+// Gives Back's device context back.
 void ReleaseBackDC();
 
 }  // namespace elDraw

@@ -13,6 +13,7 @@ constexpr int kWipeOpening = 1;
 constexpr int kWipeClosing = 2;
 constexpr int kWipeClosed = -1;   // the ClipWindow is collapsed; SavedClipWindow is its full size
 
+// A clip-window wipe's state; ClipWipeOpened and ClipWipeClosed tell the program that one is done.
 struct ClipWipeStatus {
     int ClipWipeState = kWipeIdle;
     ClipRect SavedClipWindow;      // the full size a wipe opens to and closes from
@@ -25,6 +26,7 @@ struct ClipWipeStatus {
     int ClipWipeClosed = 0;
     void reset() { *this = ClipWipeStatus{}; }
 };
+// The wipe itself: elDraw::Wipe.ClipWipeState, ClipWipeOpened, ClipWipeClosed.
 extern ClipWipeStatus Wipe;
 
 // Starts a wipe: closing non-zero closes; type 1 to 9, or 0 for one picked at random; speed in

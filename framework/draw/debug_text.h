@@ -7,6 +7,7 @@
 
 namespace elDraw {
 
+// What the frame-rate display measures.
 struct FpsState {
     int FrameCount = 0;      // frames in the current window, never above 999
     float FrameRate = 0.0f;  // frames per second measured over the last window
@@ -14,6 +15,7 @@ struct FpsState {
     bool WindowOpen = false;
     void reset() { *this = FpsState{}; }
 };
+// The frame-rate display's state: Fps.FrameRate is the last measured rate.
 extern FpsState Fps;
 
 // 12-pixel Gothic, normal weight, white on dark blue (opaque), top-left corner at (x, y). Each

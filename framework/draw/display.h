@@ -19,6 +19,7 @@ struct ClipRect {
     int bottom = 0;
 };
 
+// The display: the surfaces, the screen's size and the ClipWindow every blit is clipped to.
 struct DisplayState {
     platform::DirectDraw* DirectDraw = nullptr;   // null while the display is closed
     platform::Surface* Front = nullptr;           // the visible primary surface
@@ -31,6 +32,7 @@ struct DisplayState {
     // Program-start state; a display still open is released first.
     void reset();
 };
+// The display itself: elDraw::Display.ClipWindow.
 extern DisplayState Display;
 
 // The sides elDraw::Screen takes: 1 to 4096 pixels each.
@@ -52,6 +54,7 @@ void ReleaseScreen();
 // Makes the desktop surface visible (for a box in full-screen mode); nothing without a display.
 void FlipToGDISurface();
 
+// Asks for 32 bits per pixel in the full screen instead of 16; called before Screen.
 void UseTrueColor();
 
 }  // namespace elDraw

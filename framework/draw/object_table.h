@@ -16,6 +16,7 @@ constexpr int kObjectNameSize = 32;
 constexpr int kMaxObjectName = 30;      // longer names are refused
 constexpr int kPathSize = 256;
 
+// One slot of the object table: its surface, its name and its colour key.
 struct DrawObject {
     platform::Surface* Surface = nullptr;
     char Name[kObjectNameSize] = {};    // empty: free; "*": blank (CreateObject); else a bitmap name
@@ -29,6 +30,7 @@ struct DrawObject {
     bool KeepAlpha = false;             // and keep its alpha again
 };
 
+// The object table: 1024 slots, the default colour key and the corner-key mode.
 struct ObjectTable {
     DrawObject Slot[kObjectCount];
     std::uint32_t DefaultKey = 0x000000;
@@ -36,6 +38,7 @@ struct ObjectTable {
     // Program-start state; the surfaces still held are released first.
     void reset();
 };
+// The object table itself.
 extern ObjectTable Objects;
 
 // True for 0 to 1023. Every operation that takes an index ignores any other.
@@ -59,19 +62,32 @@ int LoadObject(const char* name);
 // know only colour keys (PutObjectOpaque, StretchObject, the effects) see the keyed picture that
 // LoadObject would make. Without keepAlpha the object is LoadObject's. Answers as LoadObject.
 int LoadPngObject(const char* name, bool keepAlpha);
+// A blank screen-sized object in a free slot, for a picture the program draws itself (GrabObject);
+// its index, 0 after an error box.
 int CreateObject();
+// Loads the picture `name` into slot `index` in place of what it held; 1 on success, else 0.
 int SwapObject(const char* name, int index);
+// Frees slot `index` for the next load.
 void ReleaseObject(int index);
 // After lost surfaces: restores every surface and loads every named bitmap again with its key.
 void RestoreObjects();
+// The colour key (0x00BBGGRR) of what is loaded from now on; ends the corner-key mode.
 void SetDefaultKey(std::uint32_t color);
+// From now on each loaded bitmap's key is its own top-left pixel.
 void UseCornerKey();
+// Changes a loaded object's colour key.
 void SetObjectKey(int index, std::uint32_t color);
+// Makes an object's key its own top-left pixel.
 void SetObjectCornerKey(int index);
+// Gives an object the colour key of another.
 void CopyObjectKey(int destination, int source);
 // Loaders for the end-of-frame overlays (both key the bitmaps black).
+
+// Loads the pattern strip of transition style 0: ten 64 x 48 frames side by side.
 void LoadWipePattern(const char* name);
+// Loads the scrolling page and its background tile that Flip draws while the page is shown.
 void LoadScrollPage(const char* page, const char* tile, int height);
+// Shows the scrolling page, or takes it away.
 void ToggleScrollPage();
 
 }  // namespace elDraw

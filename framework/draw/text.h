@@ -14,6 +14,7 @@ namespace elDraw {
 constexpr int kFaceMincho = 0;
 constexpr int kFaceGothic = 1;
 
+// The text brackets' state: the font description and the bracket that is open.
 struct TextState {
     platform::LogFont* Font = nullptr;            // the font description, AllocFont to FreeFont
     // Valid between BeginText and EndText.
@@ -24,6 +25,7 @@ struct TextState {
     // Program-start state: no description and no bracket (an open bracket is closed first).
     void reset();
 };
+// The text state itself.
 extern TextState Text;
 
 // Called by elDraw::Screen: the zero-filled font description.

@@ -19,6 +19,7 @@ struct RestPosition {
     int Y = 0;
 };
 
+// One stick's record: its ramps, hold timers, button states and rates.
 struct JoystickState {
     float AnalogX = 0.0f;             // -100 to 100
     float AnalogY = 0.0f;
@@ -28,12 +29,14 @@ struct JoystickState {
     ButtonState Buttons[kButtons] = {};
 };
 
+// Both sticks' records, rest positions and last reading.
 struct JoystickTable {
     RestPosition Rest[kJoysticks];
     JoystickState Pad[kJoysticks];
     platform::JoyInfoEx Query;   // the one query record every read goes through
     void reset() { *this = JoystickTable{}; }
 };
+// The joysticks themselves: elJoystick::Joysticks.
 extern JoystickTable Joysticks;
 
 // Called once by elDraw::Screen at display set-up: calibrates, then clears both records
@@ -45,22 +48,32 @@ void Calibrate();
 void Clear();
 // Rates in units per second. A rate that is not a finite number is refused (the old one stays).
 void SetRates(int id, float analogRate, float holdRate);
+// The stick's rest position, as calibrated.
 void GetCenter(int id, int& x, int& y);
 
 // Every operation below reads the device once. An id other than 0 or 1, a button outside 1
 // to 4, or a failed read leaves outputs and stored values untouched; the functions with a
 // result then return 0 (GetDirectionCode returns 5, the centre).
+
+// 1 while the button (1 to 4) is down.
 int GetButton(int id, int button);
+// Polls the button and steps its edge state (pressed, held, released, up).
 ButtonState GetButtonState(int id, int button);
+// GetButton for all four buttons at once.
 void GetButtons(int id, int& b1, int& b2, int& b3, int& b4);
+// GetButtonState for all four buttons at once.
 void GetButtonStates(int id, ButtonState& s1, ButtonState& s2, ButtonState& s3, ButtonState& s4);
 // The button's hold timer after this frame; a failed read counts as the button up (timer 0).
 int GetButtonHold(int id, int button);
+// GetButtonHold for all four buttons at once.
 void GetButtonHolds(int id, int& t1, int& t2, int& t3, int& t4);
+// -1, 0 or 1 per axis around the rest position.
 void GetDirection(int id, int& dx, int& dy);
 // The digit of a numeric keypad that points the stick's way: 7 8 9 / 4 5 6 / 1 2 3.
 int GetDirectionCode(int id);
+// The stick's raw position (0 to 65535 per axis).
 void GetPosition(int id, int& x, int& y);
+// The analogue ramps, moving towards -100 or 100 per axis at the rate SetRates gave.
 void GetAnalog(int id, int& ax, int& ay);
 
 }  // namespace elJoystick

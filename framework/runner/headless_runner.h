@@ -25,6 +25,8 @@ struct FrameSet {
     bool empty() const { return !all && ranges.empty(); }
 };
 
+// What RunHeadless runs: the machine (frames, clock, time), the script, the outputs and the program
+// to install.
 struct RunOptions {
     platform::headless::Config config;
     // True when config.frameMs was chosen (--frame-ms): otherwise the clock moves the installed
@@ -83,6 +85,7 @@ inline void SetKeyDown(int virtualKey, bool down) { platform::headless::setKeyDo
 // Joystick 0 or 1 present at x, y (0 to 65535, 32767 the centre) with the buttons down (bit n is
 // button n + 1), from now on; or pulled out.
 inline void SetJoystick(int id, int x, int y, std::uint32_t buttons) { platform::headless::setJoystick(id, x, y, buttons); }
+// Joystick 0 or 1 pulled out from now on.
 inline void UnplugJoystick(int id) { platform::headless::unplugJoystick(id); }
 // Without a sound device, opening the sound fails, as on a machine without a sound card.
 inline void SetAudioDevicePresent(bool present) { platform::headless::setAudioDevicePresent(present); }

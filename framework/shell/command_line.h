@@ -25,6 +25,7 @@ struct CommandLineOption {
     FileUse file = FileUse::None;
 };
 
+// A program's command line as --help describes it and ParseCommandLine reads it.
 struct CommandLineSyntax {
     const char* program;      // "quorbix"
     const char* synopsis;     // what follows the name in the usage line: "[OPTIONS] [TEXT...]"
@@ -39,6 +40,7 @@ struct CommandLineSyntax {
     const char* version = nullptr;
 };
 
+// A command line once parsed: its options and its words.
 struct ParsedCommandLine {
     std::vector<std::pair<std::string, std::string>> options;   // name, argument ("" for a flag)
     std::vector<std::string> words;   // the words that are not options, in order
@@ -62,7 +64,9 @@ int ParseWindowCommandLine(int argc, char** argv, const CommandLineSyntax& synta
 // ParseWindowCommandLine in two steps, for a program that checks options of its own in between,
 // so that nothing is written before every option is known to be good: first the parse and the
 // checks (--scale applied, no file given twice), nothing opened; then the trace started.
+// The first step: parses and checks, --scale applied, nothing opened.
 int CheckWindowCommandLine(int argc, char** argv, const CommandLineSyntax& syntax, ParsedCommandLine& out);
+// The second step: starts the trace --trace asks for; -1 when the program goes on, else its status.
 int StartWindowTrace(const CommandLineSyntax& syntax, const ParsedCommandLine& args);
 // Called by a windowed program's main once WinMain has returned, with its result: ends the trace
 // (in place if the program quit, removed if its window never opened) and returns the status the

@@ -7,7 +7,11 @@
 #include "framework/core/app_state.h"
 
 namespace elDraw {
+// The end of every frame: draws any transition or scrolling page over Back and shows it.
 void Flip();
+// Starts covering the picture (Present's style and period); once covered the loop goes to
+// Shell.NextSceneId.
 void TransitionOut();
+// Called by the new scene in its entry frame: uncovers the picture over its first ten frames.
 void TransitionIn();
 }  // namespace elDraw

@@ -18,6 +18,7 @@ namespace quorbix {
 // Called by WinMain after each frame it runs, and once with quit = true when it ends (the
 // real-time trace, framework/shell/trace.h). Null for none.
 using FrameObserver = void (*)(bool quit);
+// Installs the frame observer (null for none).
 void SetFrameObserver(FrameObserver observer);
 
 // One frame of the loop: frame clock, scene dispatch and the loop's own bookkeeping.
@@ -59,6 +60,7 @@ struct ProgramSetup {
     // Appends the program's own fields to a headless trace line (",\"name\":value" each).
     void (*TraceFields)(std::string& line) = nullptr;
 };
+// The installed program.
 extern ProgramSetup Program;
 
 // The frame function of each scene number as the frame loop calls it: the program's table

@@ -33,9 +33,10 @@ std::vector<CommandLineOption> WindowProgramOptions();
 
 // Runs `program` in a window and returns the status the process ends with: 0 after a session
 // whose files (trace, recording) were written in full, 1 when the window could not be opened or
-// a file not written, 2 for a usage error or a recording that cannot be read. `started`, when
-// set, is called with the parsed command line before the program runs (its own options); a
-// value of 0 or more returned by it ends the program with that status at once.
+// a file not written, 2 for a usage error, a recording that cannot be read or a trace or
+// recording file that cannot be opened. `started`, when set, is called with the parsed command
+// line before the program runs (its own options); a value of 0 or more returned by it ends the
+// program with that status at once.
 int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const HostCommandLine& more = {},
                      const std::function<int(const ParsedCommandLine&)>& started = nullptr);
 

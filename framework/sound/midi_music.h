@@ -9,6 +9,7 @@ namespace elSound {
 
 constexpr int kMidiCommandSize = 256;
 
+// The music's state: MidiOpen and MidiLoop tell where it stands.
 struct MidiState {
     int MidiOpen = 0;   // 1 once the open command was sent, until it is closed here
     int MidiLoop = 0;   // 1: a piece that ends starts again
@@ -16,6 +17,7 @@ struct MidiState {
     // Stops and closes the music, then back to the program's start.
     void reset();
 };
+// The music itself: elSound::Midi.MidiOpen, MidiLoop.
 extern MidiState Midi;
 
 // Called by the display set-up: closed, looping.
@@ -26,6 +28,7 @@ void PlayMidi(const char* name);
 // Called by the window procedure when a play has reached its end: starts it again while it
 // loops, else stops and closes it.
 void NotifyMidi();
+// Stops and closes the piece.
 void StopMidi();
 // The piece plays on to its end, then stops and closes.
 void CancelMidiLoop();

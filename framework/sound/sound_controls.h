@@ -34,13 +34,19 @@ std::int32_t SetFrequency(int slot, int steps);   // the wave's own rate plus th
 // -100 (silent) to 0 (full). The slot stores them in hundredths of a dB (SoundObject::Pan and
 // ::Volume, -10000 to 10000), as the device takes them.
 std::int32_t AddPan(int slot, int steps);   // -100 (left) to 100 (right)
+// Back to the centre.
 std::int32_t ResetPan(int slot);
+// The pan in steps of 1 dB from the centre.
 std::int32_t SetPan(int slot, int steps);
+// Left only.
 std::int32_t PanLeft(int slot);
+// Right only.
 std::int32_t PanRight(int slot);
 
 std::int32_t AddVolume(int slot, int steps);   // -100 (silent) to 0 (full)
+// Back to full volume.
 std::int32_t ResetVolume(int slot);
+// The volume in steps of 1 dB below full.
 std::int32_t SetVolume(int slot, int steps);
 
 // The simple system beep (the error reporter's).

@@ -18,6 +18,8 @@ constexpr int kStartLogSize = 64;
 // Voices each object may sound with at once through PlayOverlapped, besides its own buffer.
 constexpr int kOverlapVoices = 4;
 
+// One sound slot: its buffer, its controls (Frequency in Hz, Pan and Volume in hundredths of a dB),
+// its name and its overlapping voices.
 struct SoundObject {
     int InUse = 0;
     platform::SoundBuffer* Buffer = nullptr;
@@ -32,6 +34,7 @@ struct SoundObject {
     std::uint32_t OverlappedPlays = 0;
 };
 
+// The sound device and its 30 slots.
 struct SoundState {
     SoundObject Objects[kSoundSlots];
     platform::SoundDevice* Device = nullptr;
@@ -49,6 +52,7 @@ struct SoundState {
     // Releases every buffer and the device, then back to the program's start.
     void reset();
 };
+// The sound itself.
 extern SoundState Sound;
 
 // Called by the display set-up. 1 on success; 0 after reporting that there is no device.
@@ -75,6 +79,7 @@ struct LoadResult {
 LoadResult TryLoadObject(const char* name);
 // Called by elSound::PlayFile: a new device, and every slot in use reloaded from its name.
 void Restore();
+// Frees a slot for the next load.
 void ReleaseObject(int slot);
 
 // The slot of a number if it is one (0 to 29), else nullptr.

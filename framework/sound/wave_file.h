@@ -18,6 +18,7 @@ int ReadWaveFile(const char* path, std::uint8_t** format, std::uint8_t** samples
 int ReadWaveFrom(platform::RiffFile& file, std::uint8_t** format, std::uint8_t** samples,
                  std::uint32_t* count, const char** why = nullptr);
 
+// Frees a format or samples block that ReadWaveFile gave.
 void FreeWaveBlock(std::uint8_t* block);
 
 }  // namespace elSound

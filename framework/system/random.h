@@ -10,10 +10,12 @@ void SeedRandom(std::uint32_t seed);
 // Next value: seed = seed * 214013 + 2531011 (mod 2^32), value = (seed >> 16) & 0x7FFF.
 int Random();
 
+// The generator's state: the seed the next Random() steps from.
 struct RandomState {
     std::uint32_t Seed = 1;
     void reset() { *this = RandomState{}; }
 };
+// The generator itself.
 extern RandomState RandomGen;
 
 }  // namespace elSystem

@@ -1,7 +1,7 @@
 // Quorbix: a program without a display, for tests and tools. The headless program host
 // (quorbix::RunHeadlessProgram, a headless program's main), a run from a script of input events
 // inside a test (quorbix::RunHeadless, RunOptions, TraceField), and what a test sees and sets
-// while it runs (quorbix::headless: the picture shown, keys, joysticks, message boxes).
+// while it runs (quorbix::ShownPicture, SetKeyDown, SetJoystick, TakeBoxes...).
 // A program that includes it links the runner (Quorbix::runner).
 #pragma once
 #pragma push_macro("QRB_PUBLIC_HEADERS")
