@@ -44,7 +44,9 @@ finish() {
 wait_end() {
   for i in $(seq 600); do kill -0 $ppid 2>/dev/null || break; sleep 0.1; done
   kill -0 $ppid 2>/dev/null && fail "$1 did not end"
-  wait $ppid || { sed 's/^/  /' "$work/$1.log"; fail "$1 ended with status $?"; }
+  local rc=0
+  wait $ppid || rc=$?
+  [ $rc -eq 0 ] || { sed 's/^/  /' "$work/$1.log"; fail "$1 ended with status $rc"; }
 }
 # The recording replayed in the window (it ends by itself, on the recorded Escape) and headless.
 replays() {

@@ -115,7 +115,15 @@ bool askedCursorClip(Rect& rect) {
     rect = askedClip.rect;
     return askedClip.confined;
 }
-void spinWait() { backend::spinWait(); }
-void sleepMs(std::uint32_t ms) { backend::sleep(ms); }
+// A recorded or replayed session's clock stands still within a frame: what the program waits
+// moves it (a busy wait by a millisecond a reading), so that a wait there ends.
+void spinWait() {
+    backend::spinWait();
+    if (const SessionHooks* hooks = sessionHooks()) hooks->waited(1);
+}
+void sleepMs(std::uint32_t ms) {
+    backend::sleep(ms);
+    if (const SessionHooks* hooks = sessionHooks()) hooks->waited(ms);
+}
 
 }  // namespace platform

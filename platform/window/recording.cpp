@@ -42,7 +42,8 @@ struct RecorderState {
     bool active = true;      // as the replay sees the application: active from the first frame
     int mouseX = 0, mouseY = 0;
     bool tickNoted = false;  // this frame's tick was read (and stands still until it ends)
-    std::uint32_t frameTick = 0;
+    std::uint32_t frameTick = 0;   // the tick count of the frame running or run last (start-up: 0)
+    std::uint32_t slept = 0;       // what the program slept since that frame began (Delay)
     bool haveTickBase = false;
     std::uint32_t tickBase = 0;
     int tickBaseFrame = 0;
@@ -71,6 +72,7 @@ struct ReplayState {
     bool haveTick = false;
     std::uint32_t tickBase = 0;
     int tickBaseFrame = 0;
+    std::uint32_t frameTick = 0;   // the tick count of the frame running or run last
     JoyReading joy[kJoystickIds];   // the sticks as the replay's joy events leave them
     bool endSaid = false;
 };
@@ -119,6 +121,7 @@ bool enterReplayFrame() {
             replay.haveTick = true;
             replay.tickBase = static_cast<std::uint32_t>(ev.args[0]);
             replay.tickBaseFrame = replay.next;
+            if (replay.next == 0) replay.frameTick = replay.tickBase;   // start-up's clock
         } else if (n == "time") {
             replay.haveTime = true;
             replay.timeBase = ev.args[0];
@@ -149,7 +152,7 @@ bool isInput(std::uint32_t m) {
 namespace {
 const SessionHooks kSessionHooks{recording::notePost,     recording::beforeFrameWait, recording::afterFrameWait,
                                  recording::inactiveWait, recording::tick,            recording::calendar,
-                                 recording::joystick};
+                                 recording::joystick,     recording::waited};
 }  // namespace
 
 bool startRecording(const std::string& path, std::string& error) {
@@ -285,9 +288,12 @@ void afterFrameWait(bool due) {
     recorder.running = recorder.next++;
     recorder.inFrame = true;
     recorder.tickNoted = false;
+    recorder.slept = 0;
     if (replay.on) {
         replay.entered = false;
         ++replay.next;
+        // The frame's tick count: the last tick line's plus a frame period for each frame since.
+        replay.frameTick = replay.tickBase + static_cast<std::uint32_t>(recorder.running - replay.tickBaseFrame) * recorder.period;
     }
 }
 
@@ -306,13 +312,11 @@ bool inactiveWait() {
     }
 }
 
+// The session's clock, the same in a recording and its replay: it stands still during start-up
+// and within a frame (at the frame's first reading; between frames at the last frame's), and
+// moves only by what the program sleeps there (elSystem::Delay), as the headless clock does.
 std::uint32_t tick(std::uint32_t real) {
-    if (replay.on && replay.haveTick) {
-        // The recorded clock: frame n stands at the base plus a frame period for each frame
-        // since it; between frames the clock stays where the last frame had it.
-        const int frame = recorder.started ? recorder.running : replay.tickBaseFrame;
-        return replay.tickBase + static_cast<std::uint32_t>(std::max(0, frame - replay.tickBaseFrame)) * recorder.period;
-    }
+    if (replay.on) return replay.haveTick && onWindowThread() ? replay.frameTick + recorder.slept : real;
     if (recorder.out == nullptr || !onWindowThread()) return real;
     std::lock_guard<std::mutex> hold(recorder.lock);
     if (!recorder.started) {
@@ -321,12 +325,10 @@ std::uint32_t tick(std::uint32_t real) {
             recorder.haveTickBase = true;
             recorder.tickBase = real;
             recorder.tickBaseFrame = 0;
+            recorder.frameTick = real;
             writeLine("0 tick %" PRIu32, real);
         }
-        return real;
-    }
-    if (!recorder.inFrame) return real;
-    if (!recorder.tickNoted) {
+    } else if (recorder.inFrame && !recorder.tickNoted) {
         recorder.tickNoted = true;
         recorder.frameTick = real;
         const std::uint32_t expected = recorder.tickBase + static_cast<std::uint32_t>(recorder.running - recorder.tickBaseFrame) * recorder.period;
@@ -336,7 +338,11 @@ std::uint32_t tick(std::uint32_t real) {
             writeLine("%d tick %" PRIu32, recorder.running, real);
         }
     }
-    return recorder.frameTick;
+    return recorder.frameTick + recorder.slept;
+}
+
+void waited(std::uint32_t ms) {
+    if ((recorder.out != nullptr || replay.on) && onWindowThread()) recorder.slept += ms;
 }
 
 std::int64_t calendar(std::int64_t real) {

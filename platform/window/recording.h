@@ -59,6 +59,8 @@ bool inactiveWait();
 // Readings of the clocks on their way to the program.
 std::uint32_t tick(std::uint32_t real);
 std::int64_t calendar(std::int64_t real);
+// The program slept or spun this long on the window's thread (SessionHooks::waited).
+void waited(std::uint32_t ms);
 // A joystick's reading on its way to the program (SessionHooks::joystick).
 bool joystick(int id, bool present, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons);
 }  // namespace platform::recording

@@ -169,6 +169,8 @@ struct SessionHooks {
     // A joystick's reading on its way to the program (present: it is plugged in); returns
     // whether the program sees it plugged in, and what it reads.
     bool (*joystick)(int id, bool present, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons);
+    // The program slept (sleepMs) or spun once on the tick count (spinWait, 1 ms).
+    void (*waited)(std::uint32_t ms);
 };
 // Called by startRecording and startReplay; the hooks stay installed until the process ends.
 void setSessionHooks(const SessionHooks* hooks);
