@@ -3,6 +3,7 @@
 # (a static game library on Quorbix::framework, the backends linked after it) and with a plain
 # compiler command through pkg-config --define-prefix --static. Each program runs headless; any
 # message box in any frame, or anything on stderr, fails the test.
+include(${CMAKE_CURRENT_LIST_DIR}/sdk_project.cmake)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(READ ${SOURCE}/docs/framework.md guide)
@@ -10,11 +11,7 @@ string(FIND "${guide}" "cmake --install build --prefix ~/quorbix-sdk --component
 if(at EQUAL -1)
   message(FATAL_ERROR "the guide no longer shows the install command this test runs")
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix --component sdk
-  RESULT_VARIABLE rc OUTPUT_QUIET)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "installing the SDK failed")
-endif()
+sdk_install(${BUILD} ${WORK}/prefix)
 # The project as a game writer has it: its own folder, nothing of this tree but the example.
 file(COPY ${SOURCE}/examples/outside/ DESTINATION ${WORK}/src)
 
@@ -25,34 +22,11 @@ function(check_run program label)
   if(NOT rc EQUAL 0 OR NOT err STREQUAL "")
     message(FATAL_ERROR "${label}: the outside program failed (${rc}): ${err}")
   endif()
-  file(STRINGS ${WORK}/${label}.jsonl lines)
-  list(LENGTH lines n)
-  if(NOT n EQUAL 21)
-    message(FATAL_ERROR "${label}: expected a header and 20 frames, got ${n} lines")
-  endif()
-  list(REMOVE_AT lines 0)
-  foreach(line IN LISTS lines)
-    if(NOT line MATCHES "\"ran\":1" OR NOT line MATCHES "\"boxes\":\\[\\]" OR line MATCHES "rror")
-      message(FATAL_ERROR "${label}: a frame with a box or an error:\n${line}")
-    endif()
-  endforeach()
-  # The click on frame 3 took the menu to the counting scene, which drew the loaded sheet.
-  list(GET lines 19 last)
-  if(NOT last MATCHES "\"scene\":1," OR NOT last MATCHES "\"objects\":1,")
-    message(FATAL_ERROR "${label}: the click did not reach the counting scene: ${last}")
-  endif()
+  sdk_check_outside_trace(${WORK}/${label}.jsonl ${label})
 endfunction()
 
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${WORK}/src -B ${WORK}/build -G Ninja
-    -DCMAKE_PREFIX_PATH=${WORK}/prefix -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
-  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "configuring the outside project failed:\n${out}\n${err}")
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/build RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "building the outside project failed:\n${out}\n${err}")
-endif()
+sdk_build_project("the outside project" ${WORK}/src ${WORK}/build -DCMAKE_PREFIX_PATH=${WORK}/prefix
+  -DCMAKE_BUILD_TYPE=${BUILD_TYPE})
 check_run(${WORK}/build/first-scene-headless cmake)
 
 # pkg-config from a prefix it was not configured for: only --define-prefix or ${pcfiledir} finds it.

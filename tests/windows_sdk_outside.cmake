@@ -4,6 +4,7 @@
 # trace must show the click reaching the counting scene, with no message box and no error.
 # Skipped (the output says so) when there is no package: make windows makes it.
 #   cmake -DZIP=... -DSOURCE=... -DWORK=... [-DWINE=...] -P windows_sdk_outside.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/sdk_project.cmake)
 if(NOT EXISTS ${ZIP})
   message("windows test skipped: no ${ZIP} (make windows makes it)")
   return()
@@ -17,17 +18,9 @@ if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK}/unpacked/sdk/lib/cmake/Quorbix/QuorbixCo
 endif()
 file(COPY ${SOURCE}/examples/outside/ DESTINATION ${WORK}/src)
 
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${WORK}/src -B ${WORK}/build -G Ninja
-    -DCMAKE_TOOLCHAIN_FILE=${SOURCE}/cmake/mingw-w64-x86_64.cmake
-    -DQRB_WINDOWS_PREFIX=${WORK}/unpacked/sdk -DCMAKE_BUILD_TYPE=Release
-  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "configuring the outside project against the Windows SDK failed:\n${out}\n${err}")
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/build RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "building the outside project against the Windows SDK failed:\n${out}\n${err}")
-endif()
+sdk_build_project("the outside project against the Windows SDK" ${WORK}/src ${WORK}/build
+  -DCMAKE_TOOLCHAIN_FILE=${SOURCE}/cmake/mingw-w64-x86_64.cmake -DQRB_WINDOWS_PREFIX=${WORK}/unpacked/sdk
+  -DCMAKE_BUILD_TYPE=Release)
 foreach(program first-scene-headless.exe first-scene.exe)
   if(NOT EXISTS ${WORK}/build/${program})
     message(FATAL_ERROR "the outside project made no ${program}")
@@ -55,18 +48,4 @@ execute_process(COMMAND wineserver -w TIMEOUT 60)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "first-scene-headless.exe under Wine failed (${rc}):\n${out}\n${err}")
 endif()
-file(STRINGS ${WORK}/build/trace.jsonl lines)
-list(LENGTH lines n)
-if(NOT n EQUAL 21)
-  message(FATAL_ERROR "expected a header and 20 frames in the trace, got ${n} lines")
-endif()
-list(REMOVE_AT lines 0)
-foreach(line IN LISTS lines)
-  if(NOT line MATCHES "\"ran\":1" OR NOT line MATCHES "\"boxes\":\\[\\]" OR line MATCHES "rror")
-    message(FATAL_ERROR "a frame with a box or an error:\n${line}")
-  endif()
-endforeach()
-list(GET lines 19 last)
-if(NOT last MATCHES "\"scene\":1," OR NOT last MATCHES "\"objects\":1,")
-  message(FATAL_ERROR "the click did not reach the counting scene: ${last}")
-endif()
+sdk_check_outside_trace(${WORK}/build/trace.jsonl "first-scene-headless.exe under Wine")
