@@ -38,6 +38,28 @@ void AfterFrame(int frame, void* user) {
     }
 }
 
+// The second run: the ball crosses the whole picture with nobody playing; is what reaches the
+// picture's far edges drawn there?
+struct Edges {
+    std::ostringstream trace;
+    int width = 0, height = 0;
+    bool ballAtRightEdge = false;   // the ball's middle drawn when the ball is at its rightmost
+    bool scoreLine = false;         // the score line drawn near the picture's bottom
+};
+
+void AfterEdgeFrame(int frame, void* user) {
+    Edges& edges = *static_cast<Edges*>(user);
+    const std::string all = edges.trace.str();
+    const std::string line = all.substr(all.rfind('\n', all.size() - 2) + 1);
+    const quorbix::HeadlessPicture& picture = quorbix::ShownPicture();
+    edges.width = picture.width;
+    edges.height = picture.height;
+    if (picture.width < 640 || picture.height < 480) return;
+    const long long ballX = quorbix::TraceField(line, "ball_x");
+    if (ballX >= 588 && picture.pixels[224 * picture.width + ballX + 24] != 0x000000) edges.ballAtRightEdge = true;
+    if (picture.pixels[446 * picture.width + 24] != 0x000000) edges.scoreLine = true;
+}
+
 }  // namespace
 
 int main() {
@@ -68,6 +90,19 @@ int main() {
     Check(quorbix::TraceField(lines[40], "ball_x") == quorbix::TraceField(lines[30], "ball_x"), "space holds the ball still");
     // The ball is drawn from the sprite sheet, not the black behind it.
     Check(player.ballPixel != 0x000000, "the ball is drawn");
+
+    Edges edges;
+    quorbix::RunOptions across;
+    across.config.frames = 160;
+    across.trace = &edges.trace;
+    across.prepare = [] { quorbix::UseProgram(GameProgram()); };
+    across.frameEnd = AfterEdgeFrame;
+    across.frameEndUser = &edges;
+    Check(quorbix::RunHeadless(across, error) == 0, "the run across: " + error);
+    Check(edges.width == 640 && edges.height == 480,
+          "the picture is 640 x 480, not " + std::to_string(edges.width) + " x " + std::to_string(edges.height));
+    Check(edges.ballAtRightEdge, "the ball is drawn at the picture's right edge");
+    Check(edges.scoreLine, "the score line is drawn at the picture's bottom");
     if (failures == 0) std::printf("NEWGAME: every check passed\n");
     return failures == 0 ? 0 : 1;
 }
