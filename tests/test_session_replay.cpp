@@ -78,7 +78,7 @@ std::string Recorded(int frames) {
     options.prepare = UseFollower;
     options.frameEndUser = &states;
     options.frameEnd = [](int frame, void* user) {
-        const FrameState state = CurrentFrameState();
+        const FrameState state = CurrentFrameState(Program.TraceFields);
         *static_cast<std::ostringstream*>(user) << "# state " << frame << " 1 " << std::hex
                                                 << platform::stateHash(state.Fields) << " " << state.Picture
                                                 << std::dec << "\n";

@@ -83,7 +83,7 @@ void DrainAudio(TraceContext& ctx) {
 void CheckFrame(TraceContext& ctx, int frame) {
     if (!ctx.options->checkStates || Shell.LastFrame.Count == ctx.checkedBefore) return;
     ctx.checkedBefore = Shell.LastFrame.Count;
-    const FrameState state = CurrentFrameState();
+    const FrameState state = CurrentFrameState(Program.TraceFields);
     platform::checkFrameState(frame, Shell.LastFrame.Scene, state.Fields, state.Picture);
 }
 

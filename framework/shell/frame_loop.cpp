@@ -129,7 +129,7 @@ void RunFrame() {
     if (Shell.FullScreen == 0) UpdateCursorVisibility();
     // A recorded session carries what each frame left, and a replay is checked against it.
     if (platform::recordingActive() || platform::replayActive()) {
-        const FrameState state = CurrentFrameState();
+        const FrameState state = CurrentFrameState(Program.TraceFields);
         platform::recordFrameState(seen.Scene, state.Fields, state.Picture);
         if (platform::replayActive())
             platform::checkFrameState(platform::sessionFrame(), seen.Scene, state.Fields, state.Picture);

@@ -2,7 +2,6 @@
 #include "framework/shell/frame_state.h"
 
 #include "framework/draw/display.h"
-#include "framework/shell/frame_loop.h"
 #include "platform/video/pixels.h"
 #include "platform/video/surface.h"
 
@@ -27,9 +26,9 @@ std::uint64_t PictureHash(const platform::Surface* back) {
 }
 }  // namespace
 
-FrameState CurrentFrameState() {
+FrameState CurrentFrameState(void (*traceFields)(std::string& line)) {
     FrameState state;
-    if (Program.TraceFields != nullptr) Program.TraceFields(state.Fields);
+    if (traceFields != nullptr) traceFields(state.Fields);
     state.Picture = PictureHash(elDraw::Display.Back);
     return state;
 }

@@ -12,8 +12,8 @@ struct FrameState {
 };
 
 // Called after a frame by the frame loop (recording, replay in the window) and the headless
-// runner (--check).
-FrameState CurrentFrameState();
+// runner (--check), with the installed program's ProgramSetup::TraceFields (null for none).
+FrameState CurrentFrameState(void (*traceFields)(std::string& line));
 
 }  // namespace quorbix
 

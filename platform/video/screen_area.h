@@ -1,6 +1,7 @@
 // Platform: the screen rectangles every backend works out alike: the part of the desktop the
-// window shows, and the area windows can be on.
+// window shows (and, from desktop_area.h, the area windows can be on).
 #pragma once
+#include "platform/video/desktop_area.h"
 #include "platform/window/system.h"
 
 namespace platform {
@@ -19,12 +20,5 @@ ScreenArea shownArea(const ScreenArea& client);
 // Called by the backends when the program gives its window another client size: the area of
 // width x height with the same centre as `client`, so that a centred window stays centred.
 ScreenArea recentred(const ScreenArea& client, int width, int height);
-
-// Called when the windowed primary surface is made: the screen area windows can be on, right
-// and bottom exclusive. It is the main screen, (0, 0, screenWidth, screenHeight), grown to hold
-// every display the backend lists (backend::listDisplays).
-Rect desktopArea();
-// desktopArea's rule on given figures: the main screen grown to hold `count` displays.
-Rect spanOfDisplays(int screenWidth, int screenHeight, const Rect* displays, int count);
 
 }  // namespace platform

@@ -11,7 +11,7 @@
 
 #include "platform/backend.h"
 #include "platform/video/blit.h"
-#include "platform/video/screen_area.h"
+#include "platform/video/desktop_area.h"
 
 namespace platform {
 namespace {

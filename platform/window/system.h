@@ -1,4 +1,5 @@
-// Platform: tick count, calendar time, cursor, message box, screen metrics and machine queries.
+// Platform: tick count, calendar time, the cursor's place, the colour depth and machine queries
+// (the screen metrics, the message box and the cursor's visibility go with the window: window.h).
 #pragma once
 #include <cstdint>
 #include "platform/files/os.h"
@@ -15,29 +16,13 @@ std::uint32_t getTickCount();
 // Whole seconds of calendar time. Called by the entry point to seed the random generator.
 std::int64_t calendarTime();
 
-// ---------------------------------------------------------------- screen metrics
-
-constexpr int SM_CXSCREEN = 0;
-constexpr int SM_CYSCREEN = 1;
-constexpr int SM_CYCAPTION = 4;
-constexpr int SM_CXBORDER = 5;
-constexpr int SM_CYBORDER = 6;
-constexpr int SM_CXDLGFRAME = 7;
-constexpr int SM_CYDLGFRAME = 8;
-constexpr int SM_CXEDGE = 45;
-constexpr int SM_CYEDGE = 46;
-
-// Called by the entry point to size and centre its window.
-int getSystemMetrics(int index);
+// ---------------------------------------------------------------- screen (the metrics: window.h)
 
 // Bits per pixel of the display the window is on. Called by elSystem::GetColorDepth.
 int getColorDepth();
 
-// ---------------------------------------------------------------- cursor
+// ---------------------------------------------------------------- cursor (showCursor: window.h)
 
-// Called by the frame loop and the window procedure, always in pairs. Returns the new display
-// count; the cursor is visible while the count is 0 or more (it starts at 0).
-int showCursor(bool show);
 // Cursor position in screen coordinates.
 bool getCursorPos(int& x, int& y);
 bool setCursorPos(int x, int y);
@@ -47,20 +32,6 @@ bool clipCursor(const Rect* rect);
 // Tests: the rectangle the last clipCursor asked for; false when the last call ended the
 // confinement, or none came since start-up.
 bool askedCursorClip(Rect& rect);
-
-// ---------------------------------------------------------------- message box and beep
-
-constexpr std::uint32_t MB_OK = 0x0000;
-constexpr std::uint32_t MB_ICONEXCLAMATION = 0x0030;
-constexpr std::uint32_t MB_SYSTEMMODAL = 0x1000;
-constexpr int IDOK = 1;
-
-// Shows a modal box with text and caption in the program's code page (Shift-JIS) and waits for
-// it. Messages that reach the window meanwhile are dispatched to its procedure before the call
-// returns (WM_QUIT stays queued for the frame loop). Returns IDOK.
-int messageBox(WindowId owner, const char* text, const char* caption, std::uint32_t style);
-// The default beep (type 0xFFFFFFFF).
-void messageBeep(std::uint32_t type);
 
 // ---------------------------------------------------------------- files and machine queries
 

@@ -4,14 +4,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <iterator>
 #include <deque>
+#include <iterator>
 #include <mutex>
 #include <string>
 
 #include "platform/backend.h"
 #include "platform/files/resources.h"
-#include "platform/window/system.h"
 #include "platform/files/text_codec.h"
 
 namespace platform {
@@ -222,7 +221,7 @@ void resetWindows() {
     state.cursorCount = 0;
 }
 
-// ---------------------------------------------------------------- cursor and boxes (shared parts)
+// ---------------------------------------------------------------- cursor, boxes and metrics
 
 int showCursor(bool show) {
     int before = state.cursorCount;

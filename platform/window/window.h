@@ -150,6 +150,41 @@ bool waitFrame(std::uint32_t periodMs);
 // Drops every window, class and queued message (for tests that start from the program's start).
 void resetWindows();
 
+// ---------------------------------------------------------------- screen metrics
+
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+constexpr int SM_CYCAPTION = 4;
+constexpr int SM_CXBORDER = 5;
+constexpr int SM_CYBORDER = 6;
+constexpr int SM_CXDLGFRAME = 7;
+constexpr int SM_CYDLGFRAME = 8;
+constexpr int SM_CXEDGE = 45;
+constexpr int SM_CYEDGE = 46;
+
+// Called by the entry point to size and centre its window.
+int getSystemMetrics(int index);
+
+// ---------------------------------------------------------------- cursor
+
+// Called by the frame loop and the window procedure, always in pairs. Returns the new display
+// count; the cursor is visible while the count is 0 or more (it starts at 0).
+int showCursor(bool show);
+
+// ---------------------------------------------------------------- message box and beep
+
+constexpr std::uint32_t MB_OK = 0x0000;
+constexpr std::uint32_t MB_ICONEXCLAMATION = 0x0030;
+constexpr std::uint32_t MB_SYSTEMMODAL = 0x1000;
+constexpr int IDOK = 1;
+
+// Shows a modal box with text and caption in the program's code page (Shift-JIS) and waits for
+// it. Messages that reach the window meanwhile are dispatched to its procedure before the call
+// returns (WM_QUIT stays queued for the frame loop). Returns IDOK.
+int messageBox(WindowId owner, const char* text, const char* caption, std::uint32_t style);
+// The default beep (type 0xFFFFFFFF).
+void messageBeep(std::uint32_t type);
+
 // ---------------------------------------------------------------- a recorded or replayed session
 
 // What a session recorder or replayer (recording.cpp) sees of the queue and the clocks, installed
