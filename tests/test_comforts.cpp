@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/shell/command_line.h"
+#include "framework/host/command_line.h"
 #include "framework/shell/frame_loop.h"
 #include "platform/headless/headless.h"
 #include "platform/window/input_script.h"

@@ -1,5 +1,5 @@
 // Headless runner: the program host of headless programs, the twin of RunWindowProgram
-// (framework/shell/program_host.h). A headless program's main is one line:
+// (framework/host/program_host.h). A headless program's main is one line:
 //
 //     int main(int argc, char** argv) { return quorbix::RunHeadlessProgram(GameProgram(), argc, argv); }
 //
@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "framework/runner/runner_command_line.h"
-#include "framework/shell/program_host.h"
+#include "framework/host/program_host.h"
 
 namespace quorbix {
 

@@ -1,7 +1,7 @@
 // Headless runner: the run itself and the per-frame trace.
 #include "framework/runner/headless_runner.h"
 
-#include "framework/shell/trace.h"
+#include "framework/host/trace.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Headless runner: the command line every headless program takes (docs/headless.md), parsed with
-// the windowed programs' table (framework/shell/command_line.h), and the run it asks for: the
+// the windowed programs' table (framework/host/command_line.h), and the run it asks for: the
 // script read, the trace file written, the errors said with the program's name.
 #pragma once
 #if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/runner/headless_runner.h"
-#include "framework/shell/command_line.h"
+#include "framework/host/command_line.h"
 
 namespace quorbix {
 

@@ -16,7 +16,7 @@ int WinMain(const char* commandLine, int showCommand);
 namespace quorbix {
 
 // Called by WinMain after each frame it runs, and once with quit = true when it ends (the
-// real-time trace, framework/shell/trace.h). Null for none.
+// real-time trace, framework/host/trace.h). Null for none.
 using FrameObserver = void (*)(bool quit);
 // Installs the frame observer (null for none).
 void SetFrameObserver(FrameObserver observer);

@@ -8,8 +8,8 @@
 #undef QRB_PUBLIC_HEADERS
 #define QRB_PUBLIC_HEADERS 1
 #include "framework/core/app_state.h"
-#include "framework/shell/command_line.h"
+#include "framework/host/command_line.h"
 #include "framework/shell/frame_loop.h"
-#include "framework/shell/json_text.h"
-#include "framework/shell/program_host.h"
+#include "framework/host/json_text.h"
+#include "framework/host/program_host.h"
 #pragma pop_macro("QRB_PUBLIC_HEADERS")

@@ -1,4 +1,4 @@
-// Application shell: JSON text for the headless trace's fields, which programs add to.
+// Program host: JSON text for the headless trace's fields, which programs add to.
 #pragma once
 #include <string>
 

@@ -1,4 +1,4 @@
-// Application shell: the program host, what every windowed program's main does. It reads the
+// Program host: what every windowed program's main does. It reads the
 // command line (--help, --version, --scale, --fullscreen, --trace, --record, --replay and the
 // program's own options), installs the program, runs WinMain and ends the session: the trace and
 // the recording put in place, the exit status. A main is one line:
@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "framework/shell/command_line.h"
+#include "framework/host/command_line.h"
 #include "framework/shell/frame_loop.h"
 
 namespace quorbix {

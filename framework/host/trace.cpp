@@ -1,5 +1,5 @@
-// Application shell: the per-frame trace, and its writer for the programs that run in real time.
-#include "framework/shell/trace.h"
+// Program host: the per-frame trace, and its writer for the programs that run in real time.
+#include "framework/host/trace.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include "framework/draw/object_table.h"
 #include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
-#include "framework/shell/json_text.h"
+#include "framework/host/json_text.h"
 #include "framework/sound/midi_music.h"
 #include "framework/sound/sound_objects.h"
 #include "platform/files/output_file.h"

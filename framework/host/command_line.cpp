@@ -1,7 +1,7 @@
-// Application shell: the programs' command line (--help, --version, their own options).
-#include "framework/shell/command_line.h"
+// Program host: the programs' command line (--help, --version, their own options).
+#include "framework/host/command_line.h"
 
-#include "framework/shell/trace.h"
+#include "framework/host/trace.h"
 #include "platform/files/os.h"
 #include "platform/files/output_file.h"
 #include "platform/window/window.h"

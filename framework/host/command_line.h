@@ -1,11 +1,11 @@
-// Application shell: the command line of a Linux program for the programs' entry points. Options
+// Program host: the command line of a Linux program for the programs' entry points. Options
 // come first (--help, --version, the program's own); the first word that is not an option, or
 // everything after "--", is the program's own command line, handed to WinMain as one text. The
 // headless programs take their options before or after their one word, the script
 // (framework/runner/runner_command_line.h).
 #pragma once
 #if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
-#pragma message("framework/shell/command_line.h is the framework's own; include <quorbix/program.h> instead (this path goes in Quorbix 2.0)")
+#pragma message("framework/host/command_line.h is the framework's own; include <quorbix/program.h> instead (this path goes in Quorbix 2.0)")
 #endif
 #include <string>
 #include <vector>

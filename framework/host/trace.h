@@ -1,4 +1,4 @@
-// Application shell: the per-frame trace (JSON Lines) that the headless runner and the windowed
+// Program host: the per-frame trace (JSON Lines) that the headless runner and the windowed
 // programs write alike (fields in docs/headless.md).
 #pragma once
 #include <cstdint>

@@ -1,5 +1,5 @@
-// Application shell: JSON string literals for the headless trace.
-#include "framework/shell/json_text.h"
+// Program host: JSON string literals for the headless trace.
+#include "framework/host/json_text.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-// Application shell: the program host of windowed programs (command line, record and replay, the
+// Program host: the program host of windowed programs (command line, record and replay, the
 // end of the session).
-#include "framework/shell/program_host.h"
+#include "framework/host/program_host.h"
 
 #include <cstdio>
 #include <string>
