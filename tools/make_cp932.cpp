@@ -1,13 +1,13 @@
 // make-cp932: writes code page 932 as tables (cp932_table.inc), asked of this machine's iconv code
-// by code, for a C library without the code page: platform/web/cp932_table.cpp compiles them in.
+// by code, for a C library without the code page: platform/files/web/cp932_table.cpp compiles them in.
 //
 // It needs nothing but the C library, so the web build makes and runs it natively before building:
 //   c++ -std=c++20 -O2 tools/make_cp932.cpp -o make-cp932 && ./make-cp932 OUT_DIR/cp932_table.inc
-// and compiles platform/web/cp932_table.cpp with OUT_DIR on its include path. The desktop build
+// and compiles platform/files/web/cp932_table.cpp with OUT_DIR on its include path. The desktop build
 // makes it as target make_cp932_tool and writes build/generated/cp932_table.inc, on which the test
 // Cp932Table checks the web conversions against iconv for every code and every character.
 //
-// Each code is converted as platform/files/desktop/cp932_iconv.cpp converts it: a code is one character when
+// Each code is converted as platform/files/linux/cp932_iconv.cpp converts it: a code is one character when
 // iconv turns exactly its bytes into exactly one character; a character has a code when iconv
 // turns it into one or two bytes. The output depends on nothing but the C library's tables.
 #include <algorithm>
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     if (argc != 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         bool help = argc == 2;
         std::fputs("usage: make-cp932 OUT.inc\nWrites code page 932 as this machine's iconv converts it, as "
-                   "tables for platform/web/cp932_table.cpp.\n", help ? stdout : stderr);
+                   "tables for platform/files/web/cp932_table.cpp.\n", help ? stdout : stderr);
         return help ? 0 : 2;
     }
     iconv_t from = iconv_open("UTF-8", "CP932");
