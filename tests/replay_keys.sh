@@ -6,13 +6,13 @@
 #                   joystick moving with the wall clock
 #   newgame:        the template of a new game: clicks on its ball, the space bar holding it
 # A copy of the recording without its key events must fail the check: the keys are what moves
-# the square.
+# the square. Last, the host's --fullscreen: the program starts covering the screen.
 #   replay_keys.sh BIN_DIR WORK_DIR      exit 0 pass, 1 fail, 77 skipped (no X server)
 set -u
 bin=$1; work=$2
 . "$(dirname "$0")/session_steps.sh"
 mkdir -p "$work"; rm -f "$work"/*
-for t in Xvfb xdotool; do
+for t in Xvfb xdotool xwininfo; do
   command -v $t >/dev/null || { echo "SKIPPED: $t is missing (apt-get install xvfb xdotool)"; exit 77; }
 done
 pids=""; xpid=""
@@ -87,4 +87,9 @@ for i in 1 2 3; do click 300 224; done
 finish newgame
 grep -q '^[0-9]* key 32$' "$work/newgame.txt" || fail "the template's recording holds no space bar"
 replays newgame "$work/newgame.txt"
+title="Keys and stick"
+start keys-and-stick --fullscreen
+size=$(xwininfo -id "$win" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+[ "$size" = 1920x1080 ] || fail "--fullscreen opened a window of $size on a 1920 x 1080 screen"
+finish keys-and-stick
 echo "PASS"
