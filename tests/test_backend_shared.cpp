@@ -2,7 +2,7 @@
 // window shows, and the desktop's extent over several displays.
 #include <gtest/gtest.h>
 
-#include "display_support.h"
+#include "tests/support/display_support.h"
 #include "platform/video/screen_area.h"
 #include "platform/video/surface.h"
 #include "platform/window/mouse_buttons.h"

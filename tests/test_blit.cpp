@@ -2,8 +2,8 @@
 // the stretched copy through Buffer and the grab from Back.
 #include <gtest/gtest.h>
 
-#include "bmp_builder.h"
-#include "display_support.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/display_support.h"
 #include "framework/draw/blit.h"
 
 using namespace elDraw;

@@ -2,8 +2,8 @@
 // refused with a reason, whatever byte they are cut at, before the picture is made.
 #include <gtest/gtest.h>
 
-#include "bmp_builder.h"
-#include "largest_allocation.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/largest_allocation.h"
 #include "platform/files/bmp.h"
 #include "platform/files/bytes.h"
 

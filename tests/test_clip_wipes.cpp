@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/shell/frame_loop.h"
-#include "effect_support.h"
+#include "tests/framework/draw/effect_support.h"
 #include "framework/draw/clip_wipes.h"
 #include "framework/system/random.h"
 

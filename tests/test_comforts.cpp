@@ -10,7 +10,7 @@
 #include "platform/headless/headless.h"
 #include "platform/window/input_script.h"
 #include "platform/window/program_name.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

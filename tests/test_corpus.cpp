@@ -12,8 +12,8 @@
 #include "platform/sound/midi_file.h"
 #include "platform/files/riff.h"
 #include "platform/sound/sound.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 #include "tools/corpus.h"
 
 using corpus::Entry;

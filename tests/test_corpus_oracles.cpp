@@ -21,8 +21,8 @@
 #include "platform/sound/mci.h"
 #include "platform/sound/midi_file.h"
 #include "platform/sound/sound.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 #include "tools/corpus.h"
 
 using corpus::Entry;

@@ -9,8 +9,8 @@
 
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
-#include "bmp_builder.h"
-#include "display_support.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/display_support.h"
 #include "framework/draw/blit.h"
 #include "framework/system/wait_timers.h"
 #include "platform/files/png_writer.h"

@@ -9,7 +9,7 @@
 #include "framework/system/wait_timers.h"
 #include "platform/headless/headless.h"
 #include "platform/window/window.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace hl = platform::headless;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "memory_dc.h"
+#include "tests/support/memory_dc.h"
 #include "platform/text/font_engine.h"
 #include "platform/text/gdi_text.h"
 #include "platform/files/text_codec.h"

@@ -2,7 +2,7 @@
 // or show exactly as written, and what cannot be must be refused with a reason.
 #include <gtest/gtest.h>
 
-#include "bmp_builder.h"
+#include "tests/support/bmp_builder.h"
 #include "platform/files/bmp.h"
 
 namespace {

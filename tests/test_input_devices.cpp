@@ -7,7 +7,7 @@
 #include "platform/headless/headless.h"
 #include "platform/window/joystick.h"
 #include "platform/window/window.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace hl = platform::headless;
 using platform::JoyInfoEx;

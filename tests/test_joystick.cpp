@@ -12,7 +12,7 @@
 #include "framework/input/joystick.h"
 #include "framework/system/wait_timers.h"
 #include "platform/headless/headless.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace elJoystick;
 namespace hl = platform::headless;

@@ -11,7 +11,7 @@
 #include "framework/input/joystick.h"
 #include "framework/system/system_utils.h"
 #include "platform/headless/headless.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace hl = platform::headless;
 

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "bmp_builder.h"
-#include "display_support.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/display_support.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/blit.h"
 #include "framework/system/system_utils.h"

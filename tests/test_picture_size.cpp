@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "display_support.h"
+#include "tests/support/display_support.h"
 #include "framework/draw/primitives.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace hl = platform::headless;
 namespace fs = std::filesystem;

@@ -8,8 +8,8 @@
 #include <iterator>
 #include <vector>
 
-#include "bmp_builder.h"
-#include "display_support.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/display_support.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/primitives.h"
 #include "platform/files/png_reader.h"

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "back_support.h"
+#include "tests/framework/draw/back_support.h"
 #include "framework/draw/back_dc.h"
 #include "framework/draw/primitives.h"
-#include "memory_dc.h"
+#include "tests/support/memory_dc.h"
 #include "platform/video/gdi_primitives.h"
 #include "platform/text/gdi_text.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "bmp_builder.h"
+#include "tests/support/bmp_builder.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/object_table.h"
 #include "framework/sound/sound_objects.h"
 #include "framework/system/system_utils.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 
 namespace hl = platform::headless;
 namespace fs = std::filesystem;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bmp_builder.h"
-#include "effect_support.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/framework/draw/effect_support.h"
 #include "framework/draw/raster_effects.h"
 #include "framework/system/random.h"
 

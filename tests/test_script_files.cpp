@@ -14,7 +14,7 @@
 #include "platform/window/recorded_states.h"
 #include "platform/window/recording.h"
 #include "platform/window/window.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
 

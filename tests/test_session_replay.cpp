@@ -16,7 +16,7 @@
 #include "platform/window/recording.h"
 #include "platform/window/state_check.h"
 #include "platform/window/window.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
 

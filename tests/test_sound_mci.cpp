@@ -9,8 +9,8 @@
 #include "platform/sound/mci.h"
 #include "platform/sound/midi_file.h"
 #include "platform/sound/midi_synth.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 
 using platform::MciCommand;
 using namespace soundtest;

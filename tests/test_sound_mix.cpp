@@ -10,8 +10,8 @@
 #include "platform/headless/headless.h"
 #include "platform/files/resources.h"
 #include "platform/sound/sound.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace elSound;
 using namespace soundtest;

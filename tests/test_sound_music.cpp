@@ -11,8 +11,8 @@
 #include "platform/sound/mci.h"
 #include "platform/files/resources.h"
 #include "platform/files/riff.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace elSound;
 using namespace soundtest;

@@ -12,8 +12,8 @@
 #include "platform/headless/audio.h"
 #include "platform/headless/headless.h"
 #include "platform/files/resources.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace elSound;
 using namespace soundtest;

@@ -10,8 +10,8 @@
 #include "framework/sound/sound_objects.h"
 #include "platform/files/resources.h"
 #include "platform/headless/headless.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace elSound;
 using namespace soundtest;

@@ -14,9 +14,9 @@
 #include "framework/sound/sound_objects.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/files/resources.h"
-#include "audio_stress.h"
-#include "sound_test_support.h"
-#include "test_support.h"
+#include "tests/support/audio_stress.h"
+#include "tests/support/sound_test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace elSound;
 using namespace soundtest;

@@ -8,7 +8,7 @@
 
 #include "platform/video/blit.h"
 #include "platform/video/surface.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace platform;
 

@@ -6,7 +6,7 @@
 #include <climits>
 #include <string>
 
-#include "display_support.h"
+#include "tests/support/display_support.h"
 #include "framework/core/app_state.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/window_proc.h"
@@ -18,7 +18,7 @@
 #include "framework/system/system_utils.h"
 #include "platform/headless/headless.h"
 #include "platform/window/system.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace hl = platform::headless;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "back_support.h"
+#include "tests/framework/draw/back_support.h"
 #include "framework/draw/back_dc.h"
 #include "framework/draw/debug_text.h"
 #include "framework/draw/primitives.h"
@@ -16,7 +16,7 @@
 #include "platform/text/gdi_text.h"
 #include "platform/headless/headless.h"
 #include "platform/files/text_codec.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace hl = platform::headless;
 

@@ -4,7 +4,7 @@
 #include "framework/system/wait_timers.h"
 #include "platform/headless/headless.h"
 #include "platform/window/system.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace elSystem;
 namespace hl = platform::headless;

@@ -12,7 +12,7 @@
 #include "platform/headless/headless.h"
 #include "platform/window/system.h"
 #include "platform/window/window.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 // Program start and the window as the entry point makes it (centred, client area 480 x 360 at
 // (272, 213) on the 1024 x 768 virtual screen, or a popup in full screen); the display itself

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "display_support.h"
+#include "tests/support/display_support.h"
 #include "framework/draw/blit.h"
 #include "framework/draw/object_table.h"
 #include "framework/system/wait_timers.h"

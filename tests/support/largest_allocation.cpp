@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "largest_allocation.h"
+#include "tests/support/largest_allocation.h"
 
 namespace {
 

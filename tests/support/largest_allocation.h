@@ -1,5 +1,5 @@
 // Tests: the largest single allocation a piece of code makes, watched through the test program's
-// own operator new (test_largest_allocation.cpp).
+// own operator new (largest_allocation.cpp).
 #pragma once
 #include <cstddef>
 

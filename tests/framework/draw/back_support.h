@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "display_support.h"
+#include "tests/support/display_support.h"
 #include "framework/draw/display.h"
 #include "platform/video/surface.h"
 
