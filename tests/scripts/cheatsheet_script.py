@@ -7,7 +7,7 @@ import subprocess
 import sys
 import tempfile
 
-SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "make-cheatsheet")
+SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "make-cheatsheet")
 failures = []
 
 

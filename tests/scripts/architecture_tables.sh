@@ -2,7 +2,7 @@
 # scripts/architecture-tables on a made-up tree of its own (a git repository in WORK_DIR): the
 # figures it writes, the hand-written column it keeps, and what --check says when they are stale.
 #
-#   tests/architecture_tables.sh SOURCE_DIR WORK_DIR
+#   tests/scripts/architecture_tables.sh SOURCE_DIR WORK_DIR
 set -u
 src=$1 work=$2
 failed=0

@@ -3,7 +3,7 @@
 # come first on PATH (apt-get, sudo and tee only record that they were called), and a made-up
 # os-release says which system this is.
 #
-#   tests/setup_deps.sh SOURCE_DIR WORK_DIR lists|systems
+#   tests/scripts/setup_deps.sh SOURCE_DIR WORK_DIR lists|systems
 #
 #   lists    what each task installs: the game's task nothing of the tests' or the web build's,
 #            each task all of those it builds on, and the tests' everything any task installs

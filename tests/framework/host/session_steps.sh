@@ -1,4 +1,4 @@
-# The steps the window tests share (sourced by record_replay.sh and windows/game.sh; each defines
+# The steps the window tests share (sourced by record_replay.sh and tests/windows/game.sh; each defines
 # click X Y [BUTTON] in window pixels, and fail; $work is the test's folder).
 #   x_server                a private X server (1920 x 1080) for the test: DISPLAY set, its
 #                           process in $xpid; exits 77 (skipped) when none starts
