@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "game/scenes.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 inline void UseGame() { UseProgram(GameProgram()); }
 

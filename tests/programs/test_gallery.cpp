@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/shell/flip.h"
-#include "display_support.h"
+#include "tests/support/display_support.h"
 #include "framework/draw/clip_wipes.h"
 #include "framework/input/joystick.h"
 #include "gallery/gallery.h"

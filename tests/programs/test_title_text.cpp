@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "display_support.h"
+#include "tests/support/display_support.h"
 #include "game_support.h"
 #include "platform/video/pixels.h"
 #include "platform/files/png_writer.h"

@@ -8,7 +8,7 @@
 #include <SDL.h>
 
 #include "platform/window/system.h"
-#include "tests/audio_stress.h"
+#include "tests/support/audio_stress.h"
 
 TEST(SdlAudio, MusicCommandsInATightLoopWithThirtySoundsNeverStallTheCallback) {
     // A driver chosen by whoever runs the test is kept; CTest's environment list reaches only

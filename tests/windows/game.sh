@@ -16,7 +16,7 @@ for t in Xvfb xdotool xwininfo import compare; do
   command -v $t >/dev/null || { echo "SKIPPED: $t is missing (scripts/setup-deps test installs it)"; exit 77; }
 done
 . "$here/wine.sh"
-. "$here/../session_steps.sh"
+. "$here/../framework/host/session_steps.sh"
 rm -rf "$work"; mkdir -p "$work"
 
 pids=""; xpid=""

@@ -1,7 +1,7 @@
 // A test program of the polled keyboard and joystick, on the public headers alone: a square that
 // the arrow keys move (IsKeyDown) and joystick 0 moves (its direction), both at a speed per
 // second (FrameDelta), drawn in the colour its buttons choose, with the last key pressed shown.
-// tests/replay_keys.sh records a session of it in the SDL window and replays it.
+// tests/framework/host/replay_keys.sh records a session of it in the SDL window and replays it.
 #pragma once
 #include <quorbix/program.h>
 

@@ -1,0 +1,44 @@
+# The steps the window tests share (sourced by record_replay.sh and tests/windows/game.sh; each defines
+# click X Y [BUTTON] in window pixels, and fail; $work is the test's folder).
+#   x_server                a private X server (1920 x 1080) for the test: DISPLAY set, its
+#                           process in $xpid; exits 77 (skipped) when none starts
+#   play_a_game             from the start of play: clicks over the field where the balls fly
+#                           for the 600 frames (30 s) of play, then the result back to the title
+#   replay_matches BIN WORK WORK/session.txt replayed by the headless runner, equal to the window
+#                           frame by frame (replay-check) and reaching the result scene
+# The server picks a free display itself and writes its number once it is ready to take clients.
+# A server that comes up and goes again (a display still being released by an earlier test) is
+# started afresh, three times at most.
+x_server() {
+  local attempt d
+  for attempt in 1 2 3; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >>"$work/xvfb.log" 2>&1 & xpid=$!
+    for i in $(seq 100); do grep -q '[0-9]' "$work/display" 2>/dev/null && break; kill -0 $xpid 2>/dev/null || break; sleep 0.1; done
+    d=$(tr -dc '0-9' <"$work/display" 2>/dev/null)
+    if [ -n "$d" ]; then
+      export DISPLAY=:$d
+      for i in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+      xdotool getmouselocation >/dev/null 2>&1 && kill -0 $xpid 2>/dev/null && return 0
+    fi
+    echo "X server attempt $attempt failed (display '${d:-none}'):"; sed 's/^/  /' "$work/xvfb.log"
+    kill $xpid 2>/dev/null; wait $xpid 2>/dev/null; xpid=""; sleep 1
+  done
+  echo "SKIPPED: no X server could be started (see $work/xvfb.log)"; exit 77
+}
+play_a_game() {
+  local end=$((SECONDS + 32)) x=100 y=100
+  while [ $SECONDS -lt $end ]; do
+    click $((x * 2)) $((y * 2))
+    x=$(( (x + 37) % 300 + 90 )); y=$(( (y + 23) % 180 + 90 ))
+    sleep 0.15
+  done
+  sleep 1.5
+  click 400 400            # the result: back to the title after a second
+  sleep 0.5
+}
+replay_matches() {
+  "$1/quorbix-headless" --trace "$2/replay.jsonl" "$2/session.txt" || fail "the headless replay failed"
+  "$1/replay-check" "$2/session.txt" "$2/replay.jsonl" || fail "the replay differs from the window"
+  grep -q '"scene":3' "$2/replay.jsonl" || fail "the session never reached the result scene"
+}
