@@ -8,16 +8,7 @@
 set -u
 bin=$1; work=$2
 . "$(dirname "$0")/session_steps.sh"
-mkdir -p "$work"; rm -f "$work"/*
-for t in Xvfb xdotool xwininfo; do
-  command -v $t >/dev/null || { echo "SKIPPED: $t is missing (apt-get install xvfb xdotool x11-utils)"; exit 77; }
-done
-pids=""; xpid=""
-trap 'for p in $pids; do kill $p 2>/dev/null; done; [ -n "$xpid" ] && kill $xpid 2>/dev/null' EXIT
-x_server
-export SDL_AUDIODRIVER=dummy
-
-fail() { echo "FAIL: $*"; exit 1; }
+begin_window_test
 # Starts the game, waits for its window and sets $win and $ppid.
 start() {
   "$bin/quorbix" "$@" >"$work/game.log" 2>&1 & ppid=$!; pids="$pids $ppid"

@@ -11,16 +11,7 @@
 set -u
 bin=$1; work=$2
 . "$(dirname "$0")/session_steps.sh"
-mkdir -p "$work"; rm -f "$work"/*
-for t in Xvfb xdotool xwininfo; do
-  command -v $t >/dev/null || { echo "SKIPPED: $t is missing (apt-get install xvfb xdotool)"; exit 77; }
-done
-pids=""; xpid=""
-trap 'for p in $pids; do kill $p 2>/dev/null; done; [ -n "$xpid" ] && kill $xpid 2>/dev/null' EXIT
-x_server
-export SDL_AUDIODRIVER=dummy
-
-fail() { echo "FAIL: $*"; exit 1; }
+begin_window_test
 # Starts program $1 with the rest as its options, waits for its window titled $title: $win, $ppid.
 start() {
   local program=$1; shift

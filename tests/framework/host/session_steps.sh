@@ -1,11 +1,28 @@
-# The steps the window tests share (sourced by record_replay.sh and tests/windows/game.sh; each defines
-# click X Y [BUTTON] in window pixels, and fail; $work is the test's folder).
+# The steps the window tests share (sourced by record_replay.sh, replay_keys.sh and
+# tests/windows/game.sh; each defines click X Y [BUTTON] in window pixels; $work is the test's
+# folder).
+#   begin_window_test       the test's start (below); fail MESSAGE ends it as failed
 #   x_server                a private X server (1920 x 1080) for the test: DISPLAY set, its
 #                           process in $xpid; exits 77 (skipped) when none starts
 #   play_a_game             from the start of play: clicks over the field where the balls fly
 #                           for the 600 frames (30 s) of play, then the result back to the title
 #   replay_matches BIN WORK WORK/session.txt replayed by the headless runner, equal to the window
 #                           frame by frame (replay-check) and reaching the result scene
+# The start of record_replay.sh and replay_keys.sh: the test's folder emptied, skipped (77)
+# without Xvfb, xdotool or xwininfo, a private X server, SDL's sound on its dummy driver; what
+# it starts is killed when it ends (their process ids in $pids), and fail says why it failed.
+begin_window_test() {
+  mkdir -p "$work"; rm -f "$work"/*
+  local t
+  for t in Xvfb xdotool xwininfo; do
+    command -v $t >/dev/null || { echo "SKIPPED: $t is missing (apt-get install xvfb xdotool x11-utils)"; exit 77; }
+  done
+  pids=""; xpid=""
+  trap 'for p in $pids; do kill $p 2>/dev/null; done; [ -n "$xpid" ] && kill $xpid 2>/dev/null' EXIT
+  x_server
+  export SDL_AUDIODRIVER=dummy
+}
+fail() { echo "FAIL: $*"; exit 1; }
 # The server picks a free display itself and writes its number once it is ready to take clients.
 # A server that comes up and goes again (a display still being released by an earlier test) is
 # started afresh, three times at most.
