@@ -19,20 +19,19 @@ const char* const kWindowHelp =
     "--record is a script of input events: the program's headless twin plays it back exactly,\n"
     "and --replay plays it back in the window.";
 
-// The program's name: the host's choice, else the program's own, else the executable's.
-std::string HostName(const ProgramSetup& program, const HostCommandLine& more, const char* suffix) {
-    if (more.Program != nullptr) return more.Program;
-    if (program.Name != nullptr && program.Name[0] != '\0') return std::string(program.Name) + suffix;
-    platform::setProgramName(nullptr);
-    return platform::programName();
-}
-
 int Fail(const std::string& name, const std::string& what, int status) {
     std::fprintf(stderr, "%s: %s\n", name.c_str(), what.c_str());
     return status;
 }
 
 }  // namespace
+
+std::string HostProgramName(const ProgramSetup& program, const HostCommandLine& more, const char* suffix) {
+    if (more.Program != nullptr) return more.Program;
+    if (program.Name != nullptr && program.Name[0] != '\0') return std::string(program.Name) + suffix;
+    platform::setProgramName(nullptr);
+    return platform::programName();
+}
 
 std::vector<CommandLineOption> WindowProgramOptions() {
     return {
@@ -46,7 +45,7 @@ std::vector<CommandLineOption> WindowProgramOptions() {
 
 int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const HostCommandLine& more,
                      const std::function<int(const ParsedCommandLine&)>& started) {
-    const std::string name = HostName(program, more, "");
+    const std::string name = HostProgramName(program, more, "");
     CommandLineSyntax syntax{
         .program = name.c_str(),
         .synopsis = more.Synopsis != nullptr ? more.Synopsis : "[OPTIONS]",

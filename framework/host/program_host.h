@@ -8,6 +8,7 @@
 // The headless twin, RunHeadlessProgram, is the runner's (framework/runner/headless_host.h).
 #pragma once
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "framework/host/command_line.h"
@@ -27,6 +28,10 @@ struct HostCommandLine {
     // runner option's name takes that option's place (the gallery's --frames-dir).
     std::vector<CommandLineOption> Options;
 };
+
+// The program's name in messages, --help and --version: HostCommandLine::Program, else
+// ProgramSetup::Name and `suffix` ("-headless" for the headless twin), else the executable's.
+std::string HostProgramName(const ProgramSetup& program, const HostCommandLine& more, const char* suffix);
 
 // The options every windowed program takes from the host, in the order --help lists them.
 std::vector<CommandLineOption> WindowProgramOptions();

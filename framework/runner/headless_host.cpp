@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "platform/window/program_name.h"
-
 namespace quorbix {
 
 namespace {
@@ -16,15 +14,7 @@ const char* const kHeadlessHelp =
 
 int RunHeadlessProgram(const ProgramSetup& program, int argc, char** argv, const HostCommandLine& more,
                        const std::function<int(HeadlessCommandLine&)>& started) {
-    std::string name;
-    if (more.Program != nullptr) {
-        name = more.Program;
-    } else if (program.Name != nullptr && program.Name[0] != '\0') {
-        name = std::string(program.Name) + "-headless";
-    } else {
-        platform::setProgramName(nullptr);
-        name = platform::programName();
-    }
+    const std::string name = HostProgramName(program, more, "-headless");
     const std::string summary = more.Summary != nullptr ? more.Summary
                                 : std::string(program.Summary != nullptr ? program.Summary : program.Title) +
                                       " Without a display: input from a script, the trace, frames and sound to files.";

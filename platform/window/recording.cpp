@@ -356,23 +356,18 @@ std::int64_t calendar(std::int64_t real) {
 
 bool joystick(int id, bool present, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons) {
     if (id < 0 || id >= kJoystickIds) return present;
-    if (replay.on && !replayUsedUp) {
-        const JoyReading& j = replay.joy[id];
+    // What the program reads instead of the device: a reading kept earlier.
+    auto give = [&](const JoyReading& j) {
         x = j.x;
         y = j.y;
         buttons = j.buttons;
         return j.present;
-    }
+    };
+    if (replay.on && !replayUsedUp) return give(replay.joy[id]);
     if (recorder.out == nullptr || !onWindowThread()) return present;
     std::lock_guard<std::mutex> hold(recorder.lock);
     // Within a frame a stick reads as it did first in that frame, as the replay can give it.
-    if (recorder.inFrame && recorder.joyFrameNo[id] == recorder.running) {
-        const JoyReading& j = recorder.joyFrame[id];
-        x = j.x;
-        y = j.y;
-        buttons = j.buttons;
-        return j.present;
-    }
+    if (recorder.inFrame && recorder.joyFrameNo[id] == recorder.running) return give(recorder.joyFrame[id]);
     const JoyReading now = present ? JoyReading{true, x, y, buttons} : JoyReading{};
     if (recorder.inFrame) {
         recorder.joyFrameNo[id] = recorder.running;
