@@ -27,6 +27,21 @@ constexpr int kSounds = 30;
 // whatever the music does; a render that dropped them shows as a block far below it.
 constexpr std::int16_t kLevel = 900;
 
+// Under the thread sanitizer every memory access is checked and the code runs many times slower,
+// on a machine that runs other tests beside it: the run is there for the races it finds, and a
+// render's time says nothing about the output there.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kTimed = false;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr bool kTimed = false;
+#else
+constexpr bool kTimed = true;
+#endif
+#else
+constexpr bool kTimed = true;
+#endif
+
 struct Capture {
     std::vector<std::int16_t> samples;   // made before the output opens
     std::vector<std::int64_t> nanos;
@@ -126,8 +141,10 @@ inline void MusicCommandsInATightLoopWithThirtySounds(double seconds) {
     ASSERT_GE(frames, static_cast<std::size_t>(seconds * audio::kRate * 0.8)) << "the output rendered too little";
     const std::int64_t deadline = 1000000000LL * audio::kDeviceFrames / audio::kRate;
     const std::int64_t worst = *std::max_element(capture.nanos.begin(), capture.nanos.begin() + static_cast<long>(renders));
-    EXPECT_LT(worst, deadline) << "a render ran past its buffer's deadline";
-    EXPECT_EQ(figures.underruns, 0u) << "renders that found the music's frames not ready, or overran";
+    if (kTimed) {
+        EXPECT_LT(worst, deadline) << "a render ran past its buffer's deadline";
+        EXPECT_EQ(figures.underruns, 0u) << "renders that found the music's frames not ready, or overran";
+    }
     // The sounds sum to 30 x 900 (clipped at full scale); the music moves the mix around that
     // level but never takes a block's average down to half of it.
     long gaps = 0;
