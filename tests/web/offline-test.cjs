@@ -173,6 +173,9 @@ async function run(o, puppeteer, chromium) {
     `${p.program}.service-worker.js differs when written again for the same files`));
   fs.cpSync(siteA, siteB, { recursive: true });
   fs.appendFileSync(path.join(siteB, 'quorbix-page.js'), "\nwindow.quorbixBuildMark = 'B';\n");
+  // (Build B's sound output takes no part in build A's page.)
+  const audioB = path.join(siteB, 'quorbix-audio.js');
+  fs.writeFileSync(audioB, 'registerProcessor = () => {};\n' + fs.readFileSync(audioB, 'utf8'));
   writeWorkers(o, siteB, pages);
   const [versionA, versionB] = [versionOf(siteA, game.program), versionOf(siteB, game.program)];
   check(versionA !== versionB, `a changed file left the game's version at ${versionA}`);
@@ -234,6 +237,15 @@ async function run(o, puppeteer, chromium) {
     figure('update_ms', Date.now() - t);
     const noteText = await page.evaluate(() => document.getElementById('status').hidden ? '' : document.getElementById('status').textContent);
     check(/open it again/i.test(noteText), `the page did not say a new version was saved (its status line: '${noteText}')`);
+    // The running page's sound output, started after that (its script is fetched on the first
+    // click), is still the kept build's: build B's would not work with build A's page.
+    const [x, y] = await page.evaluate(() => {
+      const b = document.getElementById('screen').getBoundingClientRect();
+      return [b.left + b.width / 2, b.top + b.height / 2];
+    });
+    await page.mouse.click(x, y, { button: 'right' });
+    await page.waitForFunction(() => QuorbixPage.page.audio.history.length > 0, { timeout: 5000, polling: 20 })
+      .catch(() => { throw new Failure('after the new build was fetched, the running page\'s sound output did not start'); });
     // The running page's build is kept until it is closed.
     names = await cacheNames(page);
     check(has(names, cacheB) && has(names, cacheA), `the caches while the old build runs: ${names} (${cacheA} -> ${cacheB})`);
