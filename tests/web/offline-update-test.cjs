@@ -308,7 +308,10 @@ async function failingUpdates(o, browser, problems) {
     site.mounts['/'] = siteC;
     site.rewriteHtml = true;
     check(await visit(first, `${site.base}/`) === 'B', 'the kept build B did not start');
-    offline = await settled(first, 'a host rewriting the page');
+    await settled(first, 'a host rewriting the page');
+    // (The worker's word on which file failed may come just after the page saw the install fail.)
+    await first.waitForFunction(() => /index\.html/.test(QuorbixPage.page.offline.error), { timeout: 5000, polling: 50 }).catch(() => {});
+    offline = await first.evaluate(() => QuorbixPage.page.offline);
     check(offline.state === 'failed' && /index\.html/.test(offline.error),
       `a host rewriting the page: the page says '${offline.state}' (${offline.error})`);
     const status = await first.evaluate(() => document.getElementById('status').hidden ? '' : document.getElementById('status').textContent);

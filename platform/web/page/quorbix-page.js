@@ -506,12 +506,27 @@ const QuorbixPage = (() => {
       incoming.addEventListener('statechange', settle);
       settle();
     });
+    // Whether the worker's script is gone from the server (404 or 410): the page has been taken
+    // off, and so is its offline copy (the worker does the same on a visit).
+    const takenOff = async () => {
+      const gone = await fetch(script, { cache: 'no-store' }).then(r => r.status === 404 || r.status === 410, () => false);
+      if (!gone) return false;
+      const registration = await worker.getRegistration(scope).catch(() => null);
+      if (registration && registration.scope === scopeUrl) await registration.unregister().catch(() => {});
+      for (const name of await caches.keys()) {
+        if (name.startsWith(`${program}@`) && name.endsWith(` ${scopeUrl}`)) await caches.delete(name);
+      }
+      page.offline.state = 'removed';
+      page.offline.error = `${script} is gone from the server: this page is no longer kept for playing offline`;
+      page.offline.notes.push(page.offline.error);
+      return true;
+    };
     const register = async () => {
       let registration;
       try {
         registration = await worker.register(script, { scope, updateViaCache: 'none' });
       } catch (e) {
-        failed(String(e));
+        if (!(await takenOff())) failed(String(e));
         return;
       }
       const kept = !!registration.active;
@@ -525,20 +540,7 @@ const QuorbixPage = (() => {
           page.offline.state = 'ready';
           return;
         }
-        // The worker's script gone from the server: the page has been taken off, and so is its
-        // offline copy (the worker does the same on its next visit).
-        const gone = await fetch(script, { cache: 'no-store' }).then(r => r.status === 404 || r.status === 410, () => false);
-        if (gone) {
-          await registration.unregister().catch(() => {});
-          for (const name of await caches.keys()) {
-            if (name.startsWith(`${program}@`) && name.endsWith(` ${registration.scope}`)) await caches.delete(name);
-          }
-          page.offline.state = 'removed';
-          page.offline.error = `${script} is gone from the server: this page is no longer kept for playing offline`;
-          page.offline.notes.push(page.offline.error);
-          return;
-        }
-        if (page.offline.state !== 'removed') failed(`looking for a new version failed: ${e && e.message || e}`);
+        if (!(await takenOff()) && page.offline.state !== 'removed') failed(`looking for a new version failed: ${e && e.message || e}`);
         return;
       }
       const incoming = registration.installing || registration.waiting;
