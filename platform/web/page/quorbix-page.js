@@ -361,7 +361,7 @@ const QuorbixPage = (() => {
   // The browser's gamepads as the program's two joysticks: the first two connected, in the
   // browser's order (pulling one out moves the next one up, as on the desktop). The first stick's
   // axes on the 0 to 65535 scale with the centre at 32767, the standard layout's pad overriding
-  // them while held; buttons 1 to 4 in bits 0 to 3.
+  // them while held; buttons 1 to 4 (the face buttons A, B, X, Y) in bits 0 to 3.
   function axisOnScale(a) {
     a = Number(a);
     a = Number.isNaN(a) ? 0 : Math.max(-1, Math.min(1, a));   // what is no number reads as the centre
