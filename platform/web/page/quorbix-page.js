@@ -37,6 +37,10 @@ const QuorbixPage = (() => {
       fixedTime = null;
     }
   }
+  // The texts' language: ?lang=ja or ?lang=en, as the program's --lang; without it the browser's
+  // languages choose.
+  if (params.has('lang') && !['ja', 'en'].includes(params.get('lang')))
+    page.refused = `?lang takes ja or en, not '${params.get('lang').slice(0, 40)}'`;
   const startMs = performance.now();
   page.calendarMs = () => fixedTime !== null ? fixedTime * 1000 + (performance.now() - startMs) : Date.now();
 
@@ -531,6 +535,7 @@ const QuorbixPage = (() => {
     const fluid = options.music === false ? Promise.resolve(null)
       : Promise.race([fluidStarted, new Promise(r => setTimeout(() => r(null), 5000))]);
     const args = params.getAll('arg');
+    if (params.has('lang')) args.unshift('--lang', params.get('lang'));
     page.module = await factory({
       page,
       arguments: args,
