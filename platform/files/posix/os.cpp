@@ -78,19 +78,19 @@ std::uint64_t availableMemory() {
 #ifdef __EMSCRIPTEN__
 namespace {
 // clang-format off
-// The browser's languages, comma-separated (tags have no commas); "" where it names none.
-EM_JS(char*, pageLanguages, (), {
+// The browser's languages, comma-separated (tags have no commas), into out; "" where it names none.
+EM_JS(void, pageLanguages, (char* out, int size), {
     const list = (typeof navigator !== 'undefined' && (navigator.languages || [navigator.language])) || [];
-    return stringToNewUTF8(list.filter(l => typeof l === 'string').join(','));
+    stringToUTF8(list.filter(l => typeof l === 'string').join(','), out, size);
 });
 // clang-format on
 }  // namespace
 
 std::vector<std::string> userLanguages() {
+    char list[512] = {};
+    pageLanguages(list, sizeof list);
+    const std::string text = list;
     std::vector<std::string> tags;
-    char* list = pageLanguages();
-    std::string text = list != nullptr ? list : "";
-    std::free(list);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t comma = text.find(',', start);
