@@ -151,12 +151,12 @@ std::string mappingFault(std::string_view line) {
     for (std::size_t i = 2; i < fields.size(); ++i) {
         const std::string_view f = fields[i];
         const auto colon = f.find(':');
-        if (colon == std::string_view::npos || colon == 0 || colon + 1 == f.size())
-            return "\"" + std::string(f) + "\" is not name:binding";
+        if (colon == std::string_view::npos || colon == 0) return "\"" + std::string(f) + "\" is not name:binding";
         const std::string_view key = f.substr(0, colon), value = f.substr(colon + 1);
-        if (key == "platform") platformNamed = true;
+        if (key == "platform") platformNamed = !value.empty();
         if (isFreeField(key)) continue;
-        if (!isElementName(key) || !isBinding(value))
+        // An element without a binding ("guide:") says the pad has none; SDL's own database has such.
+        if (!isElementName(key) || (!value.empty() && !isBinding(value)))
             return "\"" + std::string(f) + "\" is not name:binding";
     }
     if (!platformNamed) return "it names no platform";
