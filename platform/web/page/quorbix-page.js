@@ -521,6 +521,12 @@ const QuorbixPage = (() => {
     box = document.getElementById('box');
     status = document.getElementById('status');
     fullButton = document.getElementById('full');
+    // The language links keep the rest of the page's address (?time, ?arg).
+    for (const link of document.querySelectorAll('#lang a[hreflang]')) {
+      const other = new URLSearchParams(location.search);
+      other.set('lang', link.hreflang);
+      link.search = '?' + other.toString();
+    }
     keepOffline(program, options.scope);
     if (page.refused) {
       status.textContent = `This page's address is wrong: ${page.refused}.`;
