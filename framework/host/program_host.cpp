@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/core/texts.h"
 #include "platform/window/program_name.h"
 #include "platform/window/recording.h"
 #include "platform/window/state_check.h"
@@ -40,6 +41,7 @@ std::vector<CommandLineOption> WindowProgramOptions() {
         kWindowOptions[1],
         {"--record", "FILE", "write the session to FILE, a script the headless program plays back", FileUse::Writes},
         {"--replay", "FILE", "play a recorded session back in the window", FileUse::Reads},
+        {kLanguageOption.name, kLanguageOption.argument, "show the texts in LANG: ja or en (default: the system's language)"},
     };
 }
 
@@ -61,14 +63,22 @@ int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const H
     if (status >= 0) return status;
     if (args.has("--record") && args.has("--replay"))
         return CommandLineUsageError(syntax, "--record and --replay cannot be used together");
+    // The system's language, unless the command line chose one.
+    const char* language = SystemLanguage();
+    if (!ChosenLanguage(syntax, args, language)) return 2;
     if (started) {
         status = started(args);
         if (status >= 0) return status;
     }
     // Installed first: the recording's header names the program.
     UseProgram(program);
+    SetLanguage(language);
     std::string error;
     if (args.has("--replay") && !platform::startReplay(args.value("--replay"), error)) return Fail(name, error, 2);
+    // A replay shows the texts in the language the session was recorded in.
+    const std::string recorded = platform::replayLanguage();
+    if (!args.has("--lang") && !recorded.empty() && !SetLanguage(recorded.c_str()))
+        return Fail(name, args.value("--replay") + ": no texts in the language '" + recorded + "' (" + LanguageList() + ")", 2);
     // The outputs are opened only once every option and the replay have been read.
     status = StartWindowTrace(syntax, args);
     if (status >= 0) return status;
@@ -76,6 +86,7 @@ int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const H
         EndWindowProgram(0);
         return Fail(name, error, 2);
     }
+    platform::recordLanguage(Language());
     platform::setStartFullScreen(args.has("--fullscreen"));
     // The entry point gets the words after the options, as one text.
     const int result = WinMain(args.rest.c_str(), platform::SW_SHOWNORMAL);

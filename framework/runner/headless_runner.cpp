@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "framework/core/app_state.h"
+#include "framework/core/texts.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/frame_state.h"
 #include "platform/files/output_file.h"
@@ -150,6 +151,10 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         return 2;
     }
     ResetProgramState();   // the start values are read from the configured clock
+    if (!SetLanguage(options.language.c_str())) {
+        error = "no texts in the language '" + options.language + "' (" + LanguageList() + ")";
+        return 2;
+    }
     if (options.prepare) options.prepare();
     // The program's own frame period, unless the command line gave one.
     if (!options.frameMsGiven) platform::headless::setFrameMs(ProgramFramePeriodMs());

@@ -42,6 +42,9 @@ struct RunOptions {
     // The script is a recorded session: every frame is checked against its state comments, and
     // the run ends with status 1 (error saying where) when one differs.
     bool checkStates = false;
+    // The language the program's texts are shown in (framework/core/texts.h): the default unless
+    // the command line chose one, whatever the system's.
+    std::string language = "ja";
     // Installs the program to run (UseProgram, framework/shell/frame_loop.h): called after the
     // program-start reset, before WinMain.
     std::function<void()> prepare;

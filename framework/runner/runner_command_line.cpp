@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "framework/core/texts.h"
 #include "platform/headless/headless.h"
 #include "platform/window/input_script.h"
 #include "platform/window/state_check.h"
@@ -23,6 +24,7 @@ const CommandLineOption kRunnerOptions[] = {
     {"--frames-dir", "DIR", "where the frames --dump lists are written (made if missing)", FileUse::Writes},
     {"--dump", "LIST", "frames written to DIR as frame-NNNNNN.png: 'all', or such as 1,2,600 or 10-20"},
     {"--audio", "FILE", "write the whole mix to FILE as a 16-bit stereo 44100 Hz WAV", FileUse::Writes},
+    {"--lang", "LANG", "show the program's texts in LANG: ja (default) or en"},
     {"--check", nullptr, "SCRIPT is a recorded session: check every frame against it (status 1 when one differs)"},
 };
 
@@ -82,6 +84,11 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
         !Number(syntax, args, "--frame-ms", "milliseconds", 1, 60000, o.config.frameMs))
         return 2;
     o.frameMsGiven = args.has("--frame-ms");
+    // Headless runs keep the default language whatever the system's, so that traces and frames
+    // are the same on every machine.
+    const char* language = kLanguages[0];
+    if (!ChosenLanguage(syntax, args, language)) return 2;
+    o.language = language;
     if (args.words.size() > 1) return CommandLineUsageError(syntax, "only one script may be given");
     if (!args.words.empty()) out.scriptPath = args.words[0];
     o.audioPath = args.value("--audio");
@@ -102,6 +109,9 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
     if (options.framesDir.empty() != options.dump.empty())
         return CommandLineUsageError(syntax, "--frames-dir and --dump go together");
     if (!ReadScript(syntax, run)) return 2;
+    // A recorded session shows the texts in the language it was recorded in.
+    const std::string recorded = platform::scriptLanguage(options.script);
+    if (!run.args.has("--lang") && !recorded.empty()) options.language = recorded;
     options.scriptName = run.scriptPath;
     options.tracePath = run.args.value("--trace");
     std::string error;

@@ -51,6 +51,12 @@ bool diskSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_
 // The physical memory available to programs, in bytes (0 when unknown).
 std::uint64_t availableMemory();
 
+// The languages the user reads, most wanted first, as the system names them ("en_US.UTF-8",
+// "en-GB", "ja"): on Linux the locale's messages setting (LC_ALL, else LC_MESSAGES, else LANG),
+// on Windows the user's UI language, in a browser navigator.languages. Empty when the system
+// names none (the "C" and "POSIX" locales). Called by the framework's choice of language.
+std::vector<std::string> userLanguages();
+
 // Where this system keeps General MIDI sound fonts: Debian's folder on Linux, the sf2 folder
 // beside the program on Windows.
 std::string soundFontFolder();

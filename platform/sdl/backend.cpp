@@ -8,8 +8,8 @@
 //   video.cpp    screen and presentation: the picture scaled into the window, full screen
 //   input.cpp    SDL's events as window messages, joysticks, key state
 //   audio.cpp    audio outputs as SDL audio devices
-// Beside them: keys.cpp (SDL's keys as virtual-key codes) and x11_desktop.cpp (what SDL leaves
-// to a window manager, done through X).
+// Beside them: keys.cpp (SDL's keys as virtual-key codes), pads.cpp (the pad mapping files) and
+// x11_desktop.cpp (what SDL leaves to a window manager, done through X).
 #include <SDL.h>
 
 #include <cstdio>

@@ -10,6 +10,12 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 namespace platform::os {
 
@@ -68,6 +74,45 @@ std::uint64_t availableMemory() {
     if (sysinfo(&info) != 0) return 0;
     return (static_cast<std::uint64_t>(info.freeram) + info.bufferram) * info.mem_unit;
 }
+
+#ifdef __EMSCRIPTEN__
+namespace {
+// clang-format off
+// The browser's languages, comma-separated (tags have no commas), into out; "" where it names none.
+EM_JS(void, pageLanguages, (char* out, int size), {
+    const list = (typeof navigator !== 'undefined' && (navigator.languages || [navigator.language])) || [];
+    stringToUTF8(list.filter(l => typeof l === 'string').join(','), out, size);
+});
+// clang-format on
+}  // namespace
+
+std::vector<std::string> userLanguages() {
+    char list[512] = {};
+    pageLanguages(list, sizeof list);
+    const std::string text = list;
+    std::vector<std::string> tags;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string::npos) comma = text.size();
+        if (comma > start) tags.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return tags;
+}
+#else
+std::vector<std::string> userLanguages() {
+    // The locale's categories as the C library settles them: LC_ALL over LC_MESSAGES over LANG.
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || value[0] == '\0') continue;
+        if (std::strcmp(value, "C") == 0 || std::strncmp(value, "C.", 2) == 0 || std::strcmp(value, "POSIX") == 0)
+            return {};
+        return {value};
+    }
+    return {};
+}
+#endif
 
 std::string soundFontFolder() { return "/usr/share/sounds/sf2"; }
 

@@ -114,6 +114,14 @@ std::uint64_t availableMemory() {
     return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
 }
 
+std::vector<std::string> userLanguages() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    const LCID locale = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+    std::string tag;
+    if (LCIDToLocaleName(locale, name, LOCALE_NAME_MAX_LENGTH, 0) == 0 || !windows::toUtf8(name, tag) || tag.empty()) return {};
+    return {tag};   // "en-US", "ja-JP"
+}
+
 std::string soundFontFolder() { return executableFolder() + "sf2"; }
 
 const char* soundFontRemedy() { return "the game's zip carries one: unpack it whole"; }

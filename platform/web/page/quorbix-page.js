@@ -37,6 +37,10 @@ const QuorbixPage = (() => {
       fixedTime = null;
     }
   }
+  // The texts' language: ?lang=ja or ?lang=en, as the program's --lang; without it the browser's
+  // languages choose.
+  if (params.has('lang') && !['ja', 'en'].includes(params.get('lang')))
+    page.refused = `?lang takes ja or en, not '${params.get('lang').slice(0, 40)}'`;
   const startMs = performance.now();
   page.calendarMs = () => fixedTime !== null ? fixedTime * 1000 + (performance.now() - startMs) : Date.now();
 
@@ -361,7 +365,7 @@ const QuorbixPage = (() => {
   // The browser's gamepads as the program's two joysticks: the first two connected, in the
   // browser's order (pulling one out moves the next one up, as on the desktop). The first stick's
   // axes on the 0 to 65535 scale with the centre at 32767, the standard layout's pad overriding
-  // them while held; buttons 1 to 4 in bits 0 to 3.
+  // them while held; buttons 1 to 4 (the face buttons A, B, X, Y) in bits 0 to 3.
   function axisOnScale(a) {
     a = Number(a);
     a = Number.isNaN(a) ? 0 : Math.max(-1, Math.min(1, a));   // what is no number reads as the centre
@@ -571,6 +575,12 @@ const QuorbixPage = (() => {
     box = document.getElementById('box');
     status = document.getElementById('status');
     fullButton = document.getElementById('full');
+    // The language links keep the rest of the page's address (?time, ?arg).
+    for (const link of document.querySelectorAll('#lang a[hreflang]')) {
+      const other = new URLSearchParams(location.search);
+      other.set('lang', link.hreflang);
+      link.search = '?' + other.toString();
+    }
     keepOffline(program, options.scope);
     if (page.refused) {
       status.textContent = `This page's address is wrong: ${page.refused}.`;
@@ -585,6 +595,7 @@ const QuorbixPage = (() => {
     const fluid = options.music === false ? Promise.resolve(null)
       : Promise.race([fluidStarted, new Promise(r => setTimeout(() => r(null), 5000))]);
     const args = params.getAll('arg');
+    if (params.has('lang')) args.unshift('--lang', params.get('lang'));
     page.module = await factory({
       page,
       arguments: args,
