@@ -69,6 +69,8 @@ std::uint64_t availableMemory() {
     return (static_cast<std::uint64_t>(info.freeram) + info.bufferram) * info.mem_unit;
 }
 
+void attachParentConsole() {}
+
 std::string soundFontFolder() { return "/usr/share/sounds/sf2"; }
 
 const char* soundFontRemedy() { return "the package timgm6mb-soundfont installs one"; }
