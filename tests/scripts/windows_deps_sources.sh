@@ -10,7 +10,8 @@
 # revision whose files do not match their checksums is refused, with no older one tried; where
 # apt cannot fetch FluidSynth, its upstream tarball in QRB_WINDOWS_SOURCES is unpacked once its
 # SHA-256 matches the .dsc, and refused with both sums when it does not; without that folder the
-# programs lose the synthesiser and GLib's stack is not fetched; --verify alone.
+# programs lose the synthesiser and GLib's stack is not fetched; a second run at the same time
+# waits for the first; --verify alone.
 set -u
 src=$1 work=$2
 deps="$src/scripts/windows-deps"
@@ -136,6 +137,17 @@ grep -q "fluidsynth NOT BUILT" <<<"$out" || fail "the missing synthesiser is not
 grep -q "^\(libffi\|glib\|fluidsynth\) " <<<"$out" && fail "FluidSynth's libraries are listed without it: $out"
 grep -q "glib2.0" "$work/called" && fail "GLib was fetched without FluidSynth"
 grep -q '^sdl2 libsdl2 2.26.5+dfsg-1$' <<<"$out" || fail "SDL2 is missing without FluidSynth: $out"
+
+# One run at a time: a second one waits for the first, and says so.
+mkdir -p "$work/cache-locked"
+(flock 9; sleep 2) 9>"$work/cache-locked/lock" &
+holder=$!
+sleep 0.3
+run locked QRB_WINDOWS_SOURCES="$shared"
+kill -0 $holder 2>/dev/null && fail "a second run did not wait for the first"
+wait $holder
+[ $status = 0 ] && grep -q "another run is building in .*: waiting for it" <<<"$out" ||
+  fail "a second run at the same time did not wait (status $status): $out"
 
 # --verify on its own.
 "$deps" --verify "$work/sources/fluidsynth_2.3.1-2.dsc" "$work/sources/fluidsynth_2.3.1.orig.tar.gz" ||
