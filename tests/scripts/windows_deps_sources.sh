@@ -80,7 +80,7 @@ EOF
 run() {
   local name=$1; shift
   : >"$work/called"
-  out=$(env -u QRB_WINDOWS_SOURCES QRB_WINDOWS_CACHE="$work/cache-$name" "$@" "$deps" --fetch 2>&1)
+  out=$(env QRB_WINDOWS_SOURCES= QRB_WINDOWS_CACHE="$work/cache-$name" "$@" "$deps" --fetch 2>&1)
   status=$?
 }
 
@@ -137,6 +137,15 @@ grep -q "fluidsynth NOT BUILT" <<<"$out" || fail "the missing synthesiser is not
 grep -q "^\(libffi\|glib\|fluidsynth\) " <<<"$out" && fail "FluidSynth's libraries are listed without it: $out"
 grep -q "glib2.0" "$work/called" && fail "GLib was fetched without FluidSynth"
 grep -q '^sdl2 libsdl2 2.26.5+dfsg-1$' <<<"$out" || fail "SDL2 is missing without FluidSynth: $out"
+
+# Without QRB_WINDOWS_SOURCES the folder ../shared/windows-sources beside the project is taken.
+mkdir -p "$work/beside/project/scripts" "$work/beside/shared/windows-sources"
+cp "$deps" "$work/beside/project/scripts/"
+cp "$shared"/* "$work/beside/shared/windows-sources/"
+: >"$work/called"
+out=$(env -u QRB_WINDOWS_SOURCES QRB_WINDOWS_CACHE="$work/cache-beside" "$work/beside/project/scripts/windows-deps" --fetch 2>&1)
+grep -q "^fluidsynth fluidsynth 2.3.1-2, its upstream tarball" <<<"$out" ||
+  fail "the folder of sources beside the project is not taken by default: $out"
 
 # One run at a time: a second one waits for the first, and says so.
 mkdir -p "$work/cache-locked"
