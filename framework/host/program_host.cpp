@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/core/texts.h"
+#include "platform/files/os.h"
 #include "platform/window/program_name.h"
 #include "platform/window/recording.h"
 #include "platform/window/state_check.h"
@@ -47,6 +48,8 @@ std::vector<CommandLineOption> WindowProgramOptions() {
 
 int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const HostCommandLine& more,
                      const std::function<int(const ParsedCommandLine&)>& started) {
+    // --help, --version and every message reach the console the program was typed in.
+    platform::os::attachParentConsole();
     const std::string name = HostProgramName(program, more, "");
     CommandLineSyntax syntax{
         .program = name.c_str(),

@@ -32,6 +32,12 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names);
 // by the command-line parser.
 std::vector<std::string> arguments(int argc, char** argv);
 
+// Standard output and error of a window program reach the console it was typed in: on Windows a
+// program of the window subsystem has none of its own, so where its output is not redirected it
+// attaches to its parent's console, if there is one (a double-click opens no console window).
+// Nothing elsewhere. Called by the window programs' host before anything is printed.
+void attachParentConsole();
+
 // The separator between folders in a path of this system.
 #ifdef _WIN32
 constexpr char kSeparator = '\\';

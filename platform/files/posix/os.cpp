@@ -114,6 +114,8 @@ std::vector<std::string> userLanguages() {
 }
 #endif
 
+void attachParentConsole() {}
+
 std::string soundFontFolder() { return "/usr/share/sounds/sf2"; }
 
 const char* soundFontRemedy() { return "the package timgm6mb-soundfont installs one"; }

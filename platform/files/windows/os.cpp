@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -75,6 +77,49 @@ std::vector<std::string> arguments(int argc, char** argv) {
     words.clear();
     for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i) words.push_back(argv[i]);
     return words;
+}
+
+namespace {
+
+// A standard handle the program was started without: it was not handed a file, a pipe or a console.
+bool missingHandle(DWORD which) {
+    HANDLE h = GetStdHandle(which);
+    return h == nullptr || h == INVALID_HANDLE_VALUE || GetFileType(h) == FILE_TYPE_UNKNOWN;
+}
+
+// Puts descriptor `fd` and `stream` on the console the process is attached to.
+void streamToConsole(std::FILE* stream, int fd, DWORD which) {
+    HANDLE h = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    const int console = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_TEXT);
+    if (console < 0) {
+        CloseHandle(h);
+        return;
+    }
+    if (_dup2(console, fd) == 0) {
+#ifndef _UCRT
+        // The C library set the stream up on no descriptor at all (-2) when the process started
+        // without a console; a stream on the descriptor takes its place. (freopen of "CONOUT$",
+        // the usual way, refuses such a stream in some C libraries.)
+        if (_fileno(stream) != fd) {
+            if (std::FILE* onConsole = _fdopen(fd, "w"); onConsole != nullptr) *stream = *onConsole;
+        }
+#endif
+        SetStdHandle(which, reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+        std::setvbuf(stream, nullptr, _IONBF, 0);
+    }
+    _close(console);
+}
+
+}  // namespace
+
+void attachParentConsole() {
+    // Handles the program was started with (its output redirected to a file or a pipe) are kept.
+    const bool out = missingHandle(STD_OUTPUT_HANDLE), err = missingHandle(STD_ERROR_HANDLE);
+    if ((!out && !err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (out) streamToConsole(stdout, 1, STD_OUTPUT_HANDLE);
+    if (err) streamToConsole(stderr, 2, STD_ERROR_HANDLE);
 }
 
 std::string executablePath() {
