@@ -38,13 +38,20 @@ constexpr FT_Fixed kObliqueShear = 0x0366A;   // about 12 degrees of slant for s
 struct FaceFile {
     std::string path;
     int index = 0;
-    FT_StreamRec stream{};   // the file, read through os::openFile (UTF-8 names on every system)
+    os::MappedFile bytes;    // the whole file, mapped (UTF-8 names on every system); FreeType
+                             // reads it in place for as long as the face is open
     FT_Face face = nullptr;
     long unitsPerEm = 1000;
     long winAscent = 800;
     long winDescent = 200;
     long avgCharWidth = 500;
     char32_t replacement = U'?';
+    FaceFile() = default;
+    FaceFile(const FaceFile&) = delete;
+    FaceFile& operator=(const FaceFile&) = delete;
+    ~FaceFile() {
+        if (face != nullptr) FT_Done_Face(face);   // before its bytes go
+    }
 };
 
 // What makes two fonts draw alike: everything but the underline, which is drawn per call.
@@ -119,39 +126,18 @@ bool start() {
     return engine.library != nullptr;
 }
 
-// FreeType's reads of a face's file: a count of 0 is a seek, answered 0 when it succeeds.
-unsigned long readFaceFile(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
-    auto* f = static_cast<std::FILE*>(stream->descriptor.pointer);
-    if (f == nullptr || offset > stream->size || std::fseek(f, static_cast<long>(offset), SEEK_SET) != 0)
-        return count == 0 ? 1 : 0;
-    return count == 0 ? 0 : static_cast<unsigned long>(std::fread(buffer, 1, count, f));
-}
-
-void closeFaceFile(FT_Stream stream) {
-    if (auto* f = static_cast<std::FILE*>(stream->descriptor.pointer)) std::fclose(f);
-    stream->descriptor.pointer = nullptr;
-}
-
 FaceFile* openFile(const char* path, int index) {
     for (auto& f : engine.files)
         if (f->path == path && f->index == index) return f.get();
-    // The file is opened here rather than by FreeType, whose own opening takes the system's
-    // narrow names (on Windows a Japanese folder would not open).
-    std::uint64_t bytes = 0;
-    if (os::kindOf(path, &bytes) != os::Kind::regular || bytes > 0x7FFFFFFF) return nullptr;
-    std::FILE* handle = os::openFile(path, "rb");
-    if (handle == nullptr) return nullptr;
+    // The file is mapped here rather than opened by FreeType, whose own opening takes the
+    // system's narrow names (on Windows a Japanese folder would not open); reading it through a
+    // stream instead would cost a seek and a read for each of FreeType's many small reads.
     auto file = std::make_unique<FaceFile>();
-    file->stream.descriptor.pointer = handle;
-    file->stream.size = static_cast<unsigned long>(bytes);
-    file->stream.read = readFaceFile;
-    file->stream.close = closeFaceFile;
-    FT_Open_Args args{};
-    args.flags = FT_OPEN_STREAM;
-    args.stream = &file->stream;
+    if (!file->bytes.open(path, 0x7FFFFFFF)) return nullptr;
     FT_Face face = nullptr;
-    // A face that fails to open has its stream closed by FreeType.
-    if (FT_Open_Face(engine.library, &args, index, &face) != 0) return nullptr;
+    if (FT_New_Memory_Face(engine.library, file->bytes.data(), static_cast<FT_Long>(file->bytes.size()), index,
+                           &face) != 0)
+        return nullptr;
     if (!FT_IS_SCALABLE(face)) {
         FT_Done_Face(face);
         return nullptr;
