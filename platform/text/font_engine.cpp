@@ -17,12 +17,14 @@
 #include <memory>
 #include <numbers>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
 #include "platform/text/font_match.h"
 #include "platform/files/os.h"
 #include "platform/files/text_codec.h"
+#include "platform/backend.h"
 
 namespace platform {
 namespace {
@@ -112,18 +114,46 @@ struct EngineState {
     std::uint64_t clock = 0;
     bool noFontSaid = false;
     bool noJapaneseSaid = false;
+    bool endRegistered = false;
+    // prepareFonts' thread, which has the state above to itself until the first text joins it.
+    std::thread preparing;
 };
 
 EngineState engine;
 const LogFont kDefaultLogFont{};
 
-bool start() {
+void finishPreparing() {
+    if (engine.preparing.joinable()) engine.preparing.join();
+}
+
+// At the process's end, on the thread that registered it, once: a preparation still under way
+// is waited for, then the matcher ends.
+void endFonts() {
+    finishPreparing();
+    if (engine.started) fonts::stopMatcher();
+}
+
+void registerEnd() {
+    if (!engine.endRegistered) {
+        engine.endRegistered = true;
+        std::atexit(endFonts);
+    }
+}
+
+// The library and the matcher, started on the calling thread.
+bool startHere() {
     if (!engine.started) {
         engine.started = true;
         if (FT_Init_FreeType(&engine.library) != 0) engine.library = nullptr;
         fonts::startMatcher();
     }
     return engine.library != nullptr;
+}
+
+bool start() {
+    finishPreparing();
+    registerEnd();
+    return startHere();
 }
 
 FaceFile* openFile(const char* path, int index) {
@@ -351,7 +381,23 @@ void render(FontFace& f, char32_t c, Glyph& g) {
 
 }  // namespace
 
+void prepareFaces() {
+    // A preparation under way owns `started`: it is not read until the thread is joined.
+    if (engine.preparing.joinable() || engine.started || !backend::describe().threads) return;
+    registerEnd();
+    engine.preparing = std::thread([] {
+        if (!startHere()) return;
+        // The framework's two faces under the names its texts ask for (code-page text), and the
+        // default font's empty name: what the first frames draw with.
+        for (const char* utf8 : {"標準ゴシック", "標準明朝", ""}) {
+            char name[32];
+            faceForName(std::string(name, utf8ToSjis(utf8, name, sizeof name)));
+        }
+    });
+}
+
 FontFace* resolveFont(const LogFont& font, FontFace* hint) {
+    finishPreparing();
     SizeKey key = makeKey(font);
     ++engine.clock;
     FontFace* found = nullptr;

@@ -2,7 +2,8 @@
 # The game's faces as fontconfig names them, from a font folder of the test's own: copies of the
 # system's Japanese faces draw the title exactly as the system's files do; a face file that is
 # cut short, emptied, gone or a folder after fontconfig listed it is said once on standard error
-# and the frame is drawn without text, never a crash.
+# and the frame is drawn without text, never a crash; a run ending before its first frame, while
+# the faces are made ready, ends cleanly.
 #   font_files.sh BIN_DIR WORK_DIR     exit 0 pass, 1 fail, 77 skipped
 set -u
 bin=$1; work=$2
@@ -51,5 +52,11 @@ for how in cut empty zeros gone folder; do
   run $how FONTCONFIG_FILE="$work/fonts.conf"
   [ "$(grep -c 'no font can be opened' err.log)" = 1 ] || fail "$how: not said once: $err"
   cmp -s system/frame-000001.png $how/frame-000001.png && fail "$how: the text was drawn all the same"
+done
+# A run that ends before its first frame ends while the faces are still being made ready on their
+# own thread: it waits for them and ends cleanly, every time.
+for i in 1 2 3 4 5 6 7 8 9 10; do
+  "$bin/quorbix-headless" --frames 0 >/dev/null 2>err.log || fail "a run of no frames: exit status $?: $(cat err.log)"
+  [ -s err.log ] && fail "a run of no frames: $(cat err.log)"
 done
 echo PASS
