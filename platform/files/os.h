@@ -2,6 +2,7 @@
 // on every system (Windows takes them as UTF-16 at its own calls), the program's path, the disk
 // and memory figures. os.cpp answers on Linux and in the browser, windows/os.cpp on Windows.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -17,6 +18,34 @@ std::FILE* openFile(const std::string& name, const char* mode);
 // A read-only descriptor of the file, or -1 with errno set. Called by the input script reader,
 // which reads pipes too.
 int openDescriptor(const std::string& name);
+
+// A regular file's bytes in memory, read-only, for as long as the object lives: mapped (POSIX
+// mmap, on Windows a file mapping opened by the UTF-16 name), or read whole in one call where
+// the file cannot be mapped. Called by the font engine, which hands a face's file to FreeType
+// whole instead of through a stream it would seek for every read. A file cut short while mapped
+// is the writer's fault as with any mapping; fonts are replaced by renaming, which leaves the
+// mapped file as it was.
+class MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile() { close(); }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // False, with nothing held, when the name is no regular file, cannot be opened or read, or
+    // is longer than `maxBytes`. An empty file opens as no bytes.
+    bool open(const std::string& name, std::uint64_t maxBytes);
+    void close();
+
+    const unsigned char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    const unsigned char* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;              // else data_ is copy_'s
+    std::vector<unsigned char> copy_;
+};
 
 enum class Kind { missing, regular, directory, other };
 // What the name is; `size` gets a regular file's length.

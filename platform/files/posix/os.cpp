@@ -4,12 +4,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysinfo.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,6 +24,48 @@ namespace platform::os {
 std::FILE* openFile(const std::string& name, const char* mode) { return std::fopen(name.c_str(), mode); }
 
 int openDescriptor(const std::string& name) { return ::open(name.c_str(), O_RDONLY | O_CLOEXEC); }
+
+bool MappedFile::open(const std::string& name, std::uint64_t maxBytes) {
+    close();
+    // Not blocking: a named pipe in a file's place is refused below instead of waited on.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= maxBytes &&
+              static_cast<std::uint64_t>(st.st_size) <= SIZE_MAX;
+    if (ok && st.st_size > 0) {
+        const auto bytes = static_cast<std::size_t>(st.st_size);
+        void* view = ::mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (view != MAP_FAILED) {
+            data_ = static_cast<const unsigned char*>(view);
+            size_ = bytes;
+            mapped_ = true;
+        } else {
+            // A file system that cannot map: the file read whole, as one read normally does.
+            copy_.resize(bytes);
+            std::size_t got = 0;
+            while (got < bytes) {
+                const ssize_t n = ::read(fd, copy_.data() + got, bytes - got);
+                if (n <= 0) break;
+                got += static_cast<std::size_t>(n);
+            }
+            ok = got == bytes;
+            data_ = copy_.data();
+            size_ = bytes;
+        }
+    }
+    ::close(fd);
+    if (!ok) close();
+    return ok;
+}
+
+void MappedFile::close() {
+    if (mapped_) ::munmap(const_cast<unsigned char*>(data_), size_);
+    data_ = nullptr;
+    size_ = 0;
+    mapped_ = false;
+    std::vector<unsigned char>().swap(copy_);
+}
 
 Kind kindOf(const std::string& name, std::uint64_t* size) {
     struct stat st {};

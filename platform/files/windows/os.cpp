@@ -12,6 +12,9 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace platform::os {
 
 std::FILE* openFile(const std::string& name, const char* mode) {
@@ -30,6 +33,56 @@ int openDescriptor(const std::string& name) {
         return -1;
     }
     return _wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+
+bool MappedFile::open(const std::string& name, std::uint64_t maxBytes) {
+    close();
+    std::wstring wide;
+    if (!windows::toWide(name, wide)) return false;
+    // Others may read the file, and rename or delete it (an update replacing a font), meanwhile.
+    // A folder does not open this way.
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER length{};
+    bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &length) && length.QuadPart >= 0 &&
+              static_cast<std::uint64_t>(length.QuadPart) <= maxBytes &&
+              static_cast<std::uint64_t>(length.QuadPart) <= SIZE_MAX;
+    if (ok && length.QuadPart > 0) {
+        const auto bytes = static_cast<std::size_t>(length.QuadPart);
+        // The view holds the file open; the mapping's handle is not needed once it is made.
+        HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+        if (mapping != nullptr) CloseHandle(mapping);
+        if (view != nullptr) {
+            data_ = static_cast<const unsigned char*>(view);
+            size_ = bytes;
+            mapped_ = true;
+        } else {
+            copy_.resize(bytes);
+            std::size_t got = 0;
+            while (got < bytes) {
+                const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes - got, 1u << 30));
+                DWORD n = 0;
+                if (!ReadFile(file, copy_.data() + got, want, &n, nullptr) || n == 0) break;
+                got += n;
+            }
+            ok = got == bytes;
+            data_ = copy_.data();
+            size_ = bytes;
+        }
+    }
+    CloseHandle(file);
+    if (!ok) close();
+    return ok;
+}
+
+void MappedFile::close() {
+    if (mapped_) UnmapViewOfFile(data_);
+    data_ = nullptr;
+    size_ = 0;
+    mapped_ = false;
+    std::vector<unsigned char>().swap(copy_);
 }
 
 Kind kindOf(const std::string& name, std::uint64_t* size) {
