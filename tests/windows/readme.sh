@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows package's README.txt tells what the programs are built from: each library the
 # programs link with its Debian source package, exact version and licence (written by the build),
-# the MinGW-w64 runtime's versions, and how to relink with changed LGPL libraries.
+# the MinGW-w64 runtime's versions, how to relink with changed LGPL libraries, and how to read
+# the boxes where Wine draws no Japanese.
 #   readme.sh ZIP WORK_DIR     exit 0 pass, 1 fail, 77 skipped
 set -u
 zip=$1; work=$2
@@ -25,5 +26,8 @@ grep -q "mingw-w64-x86-64-dev [0-9]" <<<"$text" && grep -q "gcc-mingw-w64-x86-64
   fail "README.txt does not give the MinGW-w64 runtime's versions"
 [[ $libs != *fluidsynth* ]] || grep -q "put them in place of the ones in sdk.lib" <<<"$text" ||
   fail "README.txt does not say how to relink with changed LGPL libraries"
+# A player whose Wine shows a Japanese box as squares is told what to do.
+grep -q -- "--lang en" <<<"$text" && grep -q "cjkfonts" <<<"$text" ||
+  fail "README.txt does not say how to read the boxes where Japanese is not drawn"
 [ $failed = 0 ] && echo PASS
 exit $failed
