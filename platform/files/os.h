@@ -51,6 +51,12 @@ bool diskSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_
 // The physical memory available to programs, in bytes (0 when unknown).
 std::uint64_t availableMemory();
 
+// The user's pictures folder, where screenshots go: on Linux what `xdg-user-dir PICTURES` says
+// (unless it says the home folder itself, its answer when none is set), else ~/Pictures; on
+// Windows the Pictures known folder. "" when the system names none (no home folder). The folder
+// may not exist.
+std::string picturesFolder();
+
 // Where this system keeps General MIDI sound fonts: Debian's folder on Linux, the sf2 folder
 // beside the program on Windows.
 std::string soundFontFolder();

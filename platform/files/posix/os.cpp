@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace platform::os {
 
@@ -67,6 +68,24 @@ std::uint64_t availableMemory() {
     struct sysinfo info {};
     if (sysinfo(&info) != 0) return 0;
     return (static_cast<std::uint64_t>(info.freeram) + info.bufferram) * info.mem_unit;
+}
+
+std::string picturesFolder() {
+    const char* home = std::getenv("HOME");
+    std::string homeFolder = home != nullptr ? home : "";
+    while (homeFolder.size() > 1 && homeFolder.back() == '/') homeFolder.pop_back();
+    // The desktop's own answer, from the user's folder settings.
+    std::string said;
+    if (std::FILE* p = ::popen("xdg-user-dir PICTURES 2>/dev/null", "r")) {
+        char buffer[PATH_MAX + 2];
+        if (std::fgets(buffer, sizeof buffer, p) != nullptr) said = buffer;
+        ::pclose(p);
+    }
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
+    while (said.size() > 1 && said.back() == '/') said.pop_back();
+    if (!said.empty() && said[0] == '/' && said != homeFolder) return said;
+    if (homeFolder.empty()) return "";
+    return homeFolder + "/Pictures";
 }
 
 std::string soundFontFolder() { return "/usr/share/sounds/sf2"; }

@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -112,6 +116,16 @@ std::uint64_t availableMemory() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;
     return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
+}
+
+std::string picturesFolder() {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &path)) && path != nullptr &&
+        !windows::toUtf8(path, folder))
+        folder.clear();
+    CoTaskMemFree(path);
+    return folder;
 }
 
 std::string soundFontFolder() { return executableFolder() + "sf2"; }
