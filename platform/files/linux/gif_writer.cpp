@@ -1,0 +1,236 @@
+// Platform on Linux: animated GIF output through giflib, its encoder and its median-cut quantiser.
+// The quantiser is giflib's own rather than a separate library's: it comes with the encoder the
+// file needs anyway, under the same permissive licence, and it is only reached by a rectangle of
+// more than 256 colours; the framework's own pictures mostly have fewer.
+#include "platform/files/gif_writer.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/files/output_file.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kMaxDelay = 65535;   // hundredths of a second: the field is 16 bits
+
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+int WriteBytes(GifFileType* gif, const GifByteType* data, int length) {
+    auto* out = static_cast<OutputFile*>(gif->UserData);
+    return out->write(data, static_cast<std::size_t>(length)) ? length : 0;
+}
+
+}  // namespace
+
+struct GifWriter::State {
+    OutputFile file;
+    GifFileType* gif = nullptr;
+    int width = 0, height = 0, scale = 1;
+    std::string error;                   // the first failure
+    std::vector<std::uint32_t> canvas;   // what a decoder shows after the frames written
+    std::vector<std::uint32_t> pending;  // the picture not written yet, its time still growing
+    bool hasPending = false;
+    bool first = true;
+    std::uint64_t endMs = 0;             // the end of the pending picture
+    std::uint64_t writtenCs = 0;         // the end of the frames written, rounded
+
+    bool failed(const std::string& what, int code) {
+        if (error.empty()) error = what + ": " + (GifErrorString(code) != nullptr ? GifErrorString(code) : "error");
+        return false;
+    }
+
+    // The rectangle of `picture` that differs from the canvas; the whole picture for the first.
+    Rect changed(const std::vector<std::uint32_t>& picture) const {
+        if (first) return Rect{0, 0, width, height};
+        int x0 = width, y0 = height, x1 = -1, y1 = -1;
+        for (int y = 0; y < height; ++y) {
+            const std::uint32_t* a = &picture[static_cast<std::size_t>(y) * width];
+            const std::uint32_t* b = &canvas[static_cast<std::size_t>(y) * width];
+            if (std::memcmp(a, b, static_cast<std::size_t>(width) * 4) == 0) continue;
+            int l = 0, r = width - 1;
+            while (a[l] == b[l]) ++l;
+            while (a[r] == b[r]) --r;
+            x0 = std::min(x0, l);
+            x1 = std::max(x1, r);
+            y0 = std::min(y0, y);
+            y1 = y;
+        }
+        // Unchanged: one pixel, so that the frame still takes its time.
+        if (x1 < 0) return Rect{0, 0, 1, 1};
+        return Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+    }
+
+    // Writes the pending picture as a frame shown for `delay` hundredths of a second.
+    bool writeFrame(std::uint32_t delay) {
+        const Rect r = changed(pending);
+        const std::size_t count = static_cast<std::size_t>(r.w) * r.h;
+        std::vector<GifByteType> indices(count);
+        std::vector<GifColorType> colours;
+        // The rectangle's own colours when they fit a palette: then the frame is exact.
+        std::unordered_map<std::uint32_t, GifByteType> index;
+        bool exact = true;
+        for (int y = 0; y < r.h && exact; ++y)
+            for (int x = 0; x < r.w; ++x) {
+                const std::uint32_t c = pending[static_cast<std::size_t>(r.y + y) * width + r.x + x] & 0xFFFFFF;
+                auto it = index.find(c);
+                if (it == index.end()) {
+                    if (index.size() == 256) {
+                        exact = false;
+                        break;
+                    }
+                    it = index.emplace(c, static_cast<GifByteType>(index.size())).first;
+                    colours.push_back(GifColorType{static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8),
+                                                   static_cast<GifByteType>(c)});
+                }
+                indices[static_cast<std::size_t>(y) * r.w + x] = it->second;
+            }
+        if (!exact) {
+            std::vector<GifByteType> red(count), green(count), blue(count);
+            for (int y = 0; y < r.h; ++y)
+                for (int x = 0; x < r.w; ++x) {
+                    const std::uint32_t c = pending[static_cast<std::size_t>(r.y + y) * width + r.x + x];
+                    const std::size_t i = static_cast<std::size_t>(y) * r.w + x;
+                    red[i] = static_cast<GifByteType>(c >> 16);
+                    green[i] = static_cast<GifByteType>(c >> 8);
+                    blue[i] = static_cast<GifByteType>(c);
+                }
+            int size = 256;
+            colours.assign(256, GifColorType{0, 0, 0});
+            if (GifQuantizeBuffer(static_cast<unsigned>(r.w), static_cast<unsigned>(r.h), &size, red.data(), green.data(),
+                                  blue.data(), indices.data(), colours.data()) != GIF_OK)
+                return failed("the colours of a frame could not be chosen", D_GIF_ERR_NOT_ENOUGH_MEM);
+        }
+        // The quantiser's result is what the decoder will show: the canvas takes it.
+        for (int y = 0; y < r.h; ++y)
+            for (int x = 0; x < r.w; ++x) {
+                const GifColorType& c = colours[indices[static_cast<std::size_t>(y) * r.w + x]];
+                canvas[static_cast<std::size_t>(r.y + y) * width + r.x + x] =
+                    (std::uint32_t{c.Red} << 16) | (std::uint32_t{c.Green} << 8) | c.Blue;
+            }
+        const int bits = std::max(1, GifBitSize(static_cast<int>(colours.size())));
+        colours.resize(std::size_t{1} << bits, GifColorType{0, 0, 0});
+        ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
+        if (map == nullptr) return failed("a frame's palette could not be made", E_GIF_ERR_NOT_ENOUGH_MEM);
+        GraphicsControlBlock control{};
+        control.DisposalMode = DISPOSE_DO_NOT;
+        control.DelayTime = static_cast<int>(delay);
+        control.TransparentColor = NO_TRANSPARENT_COLOR;
+        GifByteType extension[4];
+        const std::size_t length = EGifGCBToExtension(&control, extension);
+        bool ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_OK &&
+                  EGifPutImageDesc(gif, r.x, r.y, r.w, r.h, false, map) == GIF_OK;
+        for (int y = 0; ok && y < r.h; ++y)
+            ok = EGifPutLine(gif, &indices[static_cast<std::size_t>(y) * r.w], r.w) == GIF_OK;
+        GifFreeMapObject(map);
+        if (!ok) return failed("writing a frame failed", gif->Error);
+        first = false;
+        return true;
+    }
+
+    // Writes the pending picture with the time it has, rounded so that the total is exact.
+    bool flush() {
+        if (!hasPending) return true;
+        const std::uint64_t endCs = (endMs + 5) / 10;
+        hasPending = false;
+        return writeFrame(static_cast<std::uint32_t>(endCs - writtenCs)) && (writtenCs = endCs, true);
+    }
+};
+
+GifWriter::GifWriter() = default;
+
+GifWriter::~GifWriter() { discard(); }
+
+bool GifWriter::open(const std::string& path, int width, int height, int scale, std::string& error) {
+    discard();
+    if (width < 1 || height < 1 || (scale != 1 && scale != 2) || width * scale > 65535 || height * scale > 65535) {
+        error = "no picture to write as a GIF";
+        return false;
+    }
+    auto s = std::make_unique<State>();
+    if (!s->file.open(path, error)) return false;
+    int code = 0;
+    s->gif = EGifOpen(&s->file, WriteBytes, &code);
+    if (s->gif == nullptr) {
+        error = std::string("cannot start the GIF: ") + GifErrorString(code);
+        return false;
+    }
+    s->width = width * scale;
+    s->height = height * scale;
+    s->scale = scale;
+    s->canvas.assign(static_cast<std::size_t>(s->width) * s->height, 0);
+    EGifSetGifVersion(s->gif, true);
+    // The screen, then the loop forever that browsers and viewers read from the application block.
+    static const GifByteType kLoop[3] = {1, 0, 0};
+    if (EGifPutScreenDesc(s->gif, s->width, s->height, 8, 0, nullptr) != GIF_OK ||
+        EGifPutExtensionLeader(s->gif, APPLICATION_EXT_FUNC_CODE) != GIF_OK ||
+        EGifPutExtensionBlock(s->gif, 11, "NETSCAPE2.0") != GIF_OK || EGifPutExtensionBlock(s->gif, 3, kLoop) != GIF_OK ||
+        EGifPutExtensionTrailer(s->gif) != GIF_OK) {
+        error = std::string("cannot start the GIF: ") + GifErrorString(s->gif->Error);
+        state_ = std::move(s);
+        discard();
+        return false;
+    }
+    state_ = std::move(s);
+    return true;
+}
+
+bool GifWriter::add(const std::uint32_t* pixels, std::uint32_t ms) {
+    State* s = state_.get();
+    if (s == nullptr || !s->error.empty()) return false;
+    std::vector<std::uint32_t> picture(static_cast<std::size_t>(s->width) * s->height);
+    const int w = s->width / s->scale;
+    for (int y = 0; y < s->height; ++y)
+        for (int x = 0; x < s->width; ++x)
+            picture[static_cast<std::size_t>(y) * s->width + x] =
+                pixels[static_cast<std::size_t>(y / s->scale) * w + x / s->scale] & 0xFFFFFF;
+    // The same picture again: the pending one lasts longer, unless its delay would overflow.
+    if (s->hasPending && picture == s->pending && (s->endMs + ms + 5) / 10 - s->writtenCs <= kMaxDelay) {
+        s->endMs += ms;
+        return true;
+    }
+    if (!s->flush()) return false;
+    s->pending = std::move(picture);
+    s->hasPending = true;
+    s->endMs += ms;
+    return true;
+}
+
+bool GifWriter::commit(std::string& error) {
+    State* s = state_.get();
+    if (s == nullptr) {
+        error = "no GIF was started";
+        return false;
+    }
+    if (s->first && !s->hasPending && s->error.empty()) s->error = "no frame to write";
+    s->flush();
+    int code = 0;
+    if (s->error.empty() && EGifCloseFile(s->gif, &code) != GIF_OK) s->failed("finishing the GIF failed", code);
+    else if (!s->error.empty()) EGifCloseFile(s->gif, &code);
+    s->gif = nullptr;
+    if (!s->error.empty()) {
+        error = s->error;
+        discard();
+        return false;
+    }
+    const bool ok = s->file.commit(error);
+    state_.reset();
+    return ok;
+}
+
+void GifWriter::discard() {
+    if (state_ == nullptr) return;
+    int code = 0;
+    if (state_->gif != nullptr) EGifCloseFile(state_->gif, &code);
+    state_->file.discard();
+    state_.reset();
+}
+
+}  // namespace platform
