@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/files/output_file.h"
@@ -74,24 +73,39 @@ struct GifWriter::State {
         const std::size_t count = static_cast<std::size_t>(r.w) * r.h;
         std::vector<GifByteType> indices(count);
         std::vector<GifColorType> colours;
-        // The rectangle's own colours when they fit a palette: then the frame is exact.
-        std::unordered_map<std::uint32_t, GifByteType> index;
+        // The rectangle's own colours when they fit a palette: then the frame is exact. They are
+        // found through a table of 1024 places (open addressing), the last colour remembered.
+        constexpr std::uint32_t kEmpty = 0xFFFFFFFF, kSlots = 1024;
+        std::uint32_t keys[kSlots];
+        GifByteType values[kSlots];
+        std::fill(keys, keys + kSlots, kEmpty);
+        std::uint32_t last = kEmpty;
+        GifByteType lastIndex = 0;
         bool exact = true;
-        for (int y = 0; y < r.h && exact; ++y)
+        for (int y = 0; y < r.h && exact; ++y) {
+            const std::uint32_t* row = &pending[static_cast<std::size_t>(r.y + y) * width + r.x];
+            GifByteType* out = &indices[static_cast<std::size_t>(y) * r.w];
             for (int x = 0; x < r.w; ++x) {
-                const std::uint32_t c = pending[static_cast<std::size_t>(r.y + y) * width + r.x + x] & 0xFFFFFF;
-                auto it = index.find(c);
-                if (it == index.end()) {
-                    if (index.size() == 256) {
-                        exact = false;
-                        break;
+                const std::uint32_t c = row[x];
+                if (c != last) {
+                    std::uint32_t slot = (c * 2654435761u) >> 22;
+                    while (keys[slot] != kEmpty && keys[slot] != c) slot = (slot + 1) & (kSlots - 1);
+                    if (keys[slot] == kEmpty) {
+                        if (colours.size() == 256) {
+                            exact = false;
+                            break;
+                        }
+                        keys[slot] = c;
+                        values[slot] = static_cast<GifByteType>(colours.size());
+                        colours.push_back(GifColorType{static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8),
+                                                       static_cast<GifByteType>(c)});
                     }
-                    it = index.emplace(c, static_cast<GifByteType>(index.size())).first;
-                    colours.push_back(GifColorType{static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8),
-                                                   static_cast<GifByteType>(c)});
+                    last = c;
+                    lastIndex = values[slot];
                 }
-                indices[static_cast<std::size_t>(y) * r.w + x] = it->second;
+                out[x] = lastIndex;
             }
+        }
         if (!exact) {
             std::vector<GifByteType> red(count), green(count), blue(count);
             for (int y = 0; y < r.h; ++y)
@@ -187,10 +201,16 @@ bool GifWriter::add(const std::uint32_t* pixels, std::uint32_t ms) {
     if (s == nullptr || !s->error.empty()) return false;
     std::vector<std::uint32_t> picture(static_cast<std::size_t>(s->width) * s->height);
     const int w = s->width / s->scale;
-    for (int y = 0; y < s->height; ++y)
-        for (int x = 0; x < s->width; ++x)
-            picture[static_cast<std::size_t>(y) * s->width + x] =
-                pixels[static_cast<std::size_t>(y / s->scale) * w + x / s->scale] & 0xFFFFFF;
+    for (int y = 0; y < s->height; y += s->scale) {
+        const std::uint32_t* from = pixels + static_cast<std::size_t>(y / s->scale) * w;
+        std::uint32_t* to = &picture[static_cast<std::size_t>(y) * s->width];
+        if (s->scale == 1) {
+            for (int x = 0; x < w; ++x) to[x] = from[x] & 0xFFFFFF;
+        } else {
+            for (int x = 0; x < w; ++x) to[2 * x] = to[2 * x + 1] = from[x] & 0xFFFFFF;
+            std::copy(to, to + s->width, to + s->width);   // the row again
+        }
+    }
     // The same picture again: the pending one lasts longer, unless its delay would overflow.
     if (s->hasPending && picture == s->pending && (s->endMs + ms + 5) / 10 - s->writtenCs <= kMaxDelay) {
         s->endMs += ms;
