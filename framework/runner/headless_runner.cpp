@@ -71,6 +71,10 @@ void GifFrame(TraceContext& ctx, int frame) {
 
 // The GIF's frames must lie in the session and its folder must be there: said before the run.
 bool GifFits(const RunOptions& o, std::string& error) {
+    if (!platform::GifWriter::supported()) {
+        error = "this build writes no GIF (--gif): make it with the Linux runner";
+        return false;
+    }
     const int limit = platform::headless::config().frames;
     if (o.gifTo > limit || o.gifFrom > limit) {
         error = "the GIF's frames (--from " + std::to_string(o.gifFrom) + (o.gifTo > 0 ? " --to " + std::to_string(o.gifTo) : "") +

@@ -19,6 +19,8 @@ class GifWriter {
 public:
     GifWriter();
     ~GifWriter();
+    // False where the build has no GIF encoder (Windows): open would fail.
+    static bool supported();
     GifWriter(const GifWriter&) = delete;
     GifWriter& operator=(const GifWriter&) = delete;
 

@@ -160,6 +160,8 @@ struct GifWriter::State {
 
 GifWriter::GifWriter() = default;
 
+bool GifWriter::supported() { return true; }
+
 GifWriter::~GifWriter() { discard(); }
 
 bool GifWriter::open(const std::string& path, int width, int height, int scale, std::string& error) {

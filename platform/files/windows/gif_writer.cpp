@@ -6,6 +6,8 @@ namespace platform {
 struct GifWriter::State {};
 
 GifWriter::GifWriter() = default;
+
+bool GifWriter::supported() { return false; }
 GifWriter::~GifWriter() = default;
 
 bool GifWriter::open(const std::string&, int, int, int, std::string& error) {
