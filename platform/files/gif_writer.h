@@ -8,9 +8,11 @@ namespace platform {
 
 // An animated GIF built frame by frame from 0x00RRGGBB pictures of one size, looping forever.
 // Each frame stores only the rectangle that changed since the picture before it, with a palette
-// of its own: the rectangle's colours exactly when it has at most 256 of them, else 256 chosen
-// by giflib's median-cut quantiser (it works on 5 bits a channel, so such a rectangle's colours
-// are off by up to 4 per channel plus the cut's own error). A frame equal to the one before it
+// of its own chosen from the pixels that changed: their colours exactly when there are at most
+// 256 of them (255 when some pixels inside the rectangle stayed), else chosen by giflib's
+// median-cut quantiser (it works on 5 bits a channel, so such a rectangle's colours
+// are off by up to 4 per channel plus the cut's own error). A pixel that stayed keeps what the
+// picture before showed, through the palette's entry of its colour or the transparent index. A frame equal to the one before it
 // lengthens that one's delay instead of being stored. Delays are in hundredths of a second,
 // each the rounded end time of its frame less the rounded end time of the one before, so that the
 // total is the pictures' total time rounded, whatever the frame period. On Linux only (giflib);

@@ -67,14 +67,28 @@ struct GifWriter::State {
         return Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
     }
 
-    // Writes the pending picture as a frame shown for `delay` hundredths of a second.
+    // Writes the pending picture as a frame shown for `delay` hundredths of a second. Inside the
+    // changed rectangle only the pixels that changed choose the palette: the others keep what
+    // the canvas shows (below), so that they are neither counted nor quantised again.
     bool writeFrame(std::uint32_t delay) {
         const Rect r = changed(pending);
         const std::size_t count = static_cast<std::size_t>(r.w) * r.h;
-        std::vector<GifByteType> indices(count);
+        constexpr GifByteType kKept = 0;   // placeholder until the transparent index is known
+        std::vector<GifByteType> indices(count, kKept);
+        std::vector<bool> kept(count, false);
+        std::size_t changedCount = 0;
+        for (int y = 0; y < r.h; ++y)
+            for (int x = 0; x < r.w; ++x) {
+                const std::size_t at = static_cast<std::size_t>(r.y + y) * width + r.x + x;
+                const bool same = !first && pending[at] == canvas[at];
+                kept[static_cast<std::size_t>(y) * r.w + x] = same;
+                changedCount += same ? 0 : 1;
+            }
+        const bool anyKept = changedCount < count;
+        const std::size_t limit = anyKept ? 255 : 256;   // one index kept free to see through
         std::vector<GifColorType> colours;
-        // The rectangle's own colours when they fit a palette: then the frame is exact. They are
-        // found through a table of 1024 places (open addressing), the last colour remembered.
+        // The changed pixels' own colours when they fit a palette: then the frame is exact. They
+        // are found through a table of 1024 places (open addressing), the last colour remembered.
         constexpr std::uint32_t kEmpty = 0xFFFFFFFF, kSlots = 1024;
         std::uint32_t keys[kSlots];
         GifByteType values[kSlots];
@@ -86,12 +100,13 @@ struct GifWriter::State {
             const std::uint32_t* row = &pending[static_cast<std::size_t>(r.y + y) * width + r.x];
             GifByteType* out = &indices[static_cast<std::size_t>(y) * r.w];
             for (int x = 0; x < r.w; ++x) {
+                if (kept[static_cast<std::size_t>(y) * r.w + x]) continue;
                 const std::uint32_t c = row[x];
                 if (c != last) {
                     std::uint32_t slot = (c * 2654435761u) >> 22;
                     while (keys[slot] != kEmpty && keys[slot] != c) slot = (slot + 1) & (kSlots - 1);
                     if (keys[slot] == kEmpty) {
-                        if (colours.size() == 256) {
+                        if (colours.size() == limit) {
                             exact = false;
                             break;
                         }
@@ -107,28 +122,61 @@ struct GifWriter::State {
             }
         }
         if (!exact) {
-            std::vector<GifByteType> red(count), green(count), blue(count);
+            // The changed pixels alone, as one row, through the quantiser.
+            std::vector<GifByteType> red(changedCount), green(changedCount), blue(changedCount), chosen(changedCount);
+            std::size_t n = 0;
             for (int y = 0; y < r.h; ++y)
                 for (int x = 0; x < r.w; ++x) {
+                    if (kept[static_cast<std::size_t>(y) * r.w + x]) continue;
                     const std::uint32_t c = pending[static_cast<std::size_t>(r.y + y) * width + r.x + x];
-                    const std::size_t i = static_cast<std::size_t>(y) * r.w + x;
-                    red[i] = static_cast<GifByteType>(c >> 16);
-                    green[i] = static_cast<GifByteType>(c >> 8);
-                    blue[i] = static_cast<GifByteType>(c);
+                    red[n] = static_cast<GifByteType>(c >> 16);
+                    green[n] = static_cast<GifByteType>(c >> 8);
+                    blue[n] = static_cast<GifByteType>(c);
+                    ++n;
                 }
-            int size = 256;
+            int size = static_cast<int>(limit);
             colours.assign(256, GifColorType{0, 0, 0});
-            if (GifQuantizeBuffer(static_cast<unsigned>(r.w), static_cast<unsigned>(r.h), &size, red.data(), green.data(),
-                                  blue.data(), indices.data(), colours.data()) != GIF_OK)
+            if (GifQuantizeBuffer(static_cast<unsigned>(changedCount), 1, &size, red.data(), green.data(), blue.data(),
+                                  chosen.data(), colours.data()) != GIF_OK)
                 return failed("the colours of a frame could not be chosen", D_GIF_ERR_NOT_ENOUGH_MEM);
+            colours.resize(static_cast<std::size_t>(std::clamp(size, 1, static_cast<int>(limit))));
+            n = 0;
+            for (std::size_t i = 0; i < count; ++i)
+                if (!kept[i]) indices[i] = chosen[n++];
         }
-        // The quantiser's result is what the decoder will show: the canvas takes it.
+        // A pixel that did not change takes a palette entry of exactly its colour where there is
+        // one (the background around what moved, most often: runs of one index either way), and
+        // the transparent index otherwise.
+        std::fill(keys, keys + kSlots, kEmpty);
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            const std::uint32_t c = (std::uint32_t{colours[i].Red} << 16) | (std::uint32_t{colours[i].Green} << 8) | colours[i].Blue;
+            std::uint32_t slot = (c * 2654435761u) >> 22;
+            while (keys[slot] != kEmpty && keys[slot] != c) slot = (slot + 1) & (kSlots - 1);
+            if (keys[slot] == kEmpty) keys[slot] = c, values[slot] = static_cast<GifByteType>(i);
+        }
+        bool seeThrough = false;
+        const GifByteType transparentIndex = static_cast<GifByteType>(std::min<std::size_t>(colours.size(), 255));
+        // The chosen colours are what the decoder will show: the canvas takes them.
         for (int y = 0; y < r.h; ++y)
             for (int x = 0; x < r.w; ++x) {
-                const GifColorType& c = colours[indices[static_cast<std::size_t>(y) * r.w + x]];
+                const std::size_t i = static_cast<std::size_t>(y) * r.w + x;
+                if (kept[i]) {
+                    const std::uint32_t c = canvas[static_cast<std::size_t>(r.y + y) * width + r.x + x];
+                    std::uint32_t slot = (c * 2654435761u) >> 22;
+                    while (keys[slot] != kEmpty && keys[slot] != c) slot = (slot + 1) & (kSlots - 1);
+                    if (keys[slot] == c) {
+                        indices[i] = values[slot];
+                    } else {
+                        indices[i] = transparentIndex;
+                        seeThrough = true;
+                    }
+                    continue;
+                }
+                const GifColorType& c = colours[indices[i]];
                 canvas[static_cast<std::size_t>(r.y + y) * width + r.x + x] =
                     (std::uint32_t{c.Red} << 16) | (std::uint32_t{c.Green} << 8) | c.Blue;
             }
+        if (seeThrough) colours.push_back(GifColorType{0, 0, 0});
         const int bits = std::max(1, GifBitSize(static_cast<int>(colours.size())));
         colours.resize(std::size_t{1} << bits, GifColorType{0, 0, 0});
         ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
@@ -136,7 +184,7 @@ struct GifWriter::State {
         GraphicsControlBlock control{};
         control.DisposalMode = DISPOSE_DO_NOT;
         control.DelayTime = static_cast<int>(delay);
-        control.TransparentColor = NO_TRANSPARENT_COLOR;
+        control.TransparentColor = seeThrough ? transparentIndex : NO_TRANSPARENT_COLOR;
         GifByteType extension[4];
         const std::size_t length = EGifGCBToExtension(&control, extension);
         bool ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_OK &&

@@ -65,15 +65,31 @@ void UseScene(void (*scene)()) {
     sceneCalls = 0;
 }
 
+// A square that jumps between the left and the right every other frame, in a new colour each
+// time, across a white one that never moves: the white square lies inside every changed
+// rectangle without changing, and its colour is none of the changed pixels'.
+void JumpingScene() {
+    const int step = sceneCalls++;
+    elDraw::FillBlack();
+    elDraw::SetClipWindow(0, 0, 480, 360);
+    elDraw::FillRect(200, 55, 230, 85, 0xFFFFFF);
+    const int x = step % 2 == 0 ? 20 : 380;
+    elDraw::FillRect(x, 40 + step, x + 40, 90 + step, 0x0000FF + static_cast<std::uint32_t>(step) * 0x000900);
+    elDraw::Flip();
+}
+
 void UseFewColours() { UseScene(FewColoursScene); }
+void UseJumping() { UseScene(JumpingScene); }
 void UseManyColours() { UseScene(ManyColoursScene); }
 
 struct GifFrame {
     int left = 0, top = 0, width = 0, height = 0, delay = 0;
+    int seeThrough = 0;                  // pixels of the transparent index
     std::vector<std::uint32_t> canvas;   // the picture once this frame is drawn
 };
 
-// Decodes a GIF with giflib, drawing each frame onto the canvas as a viewer does.
+// Decodes a GIF with giflib, drawing each frame onto the canvas as a viewer does (its
+// transparent pixels leave the canvas as it was).
 std::vector<GifFrame> Decode(const fs::path& path, int& width, int& height) {
     int code = 0;
     GifFileType* gif = DGifOpenFileName(path.c_str(), &code);
@@ -100,7 +116,12 @@ std::vector<GifFrame> Decode(const fs::path& path, int& width, int& height) {
                    gcb.DelayTime, {}};
         for (int y = 0; y < f.height; ++y)
             for (int x = 0; x < f.width; ++x) {
-                const GifColorType& c = map->Colors[image.RasterBits[static_cast<std::size_t>(y) * f.width + x]];
+                const int index = image.RasterBits[static_cast<std::size_t>(y) * f.width + x];
+                if (index == gcb.TransparentColor) {   // the picture before shows through
+                    ++f.seeThrough;
+                    continue;
+                }
+                const GifColorType& c = map->Colors[index];
                 canvas[static_cast<std::size_t>(f.top + y) * width + f.left + x] =
                     (std::uint32_t{c.Red} << 16) | (std::uint32_t{c.Green} << 8) | c.Blue;
             }
@@ -172,6 +193,26 @@ TEST(RunnerGif, FewColoursDecodeToTheRunnersOwnFramesWithOnlyChangesStored) {
     EXPECT_EQ(frames[0].width * frames[0].height, 480 * 360);
     for (std::size_t i = 1; i < frames.size(); ++i)
         EXPECT_LE(frames[i].width * frames[i].height, 50 * 56) << "frame " << i << " stores more than its change";
+}
+
+// Pixels that did not change inside a changed rectangle keep the picture before: through the
+// palette's entry of their colour (the black around the squares) or, where the palette has none
+// (the white square), through the transparent index.
+TEST(RunnerGif, UnchangedPixelsInsideTheRectangleShowThePictureBefore) {
+    const fs::path dir = Folder();
+    std::string error;
+    ASSERT_EQ(RunHeadless(GifRun(dir, UseJumping, 10, 1, 10), error), 0) << error;
+    int width = 0, height = 0;
+    const std::vector<GifFrame> frames = Decode(dir / "out.gif", width, height);
+    const auto pictures = Expand(frames);
+    ASSERT_EQ(pictures.size(), 10u);
+    for (int n = 1; n <= 10; ++n) ASSERT_EQ(pictures[n - 1], ReadPng(dir / "frames" / PngName(n))) << "frame " << n;
+    ASSERT_EQ(frames.size(), 10u);
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        EXPECT_LE(frames[i].left, 20);
+        EXPECT_GE(frames[i].left + frames[i].width, 420) << "the rectangle spans both places";
+        EXPECT_EQ(frames[i].seeThrough, 30 * 30) << "frame " << i << ": the white square shows through, nothing else";
+    }
 }
 
 TEST(RunnerGif, ScaleTwoDoublesEveryPixel) {
