@@ -17,7 +17,8 @@ namespace quorbix {
 namespace {
 
 const char* const kWindowHelp =
-    "Alt+Enter or F11 switches between the window and the full screen. A session recorded with\n"
+    "Alt+Enter or F11 switches between the window and the full screen; F12 saves the picture as\n"
+    "a PNG in the pictures folder (QUORBIX_SCREENSHOT_DIR names another). A session recorded with\n"
     "--record is a script of input events: the program's headless twin plays it back exactly,\n"
     "and --replay plays it back in the window.";
 

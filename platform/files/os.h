@@ -92,6 +92,12 @@ std::uint64_t availableMemory();
 // names none (the "C" and "POSIX" locales). Called by the framework's choice of language.
 std::vector<std::string> userLanguages();
 
+// The user's pictures folder, where screenshots go: on Linux what `xdg-user-dir PICTURES` says
+// (unless it says the home folder itself, its answer when none is set), else ~/Pictures; on
+// Windows the Pictures known folder. "" when the system names none (no home folder). The folder
+// may not exist.
+std::string picturesFolder();
+
 // Where this system keeps General MIDI sound fonts: Debian's folder on Linux, the sf2 folder
 // beside the program on Windows.
 std::string soundFontFolder();

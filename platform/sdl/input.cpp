@@ -1,6 +1,12 @@
+<<<<<<< HEAD
 // SDL2 backend: SDL's events as window messages; joysticks 0 and 1 through SDL's pad mappings
 // (a raw joystick where SDL knows no mapping), found again after they are plugged in or pulled
 // out; the key state as the key messages leave it.
+=======
+// SDL2 backend: SDL's events as window messages (less the window's own keys: Alt+Enter and F11
+// switch the view, F12 takes a screenshot); joysticks 0 and 1 through SDL's joystick API,
+// found again after they are plugged in or pulled out; the key state as the key messages leave it.
+>>>>>>> capture
 #include <SDL.h>
 
 #include <cstdio>
@@ -17,6 +23,7 @@
 namespace platform::sdl {
 namespace {
 
+<<<<<<< HEAD
 // A joystick as opened: through its mapping where SDL has one for the device, raw otherwise.
 struct Pad {
     SDL_GameController* mapped = nullptr;
@@ -24,8 +31,12 @@ struct Pad {
 };
 
 // The view switch's key while it is down, and the joysticks as opened.
+=======
+// The window's own key (the view switch's, the screenshot's) while it is down, and the
+// joysticks as opened.
+>>>>>>> capture
 struct InputDevices {
-    SDL_Keycode switchKey = SDLK_UNKNOWN;
+    SDL_Keycode windowKey = SDLK_UNKNOWN;
     bool joystickTried = false;
     bool joystickOk = false;
     Pad pads[kJoystickIds] = {};
@@ -81,7 +92,13 @@ void translateEvent(const SDL_Event& e) {
         case SDL_KEYDOWN: {
             if (isViewSwitch(e.key)) {
                 if (e.key.repeat == 0) toggleFullScreen();
-                inputDevices.switchKey = e.key.keysym.sym;
+                inputDevices.windowKey = e.key.keysym.sym;
+                break;
+            }
+            // F12 saves the shown picture; the program never sees it, as a message or as a key held.
+            if (e.key.keysym.sym == SDLK_F12) {
+                if (e.key.repeat == 0) takeScreenshot();
+                inputDevices.windowKey = e.key.keysym.sym;
                 break;
             }
             int vk = virtualKey(e.key.keysym.sym);
@@ -89,9 +106,9 @@ void translateEvent(const SDL_Event& e) {
             break;
         }
         case SDL_KEYUP: {
-            // The switch's key is held back until it is released, Alt let go first or not.
-            if (e.key.keysym.sym == inputDevices.switchKey) {
-                inputDevices.switchKey = SDLK_UNKNOWN;
+            // The window's key is held back until it is released, Alt let go first or not.
+            if (e.key.keysym.sym == inputDevices.windowKey) {
+                inputDevices.windowKey = SDLK_UNKNOWN;
                 break;
             }
             int vk = virtualKey(e.key.keysym.sym);

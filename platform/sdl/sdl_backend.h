@@ -2,8 +2,13 @@
 #pragma once
 #include <SDL.h>
 
+<<<<<<< HEAD
 #include <string>
 #include <string_view>
+=======
+#include <cstdint>
+#include <vector>
+>>>>>>> capture
 
 namespace platform::sdl {
 
@@ -44,6 +49,17 @@ void deviceLost();
 // them back. drainEvents does so for every pending event.
 void translate(const SDL_Event& event);
 void drainEvents();
+
+// video.cpp. The picture the window shows now, at the program's size; false before the first.
+bool shownPicture(std::vector<std::uint32_t>& pixels, int& width, int& height);
+
+// screenshot.cpp. F12: the shown picture saved as a PNG in the pictures folder, said in the title
+// for two seconds (and on standard error). titleNoteLeft puts the title back once the note's
+// time is over and otherwise says how many milliseconds it has left (0 when none is shown);
+// forgetTitleNote drops it when the window closes.
+void takeScreenshot();
+Uint32 titleNoteLeft();
+void forgetTitleNote();
 
 // keys.cpp. The virtual-key code of an SDL key; 0 for keys the program has no code for. Called
 // for the key messages and for the key state.

@@ -160,6 +160,24 @@ std::vector<std::string> userLanguages() {
 
 void attachParentConsole() {}
 
+std::string picturesFolder() {
+    const char* home = std::getenv("HOME");
+    std::string homeFolder = home != nullptr ? home : "";
+    while (homeFolder.size() > 1 && homeFolder.back() == '/') homeFolder.pop_back();
+    // The desktop's own answer, from the user's folder settings.
+    std::string said;
+    if (std::FILE* p = ::popen("xdg-user-dir PICTURES 2>/dev/null", "r")) {
+        char buffer[PATH_MAX + 2];
+        if (std::fgets(buffer, sizeof buffer, p) != nullptr) said = buffer;
+        ::pclose(p);
+    }
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
+    while (said.size() > 1 && said.back() == '/') said.pop_back();
+    if (!said.empty() && said[0] == '/' && said != homeFolder) return said;
+    if (homeFolder.empty()) return "";
+    return homeFolder + "/Pictures";
+}
+
 std::string soundFontFolder() { return "/usr/share/sounds/sf2"; }
 
 const char* soundFontRemedy() { return "the package timgm6mb-soundfont installs one"; }

@@ -7,6 +7,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <knownfolders.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -218,6 +221,16 @@ std::vector<std::string> userLanguages() {
     std::string tag;
     if (LCIDToLocaleName(locale, name, LOCALE_NAME_MAX_LENGTH, 0) == 0 || !windows::toUtf8(name, tag) || tag.empty()) return {};
     return {tag};   // "en-US", "ja-JP"
+}
+
+std::string picturesFolder() {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &path)) && path != nullptr &&
+        !windows::toUtf8(path, folder))
+        folder.clear();
+    CoTaskMemFree(path);
+    return folder;
 }
 
 std::string soundFontFolder() { return executableFolder() + "sf2"; }
