@@ -1,12 +1,7 @@
-<<<<<<< HEAD
-// SDL2 backend: SDL's events as window messages; joysticks 0 and 1 through SDL's pad mappings
-// (a raw joystick where SDL knows no mapping), found again after they are plugged in or pulled
-// out; the key state as the key messages leave it.
-=======
 // SDL2 backend: SDL's events as window messages (less the window's own keys: Alt+Enter and F11
-// switch the view, F12 takes a screenshot); joysticks 0 and 1 through SDL's joystick API,
-// found again after they are plugged in or pulled out; the key state as the key messages leave it.
->>>>>>> capture
+// switch the view, F12 takes a screenshot); joysticks 0 and 1 through SDL's pad mappings (a raw
+// joystick where SDL knows no mapping), found again after they are plugged in or pulled out; the
+// key state as the key messages leave it.
 #include <SDL.h>
 
 #include <cstdio>
@@ -23,18 +18,14 @@
 namespace platform::sdl {
 namespace {
 
-<<<<<<< HEAD
 // A joystick as opened: through its mapping where SDL has one for the device, raw otherwise.
 struct Pad {
     SDL_GameController* mapped = nullptr;
     SDL_Joystick* device = nullptr;   // the device under either
 };
 
-// The view switch's key while it is down, and the joysticks as opened.
-=======
 // The window's own key (the view switch's, the screenshot's) while it is down, and the
 // joysticks as opened.
->>>>>>> capture
 struct InputDevices {
     SDL_Keycode windowKey = SDLK_UNKNOWN;
     bool joystickTried = false;

@@ -2,13 +2,10 @@
 #pragma once
 #include <SDL.h>
 
-<<<<<<< HEAD
+#include <cstdint>
 #include <string>
 #include <string_view>
-=======
-#include <cstdint>
 #include <vector>
->>>>>>> capture
 
 namespace platform::sdl {
 
