@@ -207,6 +207,8 @@ bool nextLine(std::string_view& text, std::string_view& line) {
     const std::size_t end = text.find('\n');
     line = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    // A line ended by CR LF (written on Windows) reads as one ended by LF.
+    if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
     return true;
 }
 
