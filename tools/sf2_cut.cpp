@@ -428,14 +428,15 @@ Bytes cut(const Bytes& sf2, const std::set<PresetId>& keep, const NotesByPreset*
     imod.insert(imod.end(), 10, 0);
 
     // The samples' data: each stretch of the data the kept samples reach (a loop reaching outside
-    // its sample keeps the data it reaches) copied once, however many headers lie over it, and
+    // its sample keeps the data it reaches, and every point of a header lies in its stretch, so
+    // none is moved below the stretch's start) copied once, however many headers lie over it, and
     // followed by its guard of zeros; the headers moved with it.
     const std::size_t points = f.smpl.size / 2;
     std::map<std::size_t, std::size_t> stretches;   // first point -> past the last, overlaps joined
     for (std::size_t s : usedSamples) {
         const std::uint8_t* h = f.shdr[s];
         std::uint32_t start = le(h + 20, 4), end = le(h + 24, 4), loopStart = le(h + 28, 4), loopEnd = le(h + 32, 4);
-        std::size_t lo = std::min(start, loopStart), hi = std::max(end, loopEnd);
+        std::size_t lo = std::min({start, end, loopStart, loopEnd}), hi = std::max({start, end, loopStart, loopEnd});
         if (start > end || hi > points) fail("a sample of the sound font lies outside its sample data");
         auto next = stretches.upper_bound(lo);
         if (next != stretches.begin() && (std::prev(next)->second > lo || std::prev(next)->first == lo)) {
@@ -463,7 +464,7 @@ Bytes cut(const Bytes& sf2, const std::set<PresetId>& keep, const NotesByPreset*
     for (std::size_t s : usedSamples) {
         const std::uint8_t* h = f.shdr[s];
         std::uint32_t start = le(h + 20, 4), end = le(h + 24, 4), loopStart = le(h + 28, 4), loopEnd = le(h + 32, 4);
-        const auto stretch = std::prev(stretches.upper_bound(std::min(start, loopStart)));
+        const auto stretch = std::prev(stretches.upper_bound(std::min({start, end, loopStart, loopEnd})));
         const std::size_t lo = stretch->first, base = stretchBase.at(lo);
         std::size_t at = shdr.size();
         copyRecords(f.shdr, s, s + 1, shdr);

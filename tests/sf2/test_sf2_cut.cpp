@@ -186,6 +186,13 @@ TEST(Sf2Cut, SampleHeadersOverTheSameDataShareOneCopyOfIt) {
     std::fill(arrays[8].second.begin() + 20, arrays[8].second.begin() + 36, 0);
     const Bytes twoCut = sf2cut::cutFont(fontFile(arrays, 100), std::set<PresetId>{{0, 0}});
     EXPECT_EQ(sf2cut::cutFont(twoCut, std::set<PresetId>{{0, 0}}), twoCut);
+    // A loop's end before its sample's start (no loop a synthesiser plays): moved with the rest,
+    // not below the data's start.
+    arrays = onePreset(1, 100);
+    std::fill(arrays[8].second.begin() + 32, arrays[8].second.begin() + 36, 0);
+    arrays[8].second[20] = 50;
+    const Bytes backLoop = sf2cut::cutFont(fontFile(arrays, 100), std::set<PresetId>{{0, 0}});
+    EXPECT_EQ(sf2cut::cutFont(backLoop, std::set<PresetId>{{0, 0}}), backLoop);
 }
 
 TEST(Sf2Cut, ZonesNamingTwoInstrumentsOrSamplesAreRefused) {
