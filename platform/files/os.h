@@ -17,6 +17,10 @@ std::FILE* openFile(const std::string& name, const char* mode);
 // A read-only descriptor of the file, or -1 with errno set. Called by the input script reader,
 // which reads pipes too.
 int openDescriptor(const std::string& name);
+// Standard input's descriptor, read as bytes: on Windows it starts in text mode, where a 0x1A
+// byte ends it and CR LF is read as LF, and is switched to binary. Called by the same reader
+// for "-".
+int standardInput();
 
 enum class Kind { missing, regular, directory, other };
 // What the name is; `size` gets a regular file's length.
@@ -28,8 +32,8 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names);
 // ---------------------------------------------------------------- the program and the machine
 
 // The program's arguments in UTF-8: argv itself, except on Windows, where the process's own argv
-// is in the ANSI code page and its words are taken from the UTF-16 command line instead. Called
-// by the command-line parser.
+// (or main's copy of it) is in the ANSI code page and its words are taken from the UTF-16
+// command line instead. Called by the command-line parser.
 std::vector<std::string> arguments(int argc, char** argv);
 
 // The separator between folders in a path of this system.

@@ -193,7 +193,7 @@ bool parseScript(const std::string& text, Script& out, std::string& error) {
 }
 
 bool readScriptFile(const std::string& path, std::string& text, std::string& error) {
-    if (path == "-") return readAll(STDIN_FILENO, "standard input", text, error);
+    if (path == "-") return readAll(os::standardInput(), "standard input", text, error);
     const std::string name = "'" + path + "'";
     const int fd = os::openDescriptor(path);
     if (fd < 0) {

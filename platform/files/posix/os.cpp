@@ -17,6 +17,8 @@ std::FILE* openFile(const std::string& name, const char* mode) { return std::fop
 
 int openDescriptor(const std::string& name) { return ::open(name.c_str(), O_RDONLY | O_CLOEXEC); }
 
+int standardInput() { return STDIN_FILENO; }
+
 Kind kindOf(const std::string& name, std::uint64_t* size) {
     struct stat st {};
     if (::stat(name.c_str(), &st) != 0) return Kind::missing;
