@@ -9,6 +9,7 @@ const Example kExamples[] = {
     {"first-scene", UseFirstScene, "1 move 240 180\n5 ldown\n5 lup\n30 rdown\n30 rup\n", 40, 0},
     {"bitmaps", UseBitmaps, "", 5, 0},
     {"texts", UseTexts, "", 5, 0},
+    {"languages", UseLanguages, "", 3, 0},
     {"sounds", UseSounds, "3 move 40 100\n3 ldown\n3 lup\n4 ldown\n4 lup\n6 rdown\n6 rup\n12 rdown\n12 rup\n",
      15, 0},
     {"music", UseMusic, "10 ldown\n10 lup\n20 ldown\n20 lup\n25 rdown\n25 rup\n", 30, 0},

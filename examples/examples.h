@@ -6,6 +6,7 @@
 #include "examples/outside/first_scene.h"   // UseFirstScene: start-up, frame protocol, entry work, clicks
 void UseBitmaps();       // bitmaps.cpp: colour keys, PutObject, clipping, the ClipWindow
 void UseTexts();         // texts.cpp: text brackets, colours, word-wrapped boxes, DebugPrint
+void UseLanguages();     // texts.cpp: a program's texts in Japanese and English
 void UseSounds();        // sounds.cpp: wave objects, playing copies, pan, volume, frequency
 void UseMusic();         // music.cpp: looping MIDI music started and stopped by scenes
 void UseTransitions();   // transitions.cpp: covering and uncovering a change of scene

@@ -18,6 +18,7 @@
 #include <quorbix/headless.h>
 #include <quorbix/joystick.h>
 #include <quorbix/sound.h>
+#include <quorbix/system.h>
 
 namespace {
 
@@ -148,6 +149,26 @@ TEST(Examples, TextsDrawTheTitleAndWrapTheBox) {
     // The box is 240 pixels wide: the story needs at least three lines of 16-pixel text.
     EXPECT_GT(LitPixels(200, 172, 440, 190), 50) << "the box's third line";
     EXPECT_EQ(LitPixels(0, 230, 480, 300), 0) << "nothing below the story";
+}
+
+// The same program in each language: its own table's texts where they stand, and a language
+// chosen before the start is the one the texts are converted and drawn in.
+TEST(Examples, LanguagesShowTheTableOfTheLanguageChosen) {
+    auto band = [] {
+        std::vector<std::uint32_t> pixels;
+        for (int y = 250; y < 305; ++y)
+            for (int x = 0; x < 480; ++x) pixels.push_back(Shown(x, y));
+        return pixels;
+    };
+    RunChecked(UseLanguages, "", 2);
+    const auto japanese = band();
+    EXPECT_GT(LitPixels(70, 250, 300, 275), 100) << "the start line in Japanese";
+    RunChecked([] { UseLanguages(); quorbix::SetLanguage("en"); }, "", 2);
+    const auto english = band();
+    EXPECT_GT(LitPixels(70, 280, 300, 305), 100) << "the quit line in English";
+    EXPECT_NE(japanese, english) << "the English run drew the Japanese texts";
+    RunChecked(UseLanguages, "", 2);
+    EXPECT_EQ(band(), japanese) << "a later run did not go back to Japanese";
 }
 
 TEST(Examples, SoundsPlayTheCopiesInTurnWithTheirControls) {

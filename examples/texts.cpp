@@ -60,7 +60,38 @@ void SceneTexts() {
     State.Score += 7;
 }
 
+// Texts in two languages: the program numbers its texts and registers a table for each
+// language; the program host has chosen the language shown before the program starts.
+enum { kTextStart, kTextQuit, kTextCount };
+const char* const kJapanese[kTextCount] = {"クリックでスタート", "Escで終了"};
+const char* const kEnglish[kTextCount] = {"Click to start", "Escape quits"};
+
+void LanguagesInit() {
+    quorbix::AddTextTable({"ja", kJapanese, kTextCount});
+    quorbix::AddTextTable({"en", kEnglish, kTextCount});
+    elDraw::Screen(480, 360);
+    Shell.SceneId = 2;
+}
+
+void SceneLanguages() {
+    elDraw::FillBlack();
+    elDraw::BeginText(elDraw::kFaceGothic, 20, 0, 0, 0, 0);
+    elDraw::SetTextColors(0xFFFFFF, 0x000000, 1);
+    elDraw::PutText(70, 250, quorbix::Text(kTextStart));
+    elDraw::PutText(70, 280, quorbix::Text(kTextQuit));
+    elDraw::EndText();
+    elDraw::Flip();
+}
+
 }  // namespace
+
+void UseLanguages() {
+    quorbix::ProgramSetup setup;
+    setup.Title = "Languages";
+    setup.Init = LanguagesInit;
+    setup.Scenes[2] = SceneLanguages;
+    quorbix::UseProgram(setup);
+}
 
 void UseTexts() {
     quorbix::ProgramSetup setup;

@@ -1,4 +1,5 @@
-// Game: GameInit, which opens the display and loads the sprite sheet and the hit sounds.
+// Game: GameInit, which registers the texts, opens the display and loads the sprite sheet and the
+// hit sounds.
 #include <quorbix/draw.h>
 #include <quorbix/program.h>
 #include <quorbix/sound.h>
@@ -6,8 +7,10 @@
 
 #include "game/game_state.h"
 #include "game/scenes.h"
+#include "game/texts.h"
 
 void GameInit() {
+    AddGameTexts();
     elDraw::Screen(480, 360);
     elDraw::SetDefaultKey(0x00FF00);
     Game.SheetObject = elDraw::LoadObject("CHARA");

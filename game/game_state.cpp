@@ -4,13 +4,9 @@
 #include <quorbix/draw.h>
 #include <quorbix/system.h>
 
-GameState Game;
+#include "game/texts.h"
 
-namespace {
-const elSystem::CodePageText kLevelEasy("レベル－かんたん");
-const elSystem::CodePageText kLevelNormal("レベル－ふつう");
-const elSystem::CodePageText kLevelHard("レベル－むずかしい");
-}  // namespace
+GameState Game;
 
 void DrawCrosshair(int mouseX, int mouseY) {
     elDraw::PutObject(mouseX - 15, mouseY - 15, Game.SheetObject, 9, 9, 39, 39);
@@ -27,9 +23,9 @@ void DrawBallRows(int& cell) {
 
 void PutLevelLine() {
     switch (Game.Level) {
-        case 1: elDraw::PutText(150, 200, kLevelEasy); break;
-        case 2: elDraw::PutText(150, 200, kLevelNormal); break;
-        case 3: elDraw::PutText(150, 200, kLevelHard); break;
+        case 1: elDraw::PutText(150, 200, quorbix::Text(kTextLevelEasy)); break;
+        case 2: elDraw::PutText(150, 200, quorbix::Text(kTextLevelNormal)); break;
+        case 3: elDraw::PutText(150, 200, quorbix::Text(kTextLevelHard)); break;
         default: break;
     }
 }

@@ -25,7 +25,8 @@ quorbix::HostCommandLine GameCommandLine() {
     quorbix::HostCommandLine more;
     more.Synopsis = "[OPTIONS] [TEXT...]";
     more.Help =
-        "Alt+Enter or F11 switches between the window and the full screen. TEXT after the options\n"
+        "Alt+Enter or F11 switches between the window and the full screen; F12 saves the picture as\n"
+        "a PNG in the pictures folder (QUORBIX_SCREENSHOT_DIR names another). TEXT after the options\n"
         "is handed to the game as its command line. Without a display the game cannot start; the\n"
         "headless runner quorbix-headless runs it from a script instead, and plays back a session\n"
         "recorded with --record exactly.";

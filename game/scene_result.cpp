@@ -8,12 +8,7 @@
 
 #include "game/game_state.h"
 #include "game/scenes.h"
-
-namespace {
-const elSystem::CodePageText kPasswordLabel("パスワード- ");
-const elSystem::CodePageText kTitlePrompt("左クリック－タイトルへ");
-const elSystem::CodePageText kVersionPrompt("右クリック－バージョン情報");
-}  // namespace
+#include "game/texts.h"
 
 void MakePassword() {
     const int s = Game.Score;
@@ -25,11 +20,11 @@ void MakePassword() {
     const char first = static_cast<char>(65 + n / 676);
     const char second = static_cast<char>(65 + (n / 26) % 26);
     const char third = static_cast<char>(65 + n % 26);
-    // The password shows the base-26 digits of n lowest first. The label (12 bytes) and the three
+    // The password shows the base-26 digits of n lowest first. The label (12 bytes, 10 in English) and the three
     // letters fit the text; the bound only tells the compiler so.
     constexpr int kLabelRoom = static_cast<int>(sizeof Game.PasswordText) - 4;
     std::snprintf(Game.PasswordText, sizeof Game.PasswordText, "%.*s%c%c%c", kLabelRoom,
-                  kPasswordLabel.c_str(), third, second, first);
+                  quorbix::Text(kTextPasswordLabel), third, second, first);
     Game.PasswordLetters[0] = third;
     Game.PasswordLetters[1] = second;
     Game.PasswordLetters[2] = first;
@@ -61,8 +56,8 @@ void SceneResult() {
 
     elDraw::BeginText(1, 24, 0, 1, 0, 1);
     elDraw::SetTextColors(0xFFFFFF, 0xFF00FF, 1);
-    elDraw::PutText(70, 250, kTitlePrompt);
-    elDraw::PutText(70, 285, kVersionPrompt);
+    elDraw::PutText(70, 250, quorbix::Text(kTextTitlePrompt));
+    elDraw::PutText(70, 285, quorbix::Text(kTextVersionPrompt));
     elDraw::EndText();
 
     DrawBallRows(Game.ResultBallCell);

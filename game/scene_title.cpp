@@ -5,12 +5,7 @@
 
 #include "game/game_state.h"
 #include "game/scenes.h"
-
-namespace {
-const elSystem::CodePageText kCredit("by ＰＩＬＵ");
-const elSystem::CodePageText kStartPrompt("左クリック－スタート");
-const elSystem::CodePageText kLevelPrompt("右クリック－レベル設定");
-}  // namespace
+#include "game/texts.h"
 
 void SceneTitle() {
     elDraw::FillBlack();
@@ -22,14 +17,14 @@ void SceneTitle() {
 
     elDraw::BeginText(1, 36, 0, 1, 0, 1);
     elDraw::SetTextColors(0xFFFFFF, 0xFF00FF, 1);
-    elDraw::PutText(250, 95, kCredit);
+    elDraw::PutText(250, 95, quorbix::Text(kTextCredit));
     elDraw::EndText();
 
     elDraw::BeginText(1, 24, 0, 1, 0, 1);
     elDraw::SetTextColors(0xFFFFFF, 0xFF00FF, 1);
     PutLevelLine();
-    elDraw::PutText(70, 250, kStartPrompt);
-    elDraw::PutText(70, 285, kLevelPrompt);
+    elDraw::PutText(70, 250, quorbix::Text(kTextStartPrompt));
+    elDraw::PutText(70, 285, quorbix::Text(kTextLevelPrompt));
     elDraw::EndText();
 
     DrawBallRows(Game.TitleBallCell);

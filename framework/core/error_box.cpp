@@ -5,13 +5,14 @@
 
 #include "framework/core/app_state.h"
 #include "framework/core/code_page.h"
+#include "framework/core/texts.h"
 #include "framework/core/display_link.h"
 #include "platform/window/system.h"
 
 namespace elDraw {
 
 namespace {
-const elSystem::CodePageText kErrorCaption("エラー発生");
+const quorbix::LocalText kErrorCaption("エラー発生", "Error");
 }  // namespace
 
 int ShowError(const char* operation, const char* message) {

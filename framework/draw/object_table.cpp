@@ -9,6 +9,7 @@
 
 #include "framework/core/app_state.h"
 #include "framework/core/code_page.h"
+#include "framework/core/texts.h"
 #include "framework/core/program_state.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/display.h"
@@ -24,10 +25,10 @@ namespace {
 
 using namespace platform;
 
-const elSystem::CodePageText kNameTooLong("ファイル名またはリソース名が長すぎます");
-const elSystem::CodePageText kTooManyObjects("オブジェクト数が多すぎます");
-const elSystem::CodePageText kCannotLoad("BMPファイルを読み込めません");
-const elSystem::CodePageText kCannotCreate("スプライトを作成できません");
+const quorbix::LocalText kNameTooLong("ファイル名またはリソース名が長すぎます", "The file or resource name is too long");
+const quorbix::LocalText kTooManyObjects("オブジェクト数が多すぎます", "There are too many objects");
+const quorbix::LocalText kCannotLoad("BMPファイルを読み込めません", "The BMP file cannot be read");
+const quorbix::LocalText kCannotCreate("スプライトを作成できません", "The sprite cannot be made");
 
 bool NameTooLong(const char* name) { return std::strlen(name) > kMaxObjectName; }
 

@@ -5,6 +5,7 @@
 
 #include "framework/core/app_state.h"
 #include "framework/core/code_page.h"
+#include "framework/core/texts.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/display.h"
 #include "framework/draw/object_table.h"
@@ -19,15 +20,15 @@ namespace elDraw {
 
 namespace {
 
-const elSystem::CodePageText kBadSize("画面サイズが範囲外です");
-const elSystem::CodePageText kNoWindowSize("ウィンドウサイズが変更できません");
-const elSystem::CodePageText kNoDriver("DirectDrawが使用できません");
-const elSystem::CodePageText kNoCooperation("フルスクリーン化できません");
-const elSystem::CodePageText kNoMode("解像度が変更できません");
-const elSystem::CodePageText kNoFront("スプライト(Front)が生成できません");
-const elSystem::CodePageText kNoBack("スプライト(Back)が取得できません");
-const elSystem::CodePageText kNoBuffer("スプライト(Buffer)が生成できません");
-const elSystem::CodePageText kNoScreen("スプライト(Screen)が生成できません");
+const quorbix::LocalText kBadSize("画面サイズが範囲外です", "The screen size is out of range");
+const quorbix::LocalText kNoWindowSize("ウィンドウサイズが変更できません", "The window size cannot be changed");
+const quorbix::LocalText kNoDriver("DirectDrawが使用できません", "DirectDraw cannot be used");
+const quorbix::LocalText kNoCooperation("フルスクリーン化できません", "The full screen cannot be entered");
+const quorbix::LocalText kNoMode("解像度が変更できません", "The resolution cannot be changed");
+const quorbix::LocalText kNoFront("スプライト(Front)が生成できません", "The sprite (Front) cannot be made");
+const quorbix::LocalText kNoBack("スプライト(Back)が取得できません", "The sprite (Back) cannot be obtained");
+const quorbix::LocalText kNoBuffer("スプライト(Buffer)が生成できません", "The sprite (Buffer) cannot be made");
+const quorbix::LocalText kNoScreen("スプライト(Screen)が生成できません", "The sprite (Screen) cannot be made");
 
 int Fail(const char* message) { return ShowError("elDraw::Screen", message); }
 

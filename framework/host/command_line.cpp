@@ -1,6 +1,7 @@
 // Program host: the programs' command line (--help, --version, their own options).
 #include "framework/host/command_line.h"
 
+#include "framework/core/texts.h"
 #include "framework/host/trace.h"
 #include "platform/files/os.h"
 #include "platform/files/output_file.h"
@@ -150,6 +151,20 @@ bool CommandLineFilesDistinct(const CommandLineSyntax& syntax, const ParsedComma
             return false;
         }
     return true;
+}
+
+const CommandLineOption kLanguageOption = {"--lang", "LANG", "show the texts in LANG: ja or en"};
+
+bool ChosenLanguage(const CommandLineSyntax& syntax, const ParsedCommandLine& args, const char*& language) {
+    if (!args.has("--lang")) return true;
+    const std::string wanted = args.value("--lang");
+    for (const char* known : kLanguages)
+        if (wanted == known) {
+            language = known;
+            return true;
+        }
+    CommandLineUsageError(syntax, "--lang takes one of " + LanguageList() + ", not '" + wanted + "'");
+    return false;
 }
 
 const CommandLineOption kWindowOptions[2] = {

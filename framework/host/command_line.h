@@ -100,6 +100,13 @@ bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& optio
 bool CommandLineNumber(const CommandLineSyntax& syntax, const std::string& option, const std::string& text,
                        int minValue, int maxValue, int& out);
 
+// The option choosing the language of the texts: "--lang LANG", one of the framework's languages
+// (framework/core/texts.h). ChosenLanguage reads it: false, said as a usage error listing the
+// languages ("--lang takes one of ja, en, not 'x'"), for any other; `language` is left as it is
+// when the option is absent.
+extern const CommandLineOption kLanguageOption;
+bool ChosenLanguage(const CommandLineSyntax& syntax, const ParsedCommandLine& args, const char*& language);
+
 // "quorbix 1.0", the text --version prints for `program`: its version, or the framework's when
 // version is null.
 std::string VersionText(const char* program, const char* version = nullptr);

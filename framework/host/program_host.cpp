@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/core/texts.h"
+#include "platform/files/os.h"
 #include "platform/window/program_name.h"
 #include "platform/window/recording.h"
 #include "platform/window/state_check.h"
@@ -15,7 +17,8 @@ namespace quorbix {
 namespace {
 
 const char* const kWindowHelp =
-    "Alt+Enter or F11 switches between the window and the full screen. A session recorded with\n"
+    "Alt+Enter or F11 switches between the window and the full screen; F12 saves the picture as\n"
+    "a PNG in the pictures folder (QUORBIX_SCREENSHOT_DIR names another). A session recorded with\n"
     "--record is a script of input events: the program's headless twin plays it back exactly,\n"
     "and --replay plays it back in the window.";
 
@@ -40,11 +43,14 @@ std::vector<CommandLineOption> WindowProgramOptions() {
         kWindowOptions[1],
         {"--record", "FILE", "write the session to FILE, a script the headless program plays back", FileUse::Writes},
         {"--replay", "FILE", "play a recorded session back in the window", FileUse::Reads},
+        {kLanguageOption.name, kLanguageOption.argument, "show the texts in LANG: ja or en (default: the system's language)"},
     };
 }
 
 int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const HostCommandLine& more,
                      const std::function<int(const ParsedCommandLine&)>& started) {
+    // --help, --version and every message reach the console the program was typed in.
+    platform::os::attachParentConsole();
     const std::string name = HostProgramName(program, more, "");
     CommandLineSyntax syntax{
         .program = name.c_str(),
@@ -61,14 +67,22 @@ int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const H
     if (status >= 0) return status;
     if (args.has("--record") && args.has("--replay"))
         return CommandLineUsageError(syntax, "--record and --replay cannot be used together");
+    // The system's language, unless the command line chose one.
+    const char* language = SystemLanguage();
+    if (!ChosenLanguage(syntax, args, language)) return 2;
     if (started) {
         status = started(args);
         if (status >= 0) return status;
     }
     // Installed first: the recording's header names the program.
     UseProgram(program);
+    SetLanguage(language);
     std::string error;
     if (args.has("--replay") && !platform::startReplay(args.value("--replay"), error)) return Fail(name, error, 2);
+    // A replay shows the texts in the language the session was recorded in.
+    const std::string recorded = platform::replayLanguage();
+    if (!args.has("--lang") && !recorded.empty() && !SetLanguage(recorded.c_str()))
+        return Fail(name, args.value("--replay") + ": no texts in the language '" + recorded + "' (" + LanguageList() + ")", 2);
     // The outputs are opened only once every option and the replay have been read.
     status = StartWindowTrace(syntax, args);
     if (status >= 0) return status;
@@ -76,6 +90,7 @@ int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const H
         EndWindowProgram(0);
         return Fail(name, error, 2);
     }
+    platform::recordLanguage(Language());
     platform::setStartFullScreen(args.has("--fullscreen"));
     // The entry point gets the words after the options, as one text.
     const int result = WinMain(args.rest.c_str(), platform::SW_SHOWNORMAL);

@@ -11,8 +11,11 @@
 #include <system_error>
 
 #include "framework/core/app_state.h"
+#include "framework/core/texts.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/frame_state.h"
+#include "platform/files/gif_writer.h"
+#include "platform/files/os.h"
 #include "platform/files/output_file.h"
 #include "platform/files/png_writer.h"
 #include "platform/sound/audio_stream.h"
@@ -36,7 +39,57 @@ struct TraceContext {
     int lastDumped = 0;
     std::string dumpError;  // the first frame that could not be written
     int checkedBefore = 0;  // Shell.LastFrame.Count at the last frame checked (--check)
+    platform::GifWriter* gif = nullptr;
+    int gifWidth = 0, gifHeight = 0;
+    int lastGif = 0;
+    std::string gifError;   // the first frame the GIF could not take
+    bool gifRangeError = false;   // gifError is about the frames asked for, not the file
 };
+
+// Adds the picture of a frame number in --from..--to to the GIF, opened at the first one.
+void GifFrame(TraceContext& ctx, int frame) {
+    const RunOptions& o = *ctx.options;
+    if (ctx.gif == nullptr || frame <= ctx.lastGif || !ctx.gifError.empty()) return;
+    ctx.lastGif = frame;
+    if (frame < o.gifFrom || (o.gifTo > 0 && frame > o.gifTo)) return;
+    const platform::headless::Picture& pic = platform::headless::shownPicture();
+    if (pic.pixels.empty()) {
+        ctx.gifError = "frame " + std::to_string(frame) + " shows no picture yet: start the GIF later (--from)";
+        ctx.gifRangeError = true;
+        return;
+    }
+    if (ctx.gifWidth == 0) {
+        if (!ctx.gif->open(o.gifPath, pic.width, pic.height, o.gifScale, ctx.gifError)) return;
+        ctx.gifWidth = pic.width;
+        ctx.gifHeight = pic.height;
+    } else if (pic.width != ctx.gifWidth || pic.height != ctx.gifHeight) {
+        ctx.gifError = "the picture changed its size at frame " + std::to_string(frame) + ": a GIF has one size";
+        ctx.gifRangeError = true;
+        return;
+    }
+    ctx.gif->add(pic.pixels.data(), platform::headless::config().frameMs);
+}
+
+// The GIF's frames must lie in the session and its folder must be there: said before the run.
+bool GifFits(const RunOptions& o, std::string& error) {
+    if (!platform::GifWriter::supported()) {
+        error = "this build writes no GIF (--gif): make it with the Linux runner";
+        return false;
+    }
+    const int limit = platform::headless::config().frames;
+    if (o.gifTo > limit || o.gifFrom > limit) {
+        error = "the GIF's frames (--from " + std::to_string(o.gifFrom) + (o.gifTo > 0 ? " --to " + std::to_string(o.gifTo) : "") +
+                ") lie outside the session, whose last frame is " + std::to_string(limit);
+        return false;
+    }
+    const std::size_t slash = o.gifPath.find_last_of(platform::os::kSeparator == '/' ? "/" : "/\\");
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : o.gifPath.substr(0, slash);
+    if (platform::os::kindOf(folder) != platform::os::Kind::directory) {
+        error = "cannot write '" + o.gifPath + "': the folder '" + folder + "' does not exist";
+        return false;
+    }
+    return true;
+}
 
 // Writes the picture the window shows as DIR/frame-NNNNNN.png when the frame is listed. A
 // frame number in which no frame ran shows the picture presented last.
@@ -62,6 +115,7 @@ void Emit(TraceContext& ctx, const std::string& line) {
 
 void WriteLine(TraceContext& ctx, int frame, bool quit) {
     DumpFrame(ctx, frame);
+    GifFrame(ctx, frame);
     if ((ctx.out == nullptr && ctx.file == nullptr) || frame <= ctx.lastWritten) return;
     const bool ran = Shell.LastFrame.Count != ctx.framesBefore;
     const std::uint32_t tick = platform::headless::frameTick(frame);
@@ -116,9 +170,28 @@ int FinishOutputs(TraceContext& ctx, platform::OutputFile& traceFile, std::strin
     if (ctx.audio != nullptr && !ctx.audio->finish(why)) note(why);
     if (traceFile.isOpen() && !traceFile.commit(why)) note(why);
     if (!ctx.dumpError.empty()) note("writing a frame failed: " + ctx.dumpError);
+    if (ctx.gif != nullptr) {
+        // The session must have reached the last frame asked for.
+        const int to = ctx.options->gifTo;
+        if (ctx.gifError.empty() && to > 0 && ctx.lastGif < to) {
+            ctx.gifError = "the GIF's last frame (--to " + std::to_string(to) + ") lies outside the session, which ended at frame " +
+                           std::to_string(ctx.lastGif);
+            ctx.gifRangeError = true;
+        }
+        if (ctx.gifError.empty() && ctx.gifWidth == 0) {
+            ctx.gifError = "the session ended at frame " + std::to_string(ctx.lastGif) + ", before the GIF's first (--from " +
+                           std::to_string(ctx.options->gifFrom) + ")";
+            ctx.gifRangeError = true;
+        }
+        if (ctx.gifError.empty()) ctx.gif->commit(ctx.gifError);
+        if (!ctx.gifError.empty()) {
+            ctx.gif->discard();
+            note(ctx.gifError);
+        }
+    }
     if (failed.empty()) return 0;
     error = failed;
-    return 1;
+    return ctx.gifRangeError ? 2 : 1;
 }
 
 }  // namespace
@@ -150,6 +223,10 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         return 2;
     }
     ResetProgramState();   // the start values are read from the configured clock
+    if (!SetLanguage(options.language.c_str())) {
+        error = "no texts in the language '" + options.language + "' (" + LanguageList() + ")";
+        return 2;
+    }
     if (options.prepare) options.prepare();
     // The program's own frame period, unless the command line gave one.
     if (!options.frameMsGiven) platform::headless::setFrameMs(ProgramFramePeriodMs());
@@ -157,6 +234,7 @@ int RunHeadless(const RunOptions& options, std::string& error) {
     // script may carry the limit past the default).
     if (!options.audioPath.empty() && !AudioFitsWave(platform::headless::config(), error)) return 2;
     if (!options.framesDir.empty() && !MakeFramesDirectory(options.framesDir, error)) return 2;
+    if (!options.gifPath.empty() && !GifFits(options, error)) return 2;
     platform::OutputFile traceFile;
     if (!options.tracePath.empty() && !traceFile.open(options.tracePath, error)) return 2;
     TraceContext ctx;
@@ -169,6 +247,8 @@ int RunHeadless(const RunOptions& options, std::string& error) {
         platform::headless::setAudioCapture(true);
         ctx.audio = &audio;
     }
+    platform::GifWriter gif;
+    if (!options.gifPath.empty()) ctx.gif = &gif;
     Emit(ctx, TraceBackendLine());
     platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
     WinMain("", platform::SW_SHOWNORMAL);

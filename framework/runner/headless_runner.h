@@ -39,9 +39,18 @@ struct RunOptions {
     std::string framesDir;          // where the dumped frames go ("" for none)
     FrameSet dump;                  // which frames are written there as frame-NNNNNN.png
     std::string audioPath;          // the whole mix as a 16-bit stereo WAV; "" for none
+    // The frames gifFrom to gifTo (0: to the session's end) as an animated GIF, each frame number
+    // lasting the frame length, its pictures gifScale (1 or 2) times as large; "" for none.
+    std::string gifPath;
+    int gifFrom = 1;
+    int gifTo = 0;
+    int gifScale = 1;
     // The script is a recorded session: every frame is checked against its state comments, and
     // the run ends with status 1 (error saying where) when one differs.
     bool checkStates = false;
+    // The language the program's texts are shown in (framework/core/texts.h): the default unless
+    // the command line chose one, whatever the system's.
+    std::string language = "ja";
     // Installs the program to run (UseProgram, framework/shell/frame_loop.h): called after the
     // program-start reset, before WinMain.
     std::function<void()> prepare;
@@ -59,7 +68,9 @@ bool MakeFramesDirectory(const std::string& dir, std::string& error);
 // their places once complete (platform/files/output_file.h), each frame likewise. Returns the
 // process exit code: 0 when the run worked, 1 when a frame, the trace or the audio file could
 // not be written in full, 2 for a bad script, sound too long for a wave file, a frames directory
-// that cannot be made or a trace file that cannot be opened (error says why).
+// that cannot be made, a trace file that cannot be opened, a GIF's folder that is missing or a
+// GIF's frames outside the session (past the frame limit, or after the program ended: the GIF is
+// then not written; error says why).
 int RunHeadless(const RunOptions& options, std::string& error);
 
 // The integer value of a field of one trace line ("-1" style values included); -999 if absent.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "framework/core/texts.h"
 #include "platform/headless/headless.h"
 #include "platform/window/input_script.h"
 #include "platform/window/state_check.h"
@@ -23,6 +24,11 @@ const CommandLineOption kRunnerOptions[] = {
     {"--frames-dir", "DIR", "where the frames --dump lists are written (made if missing)", FileUse::Writes},
     {"--dump", "LIST", "frames written to DIR as frame-NNNNNN.png: 'all', or such as 1,2,600 or 10-20"},
     {"--audio", "FILE", "write the whole mix to FILE as a 16-bit stereo 44100 Hz WAV", FileUse::Writes},
+    {"--lang", "LANG", "show the program's texts in LANG: ja (default) or en"},
+    {"--gif", "FILE", "write the frames --from to --to as an animated GIF to FILE", FileUse::Writes},
+    {"--from", "N", "the GIF's first frame number (default 1)"},
+    {"--to", "N", "the GIF's last frame number (default: the session's last)"},
+    {"--gif-scale", "K", "the GIF's pictures K times as large, 1 or 2 (default 1)"},
     {"--check", nullptr, "SCRIPT is a recorded session: check every frame against it (status 1 when one differs)"},
 };
 
@@ -82,6 +88,20 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
         !Number(syntax, args, "--frame-ms", "milliseconds", 1, 60000, o.config.frameMs))
         return 2;
     o.frameMsGiven = args.has("--frame-ms");
+    // Headless runs keep the default language whatever the system's, so that traces and frames
+    // are the same on every machine.
+    const char* language = kLanguages[0];
+    if (!ChosenLanguage(syntax, args, language)) return 2;
+    o.language = language;
+    if (!Number(syntax, args, "--from", "a frame number", 1, platform::kMaxScriptFrame, o.gifFrom) ||
+        !Number(syntax, args, "--to", "a frame number", 1, platform::kMaxScriptFrame, o.gifTo) ||
+        !Number(syntax, args, "--gif-scale", "1 or 2", 1, 2, o.gifScale))
+        return 2;
+    if (args.has("--gif") && args.value("--gif").empty()) return CommandLineUsageError(syntax, "--gif needs a file");
+    o.gifPath = args.value("--gif");
+    if (o.gifPath.empty() && (args.has("--from") || args.has("--to") || args.has("--gif-scale")))
+        return CommandLineUsageError(syntax, "--from, --to and --gif-scale go with --gif");
+    if (o.gifTo > 0 && o.gifTo < o.gifFrom) return CommandLineUsageError(syntax, "--to comes before --from");
     if (args.words.size() > 1) return CommandLineUsageError(syntax, "only one script may be given");
     if (!args.words.empty()) out.scriptPath = args.words[0];
     o.audioPath = args.value("--audio");
@@ -102,6 +122,9 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
     if (options.framesDir.empty() != options.dump.empty())
         return CommandLineUsageError(syntax, "--frames-dir and --dump go together");
     if (!ReadScript(syntax, run)) return 2;
+    // A recorded session shows the texts in the language it was recorded in.
+    const std::string recorded = platform::scriptLanguage(options.script);
+    if (!run.args.has("--lang") && !recorded.empty()) options.language = recorded;
     options.scriptName = run.scriptPath;
     options.tracePath = run.args.value("--trace");
     std::string error;

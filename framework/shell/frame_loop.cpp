@@ -15,6 +15,7 @@
 #include "framework/system/random.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
+#include "platform/text/gdi_text.h"
 #include "platform/window/program_name.h"
 #include "platform/window/recording.h"
 #include "platform/window/state_check.h"
@@ -142,6 +143,9 @@ int WinMain(const char* commandLine, int showCommand) {
     using namespace platform;
     // Values taken before the entry point's own work, as static initialisation would.
     elSystem::SetStartValues();
+    // The fonts are made ready while the window opens and the program sets up: the first frame's
+    // text would otherwise wait for them longer than for anything else.
+    prepareFonts();
 
     WindowClass wc;
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;

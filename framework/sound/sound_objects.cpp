@@ -9,6 +9,7 @@
 
 #include "framework/core/app_state.h"
 #include "framework/core/code_page.h"
+#include "framework/core/texts.h"
 #include "framework/core/error_box.h"
 #include "framework/core/program_state.h"
 #include "framework/sound/midi_music.h"
@@ -29,11 +30,11 @@ const elSystem::ShutdownRegistration kSoundRelease{elSystem::ShutdownStep::Sound
 
 namespace {
 
-const elSystem::CodePageText kNoDevice("DirectSoundが使用できません");
-const elSystem::CodePageText kTooMany("オブジェクト数が多すぎます");
-const elSystem::CodePageText kNameTooLong("ファイル名またはリソース名が長すぎます");
-const elSystem::CodePageText kNoWave("WAVEリソースが見つかりません");
-const elSystem::CodePageText kNoBuffer("サウンドバッファが生成できません");
+const quorbix::LocalText kNoDevice("DirectSoundが使用できません", "DirectSound cannot be used");
+const quorbix::LocalText kTooMany("オブジェクト数が多すぎます", "There are too many objects");
+const quorbix::LocalText kNameTooLong("ファイル名またはリソース名が長すぎます", "The file or resource name is too long");
+const quorbix::LocalText kNoWave("WAVEリソースが見つかりません", "The WAVE resource is not found");
+const quorbix::LocalText kNoBuffer("サウンドバッファが生成できません", "The sound buffer cannot be made");
 
 // The static buffer's flags: frequency, pan and volume controls.
 constexpr std::uint32_t kSlotBufferFlags = platform::DSBCAPS_STATIC | platform::DSBCAPS_CTRLFREQUENCY |

@@ -3,6 +3,7 @@
 #include "framework/system/wait_timers.h"
 
 #include "framework/core/code_page.h"
+#include "framework/core/texts.h"
 #include "framework/core/error_box.h"
 #include "framework/core/program_state.h"
 #include "framework/system/system_utils.h"
@@ -14,7 +15,7 @@ ClockState Clock;
 const ProgramStateRegistration kClockReset{ResetStage::System, [] { Clock.reset(); }};
 
 namespace {
-const CodePageText kWaitNoOutOfRange("ウェイトNoが範囲外です");
+const quorbix::LocalText kWaitNoOutOfRange("ウェイトNoが範囲外です", "The wait number is out of range");
 
 bool ValidNumber(int number) { return number >= 1 && number <= kWaitTimers; }
 }  // namespace

@@ -1,13 +1,15 @@
 // Quorbix: elSystem, the system services. Wait timers and the frame clock (SetWait, CheckWait,
 // Delay, Clock.FrameDelta), the random generator, message boxes and system queries, the cursor,
 // input hold and shutdown; the keyboard poll (GetKey, IsKeyDown) with the key names (elKey::A,
-// elKey::Space...); Japanese texts in the program's code page (CodePageText); the clocks a game
-// reads (quorbix::TickCount, quorbix::CalendarTime).
+// elKey::Space...); Japanese texts in the program's code page (CodePageText); the language shown
+// and a program's texts in each language (quorbix::AddTextTable, quorbix::Text); the clocks a
+// game reads (quorbix::TickCount, quorbix::CalendarTime).
 #pragma once
 #pragma push_macro("QRB_PUBLIC_HEADERS")
 #undef QRB_PUBLIC_HEADERS
 #define QRB_PUBLIC_HEADERS 1
 #include "framework/core/code_page.h"
+#include "framework/core/texts.h"
 #include "framework/input/button_state.h"
 #include "framework/input/keys.h"
 #include "framework/system/machine.h"

@@ -2,6 +2,7 @@
 // on every system (Windows takes them as UTF-16 at its own calls), the program's path, the disk
 // and memory figures. os.cpp answers on Linux and in the browser, windows/os.cpp on Windows.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -22,6 +23,34 @@ int openDescriptor(const std::string& name);
 // for "-".
 int standardInput();
 
+// A regular file's bytes in memory, read-only, for as long as the object lives: mapped (POSIX
+// mmap, on Windows a file mapping opened by the UTF-16 name), or read whole in one call where
+// the file cannot be mapped. Called by the font engine, which hands a face's file to FreeType
+// whole instead of through a stream it would seek for every read. A file cut short while mapped
+// is the writer's fault as with any mapping; fonts are replaced by renaming, which leaves the
+// mapped file as it was.
+class MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile() { close(); }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // False, with nothing held, when the name is no regular file, cannot be opened or read, or
+    // is longer than `maxBytes`. An empty file opens as no bytes.
+    bool open(const std::string& name, std::uint64_t maxBytes);
+    void close();
+
+    const unsigned char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    const unsigned char* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;              // else data_ is copy_'s
+    std::vector<unsigned char> copy_;
+};
+
 enum class Kind { missing, regular, directory, other };
 // What the name is; `size` gets a regular file's length.
 Kind kindOf(const std::string& name, std::uint64_t* size = nullptr);
@@ -35,6 +64,12 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names);
 // (or main's copy of it) is in the ANSI code page and its words are taken from the UTF-16
 // command line instead. Called by the command-line parser.
 std::vector<std::string> arguments(int argc, char** argv);
+
+// Standard output and error of a window program reach the console it was typed in: on Windows a
+// program of the window subsystem has none of its own, so where its output is not redirected it
+// attaches to its parent's console, if there is one (a double-click opens no console window).
+// Nothing elsewhere. Called by the window programs' host before anything is printed.
+void attachParentConsole();
 
 // The separator between folders in a path of this system.
 #ifdef _WIN32
@@ -54,6 +89,18 @@ bool diskSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_
 
 // The physical memory available to programs, in bytes (0 when unknown).
 std::uint64_t availableMemory();
+
+// The languages the user reads, most wanted first, as the system names them ("en_US.UTF-8",
+// "en-GB", "ja"): on Linux the locale's messages setting (LC_ALL, else LC_MESSAGES, else LANG),
+// on Windows the user's UI language, in a browser navigator.languages. Empty when the system
+// names none (the "C" and "POSIX" locales). Called by the framework's choice of language.
+std::vector<std::string> userLanguages();
+
+// The user's pictures folder, where screenshots go: on Linux what `xdg-user-dir PICTURES` says
+// (unless it says the home folder itself, its answer when none is set), else ~/Pictures; on
+// Windows the Pictures known folder. "" when the system names none (no home folder). The folder
+// may not exist.
+std::string picturesFolder();
 
 // Where this system keeps General MIDI sound fonts: Debian's folder on Linux, the sf2 folder
 // beside the program on Windows.

@@ -8,8 +8,9 @@
 //   video.cpp    screen and presentation: the picture scaled into the window, full screen
 //   input.cpp    SDL's events as window messages, joysticks, key state
 //   audio.cpp    audio outputs as SDL audio devices
-// Beside them: keys.cpp (SDL's keys as virtual-key codes) and x11_desktop.cpp (what SDL leaves
-// to a window manager, done through X).
+// Beside them: keys.cpp (SDL's keys as virtual-key codes), pads.cpp (the pad mapping files),
+// x11_desktop.cpp (what SDL leaves to a window manager, done through X) and screenshot.cpp (F12:
+// the shown picture saved).
 #include <SDL.h>
 
 #include <cstdio>
@@ -95,11 +96,14 @@ const Capabilities& describe() {
 
 void pumpEvents() {
     if (eventLoop.videoOk) sdl::drainEvents();
+    sdl::titleNoteLeft();
 }
 
 void waitEvents() {
     SDL_Event e;
-    if (eventLoop.videoOk && SDL_WaitEvent(&e)) {
+    // A note in the title wakes the wait when its time is over, to put the title back.
+    const Uint32 noteLeft = sdl::titleNoteLeft();
+    if (eventLoop.videoOk && (noteLeft > 0 ? SDL_WaitEventTimeout(&e, static_cast<int>(noteLeft)) : SDL_WaitEvent(&e))) {
         sdl::translate(e);
         sdl::drainEvents();
     }

@@ -1,8 +1,11 @@
-// SDL2 backend: SDL's events as window messages; joysticks 0 and 1 through SDL's joystick API,
-// found again after they are plugged in or pulled out; the key state as the key messages leave it.
+// SDL2 backend: SDL's events as window messages (less the window's own keys: Alt+Enter and F11
+// switch the view, F12 takes a screenshot); joysticks 0 and 1 through SDL's pad mappings (a raw
+// joystick where SDL knows no mapping), found again after they are plugged in or pulled out; the
+// key state as the key messages leave it.
 #include <SDL.h>
 
 #include <cstdio>
+#include <string>
 
 #include "platform/window/program_name.h"
 #include "platform/backend.h"
@@ -15,12 +18,19 @@
 namespace platform::sdl {
 namespace {
 
-// The view switch's key while it is down, and the joysticks as opened.
+// A joystick as opened: through its mapping where SDL has one for the device, raw otherwise.
+struct Pad {
+    SDL_GameController* mapped = nullptr;
+    SDL_Joystick* device = nullptr;   // the device under either
+};
+
+// The window's own key (the view switch's, the screenshot's) while it is down, and the
+// joysticks as opened.
 struct InputDevices {
-    SDL_Keycode switchKey = SDLK_UNKNOWN;
+    SDL_Keycode windowKey = SDLK_UNKNOWN;
     bool joystickTried = false;
     bool joystickOk = false;
-    SDL_Joystick* sticks[kJoystickIds] = {};
+    Pad pads[kJoystickIds] = {};
 };
 
 InputDevices inputDevices;
@@ -73,7 +83,13 @@ void translateEvent(const SDL_Event& e) {
         case SDL_KEYDOWN: {
             if (isViewSwitch(e.key)) {
                 if (e.key.repeat == 0) toggleFullScreen();
-                inputDevices.switchKey = e.key.keysym.sym;
+                inputDevices.windowKey = e.key.keysym.sym;
+                break;
+            }
+            // F12 saves the shown picture; the program never sees it, as a message or as a key held.
+            if (e.key.keysym.sym == SDLK_F12) {
+                if (e.key.repeat == 0) takeScreenshot();
+                inputDevices.windowKey = e.key.keysym.sym;
                 break;
             }
             int vk = virtualKey(e.key.keysym.sym);
@@ -81,9 +97,9 @@ void translateEvent(const SDL_Event& e) {
             break;
         }
         case SDL_KEYUP: {
-            // The switch's key is held back until it is released, Alt let go first or not.
-            if (e.key.keysym.sym == inputDevices.switchKey) {
-                inputDevices.switchKey = SDLK_UNKNOWN;
+            // The window's key is held back until it is released, Alt let go first or not.
+            if (e.key.keysym.sym == inputDevices.windowKey) {
+                inputDevices.windowKey = SDLK_UNKNOWN;
                 break;
             }
             int vk = virtualKey(e.key.keysym.sym);
@@ -111,48 +127,92 @@ void translateEvent(const SDL_Event& e) {
     }
 }
 
-// Starts SDL's joystick subsystem once, apart from video; false (said on standard error) where
-// joysticks cannot be read.
+// Starts SDL's pads once, apart from video, with the mapping files; false (said on standard
+// error) where joysticks cannot be read.
 bool ensureJoystick() {
     if (inputDevices.joystickTried) return inputDevices.joystickOk;
     inputDevices.joystickTried = true;
     // Joysticks are read when the program asks, in or out of focus, as the classic query does.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
+    std::string named;
+    holdBackMappingFile(named);
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
         platform::say("joysticks cannot be read (%s); they read as absent.\n",
                      SDL_GetError());
         return false;
     }
-    // Joystick state is read straight from the devices, so their events would only fill the queue.
+    // Pads are read straight from the devices, so their events would only fill the queue.
     SDL_JoystickEventState(SDL_IGNORE);
+    SDL_GameControllerEventState(SDL_IGNORE);
+    loadPadMappings(named);
     inputDevices.joystickOk = true;
     return true;
 }
 
-void closeSlot(SDL_Joystick*& slot) {
-    if (slot != nullptr) SDL_JoystickClose(slot);
-    slot = nullptr;
+void closePad(Pad& pad) {
+    if (pad.mapped != nullptr)
+        SDL_GameControllerClose(pad.mapped);
+    else if (pad.device != nullptr)
+        SDL_JoystickClose(pad.device);
+    pad = Pad{};
 }
 
-// The joystick that is the system's id-th now. The slot is reopened when the device at that
+// The pad that is the system's id-th joystick now. The slot is reopened when the device at that
 // place changed: one pulled out moves the next one up, one plugged in takes a free place.
-SDL_Joystick* openStick(int id) {
-    SDL_Joystick*& slot = inputDevices.sticks[id];
-    if (slot != nullptr && !SDL_JoystickGetAttached(slot)) closeSlot(slot);
+const Pad* openPad(int id) {
+    Pad& pad = inputDevices.pads[id];
+    if (pad.device != nullptr && !SDL_JoystickGetAttached(pad.device)) closePad(pad);
     if (id >= SDL_NumJoysticks()) {
-        closeSlot(slot);
+        closePad(pad);
         return nullptr;
     }
-    if (slot != nullptr && SDL_JoystickInstanceID(slot) != SDL_JoystickGetDeviceInstanceID(id))
-        closeSlot(slot);
-    if (slot == nullptr) slot = SDL_JoystickOpen(id);
-    return slot;
+    if (pad.device != nullptr && SDL_JoystickInstanceID(pad.device) != SDL_JoystickGetDeviceInstanceID(id))
+        closePad(pad);
+    if (pad.device == nullptr && SDL_IsGameController(id)) {
+        pad.mapped = SDL_GameControllerOpen(id);
+        if (pad.mapped != nullptr) pad.device = SDL_GameControllerGetJoystick(pad.mapped);
+    }
+    if (pad.device == nullptr) pad.device = SDL_JoystickOpen(id);
+    return pad.device != nullptr ? &pad : nullptr;
 }
 
 // Axes run from -32768 to 32767; the query's scale runs from 0 to 65535.
-std::uint32_t onScale(SDL_Joystick* stick, int axis) {
-    if (axis >= SDL_JoystickNumAxes(stick)) return 32767;
-    return static_cast<std::uint32_t>(SDL_JoystickGetAxis(stick, axis) + 32768);
+std::uint32_t onScale(Sint16 axis) { return static_cast<std::uint32_t>(axis + 32768); }
+
+// The d-pad held one way along an axis puts the stick at that end; both ways or neither leave it.
+std::uint32_t withPad(std::uint32_t position, bool low, bool high) {
+    if (low == high) return position;
+    return low ? 0 : 65535;
+}
+
+// A mapped pad: the left stick and the d-pad; buttons 1 to 4 are the face buttons A, B, X, Y
+// (bottom, right, left, top on most pads), as the browser's standard layout numbers them.
+void readMapped(SDL_GameController* pad, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons) {
+    auto down = [pad](SDL_GameControllerButton b) { return SDL_GameControllerGetButton(pad, b) != 0; };
+    x = withPad(onScale(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX)), down(SDL_CONTROLLER_BUTTON_DPAD_LEFT),
+                down(SDL_CONTROLLER_BUTTON_DPAD_RIGHT));
+    y = withPad(onScale(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY)), down(SDL_CONTROLLER_BUTTON_DPAD_UP),
+                down(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    constexpr SDL_GameControllerButton kFaceButtons[] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
+                                                         SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
+    buttons = 0;
+    for (int b = 0; b < 4; ++b)
+        if (down(kFaceButtons[b])) buttons |= 1u << b;
+}
+
+// A pad SDL knows no mapping for: axes 0 and 1 and its first hat, buttons in the device's order.
+void readRaw(SDL_Joystick* stick, std::uint32_t& x, std::uint32_t& y, std::uint32_t& buttons) {
+    x = SDL_JoystickNumAxes(stick) > 0 ? onScale(SDL_JoystickGetAxis(stick, 0)) : 32767;
+    y = SDL_JoystickNumAxes(stick) > 1 ? onScale(SDL_JoystickGetAxis(stick, 1)) : 32767;
+    if (SDL_JoystickNumHats(stick) > 0) {
+        const Uint8 hat = SDL_JoystickGetHat(stick, 0);
+        x = withPad(x, (hat & SDL_HAT_LEFT) != 0, (hat & SDL_HAT_RIGHT) != 0);
+        y = withPad(y, (hat & SDL_HAT_UP) != 0, (hat & SDL_HAT_DOWN) != 0);
+    }
+    buttons = 0;
+    int count = SDL_JoystickNumButtons(stick);
+    for (int b = 0; b < count && b < 32; ++b)
+        if (SDL_JoystickGetButton(stick, b) != 0) buttons |= 1u << b;
 }
 
 }  // namespace
@@ -178,14 +238,12 @@ bool readJoystick(int id, std::uint32_t& x, std::uint32_t& y, std::uint32_t& but
     if (!sdl::ensureJoystick()) return false;
     // Reads the devices now and notices joysticks that came or went.
     SDL_JoystickUpdate();
-    SDL_Joystick* stick = sdl::openStick(id);
-    if (stick == nullptr) return false;
-    x = sdl::onScale(stick, 0);
-    y = sdl::onScale(stick, 1);
-    buttons = 0;
-    int count = SDL_JoystickNumButtons(stick);
-    for (int b = 0; b < count && b < 32; ++b)
-        if (SDL_JoystickGetButton(stick, b) != 0) buttons |= 1u << b;
+    const sdl::Pad* pad = sdl::openPad(id);
+    if (pad == nullptr) return false;
+    if (pad->mapped != nullptr)
+        sdl::readMapped(pad->mapped, x, y, buttons);
+    else
+        sdl::readRaw(pad->device, x, y, buttons);
     return true;
 }
 

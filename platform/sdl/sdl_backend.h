@@ -2,6 +2,11 @@
 #pragma once
 #include <SDL.h>
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace platform::sdl {
 
 // backend.cpp. Starts SDL's video and events once; false (said on standard error) where there is
@@ -42,9 +47,36 @@ void deviceLost();
 void translate(const SDL_Event& event);
 void drainEvents();
 
+// video.cpp. The picture the window shows now, at the program's size; false before the first.
+bool shownPicture(std::vector<std::uint32_t>& pixels, int& width, int& height);
+
+// screenshot.cpp. F12: the shown picture saved as a PNG in the pictures folder, said in the title
+// for two seconds (and on standard error). titleNoteLeft puts the title back once the note's
+// time is over and otherwise says how many milliseconds it has left (0 when none is shown);
+// forgetTitleNote drops it when the window closes.
+void takeScreenshot();
+Uint32 titleNoteLeft();
+void forgetTitleNote();
+
 // keys.cpp. The virtual-key code of an SDL key; 0 for keys the program has no code for. Called
 // for the key messages and for the key state.
 int virtualKey(SDL_Keycode key);
+
+// pads.cpp. Pad mappings in the database's text format (one pad a line: device id, name,
+// name:binding fields, the platform among them; # begins a comment). Called by the joysticks'
+// start (input.cpp): holdBackMappingFile, before SDL's pads start, takes over the file SDL would
+// read by itself (SDL_GAMECONTROLLERCONFIG_FILE) and gives its name; loadPadMappings, after they
+// started, adds the file beside the program and then that one.
+void holdBackMappingFile(std::string& named);
+void loadPadMappings(const std::string& named);
+// Adds a file's mappings for this system to SDL's and returns how many SDL took; -1, said once on
+// standard error and nothing added, when it cannot be read or a line is not a mapping (a missing
+// file is not said when quietWhenMissing).
+int addPadMappingFile(const std::string& path, bool quietWhenMissing);
+// What is wrong with a mapping line ("" when nothing), and with a file's text ("line N: ...";
+// forThisSystem gets how many of its mappings are for the running system).
+std::string mappingFault(std::string_view line);
+std::string mappingFileFault(std::string_view text, int& forThisSystem);
 
 // x11_desktop.cpp. Whether a window manager runs on the game window's X server (true on another
 // window system, which places its windows itself). Without one, nobody answers SDL's full-screen

@@ -166,6 +166,15 @@ void toggleFullScreen() {
     presentNow();
 }
 
+bool shownPicture(std::vector<std::uint32_t>& pixels, int& width, int& height) {
+    const std::size_t count = static_cast<std::size_t>(presentation.textureW) * presentation.textureH;
+    if (presentation.texture == nullptr || count == 0 || presentation.pixels.size() != count) return false;
+    pixels = presentation.pixels;
+    width = presentation.textureW;
+    height = presentation.textureH;
+    return true;
+}
+
 bool presentPicture() {
     SDL_Renderer* r = renderer();
     if (r == nullptr) return false;

@@ -171,6 +171,7 @@ void setTopmost() {
 
 void closeWindow() {
     sdl::releasePresentation();
+    sdl::forgetTitleNote();
     if (sdlWindow.renderer != nullptr) SDL_DestroyRenderer(sdlWindow.renderer);
     if (sdlWindow.window != nullptr) SDL_DestroyWindow(sdlWindow.window);
     sdlWindow.renderer = nullptr;

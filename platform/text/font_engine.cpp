@@ -17,12 +17,14 @@
 #include <memory>
 #include <numbers>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
 #include "platform/text/font_match.h"
 #include "platform/files/os.h"
 #include "platform/files/text_codec.h"
+#include "platform/backend.h"
 
 namespace platform {
 namespace {
@@ -38,13 +40,20 @@ constexpr FT_Fixed kObliqueShear = 0x0366A;   // about 12 degrees of slant for s
 struct FaceFile {
     std::string path;
     int index = 0;
-    FT_StreamRec stream{};   // the file, read through os::openFile (UTF-8 names on every system)
+    os::MappedFile bytes;    // the whole file, mapped (UTF-8 names on every system); FreeType
+                             // reads it in place for as long as the face is open
     FT_Face face = nullptr;
     long unitsPerEm = 1000;
     long winAscent = 800;
     long winDescent = 200;
     long avgCharWidth = 500;
     char32_t replacement = U'?';
+    FaceFile() = default;
+    FaceFile(const FaceFile&) = delete;
+    FaceFile& operator=(const FaceFile&) = delete;
+    ~FaceFile() {
+        if (face != nullptr) FT_Done_Face(face);   // before its bytes go
+    }
 };
 
 // What makes two fonts draw alike: everything but the underline, which is drawn per call.
@@ -105,12 +114,34 @@ struct EngineState {
     std::uint64_t clock = 0;
     bool noFontSaid = false;
     bool noJapaneseSaid = false;
+    bool endRegistered = false;
+    // prepareFonts' thread, which has the state above to itself until the first text joins it.
+    std::thread preparing;
 };
 
 EngineState engine;
 const LogFont kDefaultLogFont{};
 
-bool start() {
+void finishPreparing() {
+    if (engine.preparing.joinable()) engine.preparing.join();
+}
+
+// At the process's end, on the thread that registered it, once: a preparation still under way
+// is waited for, then the matcher ends.
+void endFonts() {
+    finishPreparing();
+    if (engine.started) fonts::stopMatcher();
+}
+
+void registerEnd() {
+    if (!engine.endRegistered) {
+        engine.endRegistered = true;
+        std::atexit(endFonts);
+    }
+}
+
+// The library and the matcher, started on the calling thread.
+bool startHere() {
     if (!engine.started) {
         engine.started = true;
         if (FT_Init_FreeType(&engine.library) != 0) engine.library = nullptr;
@@ -119,39 +150,24 @@ bool start() {
     return engine.library != nullptr;
 }
 
-// FreeType's reads of a face's file: a count of 0 is a seek, answered 0 when it succeeds.
-unsigned long readFaceFile(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
-    auto* f = static_cast<std::FILE*>(stream->descriptor.pointer);
-    if (f == nullptr || offset > stream->size || std::fseek(f, static_cast<long>(offset), SEEK_SET) != 0)
-        return count == 0 ? 1 : 0;
-    return count == 0 ? 0 : static_cast<unsigned long>(std::fread(buffer, 1, count, f));
-}
-
-void closeFaceFile(FT_Stream stream) {
-    if (auto* f = static_cast<std::FILE*>(stream->descriptor.pointer)) std::fclose(f);
-    stream->descriptor.pointer = nullptr;
+bool start() {
+    finishPreparing();
+    registerEnd();
+    return startHere();
 }
 
 FaceFile* openFile(const char* path, int index) {
     for (auto& f : engine.files)
         if (f->path == path && f->index == index) return f.get();
-    // The file is opened here rather than by FreeType, whose own opening takes the system's
-    // narrow names (on Windows a Japanese folder would not open).
-    std::uint64_t bytes = 0;
-    if (os::kindOf(path, &bytes) != os::Kind::regular || bytes > 0x7FFFFFFF) return nullptr;
-    std::FILE* handle = os::openFile(path, "rb");
-    if (handle == nullptr) return nullptr;
+    // The file is mapped here rather than opened by FreeType, whose own opening takes the
+    // system's narrow names (on Windows a Japanese folder would not open); reading it through a
+    // stream instead would cost a seek and a read for each of FreeType's many small reads.
     auto file = std::make_unique<FaceFile>();
-    file->stream.descriptor.pointer = handle;
-    file->stream.size = static_cast<unsigned long>(bytes);
-    file->stream.read = readFaceFile;
-    file->stream.close = closeFaceFile;
-    FT_Open_Args args{};
-    args.flags = FT_OPEN_STREAM;
-    args.stream = &file->stream;
+    if (!file->bytes.open(path, 0x7FFFFFFF)) return nullptr;
     FT_Face face = nullptr;
-    // A face that fails to open has its stream closed by FreeType.
-    if (FT_Open_Face(engine.library, &args, index, &face) != 0) return nullptr;
+    if (FT_New_Memory_Face(engine.library, file->bytes.data(), static_cast<FT_Long>(file->bytes.size()), index,
+                           &face) != 0)
+        return nullptr;
     if (!FT_IS_SCALABLE(face)) {
         FT_Done_Face(face);
         return nullptr;
@@ -365,7 +381,23 @@ void render(FontFace& f, char32_t c, Glyph& g) {
 
 }  // namespace
 
+void prepareFaces() {
+    // A preparation under way owns `started`: it is not read until the thread is joined.
+    if (engine.preparing.joinable() || engine.started || !backend::describe().threads) return;
+    registerEnd();
+    engine.preparing = std::thread([] {
+        if (!startHere()) return;
+        // The framework's two faces under the names its texts ask for (code-page text), and the
+        // default font's empty name: what the first frames draw with.
+        for (const char* utf8 : {"標準ゴシック", "標準明朝", ""}) {
+            char name[32];
+            faceForName(std::string(name, utf8ToSjis(utf8, name, sizeof name)));
+        }
+    });
+}
+
 FontFace* resolveFont(const LogFont& font, FontFace* hint) {
+    finishPreparing();
     SizeKey key = makeKey(font);
     ++engine.clock;
     FontFace* found = nullptr;

@@ -41,6 +41,9 @@ struct FontMetrics {
     int escapement = 0;           // tenths of a degree, counter-clockwise, 0 to 3599
 };
 
+// Called by prepareFonts (gdi_text.h), which says what it does.
+void prepareFaces();
+
 // Called by createFontIndirect and by the text operations: the face, size and style `font`
 // describes. The answer stays valid until the next call. `hint` is the face the font had before;
 // when it still fits it is answered at once. nullptr when no face can be opened at all (said once

@@ -17,6 +17,10 @@ struct FaceLocation {
 // configuration. Matching may still give the built-in fallbacks.
 bool startMatcher();
 
+// Called once at the process's end, after the last match (and after startMatcher, which may not
+// have finished on another thread until then): what the matcher holds is let go.
+void stopMatcher();
+
 // The best face for `families`, in order of preference; with `japanese`, faces with Japanese
 // characters are preferred. With `exact`, the answer counts only if it carries the first family's
 // name. False when there is no such face.

@@ -192,6 +192,8 @@ void breakLines(const std::vector<Item>& items, long long maxWidth, bool wordBre
 
 }  // namespace
 
+void prepareFonts() { prepareFaces(); }
+
 HGDIOBJ createFontIndirect(const LogFont* font) {
     if (font == nullptr) return nullptr;
     auto* f = new GdiObject;

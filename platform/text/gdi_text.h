@@ -18,6 +18,12 @@ constexpr std::uint32_t DT_NOPREFIX = 0x0800;
 
 // ---------------------------------------------------------------- fonts and colours
 
+// Called by the entry point at the program's start, before its window opens: the font matcher
+// reads its configuration and the framework's two faces are found and opened on a thread of
+// their own meanwhile, on Linux the longest part of the start-up; the first font made waits for
+// what is left of it. Nothing on a platform without threads, or once a font has been made.
+void prepareFonts();
+
 // Called by elDraw::BeginText for every text bracket. Height, width, escapement, weight, italic,
 // underline and face name are honoured (see platform/text/font_engine.h for the faces); the other
 // members are ignored. Making a font is cheap: faces and their glyphs are kept between fonts.

@@ -192,6 +192,16 @@ bool parseScript(const std::string& text, Script& out, std::string& error) {
     return true;
 }
 
+std::string scriptLanguage(std::string_view text) {
+    std::string_view line;
+    while (nextLine(text, line)) {
+        std::string_view rest = line, word;
+        if (!nextWord(rest, word) || word != "#" || !nextWord(rest, word) || word != "language") continue;
+        if (nextWord(rest, word)) return std::string(word);
+    }
+    return {};
+}
+
 bool readScriptFile(const std::string& path, std::string& text, std::string& error) {
     if (path == "-") return readAll(os::standardInput(), "standard input", text, error);
     const std::string name = "'" + path + "'";

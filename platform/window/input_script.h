@@ -32,6 +32,11 @@ struct Script {
 // number with anything after its digits. A UTF-8 byte-order mark at the very start is skipped.
 bool parseScript(const std::string& text, Script& out, std::string& error);
 
+// Called by the headless runner and startReplay: the language a script's comment line
+// "# language TAG" names (the first one), for the program's texts; "" when none does (scripts
+// written by hand, sessions recorded before there were languages).
+std::string scriptLanguage(std::string_view text);
+
 // Called by the headless runner, startReplay and replay-check: reads a script or a recording
 // whole; "-" reads standard input. A file, a pipe or a character device is read (kMaxScriptBytes
 // at most); False with "cannot read 'PATH': REASON" for a directory, a missing file, a read

@@ -75,6 +75,7 @@ struct ReplayState {
     std::uint32_t frameTick = 0;   // the tick count of the frame running or run last
     JoyReading joy[kJoystickIds];   // the sticks as the replay's joy events leave them
     bool endSaid = false;
+    std::string language;   // as the recording's "# language" line names it
 };
 
 RecorderState recorder;
@@ -181,6 +182,7 @@ bool startReplay(const std::string& path, std::string& error) {
         error = path + ": " + error;
         return false;
     }
+    replay.language = scriptLanguage(text);
     recorder.windowThread = std::this_thread::get_id();
     setSessionHooks(&kSessionHooks);
     replay.on = true;
@@ -193,6 +195,12 @@ bool startReplay(const std::string& path, std::string& error) {
 }
 
 bool recordingActive() { return recorder.out != nullptr; }
+
+void recordLanguage(const std::string& tag) {
+    if (recorder.out != nullptr) writeLine("# language %s", tag.c_str());
+}
+
+std::string replayLanguage() { return replay.on ? replay.language : std::string(); }
 
 bool stopRecording(bool sessionEnded, std::string& error) {
     if (recorder.out == nullptr) return true;

@@ -31,6 +31,11 @@ bool startReplay(const std::string& path, std::string& error);
 // removes what was recorded and leaves the file as it was.
 bool stopRecording(bool sessionEnded, std::string& error);
 bool recordingActive();
+// Called by the program host once the recording started: the language the program's texts are
+// shown in, written as the comment "# language TAG" (scriptLanguage), so that a replay shows the
+// same texts. replayLanguage is the one the replayed session names ("" for none).
+void recordLanguage(const std::string& tag);
+std::string replayLanguage();
 
 // Called by the frame loop after each frame while recording: the scene that ran, the program's
 // own trace fields (ProgramSetup::TraceFields) and the hash of the picture it composed.

@@ -54,7 +54,7 @@ lists() {
   try_setup -- --list test; test=$out
   try_setup -- --list; [ "$out" = "$run" ] || fail "--list without a task is not --list run"
   for p in libsdl2-dev libfluidsynth-dev timgm6mb-soundfont fonts-ipaexfont-gothic fonts-ipaexfont-mincho \
-           libfreetype-dev libfontconfig-dev libpng-dev cmake ninja-build build-essential pkg-config; do
+           libfreetype-dev libfontconfig-dev libpng-dev libgif-dev cmake ninja-build build-essential pkg-config; do
     has "$run" "$p" || fail "the game's task lacks $p"
   done
   for p in chromium emscripten clang libgtest-dev libbenchmark-dev imagemagick fluidsynth xvfb dpkg-dev fonttools python3-brotli; do

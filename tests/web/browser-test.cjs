@@ -53,6 +53,11 @@ async function checkTimeParameter(browser, base) {
         `(the status line says '${got.status}')`);
       check(!got.module && got.presents === 0, `?time=${wrong} started the program`);
     }
+    // A language the game has no texts in is refused the same way.
+    await page.goto(`${base}/index.html?lang=fr`, { waitUntil: 'load' });
+    await sleep(300);
+    const lang = await page.evaluate(() => ({ refused: QuorbixPage.page.refused, module: !!QuorbixPage.page.module }));
+    check(lang.refused === "?lang takes ja or en, not 'fr'" && !lang.module, `?lang=fr was not refused: ${lang.refused}`);
     await page.goto(`${base}/index.html?time=${kLatest}`);
     await page.waitForFunction(() => QuorbixPage.page.presents > 0, { timeout: 10000, polling: 50 })
       .catch(() => { throw new Failure(`?time=${kLatest} showed no frame within 10 s`); });
@@ -107,7 +112,8 @@ async function run(o, puppeteer, chromium) {
     const page = await openPage(browser, problems);
 
     // 1. The first frame.
-    await page.goto(`${base}/index.html?time=${o.time}&arg=--trace&arg=/trace.jsonl`);
+    // In Japanese, as the headless frames are, whatever languages the browser names.
+    await page.goto(`${base}/index.html?time=${o.time}&lang=ja&arg=--trace&arg=/trace.jsonl`);
     await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.presents > 0,
       { timeout: 15000, polling: 20 }).catch(() => { throw new Failure('no frame within 15 s of navigation'); });
     const firstFrameMs = await page.evaluate(() => QuorbixPage.page.firstFrameMs);

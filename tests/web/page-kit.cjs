@@ -4,7 +4,7 @@
 //       ends in "PASS" (0) or "FAIL: why" (1)
 //   Failure, check, figure, sleep  a failed check and the "figure NAME VALUE" lines
 //   launch, openPage, watch, withProblems  headless chromium, a watched tab, and what went wrong
-//       on the page added to a failure
+//       on the page added to a failure; waitWorkerStarted, a new build of a page's worker started
 //   runHeadless, compareWithHeadless  a headless runner's frames and the canvas against one
 //   Trace, canvasBox, pagePoint  the game's trace read live from the page's file system, and
 //       client points on the scaled canvas
@@ -145,6 +145,32 @@ function withProblems(e, problems) {
   return e;
 }
 
+// Waits until no new build of the service worker at scriptUrl waits: the browser starts a waiting
+// worker a moment after the last page of the old one has gone.
+async function waitWorkerStarted(page, scriptUrl, timeoutMs = 10000) {
+  const session = await page.target().createCDPSession();
+  const versions = new Map();
+  let wake = () => {};
+  session.on('ServiceWorker.workerVersionUpdated', e => {
+    for (const v of e.versions) versions.set(v.versionId, v);
+    wake();
+  });
+  try {
+    await session.send('ServiceWorker.enable');
+    const end = Date.now() + timeoutMs;
+    for (;;) {
+      const mine = [...versions.values()].filter(v => v.scriptURL === scriptUrl);
+      if (mine.some(v => v.status === 'activated') && !mine.some(v => ['new', 'installing', 'installed', 'activating'].includes(v.status))) return;
+      if (Date.now() > end) {
+        throw new Failure(`${scriptUrl}: no new build started within ${timeoutMs} ms (${mine.map(v => v.status).join(', ')})`);
+      }
+      await new Promise(r => { wake = r; setTimeout(r, 100); });
+    }
+  } finally {
+    await session.detach().catch(() => {});
+  }
+}
+
 // The trace a program writes into its file system (--trace /trace.jsonl), read from where the
 // last read ended.
 class Trace {
@@ -281,4 +307,4 @@ async function pagePoint(page, x, y) {
 }
 
 module.exports = { Failure, check, figure, sleep, skip, fail, parseOptions, runTest, runHeadless, findChromium,
-  browserOrSkip, launch, openPage, watch, withProblems, Trace, compareWithHeadless, canvasBox, pagePoint };
+  browserOrSkip, launch, openPage, watch, withProblems, waitWorkerStarted, Trace, compareWithHeadless, canvasBox, pagePoint };

@@ -106,7 +106,7 @@ async function phone(browser, base, o) {
   const page = await browser.newPage();
   const problems = watch(page, { reasons: false, http: false });
   await page.setViewport(kPortrait);
-  await page.goto(`${base}/index.html?time=${o.time}&arg=--trace&arg=/trace.jsonl`);
+  await page.goto(`${base}/index.html?time=${o.time}&lang=ja&arg=--trace&arg=/trace.jsonl`);
   await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.presents > 0,
     { timeout: 15000, polling: 20 }).catch(() => { throw new Failure('the phone page showed no frame within 15 s'); });
   const trace = new Trace(page);

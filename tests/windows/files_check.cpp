@@ -1,9 +1,9 @@
 // The Windows file calls (platform/files/windows): UTF-8 names with Japanese characters and
-// spaces open, list and are replaced whole; a name too long for its temporary one whole; a target
-// held open a moment by another program; the program's own path; the command line in UTF-8;
-// standard input as bytes. A Windows program, run under Wine by tests/windows/files.sh in the
-// folder it is to use, with the arguments "café" and "ゲーム" after it and known bytes on its
-// standard input; prints each failed check with expected and actual, exit status 1 if any.
+// spaces open, list, map and are replaced whole; a name too long for its temporary one whole; a
+// target held open a moment by another program; the program's own path; the command line in
+// UTF-8; standard input as bytes. A Windows program, run under Wine by tests/windows/files.sh in
+// the folder it is to use, with the arguments "café" and "ゲーム" after it and known bytes on
+// its standard input; prints each failed check with expected and actual, exit status 1 if any.
 #include <windows.h>
 
 #include <chrono>
@@ -72,6 +72,18 @@ int main(int argc, char** argv) {
     std::uint64_t size = 0;
     check("its kind and size", os::kindOf(target, &size) == os::Kind::regular && size == 6, "a file of 6 bytes",
           std::to_string(size));
+
+    // The file's bytes in memory, as the font engine maps a face; a folder and a missing file
+    // are refused.
+    {
+        os::MappedFile mapped;
+        check("a file mapped", mapped.open(target, 100), "mapped", "refused");
+        const std::string bytes(reinterpret_cast<const char*>(mapped.data()), mapped.size());
+        check("the mapped bytes", bytes == "second", "second", bytes);
+        check("a folder not mapped", !mapped.open(folder, 100) && mapped.data() == nullptr, "refused", "mapped");
+        check("a missing file not mapped", !mapped.open(folder + "\\無い.ttf", 100), "refused", "mapped");
+        check("a file over the limit not mapped", !mapped.open(target, 5), "refused", "mapped");
+    }
 
     // Nothing is left beside it, and the folder lists the name as it was written.
     std::vector<std::string> names;

@@ -57,7 +57,7 @@ escape_ends() {
 
 start=$SECONDS
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$(win_path "$work/disk.raw")" \
-  wine 'C:\ゲーム フォルダ\quorbix.exe' --record "$(win_path "$work/session.txt")" \
+  wine 'C:\ゲーム フォルダ\quorbix.exe' --lang ja --record "$(win_path "$work/session.txt")" \
     --trace "$(win_path "$work/trace.jsonl")" >"$work/game.log" 2>&1 & ppid=$!; pids="$pids $ppid"
 win=$(window_of $ppid Quorbix)
 [ -n "$win" ] || fail "no window titled Quorbix within 60 s"

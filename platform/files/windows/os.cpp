@@ -6,10 +6,17 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <knownfolders.h>
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -37,6 +44,56 @@ int standardInput() {
     const int fd = _fileno(stdin);
     _setmode(fd, _O_BINARY);
     return fd;
+}
+
+bool MappedFile::open(const std::string& name, std::uint64_t maxBytes) {
+    close();
+    std::wstring wide;
+    if (!windows::toWide(name, wide)) return false;
+    // Others may read the file, and rename or delete it (an update replacing a font), meanwhile.
+    // A folder does not open this way.
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER length{};
+    bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &length) && length.QuadPart >= 0 &&
+              static_cast<std::uint64_t>(length.QuadPart) <= maxBytes &&
+              static_cast<std::uint64_t>(length.QuadPart) <= SIZE_MAX;
+    if (ok && length.QuadPart > 0) {
+        const auto bytes = static_cast<std::size_t>(length.QuadPart);
+        // The view holds the file open; the mapping's handle is not needed once it is made.
+        HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+        if (mapping != nullptr) CloseHandle(mapping);
+        if (view != nullptr) {
+            data_ = static_cast<const unsigned char*>(view);
+            size_ = bytes;
+            mapped_ = true;
+        } else {
+            copy_.resize(bytes);
+            std::size_t got = 0;
+            while (got < bytes) {
+                const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes - got, 1u << 30));
+                DWORD n = 0;
+                if (!ReadFile(file, copy_.data() + got, want, &n, nullptr) || n == 0) break;
+                got += n;
+            }
+            ok = got == bytes;
+            data_ = copy_.data();
+            size_ = bytes;
+        }
+    }
+    CloseHandle(file);
+    if (!ok) close();
+    return ok;
+}
+
+void MappedFile::close() {
+    if (mapped_) UnmapViewOfFile(data_);
+    data_ = nullptr;
+    size_ = 0;
+    mapped_ = false;
+    std::vector<unsigned char>().swap(copy_);
 }
 
 Kind kindOf(const std::string& name, std::uint64_t* size) {
@@ -100,6 +157,49 @@ std::vector<std::string> arguments(int argc, char** argv) {
     return words;
 }
 
+namespace {
+
+// A standard handle the program was started without: it was not handed a file, a pipe or a console.
+bool missingHandle(DWORD which) {
+    HANDLE h = GetStdHandle(which);
+    return h == nullptr || h == INVALID_HANDLE_VALUE || GetFileType(h) == FILE_TYPE_UNKNOWN;
+}
+
+// Puts descriptor `fd` and `stream` on the console the process is attached to.
+void streamToConsole(std::FILE* stream, int fd, DWORD which) {
+    HANDLE h = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    const int console = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_TEXT);
+    if (console < 0) {
+        CloseHandle(h);
+        return;
+    }
+    if (_dup2(console, fd) == 0) {
+#ifndef _UCRT
+        // The C library set the stream up on no descriptor at all (-2) when the process started
+        // without a console; a stream on the descriptor takes its place. (freopen of "CONOUT$",
+        // the usual way, refuses such a stream in some C libraries.)
+        if (_fileno(stream) != fd) {
+            if (std::FILE* onConsole = _fdopen(fd, "w"); onConsole != nullptr) *stream = *onConsole;
+        }
+#endif
+        SetStdHandle(which, reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+        std::setvbuf(stream, nullptr, _IONBF, 0);
+    }
+    _close(console);
+}
+
+}  // namespace
+
+void attachParentConsole() {
+    // Handles the program was started with (its output redirected to a file or a pipe) are kept.
+    const bool out = missingHandle(STD_OUTPUT_HANDLE), err = missingHandle(STD_ERROR_HANDLE);
+    if ((!out && !err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (out) streamToConsole(stdout, 1, STD_OUTPUT_HANDLE);
+    if (err) streamToConsole(stderr, 2, STD_ERROR_HANDLE);
+}
+
 std::string executablePath() {
     // The path may be longer than MAX_PATH: the buffer grows until the whole path fits.
     std::wstring buffer(MAX_PATH, L'\0');
@@ -135,6 +235,24 @@ std::uint64_t availableMemory() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;
     return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
+}
+
+std::vector<std::string> userLanguages() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    const LCID locale = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+    std::string tag;
+    if (LCIDToLocaleName(locale, name, LOCALE_NAME_MAX_LENGTH, 0) == 0 || !windows::toUtf8(name, tag) || tag.empty()) return {};
+    return {tag};   // "en-US", "ja-JP"
+}
+
+std::string picturesFolder() {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &path)) && path != nullptr &&
+        !windows::toUtf8(path, folder))
+        folder.clear();
+    CoTaskMemFree(path);
+    return folder;
 }
 
 std::string soundFontFolder() { return executableFolder() + "sf2"; }

@@ -25,13 +25,12 @@ std::string familyOf(FcPattern* match) {
 }  // namespace
 
 bool startMatcher() {
-    if (FcInit()) {
-        std::atexit(FcFini);   // nothing of fontconfig's is held past a match
-        return true;
-    }
+    if (FcInit()) return true;
     platform::say("fontconfig could not load its configuration\n");
     return false;
 }
+
+void stopMatcher() { FcFini(); }   // nothing of fontconfig's is held past a match
 
 bool matchFace(const std::vector<const char*>& families, bool japanese, bool exact, FaceLocation& out) {
     FcPattern* pattern = FcPatternCreate();

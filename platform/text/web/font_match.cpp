@@ -17,6 +17,8 @@ constexpr const char* kMinchoFile = "/fonts/quorbix-mincho.woff2";
 
 bool startMatcher() { return true; }
 
+void stopMatcher() {}
+
 bool matchFace(const std::vector<const char*>& families, bool, bool exact, FaceLocation& out) {
     const auto readable = [](const std::string& path) {
         std::FILE* probe = std::fopen(path.c_str(), "rb");

@@ -23,6 +23,8 @@ bool startMatcher() {
     return false;
 }
 
+void stopMatcher() {}
+
 bool matchFace(const std::vector<const char*>& families, bool, bool exact, FaceLocation& out) {
     const auto regular = [](const std::string& path) { return os::kindOf(path) == os::Kind::regular; };
     return matchPackedFace(families, exact, fontsFolder() + kGothicFile, fontsFolder() + kMinchoFile, regular, out);

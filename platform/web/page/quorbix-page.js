@@ -37,6 +37,10 @@ const QuorbixPage = (() => {
       fixedTime = null;
     }
   }
+  // The texts' language: ?lang=ja or ?lang=en, as the program's --lang; without it the browser's
+  // languages choose.
+  if (params.has('lang') && !['ja', 'en'].includes(params.get('lang')))
+    page.refused = `?lang takes ja or en, not '${params.get('lang').slice(0, 40)}'`;
   const startMs = performance.now();
   page.calendarMs = () => fixedTime !== null ? fixedTime * 1000 + (performance.now() - startMs) : Date.now();
 
@@ -361,7 +365,7 @@ const QuorbixPage = (() => {
   // The browser's gamepads as the program's two joysticks: the first two connected, in the
   // browser's order (pulling one out moves the next one up, as on the desktop). The first stick's
   // axes on the 0 to 65535 scale with the centre at 32767, the standard layout's pad overriding
-  // them while held; buttons 1 to 4 in bits 0 to 3.
+  // them while held; buttons 1 to 4 (the face buttons A, B, X, Y) in bits 0 to 3.
   function axisOnScale(a) {
     a = Number(a);
     a = Number.isNaN(a) ? 0 : Math.max(-1, Math.min(1, a));   // what is no number reads as the centre
@@ -453,58 +457,112 @@ const QuorbixPage = (() => {
   // ---------------------------------------------------------------- offline
   // The page's service worker (PROGRAM.service-worker.js, written by the build) keeps its files
   // for playing offline. It is registered once the program shows its first frame, so that its
-  // download does not slow the start. A new build found on a later visit is fetched in the background and
-  // takes over; the page still running the old one says so (the next start runs the new one).
-  page.offline = { state: 'none', error: null };
+  // download does not slow the start. A new build found on a later visit is fetched in the
+  // background and waits: this page goes on with the build it started with, and the new one
+  // starts once every window of the page has been closed; the page says so. What happened is in
+  // page.offline: state 'ready' (kept), 'updated' (a new build kept, waiting), 'failed' (keeping
+  // or updating failed: error says why, and the status line), 'removed' (the worker is gone from
+  // the server and the copy with it) or 'unavailable'.
+  page.offline = { state: 'none', error: null, notes: [] };
   let whenShown = null;
+  function note(text, seconds) {
+    status.textContent = text;
+    status.hidden = false;
+    // The note over the picture goes after a while (unless the status line says more by then).
+    setTimeout(() => { if (status.textContent === text) status.hidden = true; }, seconds * 1000);
+  }
+  function failed(error) {
+    page.offline.state = 'failed';
+    page.offline.error = error;
+    page.offline.notes.push(error);
+    console.warn('quorbix: this page cannot be kept for playing offline: ' + error);
+    note(`This page could not be kept for playing offline: ${error}.`, 15);
+  }
   function keepOffline(program, scope) {
     if (!scope || !('serviceWorker' in navigator) || !window.isSecureContext) {
       page.offline.state = 'unavailable';
       return;
     }
     const worker = navigator.serviceWorker;
-    const before = worker.controller && worker.controller.scriptURL;
-    worker.addEventListener('controllerchange', () => {
-      const now = worker.controller && worker.controller.scriptURL;
-      // Another page's worker handing over to this page's own is no new build.
-      if (!before || now !== before) return;
-      page.offline.state = 'updated';
-      const note = 'A new version of this page has been saved: reload the page to play it.';
-      status.textContent = note;
-      status.hidden = false;
-      // The note over the picture goes after a while (unless the status line says more by then).
-      setTimeout(() => { if (status.textContent === note) status.hidden = true; }, 15000);
-    });
     const script = `${program}.service-worker.js`;
-    // Kept once the worker is active; a worker that fails to fetch the files is dropped.
-    const active = registration => new Promise((resolve, reject) => {
-      const installing = registration.installing || registration.waiting;
-      if (!installing) {
-        resolve();
+    const scopeUrl = new URL(scope, location.href).href;
+    // The worker's word on a failed update or on the copy switched off (it tells every page of
+    // the origin; the ones of its own scope and program listen).
+    worker.addEventListener('message', event => {
+      const m = event.data;
+      if (!m || !m.quorbixOffline || m.scope !== scopeUrl || m.program !== program) return;
+      if (m.quorbixOffline.state === 'removed') {
+        page.offline.state = 'removed';
+        page.offline.error = m.quorbixOffline.error;
+        page.offline.notes.push(m.quorbixOffline.error);
+        note(`${m.quorbixOffline.error}.`, 15);
+      } else {
+        failed(m.quorbixOffline.error);
+      }
+    });
+    worker.startMessages();
+    // Resolves once the worker is installed (kept), rejects when it fails to keep the files.
+    const installed = incoming => new Promise((resolve, reject) => {
+      const settle = () => {
+        if (['installed', 'activating', 'activated'].includes(incoming.state)) resolve();
+        else if (incoming.state === 'redundant') reject(new Error('the files could not all be fetched and kept'));
+      };
+      incoming.addEventListener('statechange', settle);
+      settle();
+    });
+    // Whether the worker's script is gone from the server (404 or 410): the page has been taken
+    // off, and so is its offline copy (the worker does the same on a visit).
+    const takenOff = async () => {
+      const gone = await fetch(script, { cache: 'no-store' }).then(r => r.status === 404 || r.status === 410, () => false);
+      if (!gone) return false;
+      const registration = await worker.getRegistration(scope).catch(() => null);
+      if (registration && registration.scope === scopeUrl) await registration.unregister().catch(() => {});
+      for (const name of await caches.keys()) {
+        if (name.startsWith(`${program}@`) && name.endsWith(` ${scopeUrl}`)) await caches.delete(name);
+      }
+      page.offline.state = 'removed';
+      page.offline.error = `${script} is gone from the server: this page is no longer kept for playing offline`;
+      page.offline.notes.push(page.offline.error);
+      return true;
+    };
+    const register = async () => {
+      let registration;
+      try {
+        registration = await worker.register(script, { scope, updateViaCache: 'none' });
+      } catch (e) {
+        if (!(await takenOff())) failed(String(e));
         return;
       }
-      installing.addEventListener('statechange', () => {
-        if (installing.state === 'activated') resolve();
-        else if (installing.state === 'redundant') reject(new Error('the files could not all be fetched'));
-      });
-    });
-    const register = () => {
-      worker.register(script, { scope, updateViaCache: 'none' })
-        .then(active)
-        .then(() => { if (page.offline.state !== 'updated') page.offline.state = 'ready'; })
-        .catch(e => {
-          // Offline, looking for a new build fails; the kept one is still there.
-          const kept = worker.controller && worker.controller.scriptURL.endsWith('/' + script);
-          if (kept && !navigator.onLine) {
-            page.offline.state = 'ready';
-            return;
-          }
-          page.offline.state = 'failed';
-          page.offline.error = String(e);
-          console.warn('quorbix: this page cannot be kept for playing offline: ' + e);
-        });
+      const kept = !!registration.active;
+      // Registering a known worker may end before the browser has looked for a new one: look
+      // now, and wait for what it finds.
+      try {
+        await registration.update();
+      } catch (e) {
+        // Offline, looking for a new build fails; the kept one is still there.
+        if (kept && !navigator.onLine) {
+          page.offline.state = 'ready';
+          return;
+        }
+        if (!(await takenOff()) && page.offline.state !== 'removed') failed(`looking for a new version failed: ${e && e.message || e}`);
+        return;
+      }
+      const incoming = registration.installing || registration.waiting;
+      try {
+        if (incoming) await installed(incoming);
+      } catch (e) {
+        // (The worker's own message says why, when it could.)
+        if (page.offline.state !== 'failed') failed(kept ? `the new version could not be kept: ${e.message}` : e.message);
+        return;
+      }
+      if (kept && incoming) {
+        page.offline.state = 'updated';
+        note('A new version of this page has been saved: close every window of this page and open it again to play it.', 15);
+      } else if (page.offline.state === 'none') {
+        page.offline.state = 'ready';
+      }
     };
-    whenShown = register;
+    whenShown = () => { register(); };
   }
 
   // ---------------------------------------------------------------- start
@@ -517,6 +575,12 @@ const QuorbixPage = (() => {
     box = document.getElementById('box');
     status = document.getElementById('status');
     fullButton = document.getElementById('full');
+    // The language links keep the rest of the page's address (?time, ?arg).
+    for (const link of document.querySelectorAll('#lang a[hreflang]')) {
+      const other = new URLSearchParams(location.search);
+      other.set('lang', link.hreflang);
+      link.search = '?' + other.toString();
+    }
     keepOffline(program, options.scope);
     if (page.refused) {
       status.textContent = `This page's address is wrong: ${page.refused}.`;
@@ -531,6 +595,7 @@ const QuorbixPage = (() => {
     const fluid = options.music === false ? Promise.resolve(null)
       : Promise.race([fluidStarted, new Promise(r => setTimeout(() => r(null), 5000))]);
     const args = params.getAll('arg');
+    if (params.has('lang')) args.unshift('--lang', params.get('lang'));
     page.module = await factory({
       page,
       arguments: args,

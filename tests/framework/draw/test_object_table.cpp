@@ -10,6 +10,7 @@
 
 #include "tests/support/bmp_builder.h"
 #include "tests/support/display_support.h"
+#include "framework/core/texts.h"
 #include "framework/draw/bitmap_helpers.h"
 #include "framework/draw/blit.h"
 #include "framework/system/system_utils.h"
@@ -107,6 +108,14 @@ TEST(Display, ErrorsBeforeAndDuringSetUp) {
     EXPECT_EQ(Screen(0, 360), 0);
     EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::Screen : 画面サイズが範囲外です\n");
     EXPECT_EQ(platform::headless::beepCount(), beeps + 2);
+    // In English the caption and the framework's message are English; the operation stays.
+    ASSERT_TRUE(quorbix::SetLanguage("en"));
+    EXPECT_EQ(Screen(0, 360), 0);
+    EXPECT_EQ(elSystem::SetWait(99, 10), 0);
+    quorbix::SetLanguage("ja");
+    EXPECT_EQ(TakeBoxTexts(),
+              "Error|elDraw::Screen : The screen size is out of range\n"
+              "Error|elSystem::SetWait : The wait number is out of range\n");
 }
 
 TEST(ObjectTable, SlotsNamesAndFailedLoads) {

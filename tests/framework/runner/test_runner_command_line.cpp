@@ -59,6 +59,9 @@ TEST(RunnerCommandLine, UsageErrorsAndHelp) {
         {"--frame-ms", "0"},       {"--frames", "-3"},        {"a.txt", "b.txt"},
         {"--frames-dir", ""},      {"--dump", "4-2"},         {"--dump", "1,,2"},
         {"--bogus"},               {"--quiet=1"},
+        {"--from", "2"},           {"--gif", "a.gif", "--from", "5", "--to", "4"},
+        {"--gif", "a.gif", "--gif-scale", "3"}, {"--gif", "a.gif", "--from", "0"},
+        {"--gif", ""},             {"--gif", "a.gif", "--trace", "a.gif"},
     };
     for (const auto& words : refused) {
         std::string all;

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The Windows package's README.txt tells what the programs are built from: each library the
+# programs link with its Debian source package, exact version and licence (written by the build),
+# the MinGW-w64 runtime's versions, how to relink with changed LGPL libraries, and how to read
+# the boxes where Wine draws no Japanese.
+#   readme.sh ZIP WORK_DIR     exit 0 pass, 1 fail, 77 skipped
+set -u
+zip=$1; work=$2
+[ -f "$zip" ] || { echo "SKIPPED: no Windows package $zip (make windows makes it)"; exit 77; }
+rm -rf "$work"; mkdir -p "$work"
+(cd "$work" && cmake -E tar xf "$zip") || { echo "FAIL: the package does not unzip"; exit 1; }
+readme=$(find "$work" -name README.txt -maxdepth 2 | head -1)
+[ -n "$readme" ] || { echo "FAIL: no README.txt in the package"; exit 1; }
+text=$(tr -d '\r' <"$readme")
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+# A music-less build links no synthesiser, nor what only it needs.
+libs="zlib libpng freetype sdl2"
+grep -q "has no MIDI synthesiser" <<<"$text" || libs="$libs libffi pcre2 libintl glib fluidsynth"
+for lib in $libs; do
+  line=$(grep -A1 "^  $lib: Debian source package [a-z0-9.+-]* [0-9]" <<<"$text")
+  [ -n "$line" ] || { fail "README.txt gives no source and version for $lib"; continue; }
+  grep -q "^      licence: ." <<<"$line" || fail "README.txt gives no licence for $lib"
+done
+grep -q "mingw-w64-x86-64-dev [0-9]" <<<"$text" && grep -q "gcc-mingw-w64-x86-64-posix-runtime [0-9]" <<<"$text" ||
+  fail "README.txt does not give the MinGW-w64 runtime's versions"
+[[ $libs != *fluidsynth* ]] || grep -q "put them in place of the ones in sdk.lib" <<<"$text" ||
+  fail "README.txt does not say how to relink with changed LGPL libraries"
+# A player whose Wine shows a Japanese box as squares is told what to do.
+grep -q -- "--lang en" <<<"$text" && grep -q "cjkfonts" <<<"$text" ||
+  fail "README.txt does not say how to read the boxes where Japanese is not drawn"
+[ $failed = 0 ] && echo PASS
+exit $failed
