@@ -8,13 +8,14 @@
 #       installed page shows (48 to 512); SYNTH_JS is the music library's script; SF2_CUT the
 #       native sound font cutter (sf2-cut), without which a page with music packs the whole font.
 #   quorbix_add_page(TARGET TITLE [PAGE NAME.html] [SCOPE S] [DISPLAY D] [FILE...])
-#       makes TARGET (an executable on the web backend) a page: TARGET.html (or NAME.html) beside
-#       TARGET.js, TARGET.wasm and TARGET.data, which packs the FILEs into /app, beside the
-#       program, as they lie beside the executable on the desktop, and TARGET.webmanifest (the
-#       page as an installable app, shown as D: standalone unless given). A relative FILE is
-#       read from the calling folder. The pages' shared files are copied beside each page. With a
-#       SCOPE the page is also kept for playing offline by its service worker, which the web
-#       build writes once every program is linked (cmake/web_offline.cmake).
+#       makes TARGET (an executable on the web backend) a page: TARGET.html (or NAME.html, one
+#       page's name in its folder) beside TARGET.js, TARGET.wasm and TARGET.data, which packs the
+#       FILEs into /app, beside the program, as they lie beside the executable on the desktop,
+#       and TARGET.webmanifest (the page as an installable app, shown as D: standalone unless
+#       given). A relative FILE is read from the calling folder. The pages' shared files are
+#       copied beside each page. With a SCOPE the page is also kept for playing offline by its
+#       service worker, which the web build writes once every program is linked
+#       (cmake/web_offline.cmake).
 include_guard(GLOBAL)
 
 function(quorbix_page_sources)
@@ -42,6 +43,17 @@ endfunction()
 
 # The icons' sizes an installed page names in its manifest (make-assets --icons draws them).
 set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES 48 64 128 192 256 512)
+
+# The names, in their folder, of the files _quorbix_page_shared_files may copy beside the pages:
+# what the pages' service workers keep besides each page's own files (cmake/web_offline.cmake).
+function(_quorbix_page_shared_names out)
+  set(names quorbix-page.js quorbix-audio.js icon.png fonts/LICENSE fonts/README libfluidsynth-2.3.0.js)
+  get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
+  foreach(size ${sizes})
+    list(APPEND names icons/quorbix-${size}.png)
+  endforeach()
+  set(${out} ${names} PARENT_SCOPE)
+endfunction()
 
 # The files every page beside it loads: its script, its sound output, its icon, the fonts' licence
 # and the music library; copied into DIR (once per folder, whatever the number of pages).
@@ -101,6 +113,18 @@ function(_quorbix_page_manifest dir target title scope display)
 ]])
 endfunction()
 
+# The packer's "SRC@DST" for a file: it splits at the first '@' that is not "@@", and reads "@@"
+# as an '@' of the name, so every '@' of either path is doubled (an SDK unpacked in a folder
+# named "x@2" packs its own fonts, not those of "x"). A '"' would end the quoted argument.
+function(_quorbix_pack_option out target src dst)
+  if("${src}${dst}" MATCHES "\"")
+    message(FATAL_ERROR "quorbix_add_page(${target}): ${src}: a path with '\"' cannot be packed")
+  endif()
+  string(REPLACE "@" "@@" src "${src}")
+  string(REPLACE "@" "@@" dst "${dst}")
+  set(${out} "SHELL:--preload-file \"${src}@${dst}\"" PARENT_SCOPE)
+endfunction()
+
 function(quorbix_add_page target title)
   get_property(template GLOBAL PROPERTY QUORBIX_PAGE_TEMPLATE)
   get_property(data GLOBAL PROPERTY QUORBIX_PAGE_DATA)
@@ -118,22 +142,36 @@ function(quorbix_add_page target title)
   if(NOT page MATCHES "^[^/\\\\]+\\.html$")
     message(FATAL_ERROR "quorbix_add_page(${target}): the page '${page}' is not a name ending in .html")
   endif()
+  # The page goes where the program's script goes; two pages of one name there would be one file,
+  # the second silently in place of the first.
+  get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT dir)
+    get_target_property(dir ${target} BINARY_DIR)
+  endif()
+  get_property(made GLOBAL PROPERTY QUORBIX_PAGES_MADE)
+  foreach(entry ${made})
+    if(entry MATCHES "^([^|]*)\\|(.*)$" AND CMAKE_MATCH_2 STREQUAL "${dir}/${page}")
+      message(FATAL_ERROR "quorbix_add_page(${target}): ${page} is already the page of ${CMAKE_MATCH_1}; "
+        "give one of them another PAGE")
+    endif()
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY QUORBIX_PAGES_MADE "${target}|${dir}/${page}")
 
   # Every program waits through Asyncify (a wait returns to the browser and comes back), runs on
   # one thread, and finds its data in a file system packed beside it. Paths are quoted, as a
   # folder's name may hold spaces.
   set_target_properties(${target} PROPERTIES SUFFIX .js)
+  _quorbix_pack_option(gothic ${target} "${data}/fonts/quorbix-gothic.woff2" /fonts/quorbix-gothic.woff2)
+  _quorbix_pack_option(mincho ${target} "${data}/fonts/quorbix-mincho.woff2" /fonts/quorbix-mincho.woff2)
   target_link_options(${target} PRIVATE
     -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=131072
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
     -sMODULARIZE=1 -sEXPORT_NAME=QuorbixProgram -sENVIRONMENT=web
     -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
-    "SHELL:--preload-file \"${data}/fonts/quorbix-gothic.woff2@/fonts/quorbix-gothic.woff2\""
-    "SHELL:--preload-file \"${data}/fonts/quorbix-mincho.woff2@/fonts/quorbix-mincho.woff2\"")
+    "${gothic}" "${mincho}")
 
   # The program's own files, in /app under their own names. Two files of one name would take the
-  # same place, and the packer reads '@' as the start of a destination: both are refused here
-  # rather than packing something else than was named.
+  # same place: refused here rather than packing something else than was named.
   set(names)
   set(midis)
   foreach(file ${arg_UNPARSED_ARGUMENTS})
@@ -142,14 +180,12 @@ function(quorbix_add_page target title)
     if(NOT EXISTS ${file} OR IS_DIRECTORY ${file})
       message(FATAL_ERROR "quorbix_add_page(${target}): ${file} is not a file")
     endif()
-    if(file MATCHES "[@\"]")
-      message(FATAL_ERROR "quorbix_add_page(${target}): ${file}: a path with '@' or '\"' cannot be packed")
-    endif()
     if(name IN_LIST names)
       message(FATAL_ERROR "quorbix_add_page(${target}): two files named ${name}; each lies in /app under its own name")
     endif()
     list(APPEND names ${name})
-    target_link_options(${target} PRIVATE "SHELL:--preload-file \"${file}@/app/${name}\"")
+    _quorbix_pack_option(option ${target} "${file}" "/app/${name}")
+    target_link_options(${target} PRIVATE "${option}")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${file})
     string(TOLOWER "${name}" lower)
     if(lower MATCHES "\\.(mid|midi)$")
@@ -175,7 +211,8 @@ function(quorbix_add_page target title)
       add_custom_target(${target}_sf2 DEPENDS ${font})
       add_dependencies(${target} ${target}_sf2)
     endif()
-    target_link_options(${target} PRIVATE "SHELL:--preload-file \"${font}@/usr/share/sounds/sf2/TimGM6mb.sf2\"")
+    _quorbix_pack_option(option ${target} "${font}" /usr/share/sounds/sf2/TimGM6mb.sf2)
+    target_link_options(${target} PRIVATE "${option}")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${font})
     # The music's library: only a page with music loads it.
     set(QRB_PAGE_MUSIC_SCRIPT "<script async src=\"libfluidsynth-2.3.0.js\"></script>")
@@ -185,11 +222,6 @@ function(quorbix_add_page target title)
     set(QRB_PAGE_MUSIC false)
   endif()
 
-  # The page goes where the program's script goes.
-  get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
-  if(NOT dir)
-    get_target_property(dir ${target} BINARY_DIR)
-  endif()
   set(display standalone)
   if(arg_DISPLAY)
     set(display ${arg_DISPLAY})

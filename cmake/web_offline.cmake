@@ -2,10 +2,12 @@
 # the list of files the page keeps for playing offline, with their SHA-256 sums, and a version
 # that is a hash over all of them and over the worker's own template.
 #   cmake -DSITE=DIR -DPAGES=PROGRAM:PAGE[,PROGRAM:PAGE...] -DWORKER=service-worker.js.in -P web_offline.cmake
-# A page keeps its own files (its PAGE and every PROGRAM.* file) and the files of the folder that
-# belong to no page (the pages' scripts, icons, fonts' notes, ...): the list follows what the build
-# wrote, so a page that packs more or fewer files needs no change here. A worker is rewritten only
-# when its content changes (through a temporary file), so an unchanged rebuild serves the same one.
+# A page keeps its own files (its PAGE and every PROGRAM.* file) and the files the build copies
+# beside every page (the pages' scripts, icons, fonts' notes, ...; QuorbixPage.cmake names them):
+# the list follows what the build wrote, so a page that packs more or fewer files needs no change
+# here. Any other file of the folder (left there by hand or by an older build) is no page's. A
+# worker is rewritten only when its content changes (through a temporary file), so an unchanged
+# rebuild serves the same one.
 foreach(var SITE PAGES WORKER)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "web_offline.cmake: ${var} is not given")
@@ -18,6 +20,8 @@ if(NOT EXISTS "${WORKER}")
   message(FATAL_ERROR "web_offline.cmake: ${WORKER} is missing")
 endif()
 file(SHA256 "${WORKER}" worker_sum)
+include(${CMAKE_CURRENT_LIST_DIR}/QuorbixPage.cmake)
+_quorbix_page_shared_names(shared)
 
 string(REPLACE "," ";" pages "${PAGES}")
 set(programs "")
@@ -44,6 +48,7 @@ function(owned_by file program html result)
   endif()
 endfunction()
 
+set(strangers "")
 file(GLOB_RECURSE everything LIST_DIRECTORIES false RELATIVE "${SITE}" "${SITE}/*")
 list(SORT everything)
 list(LENGTH programs count)
@@ -79,6 +84,11 @@ foreach(i RANGE ${last})
     if(others AND NOT mine)
       continue()
     endif()
+    list(FIND shared "${file}" at)
+    if(NOT mine AND at EQUAL -1)
+      list(APPEND strangers "${file}")
+      continue()
+    endif()
     # The names go into the worker's script and its addresses as they are.
     if(NOT file MATCHES "^[A-Za-z0-9._~+/-]+$")
       message(FATAL_ERROR "web_offline.cmake: '${file}' in ${SITE} has a name a page cannot keep "
@@ -108,3 +118,8 @@ foreach(i RANGE ${last})
     message(STATUS "web-offline: ${html} keeps ${n} files (${kb} KB) offline, version ${QRB_VERSION}")
   endif()
 endforeach()
+list(REMOVE_DUPLICATES strangers)
+if(strangers)
+  list(JOIN strangers ", " strangers)
+  message(STATUS "web-offline: kept by no page (not of this build): ${strangers}")
+endif()

@@ -155,18 +155,22 @@ Font parse(const Bytes& b) {
                 {"pgen", {&f.pgen, 4}},  {"inst", {&f.inst, 22}}, {"ibag", {&f.ibag, 4}},
                 {"imod", {&f.imod, 10}}, {"igen", {&f.igen, 4}},  {"shdr", {&f.shdr, 46}},
             }};
-            int found = 0;
+            if (pdta) fail("the sound font holds two pdta lists");
+            std::array<bool, 9> found{};
             for (const Chunk& c : chunks(b, list.at + 4, list.at + list.size, "pdta")) {
-                for (const auto& [id, target] : arrays) {
+                for (std::size_t k = 0; k < arrays.size(); ++k) {
+                    const auto& [id, target] = arrays[k];
                     if (c.id != id) continue;
+                    if (found[k]) fail("the sound font's pdta holds '" + c.id + "' twice");
                     auto [records, size] = target;
                     if (c.size % size != 0 || c.size < size)
                         fail("the sound font's '" + c.id + "' is not a whole number of records");
                     *records = Records{&b[c.at], c.size / size, size};
-                    ++found;
+                    found[k] = true;
                 }
             }
-            if (found != 9) fail("the sound font's pdta lacks some of its nine arrays");
+            for (std::size_t k = 0; k < arrays.size(); ++k)
+                if (!found[k]) fail(std::string("the sound font's pdta lacks its '") + arrays[k].first + "' array");
             pdta = true;
         }
     }
@@ -197,6 +201,8 @@ void copyRecords(const Records& from, std::size_t first, std::size_t last, Bytes
 }
 
 void chunk(Bytes& out, const char* id, const Bytes& data) {
+    // A RIFF chunk's size is 32 bits: a larger one would wrap and say something else.
+    if (data.size() > 0xffffffffu - 8) fail(std::string("the cut font's '") + id + "' would pass 4 GiB, more than RIFF can hold");
     out.insert(out.end(), id, id + 4);
     putLe(out, static_cast<std::uint32_t>(data.size()), 4);
     out.insert(out.end(), data.begin(), data.end());
@@ -293,9 +299,13 @@ std::vector<Zone> zonesOf(const Records& owners, std::size_t i, std::size_t bagO
             if (op == kGenKeyRange) zone.keyLo = lo, zone.keyHi = hi;
             if (op == kGenVelRange) zone.velLo = lo, zone.velHi = hi;
             if (op == oper) {
+                // The synthesiser and the renumbering below take one: a second is no font's.
+                if (zone.named >= 0)
+                    fail(std::string(what[0] == 'i' ? "an " : "a ") + what + " of the sound font names two " +
+                         (oper == kGenInstrument ? "instruments" : "samples"));
                 zone.named = u16(gens[g] + 2);
                 if (static_cast<std::size_t>(zone.named) >= limit)
-                    fail(std::string("a ") + what + " of the sound font names " +
+                    fail(std::string(what[0] == 'i' ? "an " : "a ") + what + " of the sound font names " +
                          (oper == kGenInstrument ? "an instrument" : "a sample") + " it does not have");
             }
         }
@@ -417,22 +427,45 @@ Bytes cut(const Bytes& sf2, const std::set<PresetId>& keep, const NotesByPreset*
     pmod.insert(pmod.end(), 10, 0);
     imod.insert(imod.end(), 10, 0);
 
-    // The samples' data, each followed by its guard of zeros; the headers moved with it. A loop
-    // reaching outside its sample keeps the data it reaches.
+    // The samples' data: each stretch of the data the kept samples reach (a loop reaching outside
+    // its sample keeps the data it reaches, and every point of a header lies in its stretch, so
+    // none is moved below the stretch's start) copied once, however many headers lie over it, and
+    // followed by its guard of zeros; the headers moved with it.
     const std::size_t points = f.smpl.size / 2;
-    Bytes smpl, sm24, shdr;
+    std::map<std::size_t, std::size_t> stretches;   // first point -> past the last, overlaps joined
     for (std::size_t s : usedSamples) {
         const std::uint8_t* h = f.shdr[s];
         std::uint32_t start = le(h + 20, 4), end = le(h + 24, 4), loopStart = le(h + 28, 4), loopEnd = le(h + 32, 4);
-        std::size_t lo = std::min(start, loopStart), hi = std::max(end, loopEnd);
+        std::size_t lo = std::min({start, end, loopStart, loopEnd}), hi = std::max({start, end, loopStart, loopEnd});
         if (start > end || hi > points) fail("a sample of the sound font lies outside its sample data");
-        std::size_t base = smpl.size() / 2;
+        auto next = stretches.upper_bound(lo);
+        if (next != stretches.begin() && (std::prev(next)->second > lo || std::prev(next)->first == lo)) {
+            lo = std::prev(next)->first;
+            hi = std::max(hi, std::prev(next)->second);
+            next = stretches.erase(std::prev(next));
+        }
+        while (next != stretches.end() && next->first < hi) {
+            hi = std::max(hi, next->second);
+            next = stretches.erase(next);
+        }
+        stretches.emplace(lo, hi);
+    }
+    Bytes smpl, sm24, shdr;
+    std::map<std::size_t, std::size_t> stretchBase;   // first point -> where it lies in the cut
+    for (const auto& [lo, hi] : stretches) {
+        stretchBase.emplace(lo, smpl.size() / 2);
         smpl.insert(smpl.end(), sf2.data() + f.smpl.at + 2 * lo, sf2.data() + f.smpl.at + 2 * hi);
         smpl.insert(smpl.end(), 2 * kSampleGuard, 0);
         if (f.hasSm24) {
             sm24.insert(sm24.end(), sf2.data() + f.sm24.at + lo, sf2.data() + f.sm24.at + hi);
             sm24.insert(sm24.end(), kSampleGuard, 0);
         }
+    }
+    for (std::size_t s : usedSamples) {
+        const std::uint8_t* h = f.shdr[s];
+        std::uint32_t start = le(h + 20, 4), end = le(h + 24, 4), loopStart = le(h + 28, 4), loopEnd = le(h + 32, 4);
+        const auto stretch = std::prev(stretches.upper_bound(std::min({start, end, loopStart, loopEnd})));
+        const std::size_t lo = stretch->first, base = stretchBase.at(lo);
         std::size_t at = shdr.size();
         copyRecords(f.shdr, s, s + 1, shdr);
         auto move = [&](std::size_t offset, std::uint32_t v) { setLe(&shdr[at + offset], static_cast<std::uint32_t>(v - lo + base), 4); };

@@ -4,11 +4,13 @@
 //
 //   sf2-cut FULL.sf2 OUT.sf2 MIDI...
 //
-// OUT.sf2 is written whole (beside it, then renamed) only when the check passes. One line says
+// OUT.sf2 is written whole (a new file of its own beside it, then renamed) only when the check
+// passes. One line says
 // what was kept and how much music was compared. Exits 0 when written, 1 when the cut renders
 // differently, 2 on a usage, file or format error.
 #include <fluidsynth.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -45,20 +48,42 @@ sf2cut::Bytes readFile(const std::string& path) {
     return b;
 }
 
-void writeWhole(const std::string& path, const sf2cut::Bytes& data) {
-    const std::string temp = path + ".part";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-        out.close();
-        if (!out) {
-            std::remove(temp.c_str());
-            throw Usage("cannot write " + temp);
+// Writes all of data to an open file and closes it; false with errno set.
+bool writeAndClose(int fd, const sf2cut::Bytes& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int saved = n < 0 ? errno : EIO;
+            ::close(fd);
+            errno = saved;
+            return false;
         }
+        done += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0;
+}
+
+// Writes the file whole: a new file beside it, of a name no one else holds (made by this call,
+// never one found there, nor a link's target), then renamed over it.
+void writeWhole(const std::string& path, const sf2cut::Bytes& data) {
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        temp = path + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno != EEXIST || attempt == 99)) throw Usage("cannot write " + temp + ": " + std::strerror(errno));
+    }
+    if (!writeAndClose(fd, data)) {
+        const int saved = errno;
+        ::unlink(temp.c_str());
+        throw Usage("cannot write " + temp + ": " + std::strerror(saved));
     }
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        throw Usage("cannot rename " + temp + " to " + path + ": " + std::strerror(errno));
+        const int saved = errno;
+        ::unlink(temp.c_str());
+        throw Usage("cannot rename " + temp + " to " + path + ": " + std::strerror(saved));
     }
 }
 
@@ -77,12 +102,11 @@ std::vector<float> render(const sf2cut::Bytes& font, const std::string& fontName
     char path[] = "/tmp/sf2-cut-XXXXXX";
     int fd = mkstemp(path);
     if (fd < 0) throw Usage(std::string("cannot make a temporary file: ") + std::strerror(errno));
-    close(fd);
-    try {
-        writeWhole(path, font);
-    } catch (...) {
+    // Written through the descriptor mkstemp made: the name is never opened again.
+    if (!writeAndClose(fd, font)) {
+        const int saved = errno;
         std::remove(path);
-        throw;
+        throw Usage(std::string("cannot write the temporary file ") + path + ": " + std::strerror(saved));
     }
     int loaded = fluid_synth_sfload(synth.get(), path, 1);
     std::remove(path);
@@ -161,6 +185,12 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const Usage& e) {
+        std::fprintf(stderr, "sf2-cut: %s\n", e.what());
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "sf2-cut: out of memory\n");
+        return 2;
+    } catch (const std::exception& e) {
         std::fprintf(stderr, "sf2-cut: %s\n", e.what());
         return 2;
     }

@@ -18,6 +18,10 @@ std::FILE* openFile(const std::string& name, const char* mode);
 // A read-only descriptor of the file, or -1 with errno set. Called by the input script reader,
 // which reads pipes too.
 int openDescriptor(const std::string& name);
+// Standard input's descriptor, read as bytes: on Windows it starts in text mode, where a 0x1A
+// byte ends it and CR LF is read as LF, and is switched to binary. Called by the same reader
+// for "-".
+int standardInput();
 
 // A regular file's bytes in memory, read-only, for as long as the object lives: mapped (POSIX
 // mmap, on Windows a file mapping opened by the UTF-16 name), or read whole in one call where
@@ -57,8 +61,8 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names);
 // ---------------------------------------------------------------- the program and the machine
 
 // The program's arguments in UTF-8: argv itself, except on Windows, where the process's own argv
-// is in the ANSI code page and its words are taken from the UTF-16 command line instead. Called
-// by the command-line parser.
+// (or main's copy of it) is in the ANSI code page and its words are taken from the UTF-16
+// command line instead. Called by the command-line parser.
 std::vector<std::string> arguments(int argc, char** argv);
 
 // Standard output and error of a window program reach the console it was typed in: on Windows a

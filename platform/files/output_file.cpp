@@ -29,7 +29,10 @@ std::string temporaryName(const std::string& target, const char* separators, uns
     for (unsigned long long v = state >> 16; suffix.size() < 6; v /= 36) suffix += kLetters[v % 36];
     const std::size_t slash = target.find_last_of(separators);
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    return target.substr(0, nameStart + std::min<std::size_t>(target.size() - nameStart, 200)) + ".part-" + suffix;
+    // Cut at a character's start: half a UTF-8 character is no name (Windows refuses it).
+    std::size_t end = nameStart + std::min<std::size_t>(target.size() - nameStart, 200);
+    while (end > nameStart && end < target.size() && (static_cast<unsigned char>(target[end]) & 0xC0) == 0x80) --end;
+    return target.substr(0, end) + ".part-" + suffix;
 }
 
 }  // namespace output_system
@@ -63,7 +66,7 @@ bool OutputFile::commit(std::string& error) {
         return false;
     }
     errno = 0;
-    bool ok = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+    bool ok = std::fflush(file_) == 0 && std::ferror(file_) == 0 && (temp_.empty() || output_system::settle(file_));
     int why = writeError_ != 0 ? writeError_ : errno;
     if (std::fclose(file_) != 0 && ok) {
         ok = false;

@@ -20,6 +20,9 @@ std::string temporaryName(const std::string& target, const char* separators, uns
 // EISDIR for a folder, EACCES (or the system's reason) for a file the user may not write; no
 // temporary file is left then.
 int openOutput(const std::string& target, std::FILE*& file, std::string& replaced, std::string& temp);
+// Called by the commit with the flushed temporary file before it is closed and renamed: on
+// Windows its bytes go to the disk first (FlushFileBuffers); elsewhere nothing. False with errno.
+bool settle(std::FILE* file);
 // Puts the complete temporary file in the target's place; 0, or an errno value.
 int replaceTarget(const std::string& temp, const std::string& target);
 // Removes a temporary file that will not be completed.

@@ -58,13 +58,10 @@ const EventKind* findKind(std::string_view name) {
 
 std::string at(int lineNo) { return "line " + std::to_string(lineNo) + ": "; }
 
-// Whether anything but blanks is left of the line once its comment is cut off.
-bool hasEvent(std::string_view line) {
-    std::string_view rest = line.substr(0, line.find('#')), word;
-    return nextWord(rest, word);
-}
-
-bool parseLine(std::string_view line, int lineNo, Script& out, std::string& error) {
+// One line: false with error when it is not one of a script's lines; with an event, true and
+// the event in ev, isEvent set.
+bool parseLine(std::string_view line, int lineNo, ScriptEvent& ev, bool& isEvent, std::string& error) {
+    isEvent = false;
     if (line.find('\0') != std::string_view::npos) {
         error = at(lineNo) + "a NUL byte: a script is text";
         return false;
@@ -76,7 +73,7 @@ bool parseLine(std::string_view line, int lineNo, Script& out, std::string& erro
     }
     std::string_view frameWord, name;
     if (!nextWord(line, frameWord)) return true;
-    ScriptEvent ev;
+    ev = ScriptEvent{};
     ev.line = lineNo;
     long long frame = 0;
     const WordNumber n = wordNumber(frameWord, 0, kMaxScriptFrame, frame);
@@ -121,7 +118,7 @@ bool parseLine(std::string_view line, int lineNo, Script& out, std::string& erro
         error = at(lineNo) + "unexpected " + quotedWord(extra) + " after '" + kind->name + "'";
         return false;
     }
-    out.events.push_back(ev);
+    isEvent = true;
     return true;
 }
 
@@ -170,17 +167,23 @@ bool parseScript(const std::string& text, Script& out, std::string& error) {
     // Some editors start UTF-8 text with a byte-order mark.
     if (rest.starts_with(kByteOrderMark)) rest.remove_prefix(kByteOrderMark.size());
     // Each event is kept: room for all of them at once, where a growing list would copy itself on
-    // the way.
+    // the way. The room is taken once every line has been read and found sound, for the events
+    // they hold: a file of junk is refused at its first line, not after room was made for a
+    // line's worth of event per line.
     std::size_t count = 0;
     std::string_view line;
-    for (std::string_view scan = rest; nextLine(scan, line);) count += hasEvent(line);
-    out.events.reserve(count);
+    ScriptEvent ev;
+    bool isEvent = false;
     int lineNo = 0;
+    for (std::string_view scan = rest; nextLine(scan, line);) {
+        if (!parseLine(line, ++lineNo, ev, isEvent, error)) return false;
+        count += isEvent;
+    }
+    out.events.reserve(count);
+    lineNo = 0;
     while (nextLine(rest, line)) {
-        if (!parseLine(line, ++lineNo, out, error)) {
-            out.events.clear();
-            return false;
-        }
+        parseLine(line, ++lineNo, ev, isEvent, error);
+        if (isEvent) out.events.push_back(ev);
     }
     auto byFrame = [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; };
     // Sorting needs a copy's room; most scripts are in order already.
@@ -200,7 +203,7 @@ std::string scriptLanguage(std::string_view text) {
 }
 
 bool readScriptFile(const std::string& path, std::string& text, std::string& error) {
-    if (path == "-") return readAll(STDIN_FILENO, "standard input", text, error);
+    if (path == "-") return readAll(os::standardInput(), "standard input", text, error);
     const std::string name = "'" + path + "'";
     const int fd = os::openDescriptor(path);
     if (fd < 0) {
@@ -217,6 +220,8 @@ bool nextLine(std::string_view& text, std::string_view& line) {
     const std::size_t end = text.find('\n');
     line = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    // A line ended by CR LF (written on Windows) reads as one ended by LF.
+    if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
     return true;
 }
 

@@ -46,7 +46,8 @@ bool readScriptFile(const std::string& path, std::string& text, std::string& err
 // ---------------------------------------------------------------- pieces of the readers
 // Called by the readers of scripts and recordings (parseScript, readRecordedStates).
 
-// The next line of text, taken off it; the last line may lack its newline. False at the end.
+// The next line of text, taken off it, without its LF or CR LF; the last line may lack its
+// newline. False at the end.
 bool nextLine(std::string_view& text, std::string_view& line);
 // The next word of a line, split at blanks as a C stream splits them, taken off rest. False at
 // the line's end.

@@ -42,7 +42,13 @@ bool readState(std::string_view rest, std::string_view line, int lineNo, Recorde
                 std::to_string(kMaxScriptFrame) + ", each hash up to 16 hexadecimal digits)";
         return false;
     }
-    out.states[frame] = s;
+    s.line = lineNo;
+    const auto [it, added] = out.states.emplace(frame, s);
+    if (!added) {
+        error = at(lineNo) + "a second state for frame " + std::to_string(frame) + " (the first on line " +
+                std::to_string(it->second.line) + ")";
+        return false;
+    }
     return true;
 }
 

@@ -22,6 +22,7 @@ struct RecordedState {
     std::uint64_t hash = 0;   // stateHash of the program's trace fields after the frame
     bool havePicture = false;  // recordings made before pictures were hashed have none
     std::uint64_t picture = 0; // the hash of the picture the frame composed
+    int line = 0;              // where the recording holds it
 };
 
 struct RecordedStates {
@@ -36,7 +37,7 @@ struct RecordedStates {
 // "state" or "#" and "end" are read; every other line is left alone. False with "line N: ..."
 // for such a line that is not what the recorder writes: a frame past kMaxScriptFrame, a scene
 // that is not a whole number, a hash other than 1 to 16 hexadecimal digits, words missing or
-// left over, a second end.
+// left over, a second state for one frame, a second end.
 bool readRecordedStates(const std::string& text, RecordedStates& out, std::string& error);
 
 }  // namespace platform

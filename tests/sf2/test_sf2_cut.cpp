@@ -78,6 +78,147 @@ TEST(Sf2Cut, BrokenMidiFilesAreRefusedNotOverrun) {
     EXPECT_THROW(sf2cut::presetsSounded(Bytes{'R', 'I', 'F', 'F'}), sf2cut::FormatError);
 }
 
+// ------------------------------------------------------------- small fonts made on the spot
+
+void putLe(Bytes& out, std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+Bytes named(const char* name, std::size_t width = 20) {
+    Bytes b(width, 0);
+    for (std::size_t i = 0; name[i] != 0 && i < width; ++i) b[i] = static_cast<std::uint8_t>(name[i]);
+    return b;
+}
+
+Bytes chunk(const std::string& id, const Bytes& data) {
+    Bytes out(id.begin(), id.end());
+    putLe(out, static_cast<std::uint32_t>(data.size()), 4);
+    out.insert(out.end(), data.begin(), data.end());
+    if (data.size() & 1) out.push_back(0);
+    return out;
+}
+
+// A pdta array's records, each given as its fields' values and widths.
+using Record = std::vector<std::pair<std::uint32_t, int>>;
+Bytes records(const std::vector<std::pair<Bytes, Record>>& list) {
+    Bytes out;
+    for (const auto& [name, fields] : list) {
+        out.insert(out.end(), name.begin(), name.end());
+        for (const auto& [v, n] : fields) putLe(out, v, n);
+    }
+    return out;
+}
+
+using Arrays = std::vector<std::pair<std::string, Bytes>>;
+
+// One preset (0:0) of one zone naming instrument 0, whose zones each name one sample; every
+// sample header lies over the same data, `points` samples long. In file order.
+Arrays onePreset(int samples, std::uint32_t points) {
+    std::vector<std::pair<Bytes, Record>> ibag, igen, shdr;
+    for (int i = 0; i < samples; ++i) {
+        ibag.push_back({{}, {{i, 2}, {0, 2}}});
+        igen.push_back({{}, {{53, 2}, {static_cast<std::uint32_t>(i), 2}}});
+        shdr.push_back({named("s"), {{0, 4}, {points, 4}, {8, 4}, {points - 8, 4}, {22050, 4}, {60, 1}, {0, 1}, {0, 2}, {1, 2}}});
+    }
+    ibag.push_back({{}, {{static_cast<std::uint32_t>(samples), 2}, {0, 2}}});
+    igen.push_back({{}, {{0, 2}, {0, 2}}});
+    shdr.push_back({named("EOS"), {{0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 1}, {0, 1}, {0, 2}, {0, 2}}});
+    return {
+        {"phdr", records({{named("p"), {{0, 2}, {0, 2}, {0, 2}, {0, 4}, {0, 4}, {0, 4}}},
+                          {named("EOP"), {{0, 2}, {0, 2}, {1, 2}, {0, 4}, {0, 4}, {0, 4}}}})},
+        {"pbag", records({{{}, {{0, 2}, {0, 2}}}, {{}, {{1, 2}, {0, 2}}}})},
+        {"pmod", Bytes(10, 0)},
+        {"pgen", records({{{}, {{41, 2}, {0, 2}}}, {{}, {{0, 2}, {0, 2}}}})},
+        {"inst", records({{named("i"), {{0, 2}}}, {named("EOI"), {{static_cast<std::uint32_t>(samples), 2}}}})},
+        {"ibag", records(ibag)},
+        {"imod", Bytes(10, 0)},
+        {"igen", records(igen)},
+        {"shdr", records(shdr)},
+    };
+}
+
+Bytes fontFile(const Arrays& arrays, std::uint32_t points) {
+    Bytes info{'I', 'N', 'F', 'O'}, sdta{'s', 'd', 't', 'a'}, pdta{'p', 'd', 't', 'a'};
+    Bytes version;
+    putLe(version, 2, 2);
+    putLe(version, 1, 2);
+    const Bytes ifil = chunk("ifil", version);
+    info.insert(info.end(), ifil.begin(), ifil.end());
+    Bytes samples;
+    for (std::uint32_t i = 0; i < points; ++i) putLe(samples, (i * 37) & 0x7fff, 2);
+    const Bytes smpl = chunk("smpl", samples);
+    sdta.insert(sdta.end(), smpl.begin(), smpl.end());
+    for (const auto& [id, data] : arrays) {
+        const Bytes c = chunk(id, data);
+        pdta.insert(pdta.end(), c.begin(), c.end());
+    }
+    Bytes body{'s', 'f', 'b', 'k'};
+    for (const Bytes* list : {&info, &sdta, &pdta}) {
+        const Bytes c = chunk("LIST", *list);
+        body.insert(body.end(), c.begin(), c.end());
+    }
+    return chunk("RIFF", body);
+}
+
+// The message a cut refuses the font with ("" when it cuts it).
+std::string refusal(const Bytes& font) {
+    try {
+        sf2cut::cutFont(font, std::set<PresetId>{{0, 0}});
+        sf2cut::cutFont(font, sf2cut::NotesByPreset{{{0, 0}, {{60, 100}}}});
+    } catch (const sf2cut::FormatError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(Sf2Cut, SampleHeadersOverTheSameDataShareOneCopyOfIt) {
+    constexpr std::uint32_t kPoints = 5000;
+    const Bytes font = fontFile(onePreset(100, kPoints), kPoints);
+    sf2cut::CutSummary summary;
+    const Bytes cut = sf2cut::cutFont(font, std::set<PresetId>{{0, 0}}, &summary);
+    EXPECT_EQ(summary.samples, 100);
+    // The data once, its guard of silence after it, the headers and the rest: not a copy per header.
+    EXPECT_LT(cut.size(), font.size() + 1000);
+    EXPECT_EQ(sf2cut::fontPresets(cut), (std::set<PresetId>{{0, 0}}));
+    EXPECT_EQ(sf2cut::cutFont(cut, std::set<PresetId>{{0, 0}}), cut);
+    // An empty sample where a longer one starts: the longer one's data is kept all the same.
+    Arrays arrays = onePreset(2, 100);
+    std::fill(arrays[8].second.begin() + 20, arrays[8].second.begin() + 36, 0);
+    const Bytes twoCut = sf2cut::cutFont(fontFile(arrays, 100), std::set<PresetId>{{0, 0}});
+    EXPECT_EQ(sf2cut::cutFont(twoCut, std::set<PresetId>{{0, 0}}), twoCut);
+    // A loop's end before its sample's start (no loop a synthesiser plays): moved with the rest,
+    // not below the data's start.
+    arrays = onePreset(1, 100);
+    std::fill(arrays[8].second.begin() + 32, arrays[8].second.begin() + 36, 0);
+    arrays[8].second[20] = 50;
+    const Bytes backLoop = sf2cut::cutFont(fontFile(arrays, 100), std::set<PresetId>{{0, 0}});
+    EXPECT_EQ(sf2cut::cutFont(backLoop, std::set<PresetId>{{0, 0}}), backLoop);
+}
+
+TEST(Sf2Cut, ZonesNamingTwoInstrumentsOrSamplesAreRefused) {
+    ASSERT_EQ(refusal(fontFile(onePreset(2, 100), 100)), "");
+    // The preset's zone names instrument 1, then instrument 0; the font has two.
+    Arrays twoInstruments = onePreset(2, 100);
+    twoInstruments[3].second = records({{{}, {{41, 2}, {1, 2}}}, {{}, {{41, 2}, {0, 2}}}, {{}, {{0, 2}, {0, 2}}}});
+    twoInstruments[1].second = records({{{}, {{0, 2}, {0, 2}}}, {{}, {{2, 2}, {0, 2}}}});
+    twoInstruments[4].second = records({{named("i"), {{0, 2}}}, {named("j"), {{1, 2}}}, {named("EOI"), {{2, 2}}}});
+    EXPECT_EQ(refusal(fontFile(twoInstruments, 100)), "a preset zone of the sound font names two instruments");
+    // The instrument's first zone names sample 1, then sample 0.
+    Arrays twoSamples = onePreset(2, 100);
+    twoSamples[7].second = records({{{}, {{53, 2}, {1, 2}}}, {{}, {{53, 2}, {0, 2}}}, {{}, {{0, 2}, {0, 2}}}});
+    twoSamples[5].second = records({{{}, {{0, 2}, {0, 2}}}, {{}, {{2, 2}, {0, 2}}}, {{}, {{2, 2}, {0, 2}}}});
+    EXPECT_EQ(refusal(fontFile(twoSamples, 100)), "an instrument zone of the sound font names two samples");
+}
+
+TEST(Sf2Cut, PdtaArraysTwiceOrMissingAreRefused) {
+    Arrays arrays = onePreset(1, 100);
+    arrays[4] = arrays[0];   // phdr twice, no inst
+    EXPECT_EQ(refusal(fontFile(arrays, 100)), "the sound font's pdta holds 'phdr' twice");
+    arrays = onePreset(1, 100);
+    arrays.erase(arrays.begin() + 8);   // no shdr
+    EXPECT_EQ(refusal(fontFile(arrays, 100)), "the sound font's pdta lacks its 'shdr' array");
+}
+
 class Sf2CutFont : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -25,6 +25,8 @@ std::FILE* openFile(const std::string& name, const char* mode) { return std::fop
 
 int openDescriptor(const std::string& name) { return ::open(name.c_str(), O_RDONLY | O_CLOEXEC); }
 
+int standardInput() { return STDIN_FILENO; }
+
 bool MappedFile::open(const std::string& name, std::uint64_t maxBytes) {
     close();
     // Not blocking: a named pipe in a file's place is refused below instead of waited on.

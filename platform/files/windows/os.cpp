@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 namespace platform::os {
 
@@ -36,6 +38,12 @@ int openDescriptor(const std::string& name) {
         return -1;
     }
     return _wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+
+int standardInput() {
+    const int fd = _fileno(stdin);
+    _setmode(fd, _O_BINARY);
+    return fd;
 }
 
 bool MappedFile::open(const std::string& name, std::uint64_t maxBytes) {
@@ -116,20 +124,34 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names) {
     return true;
 }
 
+namespace {
+
+// Whether argv holds the process's own arguments: the C library's __argv, or the copy of it
+// MinGW's start-up code hands main (other pointers, the same words).
+bool processArguments(int argc, char** argv) {
+    if (argv == nullptr || __argv == nullptr || argc != __argc) return false;
+    for (int i = 0; i < argc; ++i)
+        if (argv[i] == nullptr || __argv[i] == nullptr || std::strcmp(argv[i], __argv[i]) != 0) return false;
+    return true;
+}
+
+}  // namespace
+
 std::vector<std::string> arguments(int argc, char** argv) {
     std::vector<std::string> words;
-    // Another argv (a test's, a program's own list) is taken as it is.
+    // The process's own words come from the UTF-16 command line, where no character is lost;
+    // another argv (a test's, a program's own list) is taken as it is.
     int count = 0;
-    LPWSTR* wide = argv == __argv ? CommandLineToArgvW(GetCommandLineW(), &count) : nullptr;
-    if (wide != nullptr && count == argc) {
+    LPWSTR* wide = processArguments(argc, argv) ? CommandLineToArgvW(GetCommandLineW(), &count) : nullptr;
+    if (wide != nullptr) {
         for (int i = 0; i < count; ++i) {
             std::string word;
             if (!windows::toUtf8(wide[i], word)) break;
             words.push_back(word);
         }
+        LocalFree(wide);
+        if (words.size() == static_cast<std::size_t>(count)) return words;
     }
-    if (wide != nullptr) LocalFree(wide);
-    if (words.size() == static_cast<std::size_t>(argc)) return words;
     words.clear();
     for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i) words.push_back(argv[i]);
     return words;

@@ -101,13 +101,26 @@ int openOutput(const std::string& target, std::FILE*& file, std::string& replace
     return file != nullptr ? 0 : errno;
 }
 
-// MoveFileExW replaces a file that is there; the C library's rename refuses to.
+bool settle(std::FILE* file) {
+    const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (h == INVALID_HANDLE_VALUE || FlushFileBuffers(h)) return true;
+    errno = errnoOf(GetLastError());
+    return false;
+}
+
+// MoveFileExW replaces a file that is there; the C library's rename refuses to. A target another
+// program holds open for a moment (a virus scanner, an indexer, a viewer reloading it) refuses
+// the move with a sharing violation: tried again a few times, about a second in all.
 int replaceTarget(const std::string& temp, const std::string& target) {
     std::wstring from, to;
     if (!windows::toWide(temp, from) || !windows::toWide(target, to)) return ENOENT;
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return errnoOf(GetLastError());
-    return 0;
+    for (DWORD wait = 25;; wait *= 2) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+        const DWORD code = GetLastError();
+        const bool busy = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+        if (!busy || wait > 400) return errnoOf(code);
+        Sleep(wait);
+    }
 }
 
 void removeTemporary(const std::string& temp) {

@@ -5,6 +5,7 @@
 // recording's last state, kept in full, must be the trace's. Exit status 0 when they agree.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -18,11 +19,18 @@
 namespace {
 
 // The program's own fields of a trace line: from after the music's object to before "quit".
-std::string ProgramFields(const std::string& line) {
-    const std::size_t from = line.find("}", line.find("\"midi\":"));
+// False when the line lacks either.
+bool ProgramFields(const std::string& line, std::string& fields) {
+    const std::size_t midi = line.find("\"midi\":");
+    const std::size_t from = midi == std::string::npos ? midi : line.find("}", midi);
     const std::size_t to = line.rfind(",\"quit\":");
-    if (from == std::string::npos || to == std::string::npos || to < from + 1) return "";
-    return line.substr(from + 1, to - from - 1);
+    if (from == std::string::npos || to == std::string::npos || to < from + 1) return false;
+    fields = line.substr(from + 1, to - from - 1);
+    return true;
+}
+
+bool HasField(const std::string& line, const char* name) {
+    return line.find("\"" + std::string(name) + "\":") != std::string::npos;
 }
 
 std::string Quoted(const std::string& fields, const std::string& name) {
@@ -68,12 +76,31 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "replay-check: %s has no recorded states or no end\n", argv[1]);
         return 1;
     }
+    // An end without fields would agree with a trace that shows none.
+    if (endFields.empty()) {
+        std::fprintf(stderr, "replay-check: %s: the recording's end names no fields\n", argv[1]);
+        return 2;
+    }
     std::string line;
-    int checked = 0, failures = 0;
+    int checked = 0, failures = 0, lineNo = 0, reached = 0;
     std::string lastFields;
     while (std::getline(trace, line)) {
-        if (line.find("\"frame\":") == std::string::npos) continue;
+        ++lineNo;
+        if (!HasField(line, "frame")) continue;
+        for (const char* name : {"ran", "scene"}) {
+            if (!HasField(line, name)) {
+                std::fprintf(stderr, "replay-check: %s: trace line %d: no '%s' field\n", argv[2], lineNo, name);
+                return 2;
+            }
+        }
+        std::string fields;
+        if (!ProgramFields(line, fields)) {
+            std::fprintf(stderr, "replay-check: %s: trace line %d: no program fields (between \"midi\" and \"quit\")\n",
+                         argv[2], lineNo);
+            return 2;
+        }
         const int frame = static_cast<int>(TraceField(line, "frame"));
+        reached = std::max(reached, frame);
         if (frame > endFrame) break;
         auto it = states.upper_bound(frame);
         if (TraceField(line, "ran") != 1) {
@@ -85,7 +112,6 @@ int main(int argc, char** argv) {
         }
         if (it == states.begin()) continue;   // before the first recorded state
         const platform::RecordedState& want = std::prev(it)->second;
-        const std::string fields = ProgramFields(line);
         const int scene = static_cast<int>(TraceField(line, "scene"));
         if (scene != want.scene || platform::stateHash(fields) != want.hash) {
             if (failures < 5)
@@ -99,6 +125,11 @@ int main(int argc, char** argv) {
     if (trace.bad()) {
         std::fprintf(stderr, "replay-check: cannot read the trace '%s' to its end\n", argv[2]);
         return 2;
+    }
+    if (reached < endFrame) {
+        std::fprintf(stderr, "the trace ends at frame %d, before the recording's end after frame %d\n", reached,
+                     endFrame);
+        ++failures;
     }
     if (lastFields != endFields) {
         std::fprintf(stderr, "the last frame differs: window %s\n  replay %s\n", endFields.substr(0, 120).c_str(),

@@ -31,3 +31,32 @@ execute_process(COMMAND ${CHECK} ${WORK}/good.txt ${WORK}/a-directory RESULT_VAR
 if(NOT rc EQUAL 2 OR NOT err MATCHES "cannot read the trace")
   message(FATAL_ERROR "a directory as the trace: status ${rc}: ${err}")
 endif()
+
+# A replay is checked only where both sides hold what is compared: a trace that stops before the
+# recording's end, an end that names no fields and a trace line without its fields are refused;
+# CRLF recordings read like LF ones.
+function(expect_check name recording trace status expected)
+  file(WRITE ${WORK}/${name}.txt "${recording}")
+  file(WRITE ${WORK}/${name}.jsonl "{\"backend\":\"headless\",\"real_time\":0,\"has_display\":0}\n${trace}")
+  execute_process(COMMAND ${CHECK} ${WORK}/${name}.txt ${WORK}/${name}.jsonl RESULT_VARIABLE rc
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL ${status} OR NOT "${out}${err}" MATCHES "${expected}")
+    message(SEND_ERROR "${name}: expected status ${status} and '${expected}', got ${rc}: ${out}${err}")
+  endif()
+endfunction()
+set(frame1 "{\"frame\":1,\"tick\":16,\"ran\":1,\"scene\":2,\"midi\":{\"playing\":0},\"score\":0,\"quit\":0}\n")
+set(frame2 "{\"frame\":2,\"tick\":33,\"ran\":1,\"scene\":2,\"midi\":{\"playing\":0},\"score\":0,\"quit\":0}\n")
+set(ends-at-2 "# state 1 2 8510819de4f171dd\n# end after frame 2: scene 2 ,\"score\":0\n")
+expect_check(agrees "${ends-at-2}" "${frame1}${frame2}" 0 "2 frames compared, 0 differ")
+expect_check(crlf "1 move 10 20\r\n# state 1 2 8510819de4f171dd\r\n# end after frame 2: scene 2 ,\"score\":0\r\n"
+  "${frame1}${frame2}" 0 "2 frames compared, 0 differ")
+expect_check(short-trace "# state 1 2 8510819de4f171dd\n# end after frame 1000: scene 2 ,\"score\":0\n"
+  "${frame1}" 1 "the trace ends at frame 1, before the recording's end after frame 1000")
+expect_check(empty-trace "# state 1 2 8510819de4f171dd\n# end after frame 1: scene 2\n" "" 2
+  "the recording's end names no fields")
+expect_check(no-fields "${ends-at-2}" "${frame1}{\"frame\":2,\"ran\":1}\n" 2
+  "trace line 3: no 'scene' field")
+expect_check(no-program-fields "${ends-at-2}" "${frame1}{\"frame\":2,\"ran\":1,\"scene\":2}\n" 2
+  "trace line 3: no program fields")
+expect_check(two-states "# state 1 2 8510819de4f171dd\n# state 1 3 8510819de4f171dd\n" "${frame1}" 2
+  "line 2: a second state for frame 1 \\(the first on line 1\\)")

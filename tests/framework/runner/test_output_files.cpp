@@ -12,6 +12,7 @@
 
 #include "framework/runner/runner_command_line.h"
 #include "platform/files/output_file.h"
+#include "platform/files/output_file_system.h"
 #include "platform/window/recording.h"
 
 namespace fs = std::filesystem;
@@ -97,6 +98,24 @@ TEST(OutputFile, ReplacedFilesKeepModeAndLinksAndWhatCannotBeReplacedIsRefused) 
         EXPECT_EQ(Read(dir / "private"), "through the link");
     }
     EXPECT_EQ(Names(dir), (std::vector<std::string>{"link", "private"}));
+}
+
+TEST(OutputFile, ALongNameIsCutForItsTemporaryFileAtACharactersStart) {
+    // 67 three-byte characters: 201 bytes, past the 200 a temporary name keeps of a name.
+    std::string name;
+    for (int i = 0; i < 67; ++i) name += "\xe3\x82\xb2";   // ゲ
+    const std::string temp = platform::output_system::temporaryName("dir/" + name, "/", 1);
+    const std::string kept = temp.substr(4, temp.rfind(".part-") - 4);
+    EXPECT_EQ(kept, name.substr(0, 198)) << "66 whole characters";
+    // A whole name of Japanese characters is written whole.
+    const fs::path dir = Folder();
+    const std::string target = (dir / name).string();
+    platform::OutputFile out;
+    std::string error;
+    ASSERT_TRUE(out.open(target, error)) << error;
+    ASSERT_TRUE(out.write("x", 1));
+    ASSERT_TRUE(out.commit(error)) << error;
+    EXPECT_EQ(Read(dir / name), "x");
 }
 
 TEST(OutputFile, OneFileUnderTwoNames) {

@@ -14,6 +14,7 @@
 #include "platform/window/recorded_states.h"
 #include "platform/window/recording.h"
 #include "platform/window/window.h"
+#include "tests/support/largest_allocation.h"
 #include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -132,6 +133,21 @@ TEST(Script, LongWordsAreCutInMessages) {
     EXPECT_EQ(Refusal("1 \x1b[2J\n"), "line 1: unknown event '\\x1B[2J'") << "control bytes reach no terminal";
 }
 
+TEST(Script, RoomIsTakenOnlyForEventsRead) {
+    // Sixteen million lines of junk: refused at line 1 before room is made for sixteen million events.
+    std::string junk;
+    for (std::size_t i = 0; i < platform::kMaxScriptBytes / 2; ++i) junk += "x\n";
+    {
+        testalloc::LargestAllocation watch;
+        EXPECT_EQ(Refusal(junk), "line 1: frame number must be 1 or more, not 'x'");
+        EXPECT_LT(watch.bytes(), 1u << 20);
+    }
+    junk = "1 move 1 2\n" + junk.substr(0, 2000);
+    testalloc::LargestAllocation watch;
+    EXPECT_EQ(Refusal(junk), "line 2: frame number must be 1 or more, not 'x'");
+    EXPECT_LT(watch.bytes(), 1u << 16);
+}
+
 TEST(RecordedStates, StatesAndTheEndAreReadAndEveryOtherCommentLeftAlone) {
     platform::RecordedStates r;
     std::string error;
@@ -149,6 +165,18 @@ TEST(RecordedStates, StatesAndTheEndAreReadAndEveryOtherCommentLeftAlone) {
     EXPECT_EQ(r.endFields, ",\"score\":5 x");
     EXPECT_FALSE(platform::readRecordedStates("\n# state 0 1 ab\n", r, error)) << "frames start at 1";
     EXPECT_EQ(error.rfind("line 2: '# state 0 1 ab' is not", 0), 0u) << error;
+}
+
+TEST(RecordedStates, CrLfReadsAsLfAndASecondStateForAFrameIsRefused) {
+    platform::RecordedStates r;
+    std::string error;
+    ASSERT_TRUE(platform::readRecordedStates("1 move 2 3\r\n# state 4 1 ff\r\n# end after frame 4: scene 1 ,\"score\":5\r\n",
+                                             r, error))
+        << error;
+    EXPECT_EQ(r.states.at(4).hash, 0xffu);
+    EXPECT_EQ(r.endFields, ",\"score\":5");
+    EXPECT_FALSE(platform::readRecordedStates("# state 4 1 ff\n1 move 2 3\n# state 4 2 ee\n", r, error));
+    EXPECT_EQ(error, "line 3: a second state for frame 4 (the first on line 1)");
 }
 
 TEST(Runner, AScriptLongerThanTheDefaultLimitRunsToItsLastEvent) {
