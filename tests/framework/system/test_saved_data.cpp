@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "framework/system/saved_data.h"
@@ -30,8 +31,10 @@ protected:
     }
     void TearDown() override {
         quorbix::KeepDataIn("");
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
+        std::error_code ec;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_, ec))
+            if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(dir_, ec);
     }
     static Bytes ReadAll(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
