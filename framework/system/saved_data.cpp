@@ -28,6 +28,24 @@ bool DeviceName(const std::string& name) {
            std::isdigit(static_cast<unsigned char>(upper[3])) != 0;
 }
 
+// The folder name for a program's name: its executable's ".exe" dropped (Windows' programs
+// without ProgramSetup::Name are named by their file), then letters, digits, '-', '_', '.' and
+// spaces, neither starting nor ending with '.' or a space (Windows drops those at the end). ""
+// for any other.
+std::string ProgramFolder(std::string name) {
+    if (name.size() > 4) {
+        std::string tail = name.substr(name.size() - 4);
+        for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (tail == ".exe") name.resize(name.size() - 4);
+    }
+    if (name.empty() || name.size() > kDataNameMax || DeviceName(name)) return "";
+    for (char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && std::strchr("-_. ", c) == nullptr) return "";
+    for (char end : {name.front(), name.back()})
+        if (end == '.' || end == ' ') return "";
+    return name;
+}
+
 std::string PathOf(const std::string& name) { return Place.Folder + platform::os::kSeparator + name + ".dat"; }
 
 }  // namespace
@@ -53,11 +71,11 @@ void KeepDataPerUser(const std::string& program) {
     const std::string base = platform::os::userDataFolder(why);
     if (base.empty()) {
         Place = DataPlace{"", "no data is kept: " + why};
-    } else if (!DataNameValid(program)) {
+    } else if (const std::string folder = ProgramFolder(program); folder.empty()) {
         Place = DataPlace{"", "no data is kept: the program's name '" + program +
-                                  "' is not a folder name (letters, digits, '-' and '_')"};
+                                  "' is not a folder name (letters, digits, '-', '_', '.' and spaces)"};
     } else {
-        Place = DataPlace{base + platform::os::kSeparator + program, ""};
+        Place = DataPlace{base + platform::os::kSeparator + folder, ""};
     }
 }
 

@@ -34,8 +34,9 @@ bool LoadData(const std::string& name, std::vector<std::uint8_t>& bytes);
 // nowhere. A test may call them itself.
 // The data goes to `folder` (made when missing); "" keeps none.
 void KeepDataIn(const std::string& folder);
-// The data goes to the user's data folder for `program` (a name as DataNameValid says; none is
-// kept for another, and that is said at the first SaveData).
+// The data goes to the user's data folder for `program`, the folder named as the program is
+// (an executable's ".exe" left out): letters, digits, '-', '_', '.' and spaces, not at either
+// end a '.' or a space. None is kept for another name, and that is said at the first SaveData.
 void KeepDataPerUser(const std::string& program);
 // The folder in use, "" when no data is kept.
 const std::string& DataFolder();

@@ -204,8 +204,13 @@ TEST_F(SavedData, TheUsersFolderFollowsTheEnvironment) {
     ::setenv("XDG_DATA_HOME", "relative/data", 1);
     quorbix::KeepDataPerUser("my-game");
     EXPECT_EQ(quorbix::DataFolder(), (dir_ / "home" / ".local" / "share" / "my-game").string());
-    quorbix::KeepDataPerUser("My Game!");   // not a folder name: nothing kept
-    EXPECT_EQ(quorbix::DataFolder(), "");
+    // A Windows executable's name without its ".exe"; names that are no folder's keep nothing.
+    quorbix::KeepDataPerUser("Dodge Blocks 2.EXE");
+    EXPECT_EQ(quorbix::DataFolder(), (dir_ / "home" / ".local" / "share" / "Dodge Blocks 2").string());
+    for (const char* bad : {"My Game!", "..", "../escape", ".hidden", "trailing.", "trailing ", "a/b", "nul", "nul.exe", ".exe", ""}) {
+        quorbix::KeepDataPerUser(bad);
+        EXPECT_EQ(quorbix::DataFolder(), "") << bad;
+    }
     ::unsetenv("XDG_DATA_HOME");
     ::unsetenv("HOME");
     quorbix::KeepDataPerUser("my-game");
