@@ -83,8 +83,8 @@ const std::string& DataFolder() { return Place.Folder; }
 
 bool SaveData(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     if (!DataNameValid(name)) {
-        platform::say("saved data cannot be named '%s': a name is 1 to %zu letters, digits, '-' and '_'\n",
-                      name.c_str(), kDataNameMax);
+        platform::say("saved data cannot be named '%s': a name is 1 to %d letters, digits, '-' and '_'\n",
+                      name.c_str(), static_cast<int>(kDataNameMax));
         return false;
     }
     if (Place.Folder.empty()) {
@@ -108,8 +108,8 @@ bool SaveData(const std::string& name, const std::vector<std::uint8_t>& bytes) {
 bool LoadData(const std::string& name, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
     if (!DataNameValid(name)) {
-        platform::say("saved data cannot be named '%s': a name is 1 to %zu letters, digits, '-' and '_'\n",
-                      name.c_str(), kDataNameMax);
+        platform::say("saved data cannot be named '%s': a name is 1 to %d letters, digits, '-' and '_'\n",
+                      name.c_str(), static_cast<int>(kDataNameMax));
         return false;
     }
     if (Place.Folder.empty()) return false;
