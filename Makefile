@@ -1,8 +1,10 @@
 # The commands a newcomer needs: `make run`, `make test`, `make web` and `make windows` (see
 # README.md). Each installs what it needs first (scripts/setup-deps run, test, web or windows): the
 # game alone needs far less than its tests and its other builds.
-.PHONY: run test build deps deps-test deps-web deps-windows clean web web-sdk serve-web windows
+.PHONY: run test build sdk deps deps-test deps-web deps-windows clean web web-sdk serve-web windows
 
+# Where `make sdk` installs the SDK (make sdk SDK=/some/folder for another).
+SDK ?= $(HOME)/quorbix-sdk
 # Where `make web-sdk` installs the web SDK (make web-sdk WEB_SDK=/some/folder for another).
 WEB_SDK ?= $(HOME)/quorbix-web-sdk
 
@@ -20,6 +22,10 @@ deps-windows:
 
 build: deps
 	@scripts/build build
+
+# The SDK alone (the framework, its CMake and pkg-config files, quorbix-new), built and installed.
+sdk: deps
+	@scripts/build-sdk "$(SDK)"
 
 run: build
 	@scripts/run-game
@@ -40,4 +46,4 @@ serve-web: web
 	@scripts/serve-web
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-web build-windows
+	rm -rf build build-sdk build-asan build-tsan build-fuzz build-web build-windows

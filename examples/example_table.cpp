@@ -28,6 +28,9 @@ const Example kExamples[] = {
     // Enter at the title, then two shots a frame apart, then N for the next level.
     {"game-setup", UseGameSetup, "2 key 13\n3 keyup 13\n5 key 32\n6 keyup 32\n6 ldown\n6 lup\n9 key 78\n", 12, 0},
     {"drawing", UseDrawing, "", 5, 0},
+    // Two clicks in the round; nothing is kept here (no --data), so the best stays 2 every run.
+    {"best-score", UseBestScore, "3 ldown\n3 lup\n6 ldown\n6 lup\n", 110, 0},
+    {"helpers", UseHelpers, "", 10, 0},
 };
 const int kExampleCount = sizeof kExamples / sizeof kExamples[0];
 

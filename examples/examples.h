@@ -16,6 +16,8 @@ void UseInput();         // input.cpp: polled keys and joystick, per-second move
 void UseErrors();        // errors.cpp: the error box, message boxes and failed loads
 void UseGameSetup();     // game_setup.cpp: frame period, scene table, asset folder, keys, overlaps
 void UseDrawing();       // drawing.cpp: filled shapes, the turned put, a PNG with its alpha
+void UseBestScore();     // best_score.cpp: a best score saved and loaded across runs
+void UseHelpers();       // helpers.cpp: sprite-sheet animation, rectangles, a 32-bit generator
 
 // One example as the example programs run it.
 struct Example {

@@ -345,3 +345,19 @@ TEST(Examples, TraceListReadsTheNumbersOfAnArrayField) {
     EXPECT_TRUE(quorbix::TraceList(R"({"sounds":[]})", "sounds").empty());
     EXPECT_TRUE(quorbix::TraceList(R"({"sounds":[3,)", "sounds") == (std::vector<long long>{3})) << "a cut line";
 }
+
+// The coin lies where the example's own generator, seeded with the calendar time (0 headless),
+// puts it; the sprite touching its edge does not pick it up, one pixel over does.
+TEST(Examples, HelpersPlaceCoinsFromTheirSeedAndPickThemUpOnOverlap) {
+    quorbix::Random32 dice(0);
+    const int x = dice.Between(16, 448), y = dice.Between(16, 328);
+    const auto first = RunChecked(UseHelpers, "", 1);
+    ASSERT_EQ(quorbix::TraceField(first[0], "coin_x"), x);
+    ASSERT_EQ(quorbix::TraceField(first[0], "coin_y"), y);
+    const std::string script = "2 move " + std::to_string(x - 24) + " " + std::to_string(y + 8) + "\n4 move " +
+                               std::to_string(x - 23) + " " + std::to_string(y + 8) + "\n";
+    const auto t = RunChecked(UseHelpers, script, 5);
+    EXPECT_EQ(quorbix::TraceField(t[2], "coins"), 0) << "touching is not overlapping";
+    EXPECT_EQ(quorbix::TraceField(t[3], "coins"), 1);
+    EXPECT_EQ(quorbix::TraceField(t[3], "coin_x"), dice.Between(16, 448)) << "the next place from the same generator";
+}

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/core/texts.h"
+#include "framework/system/saved_data.h"
 #include "platform/files/os.h"
 #include "platform/window/program_name.h"
 #include "platform/window/recording.h"
@@ -76,6 +77,8 @@ int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const H
     }
     // Installed first: the recording's header names the program.
     UseProgram(program);
+    // The user's own folder for the program's saved data.
+    KeepDataPerUser(name);
     SetLanguage(language);
     std::string error;
     if (args.has("--replay") && !platform::startReplay(args.value("--replay"), error)) return Fail(name, error, 2);

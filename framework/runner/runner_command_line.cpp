@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "framework/core/texts.h"
+#include "framework/system/saved_data.h"
 #include "platform/headless/headless.h"
 #include "platform/window/input_script.h"
 #include "platform/window/state_check.h"
@@ -29,6 +30,7 @@ const CommandLineOption kRunnerOptions[] = {
     {"--from", "N", "the GIF's first frame number (default 1)"},
     {"--to", "N", "the GIF's last frame number (default: the session's last)"},
     {"--gif-scale", "K", "the GIF's pictures K times as large, 1 or 2 (default 1)"},
+    {"--data", "DIR", "keep the program's saved data in DIR, made if missing (default: none is kept)", FileUse::Writes},
     {"--check", nullptr, "SCRIPT is a recorded session: check every frame against it (status 1 when one differs)"},
 };
 
@@ -121,7 +123,11 @@ int RunHeadlessCommandLine(const CommandLineSyntax& syntax, HeadlessCommandLine&
     RunOptions& options = run.options;
     if (options.framesDir.empty() != options.dump.empty())
         return CommandLineUsageError(syntax, "--frames-dir and --dump go together");
+    if (run.args.has("--data") && run.args.value("--data").empty())
+        return CommandLineUsageError(syntax, "--data needs a directory");
     if (!ReadScript(syntax, run)) return 2;
+    // Saved data only where the command line asks: a run writes nothing else of its own.
+    KeepDataIn(run.args.value("--data"));
     // A recorded session shows the texts in the language it was recorded in.
     const std::string recorded = platform::scriptLanguage(options.script);
     if (!run.args.has("--lang") && !recorded.empty()) options.language = recorded;

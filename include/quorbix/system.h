@@ -3,7 +3,8 @@
 // input hold and shutdown; the keyboard poll (GetKey, IsKeyDown) with the key names (elKey::A,
 // elKey::Space...); Japanese texts in the program's code page (CodePageText); the language shown
 // and a program's texts in each language (quorbix::AddTextTable, quorbix::Text); the clocks a
-// game reads (quorbix::TickCount, quorbix::CalendarTime).
+// game reads (quorbix::TickCount, quorbix::CalendarTime); saved data (quorbix::SaveData,
+// quorbix::LoadData) and a 32-bit generator of a program's own (quorbix::Random32).
 #pragma once
 #pragma push_macro("QRB_PUBLIC_HEADERS")
 #undef QRB_PUBLIC_HEADERS
@@ -14,6 +15,8 @@
 #include "framework/input/keys.h"
 #include "framework/system/machine.h"
 #include "framework/system/random.h"
+#include "framework/system/random32.h"
+#include "framework/system/saved_data.h"
 #include "framework/system/system_utils.h"
 #include "framework/system/wait_timers.h"
 #pragma pop_macro("QRB_PUBLIC_HEADERS")

@@ -58,6 +58,15 @@ Kind kindOf(const std::string& name, std::uint64_t* size = nullptr);
 // The names in a folder (not "." and ".."); false when it cannot be read.
 bool listFolder(const std::string& folder, std::vector<std::string>& names);
 
+// Makes the folder and any folders above it that are missing; 0 when it is there (made now or
+// before), else an errno value (ENOTDIR when a file stands in the way).
+int makeFolders(const std::string& folder);
+
+// The folder under which programs keep their data for the user running them: $XDG_DATA_HOME
+// (when absolute), else ~/.local/share on Linux, %APPDATA% on Windows. "" with the reason in
+// `why` when there is none: no home folder, or a browser page (its storage is not a folder).
+std::string userDataFolder(std::string& why);
+
 // ---------------------------------------------------------------- the program and the machine
 
 // The program's arguments in UTF-8: argv itself, except on Windows, where the process's own argv

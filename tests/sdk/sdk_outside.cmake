@@ -14,6 +14,7 @@ endif()
 sdk_install(${BUILD} ${WORK}/prefix)
 # The project as a game writer has it: its own folder, nothing of this tree but the example.
 file(COPY ${SOURCE}/examples/outside/ DESTINATION ${WORK}/src)
+sdk_expect_defines(${WORK}/src LINUX)
 
 function(check_run program label)
   file(WRITE ${WORK}/script.txt "3 move 100 100\n3 ldown\n3 lup\n")

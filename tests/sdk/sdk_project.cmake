@@ -45,3 +45,20 @@ function(sdk_check_outside_trace trace label)
     message(FATAL_ERROR "${label}: the click did not reach the counting scene: ${last}")
   endif()
 endfunction()
+
+# Appends to the outside project's two mains in `src` the check that the SDK defines what they
+# are built for: QUORBIX_HEADLESS in the headless program alone, QUORBIX_WINDOWS in both with
+# the Windows SDK (`system` WINDOWS), QUORBIX_WEB in the page (WEB), neither on LINUX. A wrong
+# define stops their compiling.
+function(sdk_expect_defines src system)
+  set(checks "")
+  foreach(define WINDOWS WEB)
+    if(system STREQUAL define)
+      string(APPEND checks "\n#ifndef QUORBIX_${define}\n#error QUORBIX_${define} is not defined\n#endif\n")
+    else()
+      string(APPEND checks "\n#ifdef QUORBIX_${define}\n#error QUORBIX_${define} is defined\n#endif\n")
+    endif()
+  endforeach()
+  file(APPEND ${src}/headless_main.cpp "${checks}\n#ifndef QUORBIX_HEADLESS\n#error QUORBIX_HEADLESS is not defined\n#endif\n")
+  file(APPEND ${src}/window_main.cpp "${checks}\n#ifdef QUORBIX_HEADLESS\n#error QUORBIX_HEADLESS is defined in a window\n#endif\n")
+endfunction()

@@ -54,6 +54,8 @@ endif()
 set(sdk "${WORK}/web sdk")
 file(RENAME ${WORK}/prefix ${sdk})
 file(COPY ${SOURCE}/examples/outside/ DESTINATION ${WORK}/src)
+include(${CMAKE_CURRENT_LIST_DIR}/sdk_project.cmake)
+sdk_expect_defines(${WORK}/src WEB)
 
 execute_process(COMMAND ${EMCMAKE} ${CMAKE_COMMAND} -S ${WORK}/src -B ${WORK}/build -G Ninja
     -DCMAKE_BUILD_TYPE=Release "-DQuorbix_DIR=${sdk}/lib/cmake/Quorbix"

@@ -17,6 +17,7 @@ if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK}/unpacked/sdk/lib/cmake/Quorbix/QuorbixCo
   message(FATAL_ERROR "the package holds no SDK (sdk/lib/cmake/Quorbix/QuorbixConfig.cmake)")
 endif()
 file(COPY ${SOURCE}/examples/outside/ DESTINATION ${WORK}/src)
+sdk_expect_defines(${WORK}/src WINDOWS)
 
 sdk_build_project("the outside project against the Windows SDK" ${WORK}/src ${WORK}/build
   -DCMAKE_TOOLCHAIN_FILE=${SOURCE}/cmake/mingw-w64-x86_64.cmake -DQRB_WINDOWS_PREFIX=${WORK}/unpacked/sdk

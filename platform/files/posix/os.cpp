@@ -10,6 +10,7 @@
 #include <sys/sysinfo.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -89,6 +90,34 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names) {
     closedir(d);
     return true;
 }
+
+int makeFolders(const std::string& folder) {
+    // Each folder from the top: one that exists is passed, a missing one made.
+    for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        const std::string part = folder.substr(0, end);
+        if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+        if (end == std::string::npos) break;
+    }
+    const Kind kind = kindOf(folder);
+    return kind == Kind::directory ? 0 : kind == Kind::missing ? ENOENT : ENOTDIR;
+}
+
+#ifdef __EMSCRIPTEN__
+std::string userDataFolder(std::string& why) {
+    why = "a page keeps no saved data";
+    return "";
+}
+#else
+std::string userDataFolder(std::string& why) {
+    // A relative $XDG_DATA_HOME is ignored, as the base directory rules say.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/') return data;
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share";
+    why = "neither $XDG_DATA_HOME nor $HOME names a folder";
+    return "";
+}
+#endif
 
 std::vector<std::string> arguments(int argc, char** argv) {
     std::vector<std::string> words;

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <knownfolders.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -253,6 +253,29 @@ std::string picturesFolder() {
         folder.clear();
     CoTaskMemFree(path);
     return folder;
+}
+
+int makeFolders(const std::string& folder) {
+    std::wstring wide;
+    if (!windows::toWide(folder, wide)) return EINVAL;
+    // Each folder from the top made where it is missing ("C:" and a share's \\server are
+    // passed); what is there at the end says whether it worked.
+    for (std::size_t end = wide.find_first_of(L"\\/", 1);; end = wide.find_first_of(L"\\/", end + 1)) {
+        const std::wstring part = wide.substr(0, end);
+        if (!part.empty() && part.back() != L':' && GetFileAttributesW(part.c_str()) == INVALID_FILE_ATTRIBUTES)
+            CreateDirectoryW(part.c_str(), nullptr);
+        if (end == std::wstring::npos) break;
+    }
+    const Kind kind = kindOf(folder);
+    return kind == Kind::directory ? 0 : kind == Kind::missing ? ENOENT : ENOTDIR;
+}
+
+std::string userDataFolder(std::string& why) {
+    const wchar_t* data = _wgetenv(L"APPDATA");
+    std::string folder;
+    if (data != nullptr && data[0] != L'\0' && windows::toUtf8(data, folder)) return folder;
+    why = "%APPDATA% names no folder";
+    return "";
 }
 
 std::string soundFontFolder() { return executableFolder() + "sf2"; }
