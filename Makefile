@@ -1,7 +1,7 @@
-# The commands a newcomer needs: `make run`, `make test`, `make web` and `make windows` (see
-# README.md). Each installs what it needs first (scripts/setup-deps run, test, web or windows): the
-# game alone needs far less than its tests and its other builds.
-.PHONY: run test build sdk deps deps-test deps-web deps-windows clean web web-sdk serve-web windows
+# The commands a newcomer needs: `make run`, `make test`, `make web`, `make windows` and `make arm64`
+# (see README.md). Each installs what it needs first (scripts/setup-deps run, test, web, windows or
+# arm64): the game alone needs far less than its tests and its other builds.
+.PHONY: run test build sdk deps deps-test deps-web deps-windows deps-arm64 clean web web-sdk serve-web windows arm64
 
 # Where `make sdk` installs the SDK (make sdk SDK=/some/folder for another).
 SDK ?= $(HOME)/quorbix-sdk
@@ -19,6 +19,9 @@ deps-web:
 
 deps-windows:
 	@scripts/setup-deps windows
+
+deps-arm64:
+	@scripts/setup-deps arm64
 
 build: deps
 	@scripts/build build
@@ -42,8 +45,11 @@ web-sdk: deps-web
 windows: deps-windows
 	@scripts/build-windows
 
+arm64: deps-arm64
+	@scripts/build-arm64
+
 serve-web: web
 	@scripts/serve-web
 
 clean:
-	rm -rf build build-sdk build-asan build-tsan build-fuzz build-web build-windows
+	rm -rf build build-sdk build-asan build-tsan build-fuzz build-web build-windows build-arm64

@@ -1,5 +1,4 @@
 // Game: the play scene: 600 frames, a wave of 40 balls every 40 frames, clicks pop them.
-#include <cmath>
 #include <cstdio>
 
 #include <quorbix/draw.h>
@@ -9,6 +8,7 @@
 
 #include "game/game_state.h"
 #include "game/scenes.h"
+#include "game/trig.h"
 
 void LayOutWave() {
     for (int i = 0; i < kBallCount; ++i) {
@@ -53,8 +53,8 @@ void ScenePlay() {
 
     const double speed = (Game.Level + 2) * 3;
     for (int i = 0; i < kBallCount; ++i) {
-        Game.BallX[i] = static_cast<float>(Game.BallX[i] + std::cos(static_cast<double>(Game.BallAngle[i])) * speed);
-        Game.BallY[i] = static_cast<float>(Game.BallY[i] + std::sin(static_cast<double>(Game.BallAngle[i])) * speed);
+        Game.BallX[i] = static_cast<float>(Game.BallX[i] + GameCos(Game.BallAngle[i]) * speed);
+        Game.BallY[i] = static_cast<float>(Game.BallY[i] + GameSin(Game.BallAngle[i]) * speed);
     }
 
     if (b == 0) LayOutWave();

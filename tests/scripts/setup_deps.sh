@@ -48,16 +48,20 @@ try_setup() {
 has() { grep -qx -- "$2" <<<"$1"; }
 
 lists() {
-  local run web test p
+  local run web test arm64 p
   try_setup -- --list run; run=$out; [ "$status" = 0 ] || fail "--list run: status $status: $out"
   try_setup -- --list web; web=$out
   try_setup -- --list test; test=$out
+  try_setup -- --list arm64; arm64=$out
+  for p in $run; do has "$arm64" "$p" || fail "the arm64 task lacks the game's $p"; done
+  for p in $arm64; do has "$test" "$p" || fail "the test task lacks the arm64 task's $p (scripts/test builds for arm64)"; done
   try_setup -- --list; [ "$out" = "$run" ] || fail "--list without a task is not --list run"
   for p in libsdl2-dev libfluidsynth-dev timgm6mb-soundfont fonts-ipaexfont-gothic fonts-ipaexfont-mincho \
            libfreetype-dev libfontconfig-dev libpng-dev libgif-dev cmake ninja-build build-essential pkg-config; do
     has "$run" "$p" || fail "the game's task lacks $p"
   done
-  for p in chromium emscripten clang libgtest-dev libbenchmark-dev imagemagick fluidsynth xvfb dpkg-dev fonttools python3-brotli; do
+  for p in chromium emscripten clang libgtest-dev libbenchmark-dev imagemagick fluidsynth xvfb dpkg-dev fonttools python3-brotli \
+           crossbuild-essential-arm64 qemu-user libsdl2-dev:arm64; do
     ! has "$run" "$p" || fail "the game's task installs $p"
   done
   for p in emscripten dpkg-dev fonttools python3-brotli; do has "$web" "$p" || fail "the web task lacks $p"; done
@@ -65,7 +69,8 @@ lists() {
   for p in $run; do has "$web" "$p" || fail "the web task lacks the game's $p"; done
   for p in $web; do has "$test" "$p" || fail "the test task lacks the web task's $p (scripts/test builds the web pages)"; done
   for p in libgtest-dev libbenchmark-dev libsdl2-ttf-dev xvfb xdotool x11-utils xfonts-base imagemagick fluidsynth \
-           clang libclang-rt-14-dev appstream desktop-file-utils man-db chromium; do
+           clang libclang-rt-14-dev appstream desktop-file-utils man-db chromium \
+           crossbuild-essential-arm64 qemu-user libfluidsynth-dev:arm64 libgtest-dev:arm64; do
     has "$test" "$p" || fail "the test task lacks $p"
   done
   try_setup -- --list run web test

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# tools/demo played by the arm64 headless runner under qemu-aarch64 and by this machine's: the
+# trace (every ball's position every frame, the score), the whole sound and the dumped frames must
+# be the same bytes. Fused multiply-adds, or a C library's cosine, would move the balls in their
+# last bits and part the two.
+#   demo.sh SOURCE_DIR NATIVE_BIN_DIR ARM64_BIN_DIR WORK_DIR     exit 0 pass, 1 fail, 77 skipped
+set -u
+src=$1; native=$2; ARM64_BIN=$3; work=$4
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/qemu.sh"
+arm64_check quorbix-headless
+rm -rf "$work"; mkdir -p "$work"
+# tools/demo takes one program as its runner: the emulator's call wrapped in a script.
+printf '#!/bin/sh\nexec qemu-aarch64 -L /usr/aarch64-linux-gnu "%s" "$@"\n' "$ARM64_BIN/quorbix-headless" >"$work/arm64-runner"
+chmod +x "$work/arm64-runner"
+start=$SECONDS
+QRB_RUNNER=$native/quorbix-headless "$src/tools/demo" "$work/x86-64" >/dev/null || { echo "FAIL: the native demo failed"; exit 1; }
+QRB_RUNNER=$work/arm64-runner "$src/tools/demo" "$work/arm64" >"$work/arm64.log" 2>&1 ||
+  { echo "FAIL: the arm64 demo failed:"; cat "$work/arm64.log"; exit 1; }
+echo "both demos played in $((SECONDS - start)) s"
+failed=0
+files=$(cd "$work/x86-64" && ls)
+[ "$files" = "$(cd "$work/arm64" && ls)" ] || { echo "FAIL: the demos wrote different files"; failed=1; }
+for f in $files; do
+  if ! cmp -s "$work/x86-64/$f" "$work/arm64/$f"; then
+    echo "FAIL: $f differs between x86-64 and arm64"
+    failed=1
+    if [ "$f" = trace.jsonl ]; then
+      diff "$work/x86-64/$f" "$work/arm64/$f" | head -4 | cut -c1-300
+    fi
+  fi
+done
+[ "$failed" = 0 ] || exit 1
+echo "PASS: $(echo $files | wc -w) files the same on x86-64 and arm64 (trace, sound, frames)"
