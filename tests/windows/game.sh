@@ -29,12 +29,8 @@ wine_ready
 # X server: windows would fail to open in it. This prefix's own session is ended first.
 wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
 # The package in a folder whose name has a space and Japanese characters, as a player might.
-folder="$PREFIX/drive_c/ゲーム フォルダ"
-rm -rf "$folder"; mkdir -p "$folder"
-(cd "$folder" && cmake -E tar xf "$zip") || fail "the package does not unzip"
-top=$(ls "$folder")
-[ -f "$folder/$top/quorbix.exe" ] && { mv "$folder/$top"/* "$folder/"; rmdir "$folder/$top"; }
-[ -f "$folder/quorbix.exe" ] || fail "no quorbix.exe in the package"
+wine_unpack "$zip" "ゲーム フォルダ"
+folder=$FOLDER
 win_path() { echo "Z:${1//\//\\}"; }
 # window_of PID TITLE: the first window whose title starts with TITLE, waited for up to 60 s
 # while the program runs ("" if none).

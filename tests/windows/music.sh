@@ -28,12 +28,8 @@ win_path() { echo "Z:${1//\//\\}"; }
 
 wine_ready
 wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
-folder="$PREFIX/drive_c/ゲーム 音楽"
-rm -rf "$folder"; mkdir -p "$folder"
-(cd "$folder" && cmake -E tar xf "$zip") || fail "the package does not unzip"
-top=$(ls "$folder")
-[ -f "$folder/$top/quorbix.exe" ] && { mv "$folder/$top"/* "$folder/"; rmdir "$folder/$top"; }
-[ -f "$folder/quorbix.exe" ] || fail "no quorbix.exe in the package"
+wine_unpack "$zip" "ゲーム 音楽"
+folder=$FOLDER
 
 # --- 1. The game's music in its window --------------------------------------------------------
 x_server

@@ -3,6 +3,9 @@
 # tests/windows with PREFIX set to the prefix's folder; exits 77 (skipped) without Wine.
 #   wine_ready            boots the prefix if it is new; sets WINEPREFIX, WINEDEBUG
 #   wine_stop             ends this prefix's wineserver (only ours: WINEPREFIX is set)
+#   wine_unpack ZIP NAME  the package unzipped into the prefix's drive C:, in the folder NAME (a
+#                         name with a space and Japanese characters, as a player might choose),
+#                         the programs at its top; sets FOLDER; calls fail on a bad package
 command -v wine >/dev/null || { echo "SKIPPED: wine is missing (scripts/setup-deps test installs wine64)"; exit 77; }
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs on the first boot: the programs need neither.
@@ -21,3 +24,12 @@ wine_ready() {
   [ -f "$PREFIX/.booted" ] || { echo "FAIL: the Wine prefix $PREFIX could not be made"; exit 1; }
 }
 wine_stop() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
+wine_unpack() {
+  FOLDER="$PREFIX/drive_c/$2"
+  rm -rf "$FOLDER"; mkdir -p "$FOLDER"
+  (cd "$FOLDER" && cmake -E tar xf "$1") || fail "the package does not unzip"
+  local top
+  top=$(ls "$FOLDER")
+  [ -f "$FOLDER/$top/quorbix.exe" ] && { mv "$FOLDER/$top"/* "$FOLDER/"; rmdir "$FOLDER/$top"; }
+  [ -f "$FOLDER/quorbix.exe" ] || fail "no quorbix.exe in the package"
+}
