@@ -10,8 +10,11 @@ namespace quorbix {
 // One generator: its seed, stream and the draws from it.
 class Random32 {
 public:
+    // Seeded with 0 on stream 0, so that a generator a program's state holds starts alike in
+    // every run (and the state can be made afresh with `= State{}`).
+    Random32() { Seed(0, 0); }
     // Seeded with `seed`; generators on different `stream`s give different sequences.
-    explicit Random32(std::uint64_t seed = 0, std::uint64_t stream = 0) { Seed(seed, stream); }
+    explicit Random32(std::uint64_t seed, std::uint64_t stream = 0) { Seed(seed, stream); }
     // Starts the sequence again from `seed` on `stream`.
     void Seed(std::uint64_t seed, std::uint64_t stream = 0);
     // The next value, 0 to 4294967295.
