@@ -12,7 +12,7 @@ ln -sfn "$src/platform" "$work/include/platform"
 $cxx -std=c++20 -O1 -static -Wall -Wextra -I"$work/include" "$src/tests/windows/files_check.cpp" \
   "$src"/platform/files/windows/{os,wide,output_file_system}.cpp "$src"/platform/files/output_file.cpp \
   "$src"/platform/window/input_script.cpp \
-  -o "$work/files_check.exe" ||
+  -lshell32 -lole32 -luuid -o "$work/files_check.exe" ||
   { echo "FAIL: cross-compiling"; exit 1; }
 wine_ready
 # The work folder as Wine names it (its Z: drive is the Linux root).
