@@ -41,7 +41,7 @@ EOF
 # sums are wrong.
 cat >"$work/bin/apt-get" <<EOF
 #!/bin/bash
-spec=\$3; pkg=\${spec%%=*}; v=\${spec#*=}; v=\${v#*:}
+wanted=\$3; pkg=\${wanted%%=*}; v=\${wanted#*=}; v=\${v#*:}
 echo "\$pkg=\$v" >>"$work/called"
 url="http://mirror.invalid/pool/\${pkg}_\$v"
 case "\$(cat "$work/mirror/\${pkg}_\$v" 2>/dev/null)" in
