@@ -23,7 +23,7 @@ const childProcess = require('child_process');
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
-const { Failure, check, figure, skip, parseOptions, runTest, findChromium, launch, watch, withProblems, waitWorkerStarted } =
+const { Failure, check, figure, parseOptions, runTest, browserOrSkip, launch, watch, withProblems, waitWorkerStarted } =
   require('./page-kit.cjs');
 
 // ------------------------------------------------------------------------------ the sites
@@ -380,14 +380,7 @@ async function run(o, puppeteer, chromium) {
 async function main() {
   const o = parseOptions(process.argv.slice(2),
     'usage: node offline-update-test.cjs --modules NODE_MODULES_DIR --source SOURCE_DIR --cmake CMAKE --work WORK_DIR [--chromium PATH]');
-  const chromium = findChromium(o.chromium);
-  if (!chromium) skip('no chromium (give --chromium PATH)');
-  let puppeteer;
-  try {
-    puppeteer = require(path.resolve(o.modules, 'puppeteer-core'));
-  } catch (e) {
-    skip(`no puppeteer-core in ${o.modules}`);
-  }
+  const { chromium, puppeteer } = browserOrSkip(o, []);
   await runTest(100, () => run(o, puppeteer, chromium));
 }
 
