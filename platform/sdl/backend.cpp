@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "platform/window/program_name.h"
@@ -47,6 +48,12 @@ constexpr bool kAlwaysDisplay = false;
 constexpr const char* kWithoutWindow = "; the headless runner build/bin/quorbix-headless runs the game without one";
 #endif
 
+// SDL's video drivers that show nothing on any screen.
+static bool invisibleDriver(const char* driver) {
+    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+           std::strcmp(driver, "evdev") == 0;
+}
+
 bool ensureVideo() {
     if (eventLoop.videoTried) return eventLoop.videoOk;
     eventLoop.videoTried = true;
@@ -62,6 +69,17 @@ bool ensureVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         platform::say("no display to open a window on (%s)%s.\n", SDL_GetError(), kWithoutWindow);
+        return false;
+    }
+    // When the display named in DISPLAY cannot be opened, SDL falls back on its own to a driver
+    // that draws into memory: the game would run with no window anyone sees. Unless that driver
+    // was chosen on purpose, it is a display that could not be opened.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr && invisibleDriver(driver)) {
+        const char* display = std::getenv("DISPLAY");
+        platform::say("no display to open a window on (the display %s could not be opened)%s.\n",
+                     display != nullptr ? display : "", kWithoutWindow);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
         return false;
     }
     eventLoop.wakeEvent = SDL_RegisterEvents(1);

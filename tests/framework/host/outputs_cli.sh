@@ -83,6 +83,12 @@ window() {
     fail "no display is said otherwise: $err"
   kept session.txt "1 move 1 2"
   [ ! -e t.jsonl ] || fail "a trace was left by a game that never ran"
+  # A display that cannot be opened is said so too: SDL would otherwise run the game on a driver
+  # that draws into memory, with no window anyone sees.
+  run 1 env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:9876 "$q" --record session.txt
+  [[ $err == *"no display to open a window on (the display :9876 could not be opened)"* ]] ||
+    fail "a display that cannot be opened is said otherwise: $err"
+  kept session.txt "1 move 1 2"
   # Item 4: the options are checked before an output is opened; one file is not two outputs.
   echo precious >precious.jsonl
   run 2 "$q" --trace precious.jsonl --scale 0

@@ -10,23 +10,7 @@ bin=$1; work=$2
 . "$(dirname "$0")/session_steps.sh"
 begin_window_test
 # Starts the game, waits for its window and sets $win and $ppid.
-start() {
-  "$bin/quorbix" "$@" >"$work/game.log" 2>&1 & ppid=$!; pids="$pids $ppid"
-  win=""
-  # A loaded machine (a fresh clone's first run) can take a while to map the window.
-  for i in $(seq 300); do
-    win=$(xdotool search --name '^Quorbix' 2>/dev/null | head -1); [ -n "$win" ] && break
-    kill -0 $ppid 2>/dev/null || break; sleep 0.1
-  done
-  if [ -z "$win" ]; then
-    kill -0 $ppid 2>/dev/null && state="still running" || state="ended"
-    echo "the game ($state) printed:"; sed 's/^/  /' "$work/game.log"
-    echo "windows on the server:"; xdotool search --name '.' 2>/dev/null | while read -r w; do
-      echo "  $w $(xdotool getwindowname "$w" 2>/dev/null)"; done
-    fail "no game window within 30 s"
-  fi
-  sleep 0.5
-}
+start() { start_window Quorbix "$work/game.log" "$bin/quorbix" "$@"; }
 size() { xwininfo -id "$win" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
 click() { xdotool mousemove --window "$win" "$1" "$2"; sleep 0.05; xdotool click 1; }
 finish() {

@@ -13,26 +13,7 @@ bin=$1; work=$2
 . "$(dirname "$0")/session_steps.sh"
 begin_window_test
 # Starts program $1 with the rest as its options, waits for its window titled $title: $win, $ppid.
-# A server just started may refuse the first client; a program that could not connect is started
-# once more (SDL is held to X, so that it cannot fall back to a driver that shows nothing).
-start() {
-  local program=$1 attempt; shift
-  for attempt in 1 2; do
-    SDL_VIDEODRIVER=x11 "$bin/$program" "$@" >"$work/$program.log" 2>&1 & ppid=$!; pids="$pids $ppid"
-    win=""
-    for i in $(seq 300); do
-      win=$(xdotool search --name "^$title" 2>/dev/null | head -1); [ -n "$win" ] && break
-      kill -0 $ppid 2>/dev/null || break; sleep 0.1
-    done
-    [ -n "$win" ] && break
-    kill $ppid 2>/dev/null; wait $ppid 2>/dev/null
-    grep -q "no display to open a window on" "$work/$program.log" && [ $attempt -eq 1 ] && { sleep 1; continue; }
-    break
-  done
-  [ -n "$win" ] || { sed 's/^/  /' "$work/$program.log"; fail "no $program window within 30 s"; }
-  xdotool windowfocus "$win" 2>/dev/null
-  sleep 0.5
-}
+start() { local program=$1; shift; start_window "$title" "$work/$program.log" "$bin/$program" "$@"; }
 hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; sleep 0.2; }
 click() { xdotool mousemove --window "$win" "$1" "$2"; sleep 0.05; xdotool click 1; sleep 0.1; }
 # Escape ends the program; its status must be 0.

@@ -12,17 +12,7 @@ bin=$1; work=$2
 rm -rf "$work/shots" "$work/frames" "$work/closed"
 begin_window_test
 title="Keys and stick"
-start() {
-  "$bin/keys-and-stick" --scale 2 "$@" >"$work/window.log" 2>&1 & ppid=$!; pids="$pids $ppid"
-  win=""
-  for i in $(seq 300); do
-    win=$(xdotool search --name "^$title" 2>/dev/null | head -1); [ -n "$win" ] && break
-    kill -0 $ppid 2>/dev/null || break; sleep 0.1
-  done
-  [ -n "$win" ] || { sed 's/^/  /' "$work/window.log"; fail "no window within 30 s"; }
-  xdotool windowfocus "$win" 2>/dev/null
-  sleep 0.5
-}
+start() { start_window "$title" "$work/window.log" "$bin/keys-and-stick" --scale 2 "$@"; }
 finish() {
   xdotool key Escape
   for i in $(seq 300); do kill -0 $ppid 2>/dev/null || break; sleep 0.1; done

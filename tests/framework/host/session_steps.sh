@@ -4,6 +4,9 @@
 #   begin_window_test       the test's start (below); fail MESSAGE ends it as failed
 #   x_server                a private X server (1920 x 1080) for the test: DISPLAY set, its
 #                           process in $xpid; exits 77 (skipped) when none starts
+#   start_window TITLE LOG PROGRAM [OPTION...]
+#                           starts PROGRAM with its options, its output in LOG, and waits for its
+#                           window titled TITLE...: $win and $ppid set; fails when none comes
 #   play_a_game             from the start of play: clicks over the field where the balls fly
 #                           for the 600 frames (30 s) of play, then the result back to the title
 #   replay_matches BIN WORK WORK/session.txt replayed by the headless runner, equal to the window
@@ -42,6 +45,32 @@ x_server() {
     kill $xpid 2>/dev/null; wait $xpid 2>/dev/null; xpid=""; sleep 1
   done
   echo "SKIPPED: no X server could be started (see $work/xvfb.log)"; exit 77
+}
+# A server just started may refuse the first client; a program that could not connect is started
+# once more (SDL is held to X, so that it cannot fall back to a driver that shows nothing). A
+# loaded machine (a fresh clone's first run) can take a while to map the window.
+start_window() {
+  local title=$1 log=$2 program=$3 attempt i; shift 3
+  for attempt in 1 2; do
+    SDL_VIDEODRIVER=x11 "$program" "$@" >"$log" 2>&1 & ppid=$!; pids="$pids $ppid"
+    win=""
+    for i in $(seq 300); do
+      win=$(xdotool search --name "^$title" 2>/dev/null | head -1); [ -n "$win" ] && break
+      kill -0 $ppid 2>/dev/null || break; sleep 0.1
+    done
+    [ -n "$win" ] && break
+    kill $ppid 2>/dev/null; wait $ppid 2>/dev/null
+    grep -q "no display to open a window on" "$log" && [ $attempt -eq 1 ] && { sleep 1; continue; }
+    break
+  done
+  if [ -z "$win" ]; then
+    echo "$(basename "$program") printed:"; sed 's/^/  /' "$log"
+    echo "windows on the server:"; xdotool search --name '.' 2>/dev/null | while read -r w; do
+      echo "  $w $(xdotool getwindowname "$w" 2>/dev/null)"; done
+    fail "no $(basename "$program") window within 30 s"
+  fi
+  xdotool windowfocus "$win" 2>/dev/null
+  sleep 0.5
 }
 play_a_game() {
   local end=$((SECONDS + 32)) x=100 y=100
