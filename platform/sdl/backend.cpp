@@ -10,9 +10,10 @@
 //   audio.cpp    audio outputs as SDL audio devices
 // Beside them: keys.cpp (SDL's keys as virtual-key codes), pads.cpp (the pad mapping files),
 // x11_desktop.cpp (what SDL leaves to a window manager, done through X) and screenshot.cpp (F12:
-// the shown picture saved).
+// the shown picture saved) and session_gif.cpp (F9: the session so far saved, its GIF made).
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -115,12 +116,15 @@ const Capabilities& describe() {
 void pumpEvents() {
     if (eventLoop.videoOk) sdl::drainEvents();
     sdl::titleNoteLeft();
+    sdl::pollSessionGif();
 }
 
 void waitEvents() {
     SDL_Event e;
-    // A note in the title wakes the wait when its time is over, to put the title back.
-    const Uint32 noteLeft = sdl::titleNoteLeft();
+    // A note in the title wakes the wait when its time is over, to put the title back, and a
+    // GIF being made now and then, to see whether it is ready.
+    Uint32 noteLeft = sdl::titleNoteLeft();
+    if (const Uint32 poll = sdl::pollSessionGif(); poll > 0) noteLeft = noteLeft > 0 ? std::min(noteLeft, poll) : poll;
     if (eventLoop.videoOk && (noteLeft > 0 ? SDL_WaitEventTimeout(&e, static_cast<int>(noteLeft)) : SDL_WaitEvent(&e))) {
         sdl::translate(e);
         sdl::drainEvents();

@@ -1,7 +1,7 @@
 // SDL2 backend: SDL's events as window messages (less the window's own keys: Alt+Enter and F11
-// switch the view, F12 takes a screenshot); joysticks 0 and 1 through SDL's pad mappings (a raw
-// joystick where SDL knows no mapping), found again after they are plugged in or pulled out; the
-// key state as the key messages leave it.
+// switch the view, F12 takes a screenshot, F9 saves the session and its GIF); joysticks 0 and 1
+// through SDL's pad mappings (a raw joystick where SDL knows no mapping), found again after they
+// are plugged in or pulled out; the key state as the key messages leave it.
 #include <SDL.h>
 
 #include <cstdio>
@@ -87,8 +87,9 @@ void translateEvent(const SDL_Event& e) {
                 break;
             }
             // F12 saves the shown picture; the program never sees it, as a message or as a key held.
-            if (e.key.keysym.sym == SDLK_F12) {
-                if (e.key.repeat == 0) takeScreenshot();
+            // F9 saves the session so far and makes its GIF; the program does not see it either.
+            if (e.key.keysym.sym == SDLK_F12 || e.key.keysym.sym == SDLK_F9) {
+                if (e.key.repeat == 0) e.key.keysym.sym == SDLK_F12 ? takeScreenshot() : saveSessionGif();
                 inputDevices.windowKey = e.key.keysym.sym;
                 break;
             }

@@ -57,6 +57,21 @@ bool shownPicture(std::vector<std::uint32_t>& pixels, int& width, int& height);
 void takeScreenshot();
 Uint32 titleNoteLeft();
 void forgetTitleNote();
+// A note in the title for `ms` milliseconds, or until the next one when 0.
+void showNote(const std::string& text, Uint32 ms);
+// Where screenshots and sessions go: QUORBIX_SCREENSHOT_DIR, else the user's pictures folder;
+// "" with the reason when it is missing or no folder.
+std::string captureFolder(std::string& why);
+// FOLDER/NAME-YYYY-MM-DD-HHMMSS (the program's name, the local time), with -2, -3... added when
+// a file of that name with one of `extensions` is there already.
+std::string freshStem(const std::string& folder, const std::vector<std::string>& extensions);
+
+// session_gif.cpp. F9: the session recorded so far saved beside the screenshots, and its last
+// 30 seconds rendered as a GIF by the program's headless runner in a process of its own, at a
+// lower priority; the title says when the GIF is ready. pollSessionGif notices the process's end
+// and says how many milliseconds until it should be asked again (0 when none runs).
+void saveSessionGif();
+Uint32 pollSessionGif();
 
 // keys.cpp. The virtual-key code of an SDL key; 0 for keys the program has no code for. Called
 // for the key messages and for the key state.

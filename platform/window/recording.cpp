@@ -53,6 +53,8 @@ struct RecorderState {
     std::uint64_t lastPicture = 0;
     int lastStateFrame = 0;
     std::string lastFields;
+    std::string text;            // every line written, for a copy of the session so far
+    std::size_t textAtFrameEnd = 0;   // its length when frame lastStateFrame ended
     JoyReading joyLast[kJoystickIds];    // the last reading written, each stick absent at first
     JoyReading joyFrame[kJoystickIds];   // the reading of the frame joyFrameNo
     int joyFrameNo[kJoystickIds] = {-1, -1};
@@ -89,11 +91,26 @@ bool onWindowThread() { return std::this_thread::get_id() == recorder.windowThre
 
 void writeLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void writeLine(const char* format, ...) {
+    char small[256];
     va_list args;
     va_start(args, format);
-    std::vfprintf(recorder.out, format, args);
+    const int length = std::vsnprintf(small, sizeof small, format, args);
     va_end(args);
-    std::fputc('\n', recorder.out);
+    if (length < 0) return;
+    std::string line;
+    if (static_cast<std::size_t>(length) < sizeof small) {
+        line.assign(small, static_cast<std::size_t>(length));
+    } else {
+        // A state's fields can be long: formatted again into a buffer of their size.
+        line.resize(static_cast<std::size_t>(length) + 1);
+        va_start(args, format);
+        std::vsnprintf(line.data(), line.size(), format, args);
+        va_end(args);
+        line.pop_back();
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), recorder.out);
+    recorder.text += line;
     // A session that is killed still leaves its events behind, in the temporary file.
     recorder.file.flush();
 }
@@ -219,12 +236,42 @@ void recordFrameState(int scene, const std::string& fields, std::uint64_t pictur
     std::lock_guard<std::mutex> hold(recorder.lock);
     const std::uint64_t h = stateHash(fields);
     recorder.lastStateFrame = recorder.running;
-    if (scene == recorder.lastScene && h == recorder.lastHash && picture == recorder.lastPicture) return;
-    recorder.lastScene = scene;
-    recorder.lastHash = h;
-    recorder.lastPicture = picture;
-    recorder.lastFields = fields;
-    writeLine("# state %d %d %016" PRIx64 " %016" PRIx64, recorder.running, scene, h, picture);
+    if (scene != recorder.lastScene || h != recorder.lastHash || picture != recorder.lastPicture) {
+        recorder.lastScene = scene;
+        recorder.lastHash = h;
+        recorder.lastPicture = picture;
+        recorder.lastFields = fields;
+        writeLine("# state %d %d %016" PRIx64 " %016" PRIx64, recorder.running, scene, h, picture);
+    }
+    // What follows belongs to later frames: a copy of the session so far ends here.
+    recorder.textAtFrameEnd = recorder.text.size();
+}
+
+bool copyRecording(const std::string& path, int& lastFrame, std::uint32_t& periodMs, std::string& error) {
+    std::string text;
+    {
+        std::lock_guard<std::mutex> hold(recorder.lock);
+        if (recorder.out == nullptr) {
+            error = "no session is being recorded (start the program with --record FILE)";
+            return false;
+        }
+        if (recorder.lastStateFrame < 1) {
+            error = "no frame has run yet";
+            return false;
+        }
+        text.assign(recorder.text, 0, recorder.textAtFrameEnd);
+        // The window went on; the copy closes it after the frame, so that a replay stops there.
+        char end[96];
+        std::snprintf(end, sizeof end, "%d close\n# end after frame %d: scene %d ", recorder.lastStateFrame + 1,
+                      recorder.lastStateFrame, recorder.lastScene);
+        text += end + recorder.lastFields + "\n";
+        lastFrame = recorder.lastStateFrame;
+        periodMs = recorder.period;
+    }
+    OutputFile file;
+    if (!file.open(path, error)) return false;
+    file.write(text.data(), text.size());   // a failed write is reported by commit
+    return file.commit(error);
 }
 
 bool replayActive() { return replay.on; }

@@ -40,6 +40,11 @@ std::string replayLanguage();
 // Called by the frame loop after each frame while recording: the scene that ran, the program's
 // own trace fields (ProgramSetup::TraceFields) and the hash of the picture it composed.
 void recordFrameState(int scene, const std::string& fields, std::uint64_t picture);
+// Writes the session recorded so far to `path` (whole or not at all), as the file would hold it
+// had the window been closed after the last frame that ran (a replay stops there): that frame's
+// number and the frame period come back, for a replay of its end. False with the reason when nothing is recorded or the
+// file cannot be written. Called on the window's thread, between frames.
+bool copyRecording(const std::string& path, int& lastFrame, std::uint32_t& periodMs, std::string& error);
 // A recorded session is being replayed in the window (startReplay).
 bool replayActive();
 // The number of the frame running now while a session is recorded or replayed (the frame

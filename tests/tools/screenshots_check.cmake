@@ -6,7 +6,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env QRB_RUNNER=${RUNNER} QRB_GALLERY
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "tools/screenshots ${WORK}: exit ${rc}\n${err}")
 endif()
-foreach(name title.png play.png result.png title-en.png result-en.png gallery-mosaic-object.png gallery-transition-2-bands.png
+foreach(name title.png play.png play.gif result.png title-en.png result-en.png gallery-mosaic-object.png gallery-transition-2-bands.png
     gallery-scroll-page.png gallery-wipe-open-5.png gallery-input.png)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SOURCE}/docs/images/${name} ${WORK}/${name}
     RESULT_VARIABLE differ)

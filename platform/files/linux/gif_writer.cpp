@@ -7,6 +7,7 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -17,6 +18,15 @@ namespace platform {
 namespace {
 
 constexpr std::uint32_t kMaxDelay = 65535;   // hundredths of a second: the field is 16 bits
+// A frame of more colours than a palette holds is first given this many (and the index seen
+// through): 7-bit codes. Where a pixel still lies more than kMaxFewColoursError from its colour
+// in some channel, the frame takes a full palette after all.
+constexpr std::size_t kFewColours = 127;
+constexpr int kMaxFewColoursError = 24;
+// Of a palette, this many places wait for the colours of the pixels median cut left further than
+// kFarApart from theirs.
+constexpr std::size_t kHeldBack = 8;
+constexpr int kFarApart = 12;
 
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -65,6 +75,73 @@ struct GifWriter::State {
         // Unchanged: one pixel, so that the frame still takes its time.
         if (x1 < 0) return Rect{0, 0, 1, 1};
         return Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+    }
+
+    using Pixel = std::uint32_t;
+
+    // Chooses at most `limit` colours for `pixels` by giflib's median cut, then gives the pixels
+    // it serves worst (beyond kFarApart in a channel) the exact colours the most of them have,
+    // in places held back for them: median cut follows the pixels' numbers, and a small thing in
+    // a colour of its own (a pointer, a line of text) would otherwise take a neighbour's.
+    bool quantise(const std::vector<Pixel>& pixels, std::size_t limit, std::vector<GifColorType>& colours,
+                  std::vector<GifByteType>& chosen) {
+        const std::size_t n = pixels.size();
+        std::vector<GifByteType> red(n), green(n), blue(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            red[i] = static_cast<GifByteType>(pixels[i] >> 16);
+            green[i] = static_cast<GifByteType>(pixels[i] >> 8);
+            blue[i] = static_cast<GifByteType>(pixels[i]);
+        }
+        const std::size_t held = limit >= 4 * kHeldBack ? kHeldBack : 0;
+        int size = static_cast<int>(limit - held);
+        colours.assign(256, GifColorType{0, 0, 0});
+        chosen.assign(n, 0);
+        if (GifQuantizeBuffer(static_cast<unsigned>(n), 1, &size, red.data(), green.data(), blue.data(), chosen.data(),
+                              colours.data()) != GIF_OK)
+            return failed("the colours of a frame could not be chosen", D_GIF_ERR_NOT_ENOUGH_MEM);
+        colours.resize(static_cast<std::size_t>(std::clamp(size, 1, static_cast<int>(limit - held))));
+        if (held == 0) return true;
+        // The far pixels' colours, the commonest first.
+        std::vector<std::pair<std::size_t, Pixel>> far;
+        {
+            std::vector<Pixel> farPixels;
+            for (std::size_t i = 0; i < n; ++i)
+                if (distance(pixels[i], colours[chosen[i]]) > kFarApart) farPixels.push_back(pixels[i]);
+            std::sort(farPixels.begin(), farPixels.end());
+            for (std::size_t i = 0; i < farPixels.size();) {
+                std::size_t j = i;
+                while (j < farPixels.size() && farPixels[j] == farPixels[i]) ++j;
+                far.emplace_back(j - i, farPixels[i]);
+                i = j;
+            }
+        }
+        if (far.empty()) return true;
+        std::sort(far.begin(), far.end(), [](const auto& a, const auto& b) { return a.first > b.first || (a.first == b.first && a.second < b.second); });
+        const std::size_t start = colours.size();
+        for (std::size_t k = 0; k < far.size() && colours.size() < limit; ++k)
+            colours.push_back(GifColorType{static_cast<GifByteType>(far[k].second >> 16), static_cast<GifByteType>(far[k].second >> 8),
+                                           static_cast<GifByteType>(far[k].second)});
+        // Each far pixel takes the nearest of the added colours where it is nearer.
+        for (std::size_t i = 0; i < n; ++i) {
+            int best = distance(pixels[i], colours[chosen[i]]);
+            if (best <= kFarApart) continue;
+            for (std::size_t k = start; k < colours.size(); ++k)
+                if (const int d = distance(pixels[i], colours[k]); d < best) best = d, chosen[i] = static_cast<GifByteType>(k);
+        }
+        return true;
+    }
+
+    // The largest difference in one channel between a pixel and a colour.
+    static int distance(Pixel p, const GifColorType& c) {
+        return std::max({std::abs(static_cast<int>((p >> 16) & 0xFF) - c.Red), std::abs(static_cast<int>((p >> 8) & 0xFF) - c.Green),
+                         std::abs(static_cast<int>(p & 0xFF) - c.Blue)});
+    }
+
+    static int worstError(const std::vector<Pixel>& pixels, const std::vector<GifColorType>& colours,
+                          const std::vector<GifByteType>& chosen) {
+        int worst = 0;
+        for (std::size_t i = 0; i < pixels.size(); ++i) worst = std::max(worst, distance(pixels[i], colours[chosen[i]]));
+        return worst;
     }
 
     // Writes the pending picture as a frame shown for `delay` hundredths of a second. Inside the
@@ -122,25 +199,21 @@ struct GifWriter::State {
             }
         }
         if (!exact) {
-            // The changed pixels alone, as one row, through the quantiser.
-            std::vector<GifByteType> red(changedCount), green(changedCount), blue(changedCount), chosen(changedCount);
-            std::size_t n = 0;
+            // The changed pixels alone, as one row, through the quantiser: first to few colours,
+            // which the file stores in 7-bit codes rather than 8 (a quarter smaller for pictures
+            // of shaded sprites), then, where some pixel is still far from its colour, to all.
+            std::vector<Pixel> changedPixels;
+            changedPixels.reserve(changedCount);
             for (int y = 0; y < r.h; ++y)
-                for (int x = 0; x < r.w; ++x) {
-                    if (kept[static_cast<std::size_t>(y) * r.w + x]) continue;
-                    const std::uint32_t c = pending[static_cast<std::size_t>(r.y + y) * width + r.x + x];
-                    red[n] = static_cast<GifByteType>(c >> 16);
-                    green[n] = static_cast<GifByteType>(c >> 8);
-                    blue[n] = static_cast<GifByteType>(c);
-                    ++n;
-                }
-            int size = static_cast<int>(limit);
-            colours.assign(256, GifColorType{0, 0, 0});
-            if (GifQuantizeBuffer(static_cast<unsigned>(changedCount), 1, &size, red.data(), green.data(), blue.data(),
-                                  chosen.data(), colours.data()) != GIF_OK)
-                return failed("the colours of a frame could not be chosen", D_GIF_ERR_NOT_ENOUGH_MEM);
-            colours.resize(static_cast<std::size_t>(std::clamp(size, 1, static_cast<int>(limit))));
-            n = 0;
+                for (int x = 0; x < r.w; ++x)
+                    if (!kept[static_cast<std::size_t>(y) * r.w + x])
+                        changedPixels.push_back(pending[static_cast<std::size_t>(r.y + y) * width + r.x + x]);
+            std::vector<GifByteType> chosen;
+            if (!quantise(changedPixels, limit > kFewColours ? kFewColours : limit, colours, chosen)) return false;
+            if (limit > kFewColours && worstError(changedPixels, colours, chosen) > kMaxFewColoursError &&
+                !quantise(changedPixels, limit, colours, chosen))
+                return false;
+            std::size_t n = 0;
             for (std::size_t i = 0; i < count; ++i)
                 if (!kept[i]) indices[i] = chosen[n++];
         }

@@ -45,7 +45,8 @@ grep -qE '^[0-9]+ key(up)? 123$' "$work/session.txt" && fail "the program was ha
   2>"$work/headless.log" || { sed 's/^/  /' "$work/headless.log"; fail "the headless replay differs"; }
 # The moment of each F12: after the arrow's release, before the next key the recording holds.
 releases=($(awk '$2 == "keyup" && ($3 == 39 || $3 == 40) {print $1}' "$work/session.txt"))
-nexts=($(awk '$2 == "key" && $3 == 40 {print $1}' "$work/session.txt") $(awk '$2 == "key" && $3 == 27 {print $1}' "$work/session.txt"))
+# (Only the first press of each: a key held past the X server's repeat delay comes again.)
+nexts=($(awk '$2 == "key" && $3 == 40 {print $1; exit}' "$work/session.txt") $(awk '$2 == "key" && $3 == 27 {print $1; exit}' "$work/session.txt"))
 for n in 0 1; do
   f=$shots/${files[$n]}; found=""
   for frame in $(seq "${releases[$n]}" "${nexts[$n]}"); do

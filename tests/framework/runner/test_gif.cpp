@@ -78,7 +78,25 @@ void JumpingScene() {
     elDraw::Flip();
 }
 
+// A shaded field in one hue, as sprites lit from one side are (some thousand colours close
+// together), with a white cross of 9 pixels in its middle: a colour of its own, too rare for a
+// median cut by numbers to give it a place.
+void ShadedScene() {
+    const int frame = sceneCalls++;
+    elDraw::SetClipWindow(0, 0, 480, 360);
+    for (int y = 0; y < 360; y += 2)
+        for (int x = 0; x < 480; x += 2) {
+            const std::uint32_t k = static_cast<std::uint32_t>(60 + (x + y + frame * 6) % 390 / 2);
+            const std::uint32_t r = k, g = k * 3 / 4, b = static_cast<std::uint32_t>(x / 40 % 12);
+            elDraw::FillRect(x, y, x + 2, y + 2, r | (g << 8) | (b << 16));
+        }
+    elDraw::FillRect(239, 170, 240, 175, 0xFFFFFF);
+    elDraw::FillRect(237, 172, 242, 173, 0xFFFFFF);
+    elDraw::Flip();
+}
+
 void UseFewColours() { UseScene(FewColoursScene); }
+void UseShaded() { UseScene(ShadedScene); }
 void UseJumping() { UseScene(JumpingScene); }
 void UseManyColours() { UseScene(ManyColoursScene); }
 
@@ -262,6 +280,43 @@ TEST(RunnerGif, ManyColoursStayWithinTheQuantisersError) {
     // spread over the whole cube. A palette mapped wrongly is off by far more.
     EXPECT_LT(mean, 8.0);
     EXPECT_LE(largest, 64);
+}
+
+// A picture of thousands of close shades takes 7-bit codes (at most 128 places in a palette),
+// without a pixel far from its colour, and a rare colour of its own kept.
+TEST(RunnerGif, ShadedPicturesTakeSmallPalettesAndKeepRareColours) {
+    const fs::path dir = Folder();
+    std::string error;
+    ASSERT_EQ(RunHeadless(GifRun(dir, UseShaded, 4, 1, 4), error), 0) << error;
+    int code = 0;
+    GifFileType* gif = DGifOpenFileName((dir / "out.gif").c_str(), &code);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    ASSERT_EQ(gif->ImageCount, 4);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const ColorMapObject* map = gif->SavedImages[i].ImageDesc.ColorMap;
+        ASSERT_NE(map, nullptr);
+        EXPECT_LE(map->ColorCount, 128) << "frame " << i;
+    }
+    DGifCloseFile(gif, &code);
+    int width = 0, height = 0;
+    const auto pictures = Expand(Decode(dir / "out.gif", width, height));
+    ASSERT_EQ(pictures.size(), 4u);
+    int largest = 0;
+    for (int n = 1; n <= 4; ++n) {
+        const auto png = ReadPng(dir / "frames" / PngName(n));
+        ASSERT_EQ(png.size(), pictures[n - 1].size());
+        for (std::size_t i = 0; i < png.size(); ++i)
+            for (int shift : {0, 8, 16})
+                largest = std::max(largest, std::abs(static_cast<int>((png[i] >> shift) & 0xFF) -
+                                                     static_cast<int>((pictures[n - 1][i] >> shift) & 0xFF)));
+        // Near white (the quantiser works on 5 bits a channel), not the shade around it.
+        for (const std::size_t at : {172 * 480 + 239, 172 * 480 + 237, 170 * 480 + 239})
+            for (int shift : {0, 8, 16})
+                EXPECT_GE((pictures[n - 1][at] >> shift) & 0xFF, 0xFFu - 12) << "frame " << n << ": the cross";
+    }
+    std::printf("GIF against PNG, shaded picture: largest channel error %d\n", largest);
+    EXPECT_LE(largest, 24);
 }
 
 // The delays are the run's time in hundredths of a second whatever the frame length: 33 ms
