@@ -9,7 +9,7 @@
         writes the characters of a page's small cut: every character of the program's sources
         that is not ASCII (its texts are among them, whatever the comments add), each also as
         code page 932 turns it into on its way back (the texts are stored in that code page),
-        the printable ASCII range (digits and Latin letters a program writes at run time), the
+        the ASCII range (digits and Latin letters a program writes at run time), the
         stand-ins the renderer draws for a character it cannot show, and HINTER-CHARS.
 
 A source is read as UTF-8, or as code page 932 when it is not UTF-8. A character the program
@@ -100,7 +100,7 @@ def main(argv):
         print("    or: page_chars.py OUT HINTER-CHARS SOURCE...", file=sys.stderr)
         return 2
     out, hinter, sources = args[0], args[1], args[2:]
-    chars = set(range(0x20, 0x7F)) | set(STAND_INS) | read_list(hinter)
+    chars = set(range(0x80)) | set(STAND_INS) | read_list(hinter)
     for source in sources:
         chars |= source_chars(source)
     write_list(out, chars)
