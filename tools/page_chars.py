@@ -31,6 +31,7 @@ def write_list(path, chars):
         with os.fdopen(fd, "w", encoding="ascii") as f:
             for c in sorted(chars):
                 f.write(f"U+{c:04X}\n")
+        os.chmod(tmp, 0o644)   # not mkstemp's owner-only mode: the list is packed and installed
         os.replace(tmp, path)
     except BaseException:
         os.unlink(tmp)
