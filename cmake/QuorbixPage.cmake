@@ -1,12 +1,18 @@
 # Programs of the web backend as pages, for this tree's web build (cmake/web.cmake) and for the
 # installed web SDK (its QuorbixConfig.cmake) alike: the one place that says how a page is made.
 #
-#   quorbix_page_sources(TEMPLATE DIR ICON FILE DATA DIR [ICONS DIR] [SYNTH_JS FILE] [SF2_CUT FILE])
+#   quorbix_page_sources(TEMPLATE DIR ICON FILE DATA DIR [ICONS DIR] [SYNTH_JS FILE] [SF2_CUT FILE]
+#                        [FACE_CUT DIR [FACE_CHECK FILE]])
 #       where the page's own files lie: DIR holds index.html.in, quorbix-page.js and
 #       quorbix-audio.js; ICON is the page's icon (a PNG); DATA holds fonts/ (the two faces, their
 #       LICENSE and README) and sf2/TimGM6mb.sf2; ICONS holds quorbix-N.png for the sizes an
 #       installed page shows (48 to 512); SYNTH_JS is the music library's script; SF2_CUT the
 #       native sound font cutter (sf2-cut), without which a page with music packs the whole font.
+#       FACE_CUT holds page_chars.py and web_font_subset.py, which cut each page's faces to the
+#       characters its program draws at start (DATA's fonts/hinter-chars.txt and a python3 with
+#       fontTools needed too; else each page packs the whole faces); FACE_CHECK is the native
+#       font_subset_check, which the build runs on each cut (a cut drawing any of its characters
+#       otherwise than the whole face fails the build).
 #   quorbix_add_page(TARGET TITLE [PAGE NAME.html] [SCOPE S] [DISPLAY D] [FILE...])
 #       makes TARGET (an executable on the web backend) a page: TARGET.html (or NAME.html, one
 #       page's name in its folder) beside TARGET.js, TARGET.wasm and TARGET.data, which packs the
@@ -16,10 +22,14 @@
 #       copied beside each page. With a SCOPE the page is also kept for playing offline by its
 #       service worker, which the web build writes once every program is linked
 #       (cmake/web_offline.cmake).
+#       With FACE_CUT, the page packs a small cut of each face: every character of the program's
+#       sources (those of TARGET and of the libraries of this build it links), ASCII and what the
+#       font hinter measures a face by; the whole faces lie beside the page (fonts/) and are
+#       fetched after its first frame; a text needing another character waits for them.
 include_guard(GLOBAL)
 
 function(quorbix_page_sources)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TEMPLATE;ICON;DATA;ICONS;SYNTH_JS;SF2_CUT" "")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "TEMPLATE;ICON;DATA;ICONS;SYNTH_JS;SF2_CUT;FACE_CUT;FACE_CHECK" "")
   foreach(needed TEMPLATE ICON DATA)
     if(NOT arg_${needed})
       message(FATAL_ERROR "quorbix_page_sources: ${needed} is not given")
@@ -39,6 +49,34 @@ function(quorbix_page_sources)
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_JS "${arg_SYNTH_JS}")
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICONS "${arg_ICONS}")
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_SF2_CUT "${arg_SF2_CUT}")
+  # The faces' cutter, when everything it needs is there: a python3 with fontTools (and Brotli,
+  # which it writes WOFF2 with), its two scripts and the hinter's characters.
+  set(cutter "")
+  if(arg_FACE_CUT AND EXISTS ${arg_FACE_CUT}/page_chars.py AND EXISTS ${arg_FACE_CUT}/web_font_subset.py)
+    if(NOT EXISTS ${arg_DATA}/fonts/hinter-chars.txt)
+      message(STATUS "Pages pack their whole faces: ${arg_DATA}/fonts/hinter-chars.txt is missing")
+    else()
+      find_program(QUORBIX_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+      find_program(QUORBIX_PYTHON3 NAMES python3)
+      if(QUORBIX_PYTHON3)
+        execute_process(COMMAND ${QUORBIX_PYTHON3} -c "import fontTools.subset, brotli"
+          RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+        if(rc EQUAL 0)
+          set(cutter ${arg_FACE_CUT})
+        endif()
+      endif()
+      if(NOT cutter)
+        message(STATUS "Pages pack their whole faces: no python3 with fontTools and Brotli to cut them "
+          "(apt-get install fonttools python3-brotli)")
+      endif()
+    endif()
+  endif()
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_FACE_CUT "${cutter}")
+  set(check "")
+  if(cutter AND arg_FACE_CHECK AND EXISTS ${arg_FACE_CHECK})
+    set(check ${arg_FACE_CHECK})
+  endif()
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_FACE_CHECK "${check}")
 endfunction()
 
 # The icons' sizes an installed page names in its manifest (make-assets --icons draws them).
@@ -47,7 +85,8 @@ set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES 48 64 128 192 256 512)
 # The names, in their folder, of the files _quorbix_page_shared_files may copy beside the pages:
 # what the pages' service workers keep besides each page's own files (cmake/web_offline.cmake).
 function(_quorbix_page_shared_names out)
-  set(names quorbix-page.js quorbix-audio.js icon.png fonts/LICENSE fonts/README libfluidsynth-2.3.0.js)
+  set(names quorbix-page.js quorbix-audio.js icon.png fonts/LICENSE fonts/README libfluidsynth-2.3.0.js
+    fonts/quorbix-gothic.woff2 fonts/quorbix-mincho.woff2)
   get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
   foreach(size ${sizes})
     list(APPEND names icons/quorbix-${size}.png)
@@ -69,6 +108,13 @@ function(_quorbix_page_shared_files dir)
   foreach(file LICENSE README)
     configure_file(${data}/fonts/${file} ${dir}/fonts/${file} COPYONLY)
   endforeach()
+  # The whole faces, which pages with cuts of them fetch after their first frame.
+  get_property(cutter GLOBAL PROPERTY QUORBIX_PAGE_FACE_CUT)
+  if(cutter)
+    foreach(file quorbix-gothic.woff2 quorbix-mincho.woff2)
+      configure_file(${data}/fonts/${file} ${dir}/fonts/${file} COPYONLY)
+    endforeach()
+  endif()
   if(synth)
     configure_file(${synth} ${dir}/libfluidsynth-2.3.0.js COPYONLY)
   endif()
@@ -125,6 +171,90 @@ function(_quorbix_pack_option out target src dst)
   set(${out} "SHELL:--preload-file \"${src}@${dst}\"" PARENT_SCOPE)
 endfunction()
 
+# The source files of `target` and of the libraries of this build it links (not imported ones),
+# as absolute paths of files that exist when the build is configured.
+function(_quorbix_program_sources target out)
+  set(seen)
+  set(todo ${target})
+  set(files)
+  while(todo)
+    list(POP_FRONT todo t)
+    if(t IN_LIST seen OR NOT TARGET ${t})
+      continue()
+    endif()
+    list(APPEND seen ${t})
+    get_target_property(imported ${t} IMPORTED)
+    if(imported)
+      continue()
+    endif()
+    get_target_property(dir ${t} SOURCE_DIR)
+    get_target_property(sources ${t} SOURCES)
+    foreach(s ${sources})
+      if(s MATCHES "\\$<")
+        continue()
+      endif()
+      get_filename_component(s ${s} ABSOLUTE BASE_DIR ${dir})
+      if(EXISTS ${s} AND NOT IS_DIRECTORY ${s})
+        list(APPEND files ${s})
+      endif()
+    endforeach()
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+      get_target_property(libs ${t} ${property})
+      if(libs)
+        foreach(lib ${libs})
+          if(NOT lib MATCHES "\\$<" AND TARGET ${lib})
+            list(APPEND todo ${lib})
+          endif()
+        endforeach()
+      endif()
+    endforeach()
+  endwhile()
+  list(REMOVE_DUPLICATES files)
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+# Cuts the page's faces to what `target` draws at start (see quorbix_add_page) and packs the cuts
+# and their list of characters under /fonts/start; `out` gets the packer's options.
+function(_quorbix_page_face_cut target cutter data out)
+  get_property(check GLOBAL PROPERTY QUORBIX_PAGE_FACE_CHECK)
+  _quorbix_program_sources(${target} sources)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/faces/${target})
+  set(chars ${dir}/chars.txt)
+  set(commands
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND ${QUORBIX_PYTHON3} ${cutter}/page_chars.py ${chars} ${data}/fonts/hinter-chars.txt ${sources})
+  set(options)
+  set(cuts)
+  foreach(face gothic mincho)
+    set(whole ${data}/fonts/quorbix-${face}.woff2)
+    set(cut ${dir}/quorbix-${face}.woff2)
+    string(SUBSTRING ${face} 0 1 first)
+    string(TOUPPER ${first} first)
+    string(SUBSTRING ${face} 1 -1 rest)
+    list(APPEND commands
+      COMMAND ${QUORBIX_PYTHON3} ${cutter}/web_font_subset.py --woff2 --no-hinting ${whole} ${cut}.tmp ${chars}
+        "Quorbix ${first}${rest}"
+        "Cut from Quorbix ${first}${rest} (itself derived from the IPAex fonts, see README) to the characters one program draws at start. A derived font under the IPA Font License Agreement v1.0."
+      COMMAND ${CMAKE_COMMAND} -E rename ${cut}.tmp ${cut})
+    if(check)
+      list(APPEND commands COMMAND ${check} --chars ${chars} ${whole} ${cut})
+    endif()
+    list(APPEND cuts ${cut})
+    _quorbix_pack_option(option ${target} "${cut}" /fonts/start/quorbix-${face}.woff2)
+    list(APPEND options "${option}")
+  endforeach()
+  _quorbix_pack_option(option ${target} "${chars}" /fonts/start/chars.txt)
+  list(APPEND options "${option}")
+  add_custom_command(OUTPUT ${chars} ${cuts} ${commands}
+    DEPENDS ${sources} ${cutter}/page_chars.py ${cutter}/web_font_subset.py ${data}/fonts/hinter-chars.txt
+      ${data}/fonts/quorbix-gothic.woff2 ${data}/fonts/quorbix-mincho.woff2 ${check}
+    COMMENT "Cutting the faces to what ${target} draws at start" VERBATIM)
+  add_custom_target(${target}_faces DEPENDS ${chars} ${cuts})
+  add_dependencies(${target} ${target}_faces)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${chars} ${cuts})
+  set(${out} ${options} PARENT_SCOPE)
+endfunction()
+
 function(quorbix_add_page target title)
   get_property(template GLOBAL PROPERTY QUORBIX_PAGE_TEMPLATE)
   get_property(data GLOBAL PROPERTY QUORBIX_PAGE_DATA)
@@ -161,14 +291,22 @@ function(quorbix_add_page target title)
   # one thread, and finds its data in a file system packed beside it. Paths are quoted, as a
   # folder's name may hold spaces.
   set_target_properties(${target} PROPERTIES SUFFIX .js)
-  _quorbix_pack_option(gothic ${target} "${data}/fonts/quorbix-gothic.woff2" /fonts/quorbix-gothic.woff2)
-  _quorbix_pack_option(mincho ${target} "${data}/fonts/quorbix-mincho.woff2" /fonts/quorbix-mincho.woff2)
+  get_property(cutter GLOBAL PROPERTY QUORBIX_PAGE_FACE_CUT)
+  if(cutter)
+    _quorbix_page_face_cut(${target} ${cutter} ${data} faces)
+    set(QRB_PAGE_FACES later)
+  else()
+    _quorbix_pack_option(gothic ${target} "${data}/fonts/quorbix-gothic.woff2" /fonts/quorbix-gothic.woff2)
+    _quorbix_pack_option(mincho ${target} "${data}/fonts/quorbix-mincho.woff2" /fonts/quorbix-mincho.woff2)
+    set(faces "${gothic}" "${mincho}")
+    set(QRB_PAGE_FACES whole)
+  endif()
   target_link_options(${target} PRIVATE
     -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=131072
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
     -sMODULARIZE=1 -sEXPORT_NAME=QuorbixProgram -sENVIRONMENT=web
     -sEXIT_RUNTIME=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
-    "${gothic}" "${mincho}")
+    ${faces})
 
   # The program's own files, in /app under their own names. Two files of one name would take the
   # same place: refused here rather than packing something else than was named.

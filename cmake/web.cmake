@@ -5,6 +5,8 @@ set(QRB_WEB_DATA "${CMAKE_SOURCE_DIR}/build-web/data" CACHE PATH "The fonts/ and
 set(QRB_WEB_FLUIDSYNTH_JS "" CACHE FILEPATH "libfluidsynth-2.3.0.js (from the js-synthesizer package)")
 set(QRB_WEB_SF2_CUT "${CMAKE_SOURCE_DIR}/build/bin/sf2-cut" CACHE FILEPATH
   "The native sound font cutter (the sf2_cut_tool target of the desktop build)")
+set(QRB_WEB_FACE_CHECK "${CMAKE_SOURCE_DIR}/build-web/tools/font_subset_check" CACHE FILEPATH
+  "The native checker of the pages' cuts of the faces (scripts/web-deps builds it)")
 foreach(needed fonts/quorbix-gothic.woff2 fonts/quorbix-mincho.woff2 fonts/LICENSE fonts/README sf2/TimGM6mb.sf2)
   if(NOT EXISTS ${QRB_WEB_DATA}/${needed})
     message(FATAL_ERROR "${QRB_WEB_DATA}/${needed} is missing: run scripts/web-deps")
@@ -16,7 +18,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/QuorbixPage.cmake)
 quorbix_page_sources(TEMPLATE ${CMAKE_SOURCE_DIR}/platform/web/page
   ICON ${CMAKE_SOURCE_DIR}/packaging/icons/quorbix-32.png DATA ${QRB_WEB_DATA}
   ICONS ${CMAKE_SOURCE_DIR}/packaging/icons
-  SYNTH_JS "${QRB_WEB_FLUIDSYNTH_JS}" SF2_CUT ${QRB_WEB_SF2_CUT})
+  SYNTH_JS "${QRB_WEB_FLUIDSYNTH_JS}" SF2_CUT ${QRB_WEB_SF2_CUT}
+  FACE_CUT ${CMAKE_SOURCE_DIR}/tools FACE_CHECK ${QRB_WEB_FACE_CHECK})
 
 # A page for a program: qrb_web_page(TARGET TITLE [FILE...]); the files lie beside the program
 # (in /app of its file system), as on the desktop beside the executable. The game's page is the

@@ -44,6 +44,13 @@ endforeach()
 if(EXISTS ${QRB_WEB_SF2_CUT})
   install(PROGRAMS ${QRB_WEB_SF2_CUT} DESTINATION ${QRB_SDK_PAGE_DIR} COMPONENT sdk)
 endif()
+# The faces' cutter (python3 with fontTools runs it) and its native checker, so that a page of
+# one's own packs the characters its program draws at start and fetches the whole faces later.
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/page_chars.py ${CMAKE_SOURCE_DIR}/tools/web_font_subset.py
+  DESTINATION ${QRB_SDK_PAGE_DIR} COMPONENT sdk)
+if(EXISTS ${QRB_WEB_FACE_CHECK})
+  install(PROGRAMS ${QRB_WEB_FACE_CHECK} DESTINATION ${QRB_SDK_PAGE_DIR} COMPONENT sdk)
+endif()
 if(QRB_WEB_FLUIDSYNTH_JS)
   install(FILES ${QRB_WEB_FLUIDSYNTH_JS} DESTINATION ${QRB_SDK_PAGE_DIR} RENAME libfluidsynth-2.3.0.js COMPONENT sdk)
   set(QRB_SDK_HAS_SYNTH_JS ON)

@@ -3,6 +3,9 @@
 //
 //   font_subset_check --repertoire                 prints the characters, one "U+XXXX" a line
 //   font_subset_check FULL.ttf SUBSET.ttf [SIZES]  compares; SIZES like 12,16,18 (cell heights)
+//   font_subset_check --chars LIST FULL SUBSET [SIZES]
+//                                                  compares the characters LIST names ("U+XXXX" a
+//                                                  line), for a cut of what one program draws
 //
 // The repertoire is what text can turn into on its way to the renderer: every character that
 // code page 932 decodes to (one byte, or a lead and a trail byte, through the C library's iconv),
@@ -219,16 +222,47 @@ std::vector<int> parseSizes(const char* text) {
 
 }  // namespace
 
+// The characters a list names, one "U+XXXX" a line (other lines are ignored).
+bool readList(const char* path, std::vector<char32_t>& out) {
+    std::FILE* f = std::fopen(path, "r");
+    if (f == nullptr) {
+        std::fprintf(stderr, "font_subset_check: cannot read %s\n", path);
+        return false;
+    }
+    std::set<char32_t> chars;
+    char line[64];
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        if (line[0] != 'U' || line[1] != '+') continue;
+        char* end = nullptr;
+        unsigned long v = std::strtoul(line + 2, &end, 16);
+        if (end == line + 2 || v > 0x10FFFF) {
+            std::fprintf(stderr, "font_subset_check: %s: \"%.20s\" is not a character\n", path, line);
+            std::fclose(f);
+            return false;
+        }
+        chars.insert(static_cast<char32_t>(v));
+    }
+    std::fclose(f);
+    out.assign(chars.begin(), chars.end());
+    return true;
+}
+
 int main(int argc, char** argv) {
     std::vector<char32_t> chars;
-    if (argc == 2 && std::strcmp(argv[1], "--repertoire") == 0) {
+    const char* list = nullptr;
+    if (argc >= 3 && std::strcmp(argv[1], "--chars") == 0) {
+        list = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
+    if (argc == 2 && list == nullptr && std::strcmp(argv[1], "--repertoire") == 0) {
         if (!repertoire(chars)) return 2;
         for (char32_t c : chars) std::printf("U+%04X\n", static_cast<unsigned>(c));
         return 0;
     }
     if (argc != 3 && argc != 4) {
         std::fprintf(stderr, "usage: font_subset_check --repertoire\n"
-                             "       font_subset_check FULL.ttf SUBSET.ttf [SIZE,SIZE,...]\n");
+                             "       font_subset_check [--chars LIST] FULL.ttf SUBSET.ttf [SIZE,SIZE,...]\n");
         return 2;
     }
     std::vector<int> sizes(std::begin(kDefaultSizes), std::end(kDefaultSizes));
@@ -239,7 +273,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!repertoire(chars)) return 2;
+    if (list != nullptr ? !readList(list, chars) : !repertoire(chars)) return 2;
     auto start = std::chrono::steady_clock::now();
     FT_Library lib = nullptr;
     if (FT_Init_FreeType(&lib) != 0) return 2;

@@ -1,5 +1,7 @@
 #!/usr/bin/python3
-"""Cuts a TrueType font down to the characters the framework can draw, for the web build.
+"""Cuts a TrueType font down to the characters the framework can draw, for the web build, and
+such a cut (TrueType or WOFF2) further down to the characters one page's program draws at start
+(cmake/QuorbixPage.cmake, with the list tools/page_chars.py writes).
 
     web_font_subset.py [--no-hinting] [--woff2] FULL.ttf OUT REPERTOIRE.txt "Family Name" "Description"
 

@@ -48,6 +48,9 @@ struct FaceFile {
     long winDescent = 200;
     long avgCharWidth = 500;
     char32_t replacement = U'?';
+    // Where this file holds only what its program draws at start, the whole face's file, which
+    // takes its place once it has come (see takeWholeFaces).
+    std::string whole;
     FaceFile() = default;
     FaceFile(const FaceFile&) = delete;
     FaceFile& operator=(const FaceFile&) = delete;
@@ -115,6 +118,7 @@ struct EngineState {
     bool noFontSaid = false;
     bool noJapaneseSaid = false;
     bool endRegistered = false;
+    bool cutsOpen = false;        // a file of `files` is a cut whose whole face has not been taken
     // prepareFonts' thread, which has the state above to itself until the first text joins it.
     std::thread preparing;
 };
@@ -207,6 +211,10 @@ FaceFile* match(const std::vector<const char*>& families, bool japanese, bool ex
     fonts::FaceLocation found;
     if (!fonts::matchFace(families, japanese, exact, found)) return nullptr;
     FaceFile* file = openFile(found.path.c_str(), found.index);
+    if (file != nullptr && !found.whole.empty() && file->whole.empty() && file->path != found.whole) {
+        file->whole = found.whole;
+        engine.cutsOpen = true;
+    }
     if (file != nullptr && japanese && !found.japanese && !engine.noJapaneseSaid) {
         engine.noJapaneseSaid = true;
         platform::say(
@@ -379,6 +387,54 @@ void render(FontFace& f, char32_t c, Glyph& g) {
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0) collectSpans(slot, g);
 }
 
+// Puts the whole faces in the place of the cuts opened so far: each sized face of a cut is set up
+// again on its whole face, with the same measures (the cuts are checked at build time to draw
+// every character they hold exactly as the whole faces do), so the glyphs it keeps stay right
+// and whatever an operation holds stays valid. Callers make sure the whole faces are there.
+void takeWholeFaces() {
+    engine.cutsOpen = false;
+    for (std::size_t i = 0; i < engine.files.size(); ++i) {
+        FaceFile* cut = engine.files[i].get();
+        if (cut->whole.empty()) continue;
+        std::string wholePath = cut->whole;
+        cut->whole.clear();
+        FaceFile* whole = openFile(wholePath.c_str(), cut->index);
+        if (whole == nullptr) {
+            platform::say("the whole face %s cannot be opened; characters the page's cut of it lacks are "
+                          "drawn as missing\n", wholePath.c_str());
+            continue;
+        }
+        bool stillUsed = false;
+        for (FontFace& f : engine.faces) {
+            if (!f.inUse || f.file != cut) continue;
+            FT_Size old = f.size;
+            f.size = nullptr;
+            if (setUp(f, f.key, whole)) {
+                FT_Done_Size(old);
+            } else {   // kept on the cut, which draws what it holds alike
+                if (f.size != nullptr) FT_Done_Size(f.size);
+                f.size = old;
+                f.file = cut;
+                f.inUse = true;
+                stillUsed = true;
+            }
+        }
+        for (auto& entry : engine.names)
+            if (entry.second == cut) entry.second = whole;
+        if (!stillUsed) {
+            engine.files.erase(engine.files.begin() + static_cast<std::ptrdiff_t>(i));
+            --i;
+        }
+    }
+}
+
+// The glyph of `c` from a cut that was not made for it: the whole face is waited for (a text
+// that needs it is drawn right or not yet, never with a wrong or missing glyph) and taken.
+void needWholeFace(FontFace& f, char32_t c) {
+    if (f.file->whole.empty() || fonts::cutDraws(c)) return;
+    if (fonts::wholeFacesHere(true)) takeWholeFaces();
+}
+
 }  // namespace
 
 void prepareFaces() {
@@ -402,6 +458,8 @@ void prepareFaces() {
 
 FontFace* resolveFont(const LogFont& font, FontFace* hint) {
     finishPreparing();
+    // Between operations, the whole faces take the cuts' place as soon as they are there.
+    if (engine.cutsOpen && fonts::wholeFacesHere(false)) takeWholeFaces();
     SizeKey key = makeKey(font);
     ++engine.clock;
     FontFace* found = nullptr;
@@ -448,6 +506,7 @@ const FontMetrics& fontMetrics(const FontFace* face) { return face->metrics; }
 const Glyph& glyphFor(FontFace* face, char32_t c) {
     if (c < 128) {
         if (!face->asciiReady[c]) {
+            needWholeFace(*face, c);
             render(*face, c, face->ascii[c]);
             face->asciiReady[c] = true;
         }
@@ -455,6 +514,7 @@ const Glyph& glyphFor(FontFace* face, char32_t c) {
     }
     auto it = face->others.find(c);
     if (it != face->others.end()) return it->second;
+    needWholeFace(*face, c);
     Glyph& g = face->others[c];
     render(*face, c, g);
     return g;

@@ -97,6 +97,59 @@ async function soundDelay(page, traceFrame, sinceTraceFrame) {
   }, traceFrame, sinceTraceFrame);
 }
 
+// A text that needs a character outside the page's cut of its faces waits for the whole faces and
+// is then drawn right, never before with a wrong or missing glyph. The page is served with its
+// cut's list of characters blanked in its packed data (the same length: every character is then
+// outside it) and the whole faces held back for a while: its first text must wait until they
+// have come, the wait be recorded and said, and the title then equal the headless runner's.
+const kFacesHeldMs = 1500;
+async function checkWaitForWholeFaces(puppeteer, chromium, o, base, problems) {
+  const data = fs.readFileSync(path.join(o.pages, 'quorbix.data'));
+  const list = fs.readFileSync(path.join(o.pages, '..', 'cmake', 'faces', 'quorbix', 'chars.txt'));
+  const at = data.indexOf(list);
+  check(at >= 0, 'the cut\'s list of characters is not in quorbix.data');
+  const blanked = Buffer.from(data);
+  for (let i = at; i < at + list.length; ++i) if (blanked[i] === 0x55) blanked[i] = 0x58;   // U+ -> X+
+  // A browser of its own: the first one keeps the page's files (its service worker answers them).
+  const browser = await launch(puppeteer, chromium);
+  const page = await openPage(browser, problems);
+  try {
+    await page.setRequestInterception(true);
+    page.on('request', async request => {
+      const url = request.url();
+      if (url.endsWith('/quorbix.data')) {
+        request.respond({ status: 200, contentType: 'application/octet-stream', body: blanked });
+      } else if (/\/fonts\/quorbix-(gothic|mincho)\.woff2$/.test(url)) {
+        await sleep(kFacesHeldMs);
+        request.continue();
+      } else {
+        request.continue();
+      }
+    });
+    await page.goto(`${base}/index.html?time=${o.time}&lang=ja&arg=--trace&arg=/trace.jsonl`);
+    // The title's first frames draw no text yet; its first text waits.
+    await page.waitForFunction(() => typeof QuorbixPage !== 'undefined' && QuorbixPage.page.wholeFaces.state === 'taken',
+      { timeout: 20000, polling: 20 }).catch(() => { throw new Failure('the whole faces were not taken within 20 s'); });
+    const w = await page.evaluate(() => ({ ...QuorbixPage.page.wholeFaces, files: null, stderr: QuorbixPage.page.stderr }));
+    check(w.waits.length >= 1, 'no text waited for the whole faces, though none of its characters was in the cut');
+    check(w.waits[0].toMs >= w.arrivedMs && w.waits[0].fromMs <= w.arrivedMs,
+      `the wait (${Math.round(w.waits[0].fromMs)} to ${Math.round(w.waits[0].toMs)} ms) did not last until the whole faces came (${Math.round(w.arrivedMs)} ms)`);
+    check(w.stderr.some(line => line.includes('waiting for the whole faces')), 'standard error does not say that a text waited');
+    figure('whole_faces_wait_ms', Math.round(w.waits[0].toMs - w.waits[0].fromMs));
+    const trace = new Trace(page);
+    const [px, py] = await pagePoint(page, kPointer[0], kPointer[1]);
+    await page.mouse.move(px, py);
+    await trace.waitFor(f => f.mouse[0] === kPointer[0] && f.mouse[1] === kPointer[1], 3000,
+      `waiting for the whole faces: the pointer did not reach client point ${kPointer}`);
+    await trace.settle(2);
+    const cmp = await compareWithHeadless(page, { lastHeadless: kTitleFrames, width: kWidth, height: kHeight });
+    check(!cmp.error, 'waiting for the whole faces: ' + cmp.error);
+    check(cmp.differing === 0, `after waiting for the whole faces the title differs from the headless runner's in ${cmp.differing} pixels`);
+  } finally {
+    await browser.close().catch(() => {});
+  }
+}
+
 // ------------------------------------------------------------------------------ the test
 async function run(o, puppeteer, chromium) {
   const started = Date.now();
@@ -297,7 +350,10 @@ async function run(o, puppeteer, chromium) {
     // starts the game; anything else is refused on the page, the program not started.
     await checkTimeParameter(browser, base);
 
-    // 8. Nothing went wrong on the way.
+    // 8. A text outside the page's cut of its faces waits for the whole faces.
+    await checkWaitForWholeFaces(puppeteer, chromium, o, base, problems);
+
+    // 9. Nothing went wrong on the way.
     await sleep(100);
     check(problems.length === 0, [...new Set(problems)].join('; '));
     figure('seconds', ((Date.now() - started) / 1000).toFixed(1));

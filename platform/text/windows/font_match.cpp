@@ -30,4 +30,8 @@ bool matchFace(const std::vector<const char*>& families, bool, bool exact, FaceL
     return matchPackedFace(families, exact, fontsFolder() + kGothicFile, fontsFolder() + kMinchoFile, regular, out);
 }
 
+bool wholeFacesHere(bool) { return true; }   // the installed faces are whole
+
+bool cutDraws(char32_t) { return true; }
+
 }  // namespace platform::fonts

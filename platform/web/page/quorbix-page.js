@@ -106,6 +106,7 @@ const QuorbixPage = (() => {
     if (page.firstFrameMs === null) {
       page.firstFrameMs = now;
       performance.mark('quorbix-first-frame');
+      if (page.wholeFaces.fetch) setTimeout(page.wholeFaces.fetch, 0);
     }
     // Where the sound stream stood at each recent frame: a sound its frame started begins there.
     page.audio.frames.push([page.presents, now, page.audio.next]);
@@ -565,11 +566,50 @@ const QuorbixPage = (() => {
     whenShown = () => { register(); };
   }
 
+  // ---------------------------------------------------------------- faces
+  // A page whose program packs a small cut of its faces (what it draws at start) fetches the
+  // whole faces once its first frame is shown, or sooner when a text needs a character outside
+  // the cut (the program waits for them then: platform/text/web/font_match.cpp, which writes them
+  // into its file system). A failed fetch is tried again, less and less often: the program never
+  // draws such a character with a wrong glyph, it waits. page.wholeFaces says what happened:
+  // state 'none', 'fetching', 'here' (fetched) or 'taken' (in the program's use); requestedMs,
+  // arrivedMs and takenMs on the page's clock; bytes (uncompressed); waits, each text's wait.
+  page.wholeFaces = { state: 'none', fetch: null, files: null, waits: [], requestedMs: null, arrivedMs: null,
+                      takenMs: null, bytes: 0, failures: [] };
+  function fetchWholeFaces() {
+    const w = page.wholeFaces;
+    if (w.state !== 'none') return;
+    w.state = 'fetching';
+    w.requestedMs = performance.now();
+    const get = async name => {
+      for (let delay = 500; ; delay = Math.min(delay * 2, 30000)) {
+        try {
+          const r = await fetch(`fonts/${name}`);
+          if (r.ok) return new Uint8Array(await r.arrayBuffer());
+          w.failures.push(`fonts/${name}: HTTP ${r.status}`);
+        } catch (e) {
+          w.failures.push(`fonts/${name}: ${e && e.message || e}`);
+        }
+        console.warn(`quorbix: fetching the whole faces failed (${w.failures[w.failures.length - 1]}); trying again`);
+        await new Promise(r => setTimeout(r, delay));
+      }
+    };
+    const names = ['quorbix-gothic.woff2', 'quorbix-mincho.woff2'];
+    Promise.all(names.map(get)).then(list => {
+      w.files = {};
+      names.forEach((name, i) => { w.files[name] = list[i]; w.bytes += list[i].length; });
+      w.arrivedMs = performance.now();
+      w.state = 'here';
+    });
+  }
+
   // ---------------------------------------------------------------- start
   // options.music: false for a page without music, which loads no music library.
   // options.scope: the addresses the page's service worker serves ('./' for the game's folder);
   // without one the page is not kept for playing offline.
+  // options.faces: 'later' for a page that packs cuts of its faces and fetches the whole ones.
   async function start(program, factory, options = {}) {
+    if (options.faces === 'later') page.wholeFaces.fetch = fetchWholeFaces;
     canvas = document.getElementById('screen');
     context = canvas.getContext('2d');
     box = document.getElementById('box');
