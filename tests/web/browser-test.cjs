@@ -263,23 +263,33 @@ async function run(o, puppeteer, chromium) {
     // The page's thread held for kPauseMs, kPauses times, the music playing: the first may run
     // the output short (the lead is at rest, about 20 ms); it grows the lead at once, and the
     // later ones cost no gap.
+    // The longest absence around each pause is what the page saw (its longest gap between two
+    // readings of the clock, restarted at the pause): a busy machine may add to the pause's own.
     const pauses = [];
+    let longestStallMs = 0;
     for (let i = 0; i < kPauses; ++i) {
       await sleep(1000);
       const before = await page.evaluate(ms => {
-        const a = QuorbixPage.page.audio, at = { underruns: a.underruns, leadMs: a.leadMs };
+        const a = QuorbixPage.page.audio, at = { underruns: a.underruns, leadMs: a.leadMs, longest: a.longestStallMs };
+        a.longestStallMs = 0;
         const end = performance.now() + ms;
         while (performance.now() < end) {}
         return at;
       }, kPauseMs);
       await sleep(400);   // the output's next reports
       const after = await page.evaluate(() => ({ underruns: QuorbixPage.page.audio.underruns,
-        leadMs: QuorbixPage.page.audio.leadMs }));
-      pauses.push({ gap: after.underruns - before.underruns, leadBefore: before.leadMs, leadAfter: after.leadMs });
+        leadMs: QuorbixPage.page.audio.leadMs, absence: QuorbixPage.page.audio.longestStallMs }));
+      longestStallMs = Math.max(longestStallMs, before.longest, after.absence);
+      pauses.push({ gap: after.underruns - before.underruns, leadBefore: Number(before.leadMs || 0),
+        leadAfter: Number(after.leadMs || 0), absence: after.absence });
     }
-    console.log(`  pauses of ${kPauseMs} ms (underruns, lead before and after in ms): ` +
-      pauses.map(p => `${p.gap} ${Number(p.leadBefore || 0).toFixed(0)}-${Number(p.leadAfter || 0).toFixed(0)}`).join(', '));
+    console.log(`  pauses of ${kPauseMs} ms (underruns, the page's absence, lead before and after, in ms): ` +
+      pauses.map(p => `${p.gap} ${p.absence.toFixed(0)} ${p.leadBefore.toFixed(0)}-${p.leadAfter.toFixed(0)}`).join(', '));
     const pauseGaps = pauses.slice(1).reduce((n, p) => n + p.gap, 0);
+    // The later pauses the lead in force covered (the absence shorter than it by a step of the
+    // output and the clock's lag): these must be whole. On a quiet machine that is every one.
+    const covered = pauses.slice(1).filter(p => !machineBusy() || p.absence < p.leadBefore - 10);
+    const coveredGaps = covered.reduce((n, p) => n + p.gap, 0);
     figure('audio_underruns_first_pause', pauses[0].gap);
     figure('audio_underruns_later_pauses', pauseGaps);
     // What the pauses cost: the sounds of the frames after them are heard at most the lead later.
@@ -307,7 +317,7 @@ async function run(o, puppeteer, chromium) {
     figure('audio_stalls', end.audio.stalls);
     console.log(`  stalls (frame shown, ms): ${end.audio.stallsAt.map(([f, ms]) => `${f}: ${ms}`).join(', ')}` +
       ` (the game began about frame ${playShown})`);
-    figure('audio_longest_stall_ms', end.audio.longestStallMs.toFixed(1));
+    figure('audio_longest_stall_ms', Math.max(longestStallMs, end.audio.longestStallMs).toFixed(1));
     const leadReports = end.audio.leadReports - leadAtPlay.reports;
     figure('audio_lead_mean_ms', leadReports > 0 ? ((end.audio.leadSumMs - leadAtPlay.sum) / leadReports).toFixed(1) : 'none');
     figure('audio_lead_max_ms', Number(end.audio.leadMaxMs || 0).toFixed(1));
@@ -325,8 +335,14 @@ async function run(o, puppeteer, chromium) {
     check(underruns <= underrunLimit, `the sound output ran short in ${underruns} steps during the game ` +
       `(load ${os.loadavg()[0].toFixed(1)}; at most ${underrunLimit})`);
     // (Checked here, after the game's figures are out.)
-    check(pauseGaps === 0, `the music broke during pauses of ${kPauseMs} ms after the first: ` +
-      `${pauseGaps} underruns (the lead went ${pauses.map(p => Number(p.leadAfter || 0).toFixed(0)).join(', ')} ms)`);
+    figure('audio_later_pauses_covered', covered.length);
+    check(coveredGaps === 0, `the music broke during pauses of ${kPauseMs} ms after the first that the lead ` +
+      `covered: ${coveredGaps} underruns (absences ${covered.map(p => p.absence.toFixed(0)).join(', ')} ms, ` +
+      `leads ${covered.map(p => p.leadBefore.toFixed(0)).join(', ')} ms)`);
+    if (busy && covered.length < kPauses - 1) {
+      console.log(`NOTE: load ${os.loadavg()[0].toFixed(1)}: ${kPauses - 1 - covered.length} later pauses were ` +
+        `longer than the lead with the machine's own delays, and are not checked`);
+    }
     if (!machineBusy()) {
       check(afterPauses.medianMs <= grownMs + kLatencyOverLeadMs, `after the pauses sounds were heard ` +
         `${afterPauses.medianMs.toFixed(1)} ms after their frames (the median), more than the lead grown to ` +
