@@ -16,22 +16,27 @@ namespace {
 // clang-format off
 EM_JS(double, pageAudioClockMs, (), { return Module.page.audioClockMs(); });
 EM_JS(void, pageAudioOpen, (int leadFrames), { Module.page.audioOpen(leadFrames); });
+EM_JS(int, pageAudioLeadFrames, (int rest), {
+    return Module.page.audioLeadFrames ? Module.page.audioLeadFrames() : rest;
+});
 EM_JS(void, pageAudioPost, (const float* frames, int count, double at, double now), {
     Module.page.audioPost(HEAPF32.subarray(frames >> 2, (frames >> 2) + count * 2), at, now);
 });
 // clang-format on
 
-// Sound is rendered this far ahead of the clock (the page's queue holds it until played). It is
-// how late a sound is heard after the frame that starts it, and it must cover the longest usual
-// time between two steps of a wait: a frame's work, and a timer that fires late (the steps are
-// 8 ms apart). 20 ms; the queue holds between that and a block more.
+// Sound is rendered ahead of the clock by the page's lead (the page's queue holds it until
+// played): how late a sound is heard after the frame that starts it, and what the output plays
+// while the page's thread is away. This is where the lead rests: it must cover the longest usual
+// time between two steps of a wait, a frame's work and a timer that fires late (the steps are
+// 8 ms apart). 20 ms; the queue holds between that and a block more. The page grows the lead
+// when its thread was away for longer, and lets it shrink back here (quorbix-page.js).
 constexpr std::uint64_t kAudioLeadFrames = 896;
 // The mix is made in blocks this long (3 ms), so that the queue stays close to the lead.
 constexpr int kPostFrames = 128;
 static_assert(kPostFrames <= audio::kDeviceFrames, "an output renders at most a device buffer a call");
 // What one step renders is posted to the page in one message (each costs the page's thread more
-// than the copy): at most the lead and a block, unless the step came late, and then the sound of
-// the time passed is not posted.
+// than the copy): at most the lead at rest and a block, unless the step came late (the sound of
+// the time passed is not posted) or the lead has just grown (a few messages, once).
 constexpr int kBatchFrames = 2048;
 static_assert(kBatchFrames >= kAudioLeadFrames + 2 * kPostFrames, "a step's sound fits one message");
 
@@ -59,12 +64,15 @@ AudioOutputs audioOutputs;
 void pumpAudio() {
     AudioOutputs& a = audioOutputs;
     if (!a.started) return;
+    // (The clock first: reading it is what tells the page how long its thread was away.)
     const double elapsedMs = pageAudioClockMs() - a.startMs;
-    const std::uint64_t due = static_cast<std::uint64_t>(elapsedMs * audio::kRate / 1000.0) + kAudioLeadFrames;
+    const std::uint64_t lead = static_cast<std::uint64_t>(
+        std::max(0, pageAudioLeadFrames(static_cast<int>(kAudioLeadFrames))));
     // Sound whose time has passed (the page was busy or hidden, and the output played silence for
     // it) is rendered, so that every sound's position keeps to the clock, but not handed to the
     // page: played late, it would put everything after it late by as much, for good.
-    const std::uint64_t quiet = due - kAudioLeadFrames;
+    const std::uint64_t quiet = static_cast<std::uint64_t>(std::max(0.0, elapsedMs) * audio::kRate / 1000.0);
+    const std::uint64_t due = quiet + lead;
     constexpr int kFrames = kPostFrames;
     int batched = 0;                 // frames in a.posted, from frame batchAt on
     std::uint64_t batchAt = 0;

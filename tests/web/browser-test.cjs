@@ -11,6 +11,7 @@
 'use strict';
 
 const fs = require('fs');
+const os = require('os');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
 const { Failure, check, figure, sleep, parseOptions, runTest, runHeadless,
@@ -77,7 +78,18 @@ async function checkTimeParameter(browser, base) {
 // One reading jitters by the browser's audio callback (the output's clock moves in its steps, and
 // a busy machine delays the steps), so the limit holds for the median over the game's frames so
 // far: every frame's sounds begin at its place, so the pop's delay is one sample of that figure.
-const kPopLatencyLimitMs = 40;
+// The delays are the page's measure on a quiet machine: on a busy one (more than one process
+// waiting per core, os.loadavg) the machine delays the readings and the output's steps by tens of
+// milliseconds (a median of 108 ms at load 11), and the figures are printed, not checked.
+const kPopLatencyLimitMs = 30;
+// Above the lead a pause grew the sound's to: the output's steps and the readings' own jitter.
+const kLatencyOverLeadMs = 30;
+// The page's thread is held this long, this many times, during the game: the sound's lead must
+// carry the music over each once it has grown for the first.
+const kPauseMs = 100, kPauses = 4;
+function machineBusy() {
+  return os.loadavg()[0] > os.cpus().length;
+}
 async function soundDelay(page, traceFrame, sinceTraceFrame) {
   return page.evaluate((traceFrame, sinceTraceFrame) => {
     const P = QuorbixPage.page;
@@ -233,6 +245,7 @@ async function run(o, puppeteer, chromium) {
     const begun = await trace.waitFor(f => f.scene === kScenePlay, 3000, 'a left click on the title did not start a game');
     const playFrame = begun.frame;
     const playShown = await page.evaluate(() => QuorbixPage.page.presents);
+    const leadAtPlay = await page.evaluate(() => ({ sum: QuorbixPage.page.audio.leadSumMs, reports: QuorbixPage.page.audio.leadReports }));
     await trace.settle(2);
     // The music's loudest in the last second and a half, as heard through the output.
     await sleep(1500);
@@ -284,9 +297,63 @@ async function run(o, puppeteer, chromium) {
     figure('sound_latency_frames', delay.frames);
     figure('audio_output_latency_ms', delay.outputMs.toFixed(1));
     check(delay.frames >= 20, `only ${delay.frames} frames of the game to measure the sound's delay on`);
-    check(delay.medianMs <= kPopLatencyLimitMs, `sounds were heard ${delay.medianMs.toFixed(1)} ms after ` +
-      `their frames (the median; the pop's own ${delay.ms.toFixed(1)} ms; more than ${kPopLatencyLimitMs} ms)`);
+    const busyAtPop = machineBusy();
+    figure('load_average', os.loadavg()[0].toFixed(1));
+    // The lead at rest keeps the delay under kPopLatencyLimitMs; a lead grown for an absence of
+    // the page's thread before the pop adds what it grew by, and no more.
+    const leadAtPop = await page.evaluate(() => ({ grown: QuorbixPage.page.audio.leadGrowths,
+      maxMs: QuorbixPage.page.audio.leadMaxMs }));
+    figure('audio_lead_max_at_pop_ms', Number(leadAtPop.maxMs || 0).toFixed(1));
+    const popLimitMs = leadAtPop.grown ? leadAtPop.maxMs + kLatencyOverLeadMs : kPopLatencyLimitMs;
+    if (!busyAtPop) {
+      check(delay.medianMs <= popLimitMs, `sounds were heard ${delay.medianMs.toFixed(1)} ms after ` +
+        `their frames (the median; the pop's own ${delay.ms.toFixed(1)} ms; more than ${popLimitMs.toFixed(1)} ms)`);
+    } else {
+      console.log(`NOTE: load ${os.loadavg()[0].toFixed(1)} on ${os.cpus().length} cores: the sound's delay is not checked`);
+    }
     check(trace.last().midi.playing === 1, 'no music plays during the game');
+
+    // The page's thread held for kPauseMs, kPauses times, the music playing: the first may run
+    // the output short (the lead is at rest, about 20 ms); it grows the lead at once, and the
+    // later ones cost no gap.
+    // The longest absence around each pause is what the page saw (its longest gap between two
+    // readings of the clock, restarted at the pause): a busy machine may add to the pause's own.
+    const pauses = [];
+    let longestStallMs = 0;
+    for (let i = 0; i < kPauses; ++i) {
+      await sleep(1000);
+      const before = await page.evaluate(ms => {
+        const a = QuorbixPage.page.audio, at = { underruns: a.underruns, leadMs: a.leadMs, longest: a.longestStallMs };
+        a.longestStallMs = 0;
+        const end = performance.now() + ms;
+        while (performance.now() < end) {}
+        return at;
+      }, kPauseMs);
+      await sleep(400);   // the output's next reports
+      const after = await page.evaluate(() => ({ underruns: QuorbixPage.page.audio.underruns,
+        leadMs: QuorbixPage.page.audio.leadMs, absence: QuorbixPage.page.audio.longestStallMs }));
+      longestStallMs = Math.max(longestStallMs, before.longest, after.absence);
+      pauses.push({ gap: after.underruns - before.underruns, leadBefore: Number(before.leadMs || 0),
+        leadAfter: Number(after.leadMs || 0), absence: after.absence });
+    }
+    console.log(`  pauses of ${kPauseMs} ms (underruns, the page's absence, lead before and after, in ms): ` +
+      pauses.map(p => `${p.gap} ${p.absence.toFixed(0)} ${p.leadBefore.toFixed(0)}-${p.leadAfter.toFixed(0)}`).join(', '));
+    const pauseGaps = pauses.slice(1).reduce((n, p) => n + p.gap, 0);
+    // The later pauses the lead in force covered (the absence shorter than it by a step of the
+    // output and the clock's lag): these must be whole. On a quiet machine that is every one.
+    const covered = pauses.slice(1).filter(p => !machineBusy() || p.absence < p.leadBefore - 10);
+    const coveredGaps = covered.reduce((n, p) => n + p.gap, 0);
+    figure('audio_underruns_first_pause', pauses[0].gap);
+    figure('audio_underruns_later_pauses', pauseGaps);
+    // What the pauses cost: the sounds of the frames after them are heard at most the lead later.
+    await sleep(600);
+    const sincePauses = (await trace.update()).slice(-1)[0].frame;
+    await trace.settle(10);
+    const afterPauses = await soundDelay(page, trace.last().frame, sincePauses);
+    check(!afterPauses.error, 'the delay after the pauses: ' + afterPauses.error);
+    const grownMs = await page.evaluate(() => QuorbixPage.page.audio.leadMaxMs);
+    figure('sound_latency_after_pauses_median_ms', afterPauses.medianMs.toFixed(1));
+    figure('audio_lead_grown_ms', Number(grownMs || 0).toFixed(1));
 
     // The result after 30 s of game time.
     const result = await trace.waitFor(f => f.scene === kSceneResult, (kGameFrames / 20 + 8) * 1000,
@@ -297,18 +364,42 @@ async function run(o, puppeteer, chromium) {
     check(result.score >= popped.score, 'the score fell during the game');
     const end = await page.evaluate(() => ({ audio: QuorbixPage.page.audio, presents: QuorbixPage.page.presents,
       stderr: QuorbixPage.page.stderr, exited: QuorbixPage.page.exited }));
-    figure('audio_underruns', end.audio.underruns);
+    // The output's gaps over the game, the artificial pauses' aside.
+    const underruns = end.audio.underruns - pauses.reduce((n, p) => n + p.gap, 0);
+    figure('audio_underruns', underruns);
     figure('audio_stalls', end.audio.stalls);
     console.log(`  stalls (frame shown, ms): ${end.audio.stallsAt.map(([f, ms]) => `${f}: ${ms}`).join(', ')}` +
       ` (the game began about frame ${playShown})`);
-    figure('audio_longest_stall_ms', end.audio.longestStallMs.toFixed(1));
-    // The output runs short when the page's thread is away for longer than the sound's lead; on
-    // a machine too busy to give it its turns in time that is the machine's doing, said, not failed.
-    if (end.audio.stalls === 0) {
-      check(end.audio.underruns === 0, `the sound output ran short ${end.audio.underruns} times during the game`);
-    } else {
-      console.log(`NOTE: the page's thread was away longer than the sound's lead ${end.audio.stalls} times ` +
-        `(at most ${end.audio.longestStallMs.toFixed(0)} ms): the machine is busy, the output's gaps are not checked`);
+    figure('audio_longest_stall_ms', Math.max(longestStallMs, end.audio.longestStallMs).toFixed(1));
+    const leadReports = end.audio.leadReports - leadAtPlay.reports;
+    figure('audio_lead_mean_ms', leadReports > 0 ? ((end.audio.leadSumMs - leadAtPlay.sum) / leadReports).toFixed(1) : 'none');
+    figure('audio_lead_max_ms', Number(end.audio.leadMaxMs || 0).toFixed(1));
+    figure('audio_lead_end_ms', Number(end.audio.leadMs || 0).toFixed(1));
+    figure('audio_lead_growths', end.audio.leadGrowths);
+    // The page's thread is away now and then (10-48 ms on a quiet machine, up to a few hundred
+    // at load 20 on 2 cores), and an absence longer than the lead in force is a gap before the
+    // lead grows for it; after that the gaps stop or stay short. On a quiet machine: at most 10
+    // output steps (128 frames each, 29 ms: the one absence before the lead grew); on a busy one
+    // at most one hundredth of the game's steps (0.3 s of the 30 s; a game with a lead that did
+    // not adapt ran short in 995 steps at load 20, and in 4 and 47 with it).
+    const busy = machineBusy();
+    const kQuietUnderruns = 10, kBusyUnderruns = Math.round(kGameFrames / 20 * 44100 / 128 / 100);
+    const underrunLimit = busy ? kBusyUnderruns : kQuietUnderruns;
+    check(underruns <= underrunLimit, `the sound output ran short in ${underruns} steps during the game ` +
+      `(load ${os.loadavg()[0].toFixed(1)}; at most ${underrunLimit})`);
+    // (Checked here, after the game's figures are out.)
+    figure('audio_later_pauses_covered', covered.length);
+    check(coveredGaps === 0, `the music broke during pauses of ${kPauseMs} ms after the first that the lead ` +
+      `covered: ${coveredGaps} underruns (absences ${covered.map(p => p.absence.toFixed(0)).join(', ')} ms, ` +
+      `leads ${covered.map(p => p.leadBefore.toFixed(0)).join(', ')} ms)`);
+    if (busy && covered.length < kPauses - 1) {
+      console.log(`NOTE: load ${os.loadavg()[0].toFixed(1)}: ${kPauses - 1 - covered.length} later pauses were ` +
+        `longer than the lead with the machine's own delays, and are not checked`);
+    }
+    if (!machineBusy()) {
+      check(afterPauses.medianMs <= grownMs + kLatencyOverLeadMs, `after the pauses sounds were heard ` +
+        `${afterPauses.medianMs.toFixed(1)} ms after their frames (the median), more than the lead grown to ` +
+        `(${Number(grownMs || 0).toFixed(1)} ms) and ${kLatencyOverLeadMs} ms`);
     }
     figure('presents', end.presents);
     check(end.exited === null, `the program ended with status ${end.exited}`);

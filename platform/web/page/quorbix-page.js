@@ -21,7 +21,8 @@ const QuorbixPage = (() => {
     fluid: null,
     programPath: '/app/program',
     audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [],
-             next: 0, clock: [], frames: [], stalls: 0, longestStallMs: 0, stallsAt: [] },
+             next: 0, clock: [], frames: [], stalls: 0, longestStallMs: 0, stallsAt: [],
+             leadMs: 0, leadMaxMs: 0, leadGrowths: 0, leadSumMs: 0, leadReports: 0 },
   };
   // A fixed calendar time for repeatable games: ?time=N, whole seconds since 1970 from 0 to the
   // end of the year 9999, as the headless runner's --time takes them. Anything else is refused
@@ -158,13 +159,47 @@ const QuorbixPage = (() => {
   // The program renders its mix ahead and posts it here; a worklet plays it. Browsers start sound
   // only after a click or a key, so the output is made on the first one.
   let audioNode = null, audioContext = null;
+  // The sound's lead: how far ahead of the output's clock the program keeps its mix (frames at
+  // 44.1 kHz). It is how late a sound is heard after its frame, and what the output plays while
+  // the page's thread is away (its layout, garbage collection, a busy machine): a longer absence
+  // is a gap. So it adapts: at rest it is the program's own (about 20 ms, leadFrames); when the
+  // thread was away for more than half of it, or the output ran short anyway, it grows at once to
+  // cover that absence again (at least kGrownLeadMs, at most kMostLeadMs), and after kHoldLeadMs
+  // with none it shrinks back slowly (kShrinkMsPerSecond), so that a busy moment costs latency
+  // for a while, not a crackle. The blocks stay contiguous whatever the lead does: a longer lead
+  // renders more at once, a shorter one renders nothing until the clock has caught up.
+  const kGrownLeadMs = 100, kMostLeadMs = 160, kHoldLeadMs = 2000, kShrinkMsPerSecond = 10;
+  let leadFrames = 896;   // the program's own
+  let lead = 896, leadGrownAt = -Infinity, leadShrunkAt = 0;
+  const leadMs = () => lead / 44.1;
+  function growLead(toMs, now) {
+    const frames = Math.min(kMostLeadMs, toMs) * 44.1;
+    leadGrownAt = now;
+    if (frames <= lead) return;
+    lead = frames;
+    page.audio.leadGrowths += 1;
+    page.audio.leadMs = leadMs();
+    page.audio.leadMaxMs = Math.max(page.audio.leadMaxMs, page.audio.leadMs);
+  }
+  function shrinkLead(now) {
+    if (now - leadGrownAt < kHoldLeadMs) {
+      leadShrunkAt = now;
+      return;
+    }
+    lead = Math.max(leadFrames, lead - (now - leadShrunkAt) / 1000 * kShrinkMsPerSecond * 44.1);
+    leadShrunkAt = now;
+    page.audio.leadMs = leadMs();
+  }
+  page.audioLeadFrames = () => Math.round(lead);
+
   // The sound's clock, in milliseconds: the page's clock until the output runs, then the output's
   // own, which is what consumes the frames (the two drift apart by a little every minute).
   // The program reads it at every step of its waits: a gap between two readings longer than half
-  // the sound's lead (the page's thread was busy elsewhere, or the machine) may let the output run
-  // short, and is counted (page.audio.stalls). Half: the output's clock, as the page reads it,
-  // moves in the browser's audio steps and lags the output by up to one (a game with its longest
-  // gap at 17.8 ms of a 20.3 ms lead ran short 10 times).
+  // the program's own lead (the page's thread was busy elsewhere, or the machine) would have let
+  // the output run short at that lead, and is counted (page.audio.stalls); one longer than half
+  // the lead in force grows the lead. Half: the output's clock, as the page reads it, moves in the
+  // browser's audio steps and lags the output by up to one (a game with its longest gap at
+  // 17.8 ms of a 20.3 ms lead ran short 10 times).
   let clockBase = 0, contextBase = null, lastReadMs = null;
   page.audioClockMs = () => {
     const now = performance.now();
@@ -176,6 +211,11 @@ const QuorbixPage = (() => {
         // When, in frames shown, and how long: the first few, for a look at what keeps the thread.
         if (page.audio.stallsAt.length < 20) page.audio.stallsAt.push([page.presents, Math.round(gap)]);
       }
+      // Longer than the lead: the output ran short, or nearly. Longer than half: an absence as
+      // long again would have it run short.
+      if (gap > leadMs()) growLead(Math.max(kGrownLeadMs, gap * 1.25), now);
+      else if (gap > leadMs() / 2) growLead(gap * 2, now);
+      else shrinkLead(now);
     }
     lastReadMs = now;
     if (!audioContext || audioContext.state !== 'running') {
@@ -187,13 +227,16 @@ const QuorbixPage = (() => {
     clockBase = Math.max(clockBase, audioContext.currentTime * 1000 - contextBase);
     return clockBase;
   };
-  // The program keeps its mix a little ahead of the clock (leadFrames, which it gives when it
-  // opens its output), and posts it in blocks that say their place on the clock (`at`, in frames)
-  // and where the clock stood (`now`). Until the output runs, the newest blocks (that lead) are
-  // kept, so that the output starts with its queue full. page.audio.next is the place of the
-  // next frame the program will post: where the sounds a frame starts begin.
-  let leadFrames = 896;
-  page.audioOpen = lead => { if (lead > 0) leadFrames = lead; };
+  // The program keeps its mix ahead of the clock by the lead (its own, leadFrames, which it gives
+  // when it opens its output, is where the lead rests), and posts it in blocks that say their
+  // place on the clock (`at`, in frames) and where the clock stood (`now`). Until the output
+  // runs, the newest blocks (the program's lead) are kept, so that the output starts with its
+  // queue full. page.audio.next is the place of the next frame the program will post: where the
+  // sounds a frame starts begin.
+  page.audioOpen = frames => {
+    if (frames > 0) leadFrames = lead = frames;
+    page.audio.leadMs = page.audio.leadMaxMs = leadMs();
+  };
   let waiting = [], waitingFrames = 0;
   page.audioPost = (frames, at, now) => {
     page.audio.posted += frames.length / 2;
@@ -232,7 +275,13 @@ const QuorbixPage = (() => {
       await audioContext.audioWorklet.addModule('quorbix-audio.js');
       audioNode = new AudioWorkletNode(audioContext, 'quorbix-output', { outputChannelCount: [2] });
       audioNode.port.onmessage = e => {
+        // The output ran short all the same (the thread's absence was not seen in time): the
+        // lead grows as for an absence.
+        if (e.data.underruns > page.audio.underruns) growLead(kGrownLeadMs, performance.now());
         Object.assign(page.audio, e.data);
+        // The lead over time, at each report (about ten a second).
+        page.audio.leadSumMs += leadMs();
+        page.audio.leadReports += 1;
         // The output's place on the program's clock against its own clock, for audioPlayedAt.
         page.audio.clock.push([e.data.position, e.data.time]);
         if (page.audio.clock.length > 200) page.audio.clock.shift();
