@@ -68,7 +68,7 @@ wineserver -w 2>/dev/null
 wine_unpack "$zip" "ゲーム 箱"
 
 # probe TITLE: box_probe's answer in $work/probe-$lang.txt; its status in $probed.
-probe() { wine "$work/box_probe.exe" "$1" >"$work/probe-$lang.txt" 2>/dev/null; probed=$?; }
+probe() { wine "$work/box_probe.exe" "$1" 2>/dev/null | tr -d '\r' >"$work/probe-$lang.txt"; probed=${PIPESTATUS[0]}; }
 for lang in ja en; do
   if [ $lang = ja ]; then title="エラー発生"; text="elSound::Init : DirectSoundが使用できません"
   else title="Error"; text="elSound::Init : DirectSound cannot be used"; fi
