@@ -234,7 +234,9 @@ static BOOL CALLBACK visitChild(HWND control, LPARAM data) {
     (void)data;
     wchar_t className[64] = L"", text[1024] = L"";
     GetClassNameW(control, className, 64);
-    if (!IsWindowVisible(control) || GetWindowTextW(control, text, 1024) <= 0) return TRUE;
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK;
+    const int picture = wcscmp(className, L"Static") == 0 && (type == SS_ICON || type == SS_BITMAP);
+    if (!IsWindowVisible(control) || picture || GetWindowTextW(control, text, 1024) <= 0) return TRUE;
     char head[96];
     char name[64] = {0};
     WideCharToMultiByte(CP_UTF8, 0, className, -1, name, sizeof name - 1, NULL, NULL);
