@@ -24,12 +24,22 @@ quorbix::ProgramSetup GameProgram() {
 quorbix::HostCommandLine GameCommandLine() {
     quorbix::HostCommandLine more;
     more.Synopsis = "[OPTIONS] [TEXT...]";
+#ifdef _WIN32
+    // The Windows package holds the window programs only: the help names nothing else.
+    more.Help =
+        "Alt+Enter or F11 switches between the window and the full screen; F12 saves the picture as\n"
+        "a PNG in the pictures folder (QUORBIX_SCREENSHOT_DIR names another). TEXT after the options\n"
+        "is handed to the game as its command line. A session recorded with --record plays back in\n"
+        "the window with --replay. Started without a console, the game writes its messages to\n"
+        "%LOCALAPPDATA%\\quorbix\\quorbix.log.";
+#else
     more.Help =
         "Alt+Enter or F11 switches between the window and the full screen; F12 saves the picture as\n"
         "a PNG in the pictures folder (QUORBIX_SCREENSHOT_DIR names another). TEXT after the options\n"
         "is handed to the game as its command line. Without a display the game cannot start; the\n"
         "headless runner quorbix-headless runs it from a script instead, and plays back a session\n"
         "recorded with --record exactly.";
+#endif
     return more;
 }
 

@@ -17,11 +17,22 @@ namespace quorbix {
 
 namespace {
 
+#ifdef _WIN32
+// A Windows program may come without its headless twin (the game's package has none).
+const char* const kWindowHelp =
+    "Alt+Enter or F11 switches between the window and the full screen; F12 saves the picture as\n"
+    "a PNG in the pictures folder (QUORBIX_SCREENSHOT_DIR names another). A session recorded with\n"
+    "--record is a script of input events, which --replay plays back in the window. Started\n"
+    "without a console, the program writes its messages to %LOCALAPPDATA%\\NAME\\NAME.log.";
+const char* const kRecordHelp = "write the session to FILE, a script --replay plays back";
+#else
 const char* const kWindowHelp =
     "Alt+Enter or F11 switches between the window and the full screen; F12 saves the picture as\n"
     "a PNG in the pictures folder (QUORBIX_SCREENSHOT_DIR names another). A session recorded with\n"
     "--record is a script of input events: the program's headless twin plays it back exactly,\n"
     "and --replay plays it back in the window.";
+const char* const kRecordHelp = "write the session to FILE, a script the headless program plays back";
+#endif
 
 int Fail(const std::string& name, const std::string& what, int status) {
     std::fprintf(stderr, "%s: %s\n", name.c_str(), what.c_str());
@@ -42,7 +53,7 @@ std::vector<CommandLineOption> WindowProgramOptions() {
         kWindowOptions[0],
         {"--fullscreen", nullptr, "start in the full screen (Alt+Enter or F11 switches back)"},
         kWindowOptions[1],
-        {"--record", "FILE", "write the session to FILE, a script the headless program plays back", FileUse::Writes},
+        {"--record", "FILE", kRecordHelp, FileUse::Writes},
         {"--replay", "FILE", "play a recorded session back in the window", FileUse::Reads},
         {kLanguageOption.name, kLanguageOption.argument, "show the texts in LANG: ja or en (default: the system's language)"},
     };
@@ -50,18 +61,23 @@ std::vector<CommandLineOption> WindowProgramOptions() {
 
 int RunWindowProgram(const ProgramSetup& program, int argc, char** argv, const HostCommandLine& more,
                      const std::function<int(const ParsedCommandLine&)>& started) {
-    // --help, --version and every message reach the console the program was typed in.
-    platform::os::attachParentConsole();
+    // --help, --version and every message reach the console the program was typed in, or its log.
     const std::string name = HostProgramName(program, more, "");
+    platform::os::attachParentConsole(name);
     CommandLineSyntax syntax{
         .program = name.c_str(),
         .synopsis = more.Synopsis != nullptr ? more.Synopsis : "[OPTIONS]",
         .summary = more.Summary != nullptr ? more.Summary : program.Summary != nullptr ? program.Summary : program.Title,
         .options = WindowProgramOptions(),
-        .epilogue = more.Help != nullptr ? more.Help : kWindowHelp,
+        .epilogue = nullptr,
         .version = program.Version,
     };
     syntax.options.insert(syntax.options.end(), more.Options.begin(), more.Options.end());
+    // The host's own help names the program where it says NAME (a program's own help is as given).
+    std::string help = more.Help != nullptr ? more.Help : kWindowHelp;
+    for (std::size_t at = help.find("NAME"); more.Help == nullptr && at != std::string::npos; at = help.find("NAME", at + name.size()))
+        help.replace(at, 4, name);
+    syntax.epilogue = help.c_str();
 
     ParsedCommandLine args;
     int status = CheckWindowCommandLine(argc, argv, syntax, args);

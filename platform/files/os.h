@@ -77,8 +77,11 @@ std::vector<std::string> arguments(int argc, char** argv);
 // Standard output and error of a window program reach the console it was typed in: on Windows a
 // program of the window subsystem has none of its own, so where its output is not redirected it
 // attaches to its parent's console, if there is one (a double-click opens no console window).
-// Nothing elsewhere. Called by the window programs' host before anything is printed.
-void attachParentConsole();
+// Without one (a double-click) they go to the program's log, %LOCALAPPDATA%\PROGRAM\PROGRAM.log,
+// appended to (each session begins with a line naming the program, its process and the time; a
+// log past 1 MiB is first renamed PROGRAM.old.log). Nothing elsewhere. Called by the window
+// programs' host before anything is printed, with the program's name.
+void attachParentConsole(const std::string& program);
 
 // The separator between folders in a path of this system.
 #ifdef _WIN32

@@ -66,6 +66,12 @@ bool ensureVideo() {
         platform::say("no display to open a window on (DISPLAY is not set)%s.\n", kWithoutWindow);
         return false;
     }
+#ifdef _WIN32
+    // The window is sized and drawn in physical pixels at a whole scale (window.cpp, video.cpp):
+    // the system must not stretch it on a scaled display. The programs' manifest declares as much
+    // before anything runs; this covers a program built with the SDK without that manifest.
+    SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
+#endif
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {

@@ -29,5 +29,7 @@ grep -q "mingw-w64-x86-64-dev [0-9]" <<<"$text" && grep -q "gcc-mingw-w64-x86-64
 # A player whose Wine shows a Japanese box as squares is told what to do.
 grep -q -- "--lang en" <<<"$text" && grep -q "cjkfonts" <<<"$text" ||
   fail "README.txt does not say how to read the boxes where Japanese is not drawn"
+# Where a program started from Explorer writes its messages.
+grep -qF '%LOCALAPPDATA%\quorbix\quorbix.log' <<<"$text" || fail "README.txt does not say where the game's log is"
 [ $failed = 0 ] && echo PASS
 exit $failed

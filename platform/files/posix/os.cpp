@@ -189,7 +189,7 @@ std::vector<std::string> userLanguages() {
 }
 #endif
 
-void attachParentConsole() {}
+void attachParentConsole(const std::string&) {}
 
 std::string picturesFolder() {
     const char* home = std::getenv("HOME");

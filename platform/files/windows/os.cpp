@@ -165,39 +165,100 @@ bool missingHandle(DWORD which) {
     return h == nullptr || h == INVALID_HANDLE_VALUE || GetFileType(h) == FILE_TYPE_UNKNOWN;
 }
 
-// Puts descriptor `fd` and `stream` on the console the process is attached to.
-void streamToConsole(std::FILE* stream, int fd, DWORD which) {
-    HANDLE h = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    const int console = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_TEXT);
-    if (console < 0) {
+// Puts descriptor `fd` and `stream` on the handle `h` (which it then owns): the console the
+// process is attached to, or the log.
+void streamToHandle(std::FILE* stream, int fd, DWORD which, HANDLE h, int mode) {
+    const int opened = _open_osfhandle(reinterpret_cast<intptr_t>(h), mode);
+    if (opened < 0) {
         CloseHandle(h);
         return;
     }
-    if (_dup2(console, fd) == 0) {
+    if (_dup2(opened, fd) == 0) {
 #ifndef _UCRT
         // The C library set the stream up on no descriptor at all (-2) when the process started
         // without a console; a stream on the descriptor takes its place. (freopen of "CONOUT$",
         // the usual way, refuses such a stream in some C libraries.)
         if (_fileno(stream) != fd) {
-            if (std::FILE* onConsole = _fdopen(fd, "w"); onConsole != nullptr) *stream = *onConsole;
+            if (std::FILE* onHandle = _fdopen(fd, "w"); onHandle != nullptr) *stream = *onHandle;
         }
 #endif
         SetStdHandle(which, reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
         std::setvbuf(stream, nullptr, _IONBF, 0);
     }
-    _close(console);
+    _close(opened);
+}
+
+void streamToConsole(std::FILE* stream, int fd, DWORD which) {
+    HANDLE h = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) streamToHandle(stream, fd, which, h, _O_TEXT);
+}
+
+// A log past this size is put aside (NAME.old.log, replacing the one before) as a session starts.
+constexpr std::uint64_t kLogKeptBytes = 1 << 20;
+
+// The program's name as a file name: letters, digits, '-', '_' and '.' kept, anything else (a
+// separator, a character Windows refuses in names) made '_'; "program" when nothing is left.
+std::wstring logName(const std::string& program) {
+    std::wstring name;
+    for (char c : program) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '_' || (c == '.' && !name.empty());
+        name += plain ? static_cast<wchar_t>(c) : L'_';
+    }
+    while (!name.empty() && name.back() == L'.') name.pop_back();
+    return name.empty() ? L"program" : name;
+}
+
+// The log of a program started without a console (a double-click): %LOCALAPPDATA%\NAME\NAME.log,
+// opened to append, so that two copies of the program running at once add their lines to it
+// without writing over each other's. Null where there is no such folder or it cannot be made.
+HANDLE openLog(const std::string& program) {
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    if (local == nullptr || local[0] == L'\0') return nullptr;
+    const std::wstring name = logName(program);
+    const std::wstring folder = std::wstring(local) + L"\\" + name;
+    std::string folderUtf8;
+    if (!windows::toUtf8(folder, folderUtf8) || makeFolders(folderUtf8) != 0) return nullptr;
+    const std::wstring file = folder + L"\\" + name + L".log";
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &info) &&
+        ((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow) > kLogKeptBytes)
+        MoveFileExW(file.c_str(), (folder + L"\\" + name + L".old.log").c_str(), MOVEFILE_REPLACE_EXISTING);
+    HANDLE h = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
 
 }  // namespace
 
-void attachParentConsole() {
+void attachParentConsole(const std::string& program) {
     // Handles the program was started with (its output redirected to a file or a pipe) are kept.
     const bool out = missingHandle(STD_OUTPUT_HANDLE), err = missingHandle(STD_ERROR_HANDLE);
-    if ((!out && !err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
-    if (out) streamToConsole(stdout, 1, STD_OUTPUT_HANDLE);
-    if (err) streamToConsole(stderr, 2, STD_ERROR_HANDLE);
+    if (!out && !err) return;
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (out) streamToConsole(stdout, 1, STD_OUTPUT_HANDLE);
+        if (err) streamToConsole(stderr, 2, STD_ERROR_HANDLE);
+        return;
+    }
+    // No console to write to: what the program says goes to its log, which begins each session
+    // with a line of its own.
+    HANDLE log = openLog(program);
+    if (log == nullptr) return;
+    HANDLE second = nullptr;
+    if (out && err &&
+        !DuplicateHandle(GetCurrentProcess(), log, GetCurrentProcess(), &second, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        second = nullptr;
+    if (err) streamToHandle(stderr, 2, STD_ERROR_HANDLE, log, _O_TEXT);
+    if (out) {
+        HANDLE forOut = err ? second : log;
+        if (forOut != nullptr) streamToHandle(stdout, 1, STD_OUTPUT_HANDLE, forOut, _O_TEXT);
+    }
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    std::fprintf(err ? stderr : stdout, "--- %s, process %lu, started %04u-%02u-%02u %02u:%02u:%02u\n", program.c_str(),
+                 static_cast<unsigned long>(GetCurrentProcessId()), now.wYear, now.wMonth, now.wDay, now.wHour,
+                 now.wMinute, now.wSecond);
 }
 
 std::string executablePath() {
