@@ -595,7 +595,10 @@ const QuorbixPage = (() => {
       if (typeof indexedDB === 'undefined' || !indexedDB) throw new Error('this browser has no IndexedDB');
       const open = indexedDB.open(kSavedDb, 1);
       open.onupgradeneeded = () => open.result.createObjectStore(kSavedStore);
-      const db = await request(open);
+      // A browser that never answers (the database held by another tab's upgrade) does not keep
+      // the program from starting: it starts without saved data.
+      const db = await Promise.race([request(open), new Promise((_, reject) =>
+        setTimeout(() => reject(new Error('the browser did not open its storage within 5 s')), 5000))]);
       const tx = db.transaction(kSavedStore, 'readonly');
       const store = tx.objectStore(kSavedStore);
       const [keys, values] = await Promise.all([request(store.getAllKeys()), request(store.getAll())]);
