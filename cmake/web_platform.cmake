@@ -24,7 +24,7 @@ add_library(qrb_web_freetype STATIC IMPORTED)
 set_target_properties(qrb_web_freetype PROPERTIES
   IMPORTED_LOCATION ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a
   INTERFACE_INCLUDE_DIRECTORIES ${QRB_WEB_DEPS}/freetype/include/freetype2
-  INTERFACE_LINK_LIBRARIES qrb_web_brotlidec)
+  INTERFACE_LINK_LIBRARIES "qrb_web_brotlidec;qrb_web_zlib")
 # libpng and the zlib it inflates with, from the sources of the desktop's, for the PNG pictures.
 add_library(qrb_web_zlib STATIC IMPORTED)
 set_target_properties(qrb_web_zlib PROPERTIES
