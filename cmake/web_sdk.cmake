@@ -14,9 +14,10 @@ set_target_properties(qrb_framework PROPERTIES EXPORT_NAME framework)
 set_target_properties(qrb_platform_web PROPERTIES EXPORT_NAME platform-web)
 install(TARGETS qrb_platform qrb_framework qrb_platform_web EXPORT QuorbixTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sdk)
-# FreeType reads the WOFF2 fonts through Brotli's decoder: both come along.
+# FreeType reads the WOFF2 fonts through Brotli's decoder: both come along, and libpng with zlib.
 install(FILES ${QRB_WEB_DEPS}/freetype/lib/libfreetype.a ${QRB_WEB_DEPS}/brotli/lib/libbrotlidec.a
-  ${QRB_WEB_DEPS}/brotli/lib/libbrotlicommon.a DESTINATION ${CMAKE_INSTALL_LIBDIR}/quorbix COMPONENT sdk)
+  ${QRB_WEB_DEPS}/brotli/lib/libbrotlicommon.a ${QRB_WEB_DEPS}/png/lib/libpng.a
+  ${QRB_WEB_DEPS}/zlib/lib/libz.a DESTINATION ${CMAKE_INSTALL_LIBDIR}/quorbix COMPONENT sdk)
 # The public headers, and apart from them the framework's and the platform's own (as the desktop
 # SDK lays them out, packaging/CMakeLists.txt). The headless runner is the desktop's; a page has
 # none, nor <quorbix/headless.h>.

@@ -28,6 +28,9 @@ using namespace platform;
 const quorbix::LocalText kNameTooLong("ファイル名またはリソース名が長すぎます", "The file or resource name is too long");
 const quorbix::LocalText kTooManyObjects("オブジェクト数が多すぎます", "There are too many objects");
 const quorbix::LocalText kCannotLoad("BMPファイルを読み込めません", "The BMP file cannot be read");
+// The same box for a load that read a PNG alone (LoadPngObject, a name ending in ".png"), so that
+// it names the format that was tried.
+const quorbix::LocalText kCannotLoadPng("PNGファイルを読み込めません", "The PNG file cannot be read");
 const quorbix::LocalText kCannotCreate("スプライトを作成できません", "The sprite cannot be made");
 
 bool NameTooLong(const char* name) { return std::strlen(name) > kMaxObjectName; }
@@ -63,6 +66,11 @@ void ApplyKeyRule(DrawObject& slot) {
 bool IsPngName(const char* name) {
     const std::size_t n = std::strlen(name);
     return n >= 4 && strcasecmp(name + n - 4, ".png") == 0;
+}
+
+// The box a failed load of the slot's picture gives: the format LoadInto read it as.
+const quorbix::LocalText& CannotLoad(const DrawObject& slot) {
+    return slot.Png || IsPngName(slot.Name) ? kCannotLoadPng : kCannotLoad;
 }
 
 // The colour a PNG's clear pixels are painted in: the key the slot is about to get. In
@@ -153,7 +161,7 @@ int LoadNew(const char* caller, const char* name, bool png, bool keepAlpha) {
     slot.Png = png;
     slot.KeepAlpha = keepAlpha;
     // A failed load keeps its slot: the name stays, as the caller's later reload expects.
-    if (!LoadInto(slot, name)) return ShowError(caller, kCannotLoad);
+    if (!LoadInto(slot, name)) return ShowError(caller, CannotLoad(slot));
     return index;
 }
 
@@ -191,7 +199,7 @@ int SwapObject(const char* name, int index) {
     DrawObject& slot = Objects.Slot[index];
     ReleaseSurface(slot);
     SetName(slot, name);
-    if (!LoadInto(slot, slot.Name)) return ShowError("elDraw::SwapObject", kCannotLoad);
+    if (!LoadInto(slot, slot.Name)) return ShowError("elDraw::SwapObject", CannotLoad(slot));
     return 1;
 }
 

@@ -98,7 +98,7 @@ bool SaveData(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         return false;
     }
     std::string error;
-    if (!platform::saved::write(PathOf(name), bytes, error)) {
+    if (!platform::saved::write(PathOf(name), bytes, error) || !platform::os::userDataWritten(PathOf(name), error)) {
         platform::say("'%s' is not saved: %s\n", name.c_str(), error.c_str());
         return false;
     }

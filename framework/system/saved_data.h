@@ -2,7 +2,9 @@
 // name: in the user's data folder in a window ($XDG_DATA_HOME/PROGRAM/, else
 // ~/.local/share/PROGRAM/ on Linux; %APPDATA%\PROGRAM\ on Windows), in the folder --data names
 // in a headless run (none by default, so that a run writes nothing and stays the same every
-// time). A page keeps none yet: SaveData says so once and LoadData finds nothing.
+// time). A page keeps it in the browser's storage for the site (IndexedDB), read in whole before
+// the program starts and written through by each SaveData; where the browser keeps nothing
+// (storage turned off), SaveData says so once and LoadData finds nothing.
 #pragma once
 #include <cstddef>
 #include <cstdint>

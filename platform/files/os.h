@@ -63,9 +63,14 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names);
 int makeFolders(const std::string& folder);
 
 // The folder under which programs keep their data for the user running them: $XDG_DATA_HOME
-// (when absolute), else ~/.local/share on Linux, %APPDATA% on Windows. "" with the reason in
-// `why` when there is none: no home folder, or a browser page (its storage is not a folder).
+// (when absolute), else ~/.local/share on Linux, %APPDATA% on Windows; in a page /userdata, the
+// copy of what the browser keeps for the site, read before the program started (web/user_data.cpp).
+// "" with the reason in `why` when there is none: no home folder, or a browser that keeps nothing.
 std::string userDataFolder(std::string& why);
+// Called once a file under userDataFolder() has been written whole: a page hands it to the
+// browser's storage and waits until the browser has kept it; elsewhere the file is kept already.
+// False with the reason in `error` when the browser refused it.
+bool userDataWritten(const std::string& path, std::string& error);
 
 // ---------------------------------------------------------------- the program and the machine
 

@@ -1,4 +1,5 @@
-// Platform: the PNG decoder (files and PNG resources), through libpng on the desktop.
+// Platform: the PNG decoder (files and PNG resources), through libpng on every system (the web
+// build's is built for WebAssembly from the same source as the desktop's: scripts/web-deps).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +18,7 @@ namespace platform {
 // BMP decoder's limits (kMaxBitmapSide a side, kMaxBitmapPixels in all) are refused before
 // their pixels are read. Anything malformed (not a PNG, cut short, a bad checksum or stream)
 // fails with a one-line reason in `error` and leaves `out` empty; nothing is read outside
-// [data, data + size). The web build has no PNG decoder: there it always fails, saying so.
+// [data, data + size).
 bool decodePng(const std::uint8_t* data, std::size_t size, DecodedBitmap& out, std::string& error);
 
 // Called by the picture loaders: true when the bytes start with the PNG signature.

@@ -102,12 +102,8 @@ int makeFolders(const std::string& folder) {
     return kind == Kind::directory ? 0 : kind == Kind::missing ? ENOENT : ENOTDIR;
 }
 
-#ifdef __EMSCRIPTEN__
-std::string userDataFolder(std::string& why) {
-    why = "a page keeps no saved data";
-    return "";
-}
-#else
+#ifndef __EMSCRIPTEN__
+// The page's are in web/user_data.cpp.
 std::string userDataFolder(std::string& why) {
     // A relative $XDG_DATA_HOME is ignored, as the base directory rules say.
     const char* data = std::getenv("XDG_DATA_HOME");
@@ -117,6 +113,8 @@ std::string userDataFolder(std::string& why) {
     why = "neither $XDG_DATA_HOME nor $HOME names a folder";
     return "";
 }
+
+bool userDataWritten(const std::string&, std::string&) { return true; }
 #endif
 
 std::vector<std::string> arguments(int argc, char** argv) {

@@ -339,6 +339,8 @@ std::string userDataFolder(std::string& why) {
     return "";
 }
 
+bool userDataWritten(const std::string&, std::string&) { return true; }
+
 std::string soundFontFolder() { return executableFolder() + "sf2"; }
 
 const char* soundFontRemedy() { return "the game's zip carries one: unpack it whole"; }

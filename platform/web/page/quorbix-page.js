@@ -652,6 +652,87 @@ const QuorbixPage = (() => {
     });
   }
 
+  // ---------------------------------------------------------------- saved data
+  // The program's saved data (SaveData, LoadData) lies under /userdata in its file system: a
+  // copy of what the browser keeps for this site in IndexedDB, read whole before the program
+  // starts (its first LoadData finds it), and written through file by file as the program saves
+  // (platform/files/web/user_data.cpp). A file is one record, put whole in one transaction, so
+  // it is there whole or not at all; records are only ever put, never removed, so that two pages
+  // of the site, or the page open twice, never take away each other's files.
+  const kSavedDb = 'quorbix-saved-data', kSavedStore = 'files', kSavedRoot = '/userdata';
+  const saved = {
+    ready: false,
+    root: kSavedRoot,
+    why: 'the browser keeps no data for this page',
+    loaded: 0,             // files read at the start
+    db: null,
+    writes: new Map(),     // number -> { state: 0 working, 1 kept, -1 refused; error }
+    next: 1,
+  };
+  page.saved = saved;
+  const request = r => new Promise((resolve, reject) => {
+    r.onsuccess = () => resolve(r.result);
+    r.onerror = () => reject(r.error || new Error('the request failed'));
+  });
+  // Only names under the folder, without '.' or '..' parts, are files of it.
+  const savedPathGood = p => typeof p === 'string' && p.startsWith(kSavedRoot + '/') &&
+    p.slice(1).split('/').every(part => part !== '' && part !== '.' && part !== '..');
+  async function loadSaved(FS) {
+    try {
+      if (typeof indexedDB === 'undefined' || !indexedDB) throw new Error('this browser has no IndexedDB');
+      const open = indexedDB.open(kSavedDb, 1);
+      open.onupgradeneeded = () => open.result.createObjectStore(kSavedStore);
+      // A browser that never answers (the database held by another tab's upgrade) does not keep
+      // the program from starting: it starts without saved data.
+      const db = await Promise.race([request(open), new Promise((_, reject) =>
+        setTimeout(() => reject(new Error('the browser did not open its storage within 5 s')), 5000))]);
+      const tx = db.transaction(kSavedStore, 'readonly');
+      const store = tx.objectStore(kSavedStore);
+      const [keys, values] = await Promise.all([request(store.getAllKeys()), request(store.getAll())]);
+      FS.mkdirTree(kSavedRoot);
+      keys.forEach((key, i) => {
+        const value = values[i];
+        if (!savedPathGood(key) || !(value instanceof Uint8Array)) return;
+        FS.mkdirTree(key.slice(0, key.lastIndexOf('/')));
+        FS.writeFile(key, value);
+        saved.loaded += 1;
+      });
+      saved.db = db;
+      saved.ready = true;
+    } catch (e) {
+      saved.why = `the browser keeps no data for this page (${e && e.message || e})`;
+    }
+  }
+  saved.keep = (module, path) => {
+    if (!saved.ready || !savedPathGood(path)) return 0;
+    const id = saved.next++;
+    const write = { state: 0, error: '' };
+    saved.writes.set(id, write);
+    const refused = e => { write.state = -1; write.error = String(e && e.message || e || 'the transaction was aborted'); };
+    try {
+      const tx = saved.db.transaction(kSavedStore, 'readwrite');
+      tx.objectStore(kSavedStore).put(module.FS.readFile(path), path);
+      tx.oncomplete = () => { write.state = 1; };
+      tx.onerror = () => refused(tx.error);
+      tx.onabort = () => refused(tx.error);
+    } catch (e) {
+      refused(e);
+    }
+    return id;
+  };
+  // A write's state; asked once it is over, it is forgotten.
+  saved.state = id => {
+    const write = saved.writes.get(id);
+    if (!write) return -1;
+    if (write.state === 1) saved.writes.delete(id);
+    return write.state;
+  };
+  saved.error = id => {
+    const write = saved.writes.get(id);
+    saved.writes.delete(id);
+    return write ? write.error : 'no such write';
+  };
+
   // ---------------------------------------------------------------- start
   // options.music: false for a page without music, which loads no music library.
   // options.scope: the addresses the page's service worker serves ('./' for the game's folder);
@@ -689,6 +770,9 @@ const QuorbixPage = (() => {
       page,
       arguments: args,
       preRun: [module => {
+        // The saved data is in place before the program's first look at it.
+        module.addRunDependency('quorbix-saved');
+        loadSaved(module.FS).then(() => module.removeRunDependency('quorbix-saved'));
         module.addRunDependency('quorbix-music');
         fluid.then(f => {
           page.fluid = f;

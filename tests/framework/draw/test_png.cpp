@@ -215,9 +215,17 @@ TEST(PngObjects, AMalformedPngGivesTheBoxAndHarmsNothing) {
     EXPECT_EQ(LoadObject("BAD.PNG"), 0);
     EXPECT_EQ(LoadPngObject("MISSING", true), 0);
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::LoadObject : BMPファイルを読み込めません\n"
-                              "エラー発生|elDraw::LoadPngObject : BMPファイルを読み込めません\n");
+    // The box names the format that was read: a ".png" name and LoadPngObject read PNG alone.
+    EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::LoadObject : PNGファイルを読み込めません\n"
+                              "エラー発生|elDraw::LoadPngObject : PNGファイルを読み込めません\n");
     EXPECT_NE(said.find("PNG resource BAD.PNG: bad PNG"), std::string::npos) << said;
+    const int other = LoadObject("GOOD.PNG");
+    ASSERT_NE(other, 0);
+    EXPECT_EQ(SwapObject("BAD.PNG", other), 0);
+    EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::SwapObject : PNGファイルを読み込めません\n");
+    EXPECT_EQ(LoadObject("NOTHING"), 0);
+    EXPECT_EQ(TakeBoxTexts(), "エラー発生|elDraw::LoadObject : BMPファイルを読み込めません\n")
+        << "a bare name is read as a BMP first: its box stays the BMP one";
     PutObject(10, 10, good, 0, 0, 3, 1);
     EXPECT_EQ(BackRgb(10, 10), 0xFF0000u) << "the object loaded before is whole";
 }

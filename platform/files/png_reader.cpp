@@ -1,4 +1,4 @@
-// Platform: PNG input through libpng's simplified reader.
+// Platform: PNG input through libpng's simplified reader, the same in every build.
 #include "platform/files/png_reader.h"
 
 #include <png.h>
