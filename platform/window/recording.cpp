@@ -233,6 +233,11 @@ void recordFrameState(int scene, const std::string& fields, std::uint64_t pictur
 
 bool replayActive() { return replay.on; }
 
+void stopReplay() {
+    replay = ReplayState{};
+    replayUsedUp = false;
+}
+
 int sessionFrame() { return recorder.running; }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/window/input_script.h"
 #include "platform/window/recorded_states.h"
@@ -255,8 +256,10 @@ TEST(Script, TextEventsTakeQuotedPrintableUtf8) {
     EXPECT_EQ(script.events.at(0).text, typed);
 }
 
-// A window's typed characters are recorded one a line and replayed as the same characters.
-TEST(Recording, TypedTextIsRecordedAndReplayed) {
+// A window's typed characters are recorded one a line (with the frame before which the window
+// handled them) and replayed as the same characters.
+TEST(Replay, TypedTextIsRecordedAndTypedAgain) {
+    platform::stopReplay();   // the replays of the cases before
     StartFresh();
     const fs::path session = WorkDir() / "session.txt";
     std::string error;
@@ -273,13 +276,22 @@ TEST(Recording, TypedTextIsRecordedAndReplayed) {
     platform::setSessionHooks(nullptr);
     std::string text;
     ASSERT_TRUE(platform::readScriptFile(session.string(), text, error)) << error;
-    EXPECT_NE(text.find("\n1 text \"A\"\n1 text \"\\x23\"\n1 text \"\\x22\"\n1 text \"\xC3\xA9\"\n"), std::string::npos)
-        << text;
+    platform::Script script;
+    ASSERT_TRUE(platform::parseScript(text, script, error)) << error << text;
+    ASSERT_EQ(script.events.size(), 5u) << text;
+    std::vector<std::string> lines;
+    for (const platform::ScriptEvent& ev : script.events) {
+        EXPECT_EQ(ev.name, "text");
+        EXPECT_EQ(ev.frame, script.events.front().frame) << "all typed before one frame";
+        lines.push_back(ev.text);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"A", "#", "\"", "\xC3\xA9", "\xF0\x9F\x98\x80"})) << text;
+    EXPECT_NE(text.find(" text \"\\x23\"\n"), std::string::npos) << "a '#' would start a comment";
 
     StartFresh();
     ASSERT_TRUE(platform::startReplay(session.string(), error)) << error;
     std::u32string got;
-    for (int frame = 1; frame <= 2; ++frame) {
+    for (int frame = 1; frame <= script.events.front().frame + 1; ++frame) {
         rec::beforeFrameWait(50);
         rec::afterFrameWait(true);
         platform::Message m;
@@ -287,5 +299,6 @@ TEST(Recording, TypedTextIsRecordedAndReplayed) {
             if (m.message == platform::WM_CHAR) got.push_back(static_cast<char32_t>(m.wParam));
     }
     EXPECT_EQ(got, U"A#\"\u00E9\U0001F600");
+    platform::stopReplay();
     platform::setSessionHooks(nullptr);
 }
