@@ -31,6 +31,10 @@ const Example kExamples[] = {
     // Two clicks in the round; nothing is kept here (no --data), so the best stays 2 every run.
     {"best-score", UseBestScore, "3 ldown\n3 lup\n6 ldown\n6 lup\n", 110, 0},
     {"helpers", UseHelpers, "", 10, 0},
+    // A name typed in two goes, a character taken off with Backspace, then Enter keeps it.
+    {"typing", UseTyping, "2 text \"Ren\"\n3 text \"é 東\"\n5 key 8\n6 keyup 8\n7 key 13\n8 keyup 13\n", 9, 0},
+    // A click on the title: a second's fade (20 frames), then the play scene fades in.
+    {"fading", UseFading, "3 ldown\n3 lup\n", 40, 0},
 };
 const int kExampleCount = sizeof kExamples / sizeof kExamples[0];
 

@@ -18,6 +18,8 @@ void UseGameSetup();     // game_setup.cpp: frame period, scene table, asset fol
 void UseDrawing();       // drawing.cpp: filled shapes, the turned put, a PNG with its alpha
 void UseBestScore();     // best_score.cpp: a best score saved and loaded across runs
 void UseHelpers();       // helpers.cpp: sprite-sheet animation, rectangles, a 32-bit generator
+void UseTyping();        // typing.cpp: texts in UTF-8 and a name the player types
+void UseFading();        // fading.cpp: music faded out and in, the scene-left hook
 
 // One example as the example programs run it.
 struct Example {

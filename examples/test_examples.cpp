@@ -361,3 +361,66 @@ TEST(Examples, HelpersPlaceCoinsFromTheirSeedAndPickThemUpOnOverlap) {
     EXPECT_EQ(quorbix::TraceField(t[3], "coins"), 1);
     EXPECT_EQ(quorbix::TraceField(t[3], "coin_x"), dice.Between(16, 448)) << "the next place from the same generator";
 }
+
+// The typed name: two text events make "René 東" (6 characters, 9 bytes of UTF-8), Backspace takes
+// the last character off whole, Enter keeps the name; the UTF-8 texts are drawn, not garbage.
+TEST(Examples, TypingGathersTypedUtf8AndBackspaceTakesWholeCharacters) {
+    const auto t = RunChecked(UseTyping, "2 text \"Ren\"\n3 text \"é 東\"\n5 key 8\n6 keyup 8\n7 key 13\n8 keyup 13\n", 9);
+    EXPECT_EQ(quorbix::TraceField(t[0], "name_chars"), 0);
+    EXPECT_EQ(quorbix::TraceField(t[1], "name_chars"), 3);
+    EXPECT_EQ(quorbix::TraceField(t[2], "name_chars"), 6);
+    EXPECT_EQ(quorbix::TraceField(t[2], "name_bytes"), 9);
+    EXPECT_EQ(quorbix::TraceField(t[4], "name_chars"), 5);
+    EXPECT_EQ(quorbix::TraceField(t[4], "name_bytes"), 6);
+    EXPECT_EQ(quorbix::TraceField(t[5], "kept_chars"), 0);
+    EXPECT_EQ(quorbix::TraceField(t[6], "kept_chars"), 5);
+    EXPECT_GT(LitPixels(40, 200, 480, 240), 200) << "the welcome line is drawn";
+    // The same text drawn by a Shift-JIS program: PutText of the Shift-JIS bytes gives the
+    // picture the UTF-8 program gave (the title line, compared pixel for pixel).
+    std::vector<std::uint32_t> utf8Title;
+    for (int y = 60; y < 90; ++y)
+        for (int x = 0; x < 480; ++x) utf8Title.push_back(Shown(x, y));
+    static bool drawn = false;
+    RunChecked(
+        [] {
+            static const elSystem::CodePageText kTitle("名前を入力してください (Enter で決定)");
+            quorbix::ProgramSetup setup;   // texts in Shift-JIS, the default
+            setup.Init = [] {
+                elDraw::Screen(480, 360);
+                Shell.SceneId = 1;
+            };
+            setup.Scenes[1] = [] {
+                elDraw::FillBlack();
+                elDraw::BeginText(elDraw::kFaceGothic, 24, 0, 0, 0, 0);
+                elDraw::SetTextColors(0xFFFFFF, 0, 1);
+                drawn = elDraw::PutText(40, 60, kTitle) == 1;
+                elDraw::EndText();
+                elDraw::Flip();
+            };
+            quorbix::UseProgram(setup);
+        },
+        "", 1);
+    EXPECT_TRUE(drawn);
+    std::vector<std::uint32_t> sjisTitle;
+    for (int y = 60; y < 90; ++y)
+        for (int x = 0; x < 480; ++x) sjisTitle.push_back(Shown(x, y));
+    EXPECT_TRUE(utf8Title == sjisTitle);
+}
+
+// A click on the title fades the music out over a second; when the title is left the hook sees
+// it once, and the play scene brings the music back in over half a second.
+TEST(Examples, FadingFadesOutLeavesTheTitleOnceAndFadesIn) {
+    const auto t = RunChecked(UseFading, "3 ldown\n3 lup\n", 40);
+    EXPECT_EQ(quorbix::TraceField(t[2], "volume"), 100);
+    const long long halfway = quorbix::TraceField(t[12], "volume");   // half a second into the fade
+    EXPECT_GT(halfway, 25);
+    EXPECT_LT(halfway, 75);
+    int left = -1;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (left < 0 && quorbix::TraceField(t[i], "lefts") == 1) left = static_cast<int>(i);
+    ASSERT_GT(left, 20) << "the title is left once its second is over";
+    EXPECT_LE(quorbix::TraceField(t[left], "volume"), 1);
+    EXPECT_EQ(quorbix::TraceField(t[left], "last_left"), 1);
+    EXPECT_EQ(quorbix::TraceField(t.back(), "lefts"), 1) << "left once";
+    EXPECT_EQ(quorbix::TraceField(t.back(), "volume"), 100) << "faded back in";
+}

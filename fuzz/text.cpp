@@ -1,11 +1,14 @@
-// Fuzz target: random bytes as Shift-JIS text through TextOut and DrawText on a small surface, with
-// the font, the background mode, the place and the box taken from the first bytes.
+// Fuzz target: random bytes as Shift-JIS or UTF-8 text through TextOut, DrawText and the text
+// measure on a small surface, with the encoding, the font, the background mode, the place and the
+// box taken from the first bytes; and as UTF-8 through the check that makes it fit to hand on.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/video/gdi.h"
+#include "platform/files/text_codec.h"
 #include "platform/text/gdi_text.h"
 
 namespace {
@@ -49,16 +52,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int x = static_cast<std::int8_t>(data[4]), y = static_cast<std::int8_t>(data[5]);
     const char* text = reinterpret_cast<const char*>(data + 8);
     int length = static_cast<int>(size - 8);
-    platform::textOut(s.dc, x, y, text, length);
+    const platform::TextEncoding encoding =
+        (data[3] & 16) ? platform::TextEncoding::Utf8 : platform::TextEncoding::ShiftJis;
+    // The text sits at the end of the input, so a read past `length` leaves the buffer.
+    platform::textOut(s.dc, x, y, text, length, encoding);
+    int width = 0, height = 0;
+    platform::getTextExtentPoint(s.dc, text, length, width, height, encoding);
     platform::Rect r{x, y, x + static_cast<std::int8_t>(data[6]), y + static_cast<std::int8_t>(data[7])};
     std::uint32_t format = platform::DT_WORDBREAK | ((data[3] & 2) ? platform::DT_NOPREFIX : 0) |
                            ((data[3] & 4) ? platform::DT_SINGLELINE : 0) | ((data[3] & 8) ? platform::DT_NOCLIP : 0);
-    platform::drawText(s.dc, text, length, &r, format);
+    platform::drawText(s.dc, text, length, &r, format, encoding);
     // The terminated form, as the framework passes it.
     std::vector<char> terminated(text, text + length);
     terminated.push_back('\0');
     platform::Rect calc = r;
-    platform::drawText(s.dc, terminated.data(), -1, &calc, format | platform::DT_CALCRECT);
+    platform::drawText(s.dc, terminated.data(), -1, &calc, format | platform::DT_CALCRECT, encoding);
+    // What a box is handed: valid UTF-8 whatever came in, each character decoded again the same.
+    const std::string valid = platform::validUtf8(terminated.data());
+    for (std::size_t i = 0; i < valid.size();) {
+        std::size_t used = 0;
+        const char32_t c = platform::decodeUtf8Char(valid.data() + i, valid.size() - i, used);
+        if (used == 0 || i + used > valid.size()) __builtin_trap();
+        if (c == U'\uFFFD' && valid.compare(i, used, "\xEF\xBF\xBD") != 0) __builtin_trap();
+        i += used;
+    }
     platform::selectObject(s.dc, previous);
     platform::deleteObject(font);
     return 0;

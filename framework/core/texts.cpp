@@ -80,9 +80,13 @@ bool AddTextTable(const TextTable& table) {
     present.assign(static_cast<std::size_t>(table.count), false);
     for (int id = 0; id < table.count; ++id) {
         if (table.texts[id] == nullptr) continue;
-        char bytes[256];
-        const std::size_t length = platform::utf8ToSjis(table.texts[id], bytes, sizeof bytes);
-        converted[static_cast<std::size_t>(id)].assign(bytes, length);
+        if (ProgramTextEncoding() == TextEncoding::Utf8) {
+            converted[static_cast<std::size_t>(id)] = table.texts[id];
+        } else {
+            char bytes[256];
+            const std::size_t length = platform::utf8ToSjis(table.texts[id], bytes, sizeof bytes);
+            converted[static_cast<std::size_t>(id)].assign(bytes, length);
+        }
         present[static_cast<std::size_t>(id)] = true;
     }
     return true;

@@ -37,10 +37,11 @@ struct TextTable {
     int count;
 };
 // Registers a program's table for its language, replacing the one registered before for it.
-// The texts are converted into the code page here, once (up to 255 bytes each). False, nothing
+// The texts are converted into the code page here, once (up to 255 bytes each), unless the
+// program's texts are UTF-8 (ProgramSetup::Texts), which keeps them as they are. False, nothing
 // registered, for a language not in kLanguages or a count below 0.
 bool AddTextTable(const TextTable& table);
-// Text number `id` in the language shown, in the code page, as PutText takes it; where that
+// Text number `id` in the language shown, in the program's encoding, as PutText takes it; where that
 // language's table lacks it the default language's text, else "". Valid until the next
 // AddTextTable for that language or the program-start reset, which forgets every table.
 const char* Text(int id);

@@ -22,6 +22,12 @@ namespace {
 const elSystem::CodePageText kMincho("標準明朝");
 const elSystem::CodePageText kGothic("標準ゴシック");
 
+// The platform's name of the program's encoding.
+platform::TextEncoding Encoding() {
+    return quorbix::ProgramTextEncoding() == quorbix::TextEncoding::Utf8 ? platform::TextEncoding::Utf8
+                                                                        : platform::TextEncoding::ShiftJis;
+}
+
 void SetFaceName(const elSystem::CodePageText& name) {
     char* dst = Text.Font->lfFaceName;
     std::size_t n = std::min(name.size(), sizeof Text.Font->lfFaceName - 1);
@@ -79,20 +85,20 @@ int PutText(int x, int y, const char* text) {
     if (!Text.Open || text == nullptr) return 0;
     std::size_t n = std::strlen(text);
     if (n > 0x7FFFFFFF) n = 0x7FFFFFFF;
-    return platform::textOut(Text.Context, x, y, text, static_cast<int>(n)) ? 1 : 0;
+    return platform::textOut(Text.Context, x, y, text, static_cast<int>(n), Encoding()) ? 1 : 0;
 }
 
 int DrawTextBox(int left, int top, int right, int bottom, const char* text) {
     if (!Text.Open || text == nullptr) return 0;
     platform::Rect r{left, top, right, bottom};
-    return platform::drawText(Text.Context, text, -1, &r, platform::DT_WORDBREAK | platform::DT_NOPREFIX);
+    return platform::drawText(Text.Context, text, -1, &r, platform::DT_WORDBREAK | platform::DT_NOPREFIX, Encoding());
 }
 
 int MeasureTextBox(int left, int top, int right, int bottom, const char* text) {
     if (!Text.Open || text == nullptr) return 0;
     platform::Rect r{left, top, right, bottom};
     return platform::drawText(Text.Context, text, -1, &r,
-                              platform::DT_WORDBREAK | platform::DT_NOPREFIX | platform::DT_CALCRECT);
+                              platform::DT_WORDBREAK | platform::DT_NOPREFIX | platform::DT_CALCRECT, Encoding());
 }
 
 void EndText() {

@@ -9,6 +9,7 @@
 #include "framework/core/app_state.h"
 #include "framework/core/program_state.h"
 #include "framework/draw/clip_wipes.h"
+#include "framework/input/typed_text.h"
 #include "framework/shell/flip.h"
 #include "framework/shell/frame_state.h"
 #include "framework/shell/window_proc.h"
@@ -50,6 +51,7 @@ const ProgramStateRegistration kProgramReset{ResetStage::Program, ResetProgram};
 void UseProgram(const ProgramSetup& setup) {
     Program = setup;
     platform::setProgramName(setup.Name);
+    SetProgramTextEncoding(setup.Texts);
     ResetProgram();
 }
 
@@ -112,6 +114,7 @@ void RunFrame() {
 
     if (Shell.SceneId != Shell.PrevSceneId) {
         Shell.SceneEntered = 1;
+        if (Program.SceneLeft != nullptr) Program.SceneLeft(Shell.PrevSceneId, Shell.SceneId);
         // A wipe still opening or closing ends with the full window; a closed window stays closed.
         if (elDraw::Wipe.ClipWipeState > 0) {
             const elDraw::ClipRect& full = elDraw::Wipe.SavedClipWindow;
@@ -127,6 +130,7 @@ void RunFrame() {
     Shell.PrevMouseY = Input.MouseY;
     Input.LeftClick = 0;
     Input.RightClick = 0;
+    ClearTypedText();
     if (Shell.FullScreen == 0) UpdateCursorVisibility();
     // A recorded session carries what each frame left, and a replay is checked against it.
     if (platform::recordingActive() || platform::replayActive()) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/core/app_state.h"
+#include "framework/core/code_page.h"
 
 // The program's entry point: registers the window class, opens the window, runs the program's
 // start-up and then the frame loop until WM_QUIT. commandLine is the text after the program
@@ -28,6 +29,9 @@ void RunFrame();
 // with more scenes gives a table of its own (ProgramSetup::SceneTable).
 constexpr int kSceneSlots = 4;
 using SceneFunction = void (*)();
+// The scene-left hook (ProgramSetup::SceneLeft): called once when a scene is left, with the scene
+// left and the one entered (0 for none), before the next scene's entry frame.
+using SceneLeftFunction = void (*)(int scene, int next);
 
 // The frame periods a program may ask for, in milliseconds (1000 to 1 frames a second).
 constexpr unsigned kMinFramePeriodMs = 1;
@@ -59,6 +63,14 @@ struct ProgramSetup {
     void (*Reset)() = nullptr;                  // the program's own state back to its start
     // Appends the program's own fields to a headless trace line (",\"name\":value" each).
     void (*TraceFields)(std::string& line) = nullptr;
+    // What the program's texts are: Shift-JIS bytes (the default), or UTF-8, which PutText,
+    // DrawTextBox, MeasureTextBox and quorbix::Text then take and give (TextEncoding::Utf8).
+    TextEncoding Texts = TextEncoding::ShiftJis;
+    // Called once when a scene is left, at the end of the frame that changed Shell.SceneId (or
+    // of the covering transition that did), before the next scene's first frame: `scene` is the
+    // scene left, `next` the one entered (0 for none). Where a scene stops its music or saves
+    // what it kept. Not called for the first scene's start nor when the program quits.
+    SceneLeftFunction SceneLeft = nullptr;
 };
 // The installed program.
 extern ProgramSetup Program;

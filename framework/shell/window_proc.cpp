@@ -5,6 +5,7 @@
 
 #include "framework/core/app_state.h"
 #include "framework/input/keys.h"
+#include "framework/input/typed_text.h"
 #include "framework/shell/flip.h"
 #include "framework/sound/midi_music.h"
 #include "framework/system/system_utils.h"
@@ -84,6 +85,9 @@ platform::LResult WndProc(platform::WindowId window, std::uint32_t message, plat
                 Input.HoldKey = static_cast<int>(wParam);
             else
                 OnKeyDown(static_cast<int>(wParam));
+            break;
+        case WM_CHAR:
+            AddTypedCharacter(static_cast<char32_t>(wParam));
             break;
         case WM_KEYUP: {
             int key = static_cast<int>(wParam);

@@ -1,6 +1,7 @@
 // elSound: the background music through the sequencer's command strings.
 #include "framework/sound/midi_music.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -24,8 +25,19 @@ void Send(const char* command, platform::WindowId callback = 0) {
 
 void MidiState::reset() {
     platform::resetMci();
+    platform::setMusicVolume(1.0f, 0);
     *this = MidiState{};
 }
+
+void SetMidiVolume(int volume, int fadeMs) {
+    volume = volume < 0 ? 0 : volume > 100 ? 100 : volume;
+    fadeMs = fadeMs < 0 ? 0 : fadeMs > kMaxMidiFadeMs ? kMaxMidiFadeMs : fadeMs;
+    // 44.1 frames a millisecond at the output's rate.
+    const auto frames = static_cast<std::uint32_t>(static_cast<std::uint64_t>(fadeMs) * 441 / 10);
+    platform::setMusicVolume(static_cast<float>(volume) / 100.0f, frames);
+}
+
+int MidiVolume() { return static_cast<int>(platform::musicVolumeHeard() * 100.0f + 0.5f); }
 
 void InitMidi() {
     Midi.MidiOpen = 0;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "framework/core/app_state.h"
+#include "framework/core/code_page.h"
 #include "framework/core/display_link.h"
 #include "framework/core/program_state.h"
 #include "framework/system/shutdown.h"
@@ -44,14 +45,25 @@ int FormatInto(char* buffer, int size, int reserve, const char* format, va_list 
     if (n < 0) n = 0;
     if (n >= room) {
         n = room - 1;
-        // Do not leave half of a two-byte character at the cut.
+        // Do not leave half of a two-byte character at the cut, nor part of a UTF-8 sequence.
         int i = 0;
-        while (i < n) {
-            if (IsLeadByte(static_cast<unsigned char>(buffer[i]))) {
-                if (i + 1 >= n) break;
-                i += 2;
-            } else {
-                ++i;
+        if (quorbix::ProgramTextEncoding() == quorbix::TextEncoding::Utf8) {
+            int lead = n;
+            while (lead > 0 && (static_cast<unsigned char>(buffer[lead - 1]) & 0xC0) == 0x80) --lead;
+            i = n;
+            if (lead > 0) {
+                const unsigned char b = static_cast<unsigned char>(buffer[lead - 1]);
+                const int length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+                if (lead - 1 + length > n) i = lead - 1;
+            }
+        } else {
+            while (i < n) {
+                if (IsLeadByte(static_cast<unsigned char>(buffer[i]))) {
+                    if (i + 1 >= n) break;
+                    i += 2;
+                } else {
+                    ++i;
+                }
             }
         }
         n = i;
@@ -69,7 +81,10 @@ void Message(const char* format, ...) {
     va_end(args);
     std::memcpy(text + n, "\r\n", 3);
     PrepareDisplayForBox();
-    platform::messageBox(0, text, "Message", platform::MB_SYSTEMMODAL | platform::MB_ICONEXCLAMATION);
+    platform::messageBox(0, text, "Message", platform::MB_SYSTEMMODAL | platform::MB_ICONEXCLAMATION,
+                         quorbix::ProgramTextEncoding() == quorbix::TextEncoding::Utf8
+                             ? platform::TextEncoding::Utf8
+                             : platform::TextEncoding::ShiftJis);
 }
 
 int GetDiskFree(int drive) {

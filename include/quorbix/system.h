@@ -4,7 +4,8 @@
 // elKey::Space...); Japanese texts in the program's code page (CodePageText); the language shown
 // and a program's texts in each language (quorbix::AddTextTable, quorbix::Text); the clocks a
 // game reads (quorbix::TickCount, quorbix::CalendarTime); saved data (quorbix::SaveData,
-// quorbix::LoadData) and a 32-bit generator of a program's own (quorbix::Random32).
+// quorbix::LoadData) and a 32-bit generator of a program's own (quorbix::Random32); the text the
+// player typed (quorbix::TypedText) and the encoding of a program's texts (quorbix::TextEncoding).
 #pragma once
 #pragma push_macro("QRB_PUBLIC_HEADERS")
 #undef QRB_PUBLIC_HEADERS
@@ -13,6 +14,7 @@
 #include "framework/core/texts.h"
 #include "framework/input/button_state.h"
 #include "framework/input/keys.h"
+#include "framework/input/typed_text.h"
 #include "framework/system/machine.h"
 #include "framework/system/random.h"
 #include "framework/system/random32.h"

@@ -82,6 +82,43 @@ char32_t decodeSjisChar(const char* text, std::size_t length, std::size_t& used)
     return cp;
 }
 
+char32_t decodeUtf8Char(const char* text, std::size_t length, std::size_t& used) {
+    used = 1;
+    if (text == nullptr || length == 0) return U'\uFFFD';
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    if (s[0] < 0x80) return s[0];
+    std::size_t n = utf8Length(s[0]);
+    // The lead byte and the continuation bytes after it that belong to its sequence.
+    std::size_t whole = 1;
+    while (whole < n && whole < length && (s[whole] & 0xC0) == 0x80) ++whole;
+    char32_t c = whole == n ? utf8Char(s, n) : kNoChar;
+    if (c == kNoChar || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        // A continuation byte or a bad lead byte alone; a bad sequence with what it holds.
+        used = n == 1 ? 1 : whole;
+        return U'\uFFFD';
+    }
+    used = n;
+    return c;
+}
+
+std::string validUtf8(const char* text) {
+    std::string out;
+    const std::size_t length = text == nullptr ? 0 : std::strlen(text);
+    out.reserve(length);
+    std::size_t i = 0;
+    while (i < length) {
+        std::size_t used;
+        const char32_t c = decodeUtf8Char(text + i, length - i, used);
+        if (c == U'\uFFFD' && !(used == 3 && std::memcmp(text + i, "\xEF\xBF\xBD", 3) == 0)) {
+            out += "\xEF\xBF\xBD";
+        } else {
+            out.append(text + i, used);
+        }
+        i += used;
+    }
+    return out;
+}
+
 std::string sjisToUtf8(const char* text, std::size_t length) {
     std::string out;
     if (text == nullptr) return out;

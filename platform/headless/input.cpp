@@ -61,6 +61,8 @@ void applyEvent(const ScriptEvent& ev) {
         postMessage(w, WM_ACTIVATEAPP, static_cast<WParam>(ev.args[0]), 0);
     } else if (n == "close") {
         postMessage(w, WM_CLOSE, 0, 0);
+    } else if (n == "text") {
+        postTypedText(ev.text.data(), ev.text.size());
     } else if (n == "joy") {
         setJoystick(ev.args[0], ev.args[1], ev.args[2], static_cast<std::uint32_t>(ev.args[3]));
     } else if (n == "joy-off") {

@@ -1,10 +1,11 @@
 // SDL2 backend: SDL's events as window messages (less the window's own keys: Alt+Enter and F11
 // switch the view, F12 takes a screenshot, F9 saves the session and its GIF); joysticks 0 and 1
 // through SDL's pad mappings (a raw joystick where SDL knows no mapping), found again after they
-// are plugged in or pulled out; the key state as the key messages leave it.
+// are plugged in or pulled out; the key state as the key messages leave it; what the keys type as the program's typed text.
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/window/program_name.h"
@@ -107,6 +108,10 @@ void translateEvent(const SDL_Event& e) {
             if (vk != 0) postMessage(window, WM_KEYUP, static_cast<WParam>(vk), 1);
             break;
         }
+        case SDL_TEXTINPUT:
+            // What the keys typed, after the keyboard layout and any input method: UTF-8.
+            postTypedText(e.text.text, std::strlen(e.text.text));
+            break;
         case SDL_MOUSEMOTION: {
             int x = 0, y = 0;
             clientPoint(e.motion.x, e.motion.y, x, y);

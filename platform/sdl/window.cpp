@@ -93,6 +93,8 @@ bool openWindow(const char* title, int x, int y, int width, int height, std::uin
         platform::say("cannot open a window: %s\n", SDL_GetError());
         return false;
     }
+    // Typed text arrives as SDL_TEXTINPUT (on by default on desktops; asked for where it is not).
+    SDL_StartTextInput();
     // The picture is one texture of its size a frame: SDL's software renderer shows it through
     // the window system's own image path and starts in a millisecond, where a GL context takes a
     // few hundred on a machine that renders GL in software. GL is the fallback (a window system

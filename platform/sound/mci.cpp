@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "platform/files/os.h"
@@ -276,6 +277,28 @@ MciProbe probeMci() {
     p.livePlayers = mci().livePlayers;
     return p;
 }
+
+void setMusicVolume(float level, std::uint32_t fadeFrames) {
+    static std::mutex writers;   // one request at a time, so that each gets its own count
+    std::lock_guard<std::mutex> guard(writers);
+    sequencer::MusicRing& ring = sequencer::mci().ring;
+    const float clamped = level > 1.0f ? 1.0f : level > 0.0f ? level : 0.0f;   // a NaN is silence
+    const auto units = static_cast<std::uint64_t>(clamped * sequencer::MusicRing::kFullLevel + 0.5f);
+    const std::uint64_t previous = ring.volumeRequest.load();
+    // A request the reader has not taken yet is replaced, and what would have been heard by now
+    // had it been taken is where the new one starts: its level when it was immediate, else where
+    // it would have started.
+    float from = -1.0f;
+    if (previous != ring.volumeTaken.load(std::memory_order_acquire))
+        from = (previous & 0xFFFFFFFF) == 0
+                   ? static_cast<float>((previous >> 32) & 0xFFFF) / sequencer::MusicRing::kFullLevel
+                   : ring.volumeFrom.load();
+    ring.volumeFrom.store(from, std::memory_order_release);
+    ring.volumeRequest.store(sequencer::MusicRing::pack((previous >> 48) + 1, units, fadeFrames),
+                             std::memory_order_release);
+}
+
+float musicVolumeHeard() { return sequencer::mci().ring.heard.load(std::memory_order_relaxed); }
 
 void resetMci() {
     Notices ignored;

@@ -72,6 +72,15 @@ MciError parseMciCommand(const char* text, MciCommand& out);
 // moments between the end and the restart are skipped at the start of the new pass).
 MciError mciSendString(const char* command, char* answer, std::uint32_t answerSize, WindowId callback);
 
+// Called by elSound::SetMidiVolume: the music's level (0 silent to 1 as rendered, linear in
+// amplitude) moves from the level heard now to `level` over the next `fadeFrames` frames the
+// output plays while a piece is open (whether the piece gives sound in them or not), frame k of them (from 0) at from + (to - from) * (k + 1) / fadeFrames;
+// 0 frames sets it at once. The level holds from one piece to the next. Safe from any thread but
+// the audio thread; a new call replaces a fade under way, starting from where it had come to.
+void setMusicVolume(float level, std::uint32_t fadeFrames);
+// The level the music was last heard at (the end of the last frame played).
+float musicVolumeHeard();
+
 // Closes every device (tests start from here).
 void resetMci();
 // Called by audio::shutdown once the output is closed: stops the thread that renders the music.

@@ -137,15 +137,42 @@ void MusicRing::put(const float* in, int n) {
     write.store(w, std::memory_order_release);
 }
 
+float MusicRing::nextGain() {
+    if (fadeDone >= fadeLength) return fadeTo;
+    ++fadeDone;
+    return fadeDone == fadeLength ? fadeTo
+                                  : fadeFrom + (fadeTo - fadeFrom) * static_cast<float>(fadeDone) /
+                                                   static_cast<float>(fadeLength);
+}
+
 int MusicRing::take(float* mix, int n) {
+    // A new level asked for: the fade starts from the level heard now.
+    const std::uint64_t request = volumeRequest.load(std::memory_order_acquire);
+    const float from = volumeFrom.load(std::memory_order_acquire);
+    // A request written meanwhile is taken whole at the next call.
+    if (request != volumeSeen && request == volumeRequest.load(std::memory_order_acquire)) {
+        volumeSeen = request;
+        volumeTaken.store(request, std::memory_order_release);
+        fadeFrom = from >= 0.0f ? from : heard.load(std::memory_order_relaxed);
+        fadeTo = static_cast<float>((request >> 32) & 0xFFFF) / static_cast<float>(kFullLevel);
+        fadeLength = static_cast<std::uint32_t>(request & 0xFFFFFFFF);
+        fadeDone = 0;
+    }
     std::uint64_t r = start();
     const std::uint64_t w = write.load(std::memory_order_acquire);
     const int got = static_cast<int>(std::min<std::uint64_t>(w - std::min(w, r), static_cast<std::uint64_t>(n)));
+    float gain = heard.load(std::memory_order_relaxed);
+    if (fadeDone >= fadeLength) gain = fadeTo;
     for (int i = 0; i < got; ++i, ++r) {
         const float* f = frames + (r % kFrames) * audio::kChannels;
-        mix[2 * i] += f[0];
-        mix[2 * i + 1] += f[1];
+        gain = nextGain();
+        mix[2 * i] += f[0] * gain;
+        mix[2 * i + 1] += f[1] * gain;
     }
+    // A fade keeps time with the output, music or none (a rest the player skips, the end of a
+    // piece), so that it lasts as long as it was asked to.
+    for (int i = got; i < n && fadeDone < fadeLength; ++i) gain = nextGain();
+    heard.store(gain, std::memory_order_relaxed);
     read.store(r, std::memory_order_release);
     return got;
 }

@@ -50,8 +50,28 @@ struct MusicRing {
         return static_cast<int>(kFrames - (write.load(std::memory_order_relaxed) - read.load(std::memory_order_acquire)));
     }
     void put(const float* in, int n);
-    // Adds up to `n` ready frames into `mix`; returns how many there were.
+    // Adds up to `n` ready frames into `mix` at the music's level; returns how many there were.
     int take(float* mix, int n);
+
+    // The music's level: the last request, written by setMusicVolume (a count that tells one
+    // request from the next, the level in 65535ths and the fade's frames), and the fade the
+    // reader plays, which only the reader touches.
+    static constexpr std::uint64_t kFullLevel = 65535;
+    static constexpr std::uint64_t pack(std::uint64_t count, std::uint64_t level, std::uint64_t frames) {
+        return (count & 0xFFFF) << 48 | (level & 0xFFFF) << 32 | (frames & 0xFFFFFFFF);
+    }
+    std::atomic<std::uint64_t> volumeRequest{pack(0, kFullLevel, 0)};
+    // Where the requested fade starts, or below 0 for the level heard when the reader takes it;
+    // written before the request it belongs to.
+    std::atomic<float> volumeFrom{-1.0f};
+    // The last request the reader took (the reader's own copy, and one the writer reads).
+    std::uint64_t volumeSeen = pack(0, kFullLevel, 0);
+    std::atomic<std::uint64_t> volumeTaken{pack(0, kFullLevel, 0)};
+    float fadeFrom = 1.0f, fadeTo = 1.0f;
+    std::uint32_t fadeLength = 0, fadeDone = 0;
+    std::atomic<float> heard{1.0f};
+    // The level of the next frame, moving the fade on by one.
+    float nextGain();
 };
 
 // The one sequencer device. Everything here is guarded by MciState::lock.

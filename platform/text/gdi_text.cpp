@@ -39,19 +39,20 @@ FontFace* contextFont(HDC dc) {
 
 bool underlined(HDC dc) { return dc->font != nullptr && dc->font->font.lfUnderline != 0; }
 
-// Decodes code-page text into items. Without `prefixes`, an ampersand marks the next character
+// Decodes text in `encoding` into items. Without `prefixes`, an ampersand marks the next character
 // and is itself not drawn ("&&" stands for one).
-void layOut(FontFace* face, const char* text, std::size_t length, bool prefixes, std::vector<Item>& out) {
+void layOut(FontFace* face, const char* text, std::size_t length, bool prefixes, TextEncoding encoding,
+            std::vector<Item>& out) {
     out.clear();
     char32_t replacement = replacementChar(face);
     std::size_t i = 0;
     while (i < length) {
         std::size_t used = 1;
-        char32_t c = decodeSjisChar(text + i, length - i, used);
+        char32_t c = decodeChar(encoding, text + i, length - i, used);
         i += used;
         if (prefixes && c == U'&') {
             if (i >= length) break;
-            c = decodeSjisChar(text + i, length - i, used);
+            c = decodeChar(encoding, text + i, length - i, used);
             i += used;
         }
         if (c == U'\uFFFD') c = replacement;
@@ -224,24 +225,24 @@ int setBkMode(HDC dc, int mode) {
     return previous;
 }
 
-bool textOut(HDC dc, int x, int y, const char* text, int length) {
+bool textOut(HDC dc, int x, int y, const char* text, int length, TextEncoding encoding) {
     if (dc == nullptr || (text == nullptr && length > 0)) return false;
     FontFace* face = contextFont(dc);
     if (face == nullptr) return false;
     if (length <= 0) return true;
     Clip clip = raster::viewClip(dc->view);
-    layOut(face, text, static_cast<std::size_t>(length), false, scratch);
+    layOut(face, text, static_cast<std::size_t>(length), false, encoding, scratch);
     if (!clip.empty()) drawRun(dc, face, clip, scratch.data(), scratch.size(), x, y);
     return true;
 }
 
-int drawText(HDC dc, const char* text, int length, Rect* rect, std::uint32_t format) {
+int drawText(HDC dc, const char* text, int length, Rect* rect, std::uint32_t format, TextEncoding encoding) {
     if (dc == nullptr || rect == nullptr) return 0;
     std::size_t n = 0;
     if (text != nullptr) n = length < 0 ? std::strlen(text) : static_cast<std::size_t>(length);
     FontFace* face = contextFont(dc);
     if (face == nullptr) return 0;
-    layOut(face, text, n, (format & DT_NOPREFIX) == 0, scratch);
+    layOut(face, text, n, (format & DT_NOPREFIX) == 0, encoding, scratch);
     thread_local std::vector<Line> lines;
     long long boxWidth = static_cast<long long>(rect->right) - rect->left;
     breakLines(scratch, boxWidth, (format & DT_WORDBREAK) != 0, (format & DT_SINGLELINE) != 0, lines);
@@ -267,12 +268,12 @@ int drawText(HDC dc, const char* text, int length, Rect* rect, std::uint32_t for
     return static_cast<int>(height);
 }
 
-bool getTextExtentPoint(HDC dc, const char* text, int length, int& width, int& height) {
+bool getTextExtentPoint(HDC dc, const char* text, int length, int& width, int& height, TextEncoding encoding) {
     width = height = 0;
     if (dc == nullptr || (text == nullptr && length > 0)) return false;
     FontFace* face = contextFont(dc);
     if (face == nullptr) return false;
-    layOut(face, text, length > 0 ? static_cast<std::size_t>(length) : 0, false, scratch);
+    layOut(face, text, length > 0 ? static_cast<std::size_t>(length) : 0, false, encoding, scratch);
     long long w = 0;
     for (const Item& it : scratch) w += it.width;
     width = static_cast<int>(std::min<long long>(w, 0x7FFFFFFF));

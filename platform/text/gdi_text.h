@@ -1,10 +1,11 @@
 // Platform: GDI-style text on a device context: fonts from the classic font description, text and
 // background colours, TextOut, word-broken DrawText and text measures. Text is code-page
-// (Shift-JIS) bytes with a byte length; a byte sequence the code page does not define draws a
-// replacement mark and never stops the drawing.
+// (Shift-JIS) bytes with a byte length, or UTF-8 bytes when the call says so; a byte sequence the
+// encoding does not define draws a replacement mark and never stops the drawing.
 #pragma once
 #include <cstdint>
 
+#include "platform/files/text_codec.h"
 #include "platform/video/gdi.h"
 #include "platform/window/system.h"
 
@@ -41,7 +42,8 @@ int setBkMode(HDC dc, int mode);
 // Called by elDraw::PutText. Draws `length` bytes of text with the cell's top-left corner at
 // (x, y), rotated about that point by the font's escapement. In OPAQUE mode the text's cells are
 // painted in the background colour first. False without a context or without any usable font.
-bool textOut(HDC dc, int x, int y, const char* text, int length);
+bool textOut(HDC dc, int x, int y, const char* text, int length,
+             TextEncoding encoding = TextEncoding::ShiftJis);
 
 // Called by elDraw::DrawTextBox and elDraw::MeasureTextBox. Lays the text out in `rect` from its
 // top-left corner, one line per cell height; a length below 0 means up to the terminator. Line
@@ -52,7 +54,8 @@ bool textOut(HDC dc, int x, int y, const char* text, int length);
 // is dropped ("&&" draws one). The drawing is clipped to `rect` unless DT_NOCLIP. With DT_CALCRECT
 // nothing is drawn and `rect` is widened to the text and its bottom moved to the last line.
 // Answers the height of the text (0 for no text or on failure).
-int drawText(HDC dc, const char* text, int length, Rect* rect, std::uint32_t format);
+int drawText(HDC dc, const char* text, int length, Rect* rect, std::uint32_t format,
+             TextEncoding encoding = TextEncoding::ShiftJis);
 
 // ---------------------------------------------------------------- measures
 
@@ -62,7 +65,8 @@ struct TextMetric {
 };
 
 // The size of a line of text: the sum of its advances and the cell height.
-bool getTextExtentPoint(HDC dc, const char* text, int length, int& width, int& height);
+bool getTextExtentPoint(HDC dc, const char* text, int length, int& width, int& height,
+                        TextEncoding encoding = TextEncoding::ShiftJis);
 bool getTextMetrics(HDC dc, TextMetric& metric);
 
 }  // namespace platform

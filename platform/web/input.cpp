@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include <array>
+#include <cstdint>
 #include <cstddef>
 #include <utility>
 
@@ -40,7 +41,7 @@ EM_JS(int, pageReadJoystick, (int id, unsigned* out), {
 });
 // clang-format on
 
-enum EventKind { kNone, kMove, kPress, kRelease, kKeyDown, kKeyUp, kFocus };
+enum EventKind { kNone, kMove, kPress, kRelease, kKeyDown, kKeyUp, kFocus, kText };
 
 // The page's input events as they are numbered by the page script.
 struct Event {
@@ -88,6 +89,13 @@ void translate(const Event& e) {
             if (vk == 0) break;
             inputDevices.keys[static_cast<std::size_t>(vk)] = e.kind == kKeyDown;
             postMessage(window, e.kind == kKeyDown ? WM_KEYDOWN : WM_KEYUP, static_cast<WParam>(vk), 1);
+            break;
+        }
+        case kText: {
+            // One character a key typed, its code in a (the page leaves out keys that type none).
+            const auto c = static_cast<std::uint32_t>(e.a);
+            if (c >= 0x20 && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF) && !(c >= 0x7F && c < 0xA0))
+                postMessage(window, WM_CHAR, static_cast<WParam>(c), 1);
             break;
         }
         case kFocus:

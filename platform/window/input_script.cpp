@@ -46,7 +46,68 @@ constexpr EventKind kKinds[] = {
     {"joy-off", 1, 0, 1, nullptr, nullptr, true},
     {"tick", 1, 0, 0, kTickArgs, "the tick count in milliseconds (0 to 4294967295)", true},
     {"time", 1, 0, 0, kTimeArgs, "the calendar time in whole seconds (0 or more)", true},
+    {"text", 0, 0, 0},   // its quoted characters are read by parseText
 };
+
+constexpr const char* kTextUsage =
+    "'text' takes characters in double quotes (UTF-8, printable, up to 255 bytes; \\\\, \\\" and \\xNN escapes)";
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Whether every character of `text` is whole UTF-8 and printable (no control character).
+bool printableUtf8(const std::string& text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char b = s[i];
+        const std::size_t n = b < 0x80 ? 1 : b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xF0 && b < 0xF5 ? 4 : 0;
+        if (n == 0 || i + n > text.size()) return false;
+        std::uint32_t c = n == 1 ? b : b & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80) return false;
+            c = c << 6 | (s[i + k] & 0x3Fu);
+        }
+        static constexpr std::uint32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < kSmallest[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return false;
+        i += n;
+    }
+    return true;
+}
+
+// The quoted characters of a text event, the rest of its line; false when they are not.
+bool parseText(std::string_view rest, std::string& out) {
+    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t' || rest.front() == '\r')) rest.remove_prefix(1);
+    if (rest.empty() || rest.front() != '"') return false;
+    rest.remove_prefix(1);
+    out.clear();
+    for (;;) {
+        if (rest.empty()) return false;
+        const char c = rest.front();
+        rest.remove_prefix(1);
+        if (c == '"') break;
+        if (c != '\\') {
+            out.push_back(c);
+        } else if (!rest.empty() && (rest.front() == '\\' || rest.front() == '"')) {
+            out.push_back(rest.front());
+            rest.remove_prefix(1);
+        } else if (rest.size() >= 3 && rest[0] == 'x' && hexDigit(rest[1]) >= 0 && hexDigit(rest[2]) >= 0) {
+            out.push_back(static_cast<char>(hexDigit(rest[1]) * 16 + hexDigit(rest[2])));
+            rest.remove_prefix(3);
+        } else {
+            return false;
+        }
+        if (out.size() > kMaxScriptText) return false;
+    }
+    for (char c : rest)
+        if (c != ' ' && c != '\t' && c != '\r') return false;
+    return !out.empty() && printableUtf8(out);
+}
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -100,6 +161,14 @@ bool parseLine(std::string_view line, int lineNo, ScriptEvent& ev, bool& isEvent
         return false;
     }
     ev.name = kind->name;
+    if (ev.name == "text") {
+        if (!parseText(line, ev.text)) {
+            error = at(lineNo) + kTextUsage;
+            return false;
+        }
+        isEvent = true;
+        return true;
+    }
     for (int i = 0; i < kind->argc; ++i) {
         std::string_view w;
         const ArgRange range = kind->ranges ? kind->ranges[i] : ArgRange{kind->minValue, kind->maxValue};
@@ -160,6 +229,22 @@ bool readAll(int fd, const std::string& name, std::string& text, std::string& er
 }
 
 }  // namespace
+
+std::string quoteScriptText(std::string_view utf8) {
+    std::string out = "\"";
+    for (char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F || c == '\\' || c == '"' || c == '#') {
+            static const char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out.push_back(kHex[b >> 4]);
+            out.push_back(kHex[b & 15]);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out + "\"";
+}
 
 bool parseScript(const std::string& text, Script& out, std::string& error) {
     out.events.clear();

@@ -18,8 +18,15 @@ struct ScriptEvent {
     int frame = 0;
     std::string_view name;   // the event's name in the parser's table (static storage)
     long long args[4] = {0, 0, 0, 0};
+    std::string text;        // a text event's characters, UTF-8
     int line = 0;
 };
+
+// The most bytes one text event may carry.
+constexpr std::size_t kMaxScriptText = 255;
+// A text event's words as a script holds them: the characters (UTF-8) in double quotes, with
+// '\', '"', '#' and every control character written as \xNN. Called by the recorder.
+std::string quoteScriptText(std::string_view utf8);
 
 struct Script {
     // Sorted by frame, file order within a frame: a recording may write a frame's tick or time
@@ -27,7 +34,9 @@ struct Script {
     std::vector<ScriptEvent> events;
 };
 
-// Called by the headless backend (loadScript) and startReplay. False with "line N: ..." in
+// Called by the headless backend (loadScript) and startReplay. A text event, "N text \"...\"",
+// carries characters typed (up to kMaxScriptText bytes of UTF-8, printable characters only;
+// \\, \" and \xNN escapes; a '#' must be \x23, as it starts a comment). False with "line N: ..." in
 // error for anything it does not understand: a NUL byte, a byte-order mark past the start, a
 // number with anything after its digits. A UTF-8 byte-order mark at the very start is skipped.
 bool parseScript(const std::string& text, Script& out, std::string& error);

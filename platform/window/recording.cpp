@@ -135,6 +135,10 @@ bool enterReplayFrame() {
         else if (n == "keyup") posted = postMessage(w, WM_KEYUP, static_cast<WParam>(ev.args[0]), 1);
         else if (n == "activate") posted = postMessage(w, WM_ACTIVATEAPP, static_cast<WParam>(ev.args[0]), 0);
         else if (n == "close") posted = postMessage(w, WM_CLOSE, 0, 0);
+        else if (n == "text") {
+            postTypedText(ev.text.data(), ev.text.size());
+            posted = true;
+        }
         else if (n == "tick") {
             replay.haveTick = true;
             replay.tickBase = static_cast<std::uint32_t>(ev.args[0]);
@@ -161,7 +165,7 @@ bool enterReplayFrame() {
 }
 
 bool isInput(std::uint32_t m) {
-    return (m >= WM_MOUSEMOVE && m <= WM_RBUTTONDBLCLK) || m == WM_KEYDOWN || m == WM_KEYUP ||
+    return (m >= WM_MOUSEMOVE && m <= WM_RBUTTONDBLCLK) || m == WM_KEYDOWN || m == WM_KEYUP || m == WM_CHAR ||
            m == WM_ACTIVATEAPP;
 }
 
@@ -276,6 +280,11 @@ bool copyRecording(const std::string& path, int& lastFrame, std::uint32_t& perio
 
 bool replayActive() { return replay.on; }
 
+void stopReplay() {
+    replay = ReplayState{};
+    replayUsedUp = false;
+}
+
 int sessionFrame() { return recorder.running; }
 
 }  // namespace platform
@@ -311,6 +320,25 @@ bool notePost(std::uint32_t m, std::uintptr_t wParam, std::intptr_t lParam) {
         case WM_KEYUP:
             if (wParam >= 1 && wParam <= 255) writeLine("%d %s %u", frame, m == WM_KEYDOWN ? "key" : "keyup", static_cast<unsigned>(wParam));
             break;
+        case WM_CHAR: {
+            // One character a line, as it arrived.
+            char utf8[5] = {};
+            const auto c = static_cast<std::uint32_t>(wParam);
+            if (c < 0x80) utf8[0] = static_cast<char>(c);
+            else if (c < 0x800) { utf8[0] = static_cast<char>(0xC0 | c >> 6); utf8[1] = static_cast<char>(0x80 | (c & 0x3F)); }
+            else if (c < 0x10000) {
+                utf8[0] = static_cast<char>(0xE0 | c >> 12);
+                utf8[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                utf8[2] = static_cast<char>(0x80 | (c & 0x3F));
+            } else {
+                utf8[0] = static_cast<char>(0xF0 | c >> 18);
+                utf8[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+                utf8[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                utf8[3] = static_cast<char>(0x80 | (c & 0x3F));
+            }
+            writeLine("%d text %s", frame, quoteScriptText(utf8).c_str());
+            break;
+        }
         case WM_ACTIVATEAPP:
             if ((wParam != 0) == recorder.active) return true;
             recorder.active = wParam != 0;

@@ -25,6 +25,8 @@ namespace platform {
 // session there stays as it is until this one ends.
 bool startRecording(const std::string& path, std::string& error);
 bool startReplay(const std::string& path, std::string& error);
+// Tests: a replay started here ends, as if none had been started (its events left untyped).
+void stopReplay();
 // Called by the entry point when WinMain has returned. sessionEnded (the program quit, WinMain
 // returned nonzero): writes the last state and puts the recording in place of the file, false
 // with the reason when it could not be written in full. Otherwise (the window never opened)

@@ -180,6 +180,18 @@ bool postMessage(WindowId window, std::uint32_t message, WParam wParam, LParam l
     return true;
 }
 
+void postTypedText(const char* utf8, std::size_t length) {
+    const WindowId window = mainWindow();
+    std::size_t i = 0;
+    while (i < length) {
+        std::size_t used = 1;
+        const char32_t c = decodeUtf8Char(utf8 + i, length - i, used);
+        i += used;
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) continue;
+        postMessage(window, WM_CHAR, static_cast<WParam>(c), 1);
+    }
+}
+
 void postQuitMessage(int exitCode) {
     postMessage(0, WM_QUIT, static_cast<WParam>(exitCode), 0);
 }
@@ -230,9 +242,10 @@ int showCursor(bool show) {
     return state.cursorCount;
 }
 
-int messageBox(WindowId, const char* text, const char* caption, std::uint32_t style) {
-    std::string utf8Text = sjisToUtf8(text);
-    std::string utf8Caption = sjisToUtf8(caption);
+int messageBox(WindowId, const char* text, const char* caption, std::uint32_t style, TextEncoding encoding) {
+    const bool utf8 = encoding == TextEncoding::Utf8;
+    std::string utf8Text = utf8 ? validUtf8(text) : sjisToUtf8(text);
+    std::string utf8Caption = utf8 ? validUtf8(caption) : sjisToUtf8(caption);
     int result = backend::showMessageBox(utf8Text.c_str(), utf8Caption.c_str(), style);
     // The box's own loop hands the window everything that arrived while it was open.
     std::deque<Message> held;

@@ -3,7 +3,10 @@
 #if !defined(QRB_PUBLIC_HEADERS) && !defined(QRB_BUILDING)
 #pragma message("platform/window/window.h is the framework's own; include <quorbix/program.h> instead (this path goes in Quorbix 2.0)")
 #endif
+#include <cstddef>
 #include <cstdint>
+
+#include "platform/files/text_codec.h"
 
 namespace platform {
 
@@ -32,6 +35,8 @@ constexpr std::uint32_t WM_ACTIVATEAPP = 0x001C;
 constexpr std::uint32_t WM_SETCURSOR = 0x0020;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 constexpr std::uint32_t WM_KEYUP = 0x0101;
+// A character typed: wParam is its code (U+0020 and up, never a control character).
+constexpr std::uint32_t WM_CHAR = 0x0102;
 constexpr std::uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
@@ -130,6 +135,10 @@ LResult dispatchMessage(const Message& message);
 LResult sendMessage(WindowId window, std::uint32_t message, WParam wParam, LParam lParam);
 // Queues a message; safe from any thread (the sound thread posts MM_MCINOTIFY).
 bool postMessage(WindowId window, std::uint32_t message, WParam wParam, LParam lParam);
+// Called by the backends with what the player typed (SDL's text input, the page's key events, a
+// script's text event): one WM_CHAR a character to the main window. Malformed UTF-8 becomes
+// U+FFFD; control characters (which arrive as keys) are left out.
+void postTypedText(const char* utf8, std::size_t length);
 // Called by the backends that poll the keyboard through the messages (getKeyState): true while
 // the key messages posted so far leave the virtual key (0 to 255) down. A replay posts the
 // recorded key messages, so the state a program polls is replayed with them.
@@ -178,10 +187,11 @@ constexpr std::uint32_t MB_ICONEXCLAMATION = 0x0030;
 constexpr std::uint32_t MB_SYSTEMMODAL = 0x1000;
 constexpr int IDOK = 1;
 
-// Shows a modal box with text and caption in the program's code page (Shift-JIS) and waits for
-// it. Messages that reach the window meanwhile are dispatched to its procedure before the call
+// Shows a modal box with text and caption in the program's code page (Shift-JIS), or in UTF-8
+// when `encoding` says so, and waits for it. Messages that reach the window meanwhile are dispatched to its procedure before the call
 // returns (WM_QUIT stays queued for the frame loop). Returns IDOK.
-int messageBox(WindowId owner, const char* text, const char* caption, std::uint32_t style);
+int messageBox(WindowId owner, const char* text, const char* caption, std::uint32_t style,
+               TextEncoding encoding = TextEncoding::ShiftJis);
 // The default beep (type 0xFFFFFFFF).
 void messageBeep(std::uint32_t type);
 

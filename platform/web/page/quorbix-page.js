@@ -134,7 +134,7 @@ const QuorbixPage = (() => {
     return [Math.floor((e.clientX - r.left) * canvas.width / r.width),
             Math.floor((e.clientY - r.top) * canvas.height / r.height)];
   }
-  const kinds = { move: 1, press: 2, release: 3, keyDown: 4, keyUp: 5, focus: 6 };
+  const kinds = { move: 1, press: 2, release: 3, keyDown: 4, keyUp: 5, focus: 6, text: 7 };
   function push(kind, a, b, c, d, code) { page.events.push({ kind, a, b, c, d, code }); }
 
   // ---------------------------------------------------------------- the message box
@@ -474,6 +474,10 @@ const QuorbixPage = (() => {
       if (e.ctrlKey || e.metaKey || e.code === 'F5' || e.code === 'F12') return;
       e.preventDefault();
       if (!e.repeat) push(kinds.keyDown, 0, 0, 0, 0, e.code);
+      // A key that types one character ("a", "A", "é", "あ" from a layout that has it) types it,
+      // repeats too; named keys ("Enter", "Backspace", "Shift") type nothing.
+      const typed = [...(e.key || '')];
+      if (typed.length === 1 && !e.isComposing) push(kinds.text, typed[0].codePointAt(0), 0, 0, 0);
     });
     window.addEventListener('keyup', e => {
       // The switch's key is held back until it is released, Alt let go first or not.

@@ -11,6 +11,7 @@
 #include "framework/draw/debug_text.h"
 #include "framework/draw/primitives.h"
 #include "framework/draw/text.h"
+#include "framework/core/texts.h"
 #include "framework/system/wait_timers.h"
 #include "platform/text/font_engine.h"
 #include "platform/text/gdi_text.h"
@@ -396,4 +397,47 @@ TEST(TextBrackets, ABracketLeftOpenIsClosedByTheNextAndByFreeFont) {
     elDraw::GiveBackDC(dc);
     elDraw::BeginText(1, 20, 0, 0, 0, 0);
     EXPECT_FALSE(elDraw::Text.Open) << "no description after FreeFont";
+}
+
+// A program that declares its texts UTF-8: the text calls read UTF-8, draw what the Shift-JIS
+// program draws for the same characters, and the tables keep the program's bytes.
+TEST(Utf8Texts, TheTextCallsReadTheProgramsEncoding) {
+    Start();
+    elDraw::BeginText(elDraw::kFaceGothic, 20, 0, 0, 0, 0);
+    elDraw::SetTextColors(0xFFFFFF, 0x800000, 0);
+    elDraw::PutText(10, 10, Sjis("日本語のテキスト").c_str());
+    const int sjisHeight = elDraw::MeasureTextBox(10, 40, 70, 300, Sjis("あいうえおかきくけこ").c_str());
+    elDraw::DrawTextBox(10, 40, 70, 300, Sjis("あいうえおかきくけこ").c_str());
+    elDraw::EndText();
+    const std::vector<std::uint32_t> shiftJis = Snapshot();
+
+    StartFresh();
+    elDraw::ResetBackPixels();
+    elDraw::AllocFont();
+    quorbix::SetProgramTextEncoding(quorbix::TextEncoding::Utf8);
+    elDraw::BeginText(elDraw::kFaceGothic, 20, 0, 0, 0, 0);
+    elDraw::SetTextColors(0xFFFFFF, 0x800000, 0);
+    elDraw::PutText(10, 10, "日本語のテキスト");
+    EXPECT_EQ(elDraw::MeasureTextBox(10, 40, 70, 300, "あいうえおかきくけこ"), sjisHeight);
+    elDraw::DrawTextBox(10, 40, 70, 300, "あいうえおかきくけこ");
+    elDraw::EndText();
+    EXPECT_TRUE(shiftJis == Snapshot());
+
+    // Printing cuts at a whole UTF-8 character: 253 letters and "あ" (3 bytes) leave the letters.
+    elDraw::ResetBackPixels();
+    elDraw::DebugText(10, 80, std::string(253, 'x').c_str());
+    const std::vector<std::uint32_t> letters = Snapshot();
+    elDraw::ResetBackPixels();
+    elDraw::DebugPrint(10, 80, "%s%s", std::string(253, 'x').c_str(), "あ");
+    EXPECT_TRUE(letters == Snapshot());
+
+    const char* const english[] = {"Café ☕"};
+    ASSERT_TRUE(quorbix::AddTextTable({"ja", english, 1}));
+    EXPECT_STREQ(quorbix::Text(0), "Café ☕") << "kept as UTF-8, not turned into '?'";
+
+    // A new program starts from the default again.
+    StartFresh();
+    EXPECT_EQ(quorbix::ProgramTextEncoding(), quorbix::TextEncoding::ShiftJis);
+    ASSERT_TRUE(quorbix::AddTextTable({"ja", english, 1}));
+    EXPECT_STREQ(quorbix::Text(0), "Caf? ?");
 }

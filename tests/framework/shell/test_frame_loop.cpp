@@ -2,7 +2,12 @@
 // shutdown paths and the system cursor.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "framework/core/app_state.h"
+#include "framework/input/typed_text.h"
+#include "framework/shell/flip.h"
 #include "framework/shell/frame_loop.h"
 #include "framework/shell/window_proc.h"
 #include "framework/system/system_utils.h"
@@ -46,6 +51,61 @@ TEST(FrameLoop, SceneEntryProtocol) {
         EXPECT_EQ(seen[i].scene, expected[i].scene) << "frame " << i + 1;
         EXPECT_EQ(seen[i].entered, expected[i].entered) << "frame " << i + 1;
     }
+}
+
+// The scene-left hook: once per change, after the frame that made it and before the next scene's
+// entry frame, with both numbers; a change through a covering transition when the cover is done.
+namespace {
+struct Left { int frame, scene, next, sceneIdSeen; };
+std::vector<Left> lefts;
+int sceneFrames = 0;
+void LeavesAtOnceForThree() { Shell.SceneId = 3; }
+void CoversTowardOne() {
+    if (Shell.SceneEntered) {
+        sceneFrames = 0;
+        return;
+    }
+    if (++sceneFrames == 1) {
+        Shell.NextSceneId = 1;
+        elDraw::TransitionOut();
+    }
+}
+void Stays() {}
+}  // namespace
+
+TEST(FrameLoop, SceneLeftHookOncePerChangeBeforeTheEntryFrame) {
+    platform::headless::Config cfg;
+    cfg.frames = 16;
+    StartFresh(cfg);
+    lefts.clear();
+    SceneFunctions[2] = LeavesAtOnceForThree;
+    SceneFunctions[3] = CoversTowardOne;
+    SceneFunctions[1] = Stays;
+    Program.SceneLeft = [](int scene, int next) {
+        lefts.push_back({Shell.LastFrame.Count, scene, next, Shell.SceneId});
+    };
+    struct Seen { int scene, entered; };
+    static std::vector<Seen> seen;
+    seen.clear();
+    hl::setSlotEndHook([](int, void*) { seen.push_back({Shell.LastFrame.Scene, Shell.LastFrame.Entered}); },
+                       nullptr);
+    WinMain("", platform::SW_SHOWNORMAL);
+    hl::setSlotEndHook(nullptr, nullptr);
+    ResetProgramState();
+    // Frame 1 runs scene 2, which leaves; frames 2 and 3 run scene 3, which starts covering in
+    // its second frame; frames 4 to 13 cover; frame 14 enters scene 1.
+    ASSERT_EQ(lefts.size(), 2u);
+    EXPECT_EQ(lefts[0].frame, 1);
+    EXPECT_EQ(lefts[0].scene, 2);
+    EXPECT_EQ(lefts[0].next, 3);
+    EXPECT_EQ(lefts[0].sceneIdSeen, 3);
+    EXPECT_EQ(lefts[1].frame, 13);
+    EXPECT_EQ(lefts[1].scene, 3);
+    EXPECT_EQ(lefts[1].next, 1);
+    ASSERT_EQ(seen.size(), 16u);
+    EXPECT_EQ(seen[13].scene, 1);
+    EXPECT_EQ(seen[13].entered, 1);
+    EXPECT_EQ(seen[12].scene, 0) << "the last covering frame";
 }
 
 TEST(FrameLoop, EachPressIsSeenByExactlyOneFrame) {
@@ -170,4 +230,33 @@ TEST(FrameLoop, BlinkPhaseLitOneSecondDarkTwoHundredMilliseconds) {
     EXPECT_EQ(phaseAfter(0x2E8u), 0);
     StartFresh(0xFFFFFC00u);   // deadline 0xFFFFFFE8
     EXPECT_EQ(phaseAfter(0x10u), 0) << "a reading past the wrap is past a deadline before it";
+}
+
+// Typed text: what a script's text events typed reaches the frame after them and that frame only,
+// several events of one frame in their order; a frame keeps 255 bytes, whole characters.
+TEST(FrameLoop, TypedTextIsTheFramesOwnAndWholeCharacters) {
+    platform::headless::Config cfg;
+    cfg.frames = 5;
+    StartFresh(cfg);
+    std::string error;
+    const std::string many = std::string(254, 'x');   // then "é" no longer fits: it is lost whole
+    ASSERT_TRUE(hl::loadScript("2 text \"h\xC3\xA9llo\"\n3 text \"a\"\n3 text \"\xE3\x81\x82\"\n4 text \"" + many +
+                                   "\"\n4 text \"\xC3\xA9\"\n4 text \"!\"\n",
+                               error))
+        << error;
+    static std::vector<std::string> typed;
+    typed.clear();
+    SceneFunctions[2] = [] { typed.push_back(quorbix::TypedText()); };
+    WinMain("", platform::SW_SHOWNORMAL);
+    ResetProgramState();
+    ASSERT_EQ(typed.size(), 5u);
+    EXPECT_EQ(typed[0], "");
+    EXPECT_EQ(typed[1], "h\xC3\xA9llo");
+    EXPECT_EQ(typed[2], "a\xE3\x81\x82");
+    EXPECT_EQ(typed[3], many + "!");
+    EXPECT_EQ(typed[4], "") << "the next frame starts with nothing typed";
+    quorbix::AddTypedCharacter(U'\n');
+    quorbix::AddTypedCharacter(0xD800);
+    quorbix::AddTypedCharacter(0x110000);
+    EXPECT_STREQ(quorbix::TypedText(), "") << "no character typed";
 }

@@ -2,6 +2,8 @@
 // piece heard together in the headless mix.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "framework/shell/window_proc.h"
@@ -9,6 +11,7 @@
 #include "framework/sound/sound_controls.h"
 #include "framework/sound/sound_objects.h"
 #include "platform/sound/mci.h"
+#include "platform/sound/mci_sequencer.h"
 #include "platform/files/resources.h"
 #include "platform/files/riff.h"
 #include "tests/support/sound_test_support.h"
@@ -202,4 +205,54 @@ TEST_F(MusicCase, WaveAndMusicInOneMix) {
             EXPECT_EQ(peak, 0) << s.what;
     }
     EXPECT_EQ(Midi.MidiOpen, 0);
+}
+
+// The fade's curve, sample by sample, where the audio thread takes the music: a constant piece
+// comes out as the straight line, a fade taken over starts where the first had come to, and a
+// level set at 0 before a fade in is where that fade starts.
+TEST_F(MusicCase, FadesFollowTheirStraightLineSampleBySample) {
+    platform::sequencer::MusicRing& ring = platform::sequencer::mci().ring;
+    const std::vector<float> half(2 * 6000, 0.5f);
+    auto take = [&](int n) {
+        ring.put(half.data(), n);
+        std::vector<float> mix(2 * static_cast<std::size_t>(n), 0.0f);
+        EXPECT_EQ(ring.take(mix.data(), n), n);
+        return mix;
+    };
+    auto worst = [](const std::vector<float>& mix, auto gain) {
+        double w = 0;
+        for (std::size_t i = 0; i < mix.size(); ++i) w = std::max(w, std::abs(mix[i] - 0.5 * gain(static_cast<int>(i / 2))));
+        return w;
+    };
+    EXPECT_EQ(worst(take(100), [](int) { return 1.0; }), 0.0) << "full volume at the start";
+    platform::setMusicVolume(0.0f, 1000);
+    EXPECT_LT(worst(take(1500), [](int k) { return k < 1000 ? 1.0 - (k + 1.0) / 1000 : 0.0; }), 1e-6);
+    EXPECT_EQ(platform::musicVolumeHeard(), 0.0f);
+    // At 0, then in over 400 frames, taken over after 100 by a fade to 0.5 over 200.
+    platform::setMusicVolume(0.0f, 0);
+    platform::setMusicVolume(1.0f, 400);
+    EXPECT_LT(worst(take(100), [](int k) { return (k + 1.0) / 400; }), 1e-6) << "from 0, not from the level heard";
+    platform::setMusicVolume(0.5f, 200);
+    // Levels are kept in 65535ths: 0.5 is 32768 of them, 0.0000076 over.
+    EXPECT_LT(worst(take(300), [](int k) { return k < 200 ? 0.25 + 0.25 * (k + 1.0) / 200 : 0.5; }), 2e-5);
+    // The program-start reset puts it back at full volume at once.
+    ResetProgramState();
+    EXPECT_EQ(worst(take(10), [](int) { return 1.0; }), 0.0);
+}
+
+// The same on the headless mix of a piece: a fade out over 250 ms leaves silence after it, and
+// the music sounds less towards the fade's end than at its start.
+TEST_F(MusicCase, AFadeOutOnTheMixEndsInSilence) {
+    ExeFile piece("fade.mid", MidiBytes(1920));   // a two-second chord from the start
+    ASSERT_EQ(Init(), 1);
+    PlayMidi("fade.mid");
+    std::vector<std::int16_t> all = Mix(4410);
+    SetMidiVolume(0, 250);
+    const std::vector<std::int16_t> rest = Mix(11025 + 4410);
+    all.insert(all.end(), rest.begin(), rest.end());
+    EXPECT_GT(Peak(all, 0, 0, 4410), 1000);
+    EXPECT_GT(Rms(all, 0, 4410, 4410 + 2205), 4 * Rms(all, 0, 4410 + 11025 - 2205, 4410 + 11025));
+    EXPECT_EQ(Peak(all, 0, 4410 + 11025, 4410 + 11025 + 4410), 0);
+    EXPECT_EQ(MidiVolume(), 0);
+    Pump();
 }

@@ -92,6 +92,72 @@ TEST(ShiftJis, FromUtf8MalformedAndMissingCharactersBecomeQuestionMarks) {
     for (const Case& c : cases) EXPECT_EQ(Sjis(c.utf8), c.sjis) << c.name;
 }
 
+// Each case's bytes sit in a buffer of exactly their length, so that a read past them is caught by
+// the address sanitizer; `used` must always move the caller on without swallowing the next
+// character.
+TEST(Utf8, OneCharacterAtATimeAndMalformedSequencesOnlyTheirOwnBytes) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        char32_t expected;
+        std::size_t used;
+    } cases[] = {
+        {"ASCII", "A", U'A', 1},
+        {"two bytes", "\xC3\xA9", U'\u00E9', 2},
+        {"three bytes", "\xE3\x81\x82", U'あ', 3},
+        {"four bytes", "\xF0\x9F\x98\x80", U'\U0001F600', 4},
+        {"highest character", "\xF4\x8F\xBF\xBF", U'\U0010FFFF', 4},
+        {"the replacement mark itself", "\xEF\xBF\xBD", U'\uFFFD', 3},
+        {"stray continuation byte", "\x80" "A", U'\uFFFD', 1},
+        {"overlong two-byte 'A'", "\xC1\x81", U'\uFFFD', 2},
+        {"overlong three-byte form", "\xE0\x81\x81", U'\uFFFD', 3},
+        {"surrogate", "\xED\xA0\x80", U'\uFFFD', 3},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", U'\uFFFD', 4},
+        {"five-byte lead", "\xF8\x88\x80\x80\x80", U'\uFFFD', 1},
+        {"cut off by the end", "\xE3\x81", U'\uFFFD', 2},
+        {"cut off by plain text", "\xE3" "A", U'\uFFFD', 1},
+        {"cut off by another lead", "\xE3\x81\xE3\x81\x82", U'\uFFFD', 2},
+    };
+    for (const Case& c : cases) {
+        std::vector<char> exact(c.bytes.begin(), c.bytes.end());
+        std::size_t used = 0;
+        char32_t got = decodeUtf8Char(exact.data(), exact.size(), used);
+        EXPECT_EQ(static_cast<std::uint32_t>(got), static_cast<std::uint32_t>(c.expected)) << c.name;
+        EXPECT_EQ(used, c.used) << c.name;
+    }
+    std::size_t used = 9;
+    EXPECT_EQ(static_cast<std::uint32_t>(decodeUtf8Char(nullptr, 0, used)), 0xFFFDu);
+    EXPECT_EQ(used, 1u) << "nothing left still moves the caller on";
+    EXPECT_EQ(validUtf8("a\xE3\x81" "b\xFF\xEF\xBF\xBD" "c\xC3\xA9"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD" "c\xC3\xA9");
+    EXPECT_EQ(validUtf8(nullptr), "");
+}
+
+TEST(Utf8, DrawsTheSamePixelsAsShiftJisAndMarksBadBytes) {
+    MemoryDC sjis(300, 30, PixelFormat::XRGB8888), utf8(300, 30, PixelFormat::XRGB8888);
+    Selected a(sjis.dc, MakeFont("標準ゴシック", 20)), b(utf8.dc, MakeFont("標準ゴシック", 20));
+    const std::string japanese = Sjis("日本語 Text〓〓");
+    textOut(sjis.dc, 0, 0, japanese.data(), static_cast<int>(japanese.size()));
+    const std::string text = "日本語 Text\xE3\x81\xFF";   // a cut-off sequence and a bad byte
+    textOut(utf8.dc, 0, 0, text.data(), static_cast<int>(text.size()), TextEncoding::Utf8);
+    EXPECT_GT(sjis.CountNot(0), 200);
+    EXPECT_TRUE(SamePicture(sjis, utf8)) << sjis.Picture(0xFFFFFF, 0, 20) << utf8.Picture(0xFFFFFF, 0, 20);
+    // The same bytes read as Shift-JIS are other characters.
+    MemoryDC asSjis(300, 30, PixelFormat::XRGB8888);
+    Selected c(asSjis.dc, MakeFont("標準ゴシック", 20));
+    textOut(asSjis.dc, 0, 0, text.data(), static_cast<int>(text.size()));
+    EXPECT_FALSE(SamePicture(asSjis, utf8));
+    // Measures and boxes read the encoding too: "é" is one character, not two.
+    int w1 = 0, w2 = 0, h = 0;
+    ASSERT_TRUE(getTextExtentPoint(utf8.dc, "\xC3\xA9", 2, w1, h, TextEncoding::Utf8));
+    ASSERT_TRUE(getTextExtentPoint(utf8.dc, "\xC3\xA9", 2, w2, h));
+    EXPECT_GT(w1, 0);
+    EXPECT_LT(w1, w2);
+    Rect box{0, 0, 50, 100}, sjisBox = box;
+    const int lines = drawText(utf8.dc, "あいうえおかきくけこ", -1, &box, DT_WORDBREAK | DT_CALCRECT, TextEncoding::Utf8);
+    EXPECT_EQ(lines, drawText(sjis.dc, Sjis("あいうえおかきくけこ").c_str(), -1, &sjisBox, DT_WORDBREAK | DT_CALCRECT));
+    EXPECT_GT(lines, 20) << "broken into several lines";
+}
+
 TEST(Fonts, FaceNamesChooseMinchoOrGothic) {
     struct Case {
         const char* name;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/window/input_script.h"
 #include "platform/window/recorded_states.h"
@@ -214,5 +215,90 @@ TEST(Replay, TheWindowsOwnInputPassesOnceTheReplayIsUsedUp) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(escapeReaches()) << "the replay is used up";
     EXPECT_NE(said.find("the window's own input takes over"), std::string::npos) << said;
+    platform::setSessionHooks(nullptr);
+}
+
+// Text events carry typed characters in quotes: escapes for what a line cannot hold as it is,
+// whole printable UTF-8 only, and the recorder's quoting read back to the same characters.
+TEST(Script, TextEventsTakeQuotedPrintableUtf8) {
+    platform::Script script;
+    std::string error;
+    ASSERT_TRUE(platform::parseScript("2 text \"h\xC3\xA9llo \\\"q\\\" \\x23 \\\\\"  # a comment\n"
+                                      "3 text \"\xF0\x9F\x98\x80\"\n",
+                                      script, error))
+        << error;
+    ASSERT_EQ(script.events.size(), 2u);
+    EXPECT_EQ(script.events[0].name, "text");
+    EXPECT_EQ(script.events[0].text, "h\xC3\xA9llo \"q\" # \\");
+    EXPECT_EQ(script.events[1].text, "\xF0\x9F\x98\x80");
+    const std::string usage =
+        "line 1: 'text' takes characters in double quotes (UTF-8, printable, up to 255 bytes; \\\\, \\\" and \\xNN "
+        "escapes)";
+    for (const std::string& bad : {
+             std::string("1 text abc\n"),              // no quotes
+             std::string("1 text \"abc\n"),            // not closed
+             std::string("1 text \"\"\n"),             // nothing typed
+             std::string("1 text \"a\" b\n"),          // something after it
+             std::string("1 text \"\\q\"\n"),          // no such escape
+             std::string("1 text \"\\x4\"\n"),         // half an escape
+             std::string("1 text \"\\xFF\"\n"),        // no UTF-8
+             std::string("1 text \"\xE3\x81\"\n"),     // a character cut off
+             std::string("1 text \"\xC1\x81\"\n"),     // an overlong 'A'
+             std::string("1 text \"\\x0A\"\n"),        // a control character is a key
+             std::string("1 text \"a#b\"\n"),          // the comment cuts the quotes
+             "1 text \"" + std::string(256, 'x') + "\"\n",
+         })
+        EXPECT_EQ(Refusal(bad), usage) << bad;
+    EXPECT_EQ(Refusal("1 text \"" + std::string(255, 'x') + "\"\n"), "");
+
+    const std::string typed = "a \"#\\\xC3\xA9\xE3\x81\x82\xF0\x9F\x98\x80";
+    ASSERT_TRUE(platform::parseScript("4 text " + platform::quoteScriptText(typed) + "\n", script, error)) << error;
+    EXPECT_EQ(script.events.at(0).text, typed);
+}
+
+// A window's typed characters are recorded one a line (with the frame before which the window
+// handled them) and replayed as the same characters.
+TEST(Replay, TypedTextIsRecordedAndTypedAgain) {
+    platform::stopReplay();   // the replays of the cases before
+    StartFresh();
+    const fs::path session = WorkDir() / "session.txt";
+    std::string error;
+    ASSERT_TRUE(platform::startRecording(session.string(), error)) << error;
+    namespace rec = platform::recording;
+    rec::beforeFrameWait(50);
+    rec::afterFrameWait(true);   // frame 1
+    rec::beginInput();
+    const std::string typed = "A#\"\xC3\xA9\xF0\x9F\x98\x80";
+    platform::postTypedText(typed.data(), typed.size());
+    platform::postTypedText("\n\t\x7F", 3);   // keys, not text: nothing posted or written
+    rec::endInput();
+    ASSERT_TRUE(platform::stopRecording(true, error)) << error;
+    platform::setSessionHooks(nullptr);
+    std::string text;
+    ASSERT_TRUE(platform::readScriptFile(session.string(), text, error)) << error;
+    platform::Script script;
+    ASSERT_TRUE(platform::parseScript(text, script, error)) << error << text;
+    ASSERT_EQ(script.events.size(), 5u) << text;
+    std::vector<std::string> lines;
+    for (const platform::ScriptEvent& ev : script.events) {
+        EXPECT_EQ(ev.name, "text");
+        EXPECT_EQ(ev.frame, script.events.front().frame) << "all typed before one frame";
+        lines.push_back(ev.text);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"A", "#", "\"", "\xC3\xA9", "\xF0\x9F\x98\x80"})) << text;
+    EXPECT_NE(text.find(" text \"\\x23\"\n"), std::string::npos) << "a '#' would start a comment";
+
+    StartFresh();
+    ASSERT_TRUE(platform::startReplay(session.string(), error)) << error;
+    std::u32string got;
+    for (int frame = 1; frame <= script.events.front().frame + 1; ++frame) {
+        rec::beforeFrameWait(50);
+        rec::afterFrameWait(true);
+        platform::Message m;
+        while (platform::peekMessage(m))
+            if (m.message == platform::WM_CHAR) got.push_back(static_cast<char32_t>(m.wParam));
+    }
+    EXPECT_EQ(got, U"A#\"\u00E9\U0001F600");
+    platform::stopReplay();
     platform::setSessionHooks(nullptr);
 }
