@@ -1,7 +1,8 @@
 // SDL2 backend: SDL's events as window messages (less the window's own keys: Alt+Enter and F11
 // switch the view, F12 takes a screenshot, F9 saves the session and its GIF); joysticks 0 and 1
 // through SDL's pad mappings (a raw joystick where SDL knows no mapping), found again after they
-// are plugged in or pulled out; the key state as the key messages leave it; what the keys type as the program's typed text.
+// are plugged in or pulled out; the key state as the key messages leave it; what the keys type,
+// as the program's typed text.
 #include <SDL.h>
 
 #include <cstdio>
