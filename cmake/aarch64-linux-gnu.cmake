@@ -5,7 +5,10 @@
 #   cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
 #
 # The programs it builds run here under qemu's user-mode emulator, which CTest and the build's own
-# steps call through CMAKE_CROSSCOMPILING_EMULATOR with the arm64 C library's folder.
+# steps call through CMAKE_CROSSCOMPILING_EMULATOR. They run with multiarch's arm64 C library and
+# its loader (libc6:arm64), with / as qemu's root: the cross compiler's tree holds an older C
+# library whose loader, paired with the multiarch C library, hangs at the first thread
+# (tests/arm64/qemu.sh says how).
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(QRB_TRIPLET aarch64-linux-gnu)
@@ -17,7 +20,7 @@ find_program(CMAKE_RANLIB NAMES ${QRB_TRIPLET}-gcc-ranlib ${QRB_TRIPLET}-ranlib)
 
 find_program(QRB_QEMU_AARCH64 qemu-aarch64)
 if(QRB_QEMU_AARCH64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${QRB_QEMU_AARCH64} -L /usr/${QRB_TRIPLET})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QRB_QEMU_AARCH64} -L /)
 endif()
 
 # Headers and libraries from the multiarch folders (/usr/include/aarch64-linux-gnu,

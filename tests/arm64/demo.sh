@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 arm64_check quorbix-headless
 rm -rf "$work"; mkdir -p "$work"
 # tools/demo takes one program as its runner: the emulator's call wrapped in a script.
-printf '#!/bin/sh\nexec qemu-aarch64 -L /usr/aarch64-linux-gnu "%s" "$@"\n' "$ARM64_BIN/quorbix-headless" >"$work/arm64-runner"
+printf '#!/bin/sh\nexec %s "%s" "$@"\n' "${arm64_qemu[*]}" "$ARM64_BIN/quorbix-headless" >"$work/arm64-runner"
 chmod +x "$work/arm64-runner"
 start=$SECONDS
 QRB_RUNNER=$native/quorbix-headless "$src/tools/demo" "$work/x86-64" >/dev/null || { echo "FAIL: the native demo failed"; exit 1; }
