@@ -36,3 +36,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 # pkg-config reads the arm64 .pc files alone.
 set(ENV{PKG_CONFIG_LIBDIR} "/usr/lib/${QRB_TRIPLET}/pkgconfig:/usr/share/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
+
+# The Debian packages (cpack, which scripts/build-arm64 runs) are arm64's, not the build machine's.
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+# Installing (and so packaging) builds only what is installed, which scripts/build-arm64 builds:
+# not every tool and test of the tree, cross-compiled for nothing.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
