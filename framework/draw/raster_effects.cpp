@@ -4,6 +4,7 @@
 #include "framework/draw/raster_effects.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -29,7 +30,23 @@ using i64 = std::int64_t;
 // Rows whose wave offsets are worked out together before they are blitted: the arithmetic of
 // one row then overlaps with that of the next.
 constexpr int kBatch = 64;
-constexpr long double kDegree = 3.141592653589793L * 2 / 360;
+
+// The wave's exact formula is worked out with a 64-bit significand, rounded after every step:
+// long double on x86-64 (and MinGW). Where long double is wider (128 bits on arm64) each step is
+// rounded back to 64 bits, or the extra bits would see that 3.141592653589793 is not quite pi
+// where the product lies on a whole number: 20 cos 180 degrees would come out as -19.999...,
+// which truncates to -19 on arm64 and to -20 (the product rounded to exactly -20) on x86-64.
+// (Veltkamp's split: x times 2^(p-64) + 1, less that less x, is x to 64 bits.)
+constexpr long double Extended(long double x) {
+    if constexpr (LDBL_MANT_DIG <= 64) {
+        return x;
+    } else {
+        constexpr long double kSplit = static_cast<long double>(1ULL << (LDBL_MANT_DIG - 64)) + 1;
+        const long double c = x * kSplit;
+        return c - (c - x);
+    }
+}
+constexpr long double kDegree = Extended(Extended(3.141592653589793L) * 2 / 360);
 
 // Positions far outside the screen are cut into int's range: they are clipped away anyway.
 int ToInt(i64 v) { return static_cast<int>(std::clamp<i64>(v, INT_MIN, INT_MAX)); }
@@ -132,26 +149,29 @@ private:
     static constexpr i64 kFastRows = 100000;
 
     i64 Exact(i64 degree) const {
-        const long double angle = (static_cast<long double>(degree) + phase_) * kDegree;
-        return Trunc(amplitude_ * Cosine(angle));
+        const long double angle = Extended(Extended(static_cast<long double>(degree) + phase_) * kDegree);
+        return Trunc(Extended(amplitude_ * Cosine(angle)));
     }
 
     // cos x in extended precision. The library reduces every argument beyond a quarter turn
     // with its slow general method; up to a few thousand radians a three-part quarter turn
     // (the first two parts short enough that q times them is exact) does the same to within
     // a few units in the last place.
+    // Every step is rounded to 64 bits (Extended) where long double is wider.
     static long double Cosine(long double x) {
-        if (!(std::fabs(x) <= 3000.0L)) return std::cos(x);
+        if (!(std::fabs(x) <= 3000.0L)) return Extended(std::cos(x));
         constexpr long double kQuarter1 = 0x1.921fb54442p+0L;
         constexpr long double kQuarter2 = 0x1.a308d31318p-41L;
-        constexpr long double kQuarter3 = 6.36831716351095013961776675768502361e-25L;
-        const long double q = std::nearbyint(x / (kQuarter1 + kQuarter2));
-        const long double r = ((x - q * kQuarter1) - q * kQuarter2) - q * kQuarter3;
+        constexpr long double kQuarter3 = Extended(6.36831716351095013961776675768502361e-25L);
+        constexpr long double kQuarter12 = Extended(kQuarter1 + kQuarter2);
+        const long double q = std::nearbyint(Extended(x / kQuarter12));
+        const long double r = Extended(Extended(Extended(x - q * kQuarter1) - Extended(q * kQuarter2)) -
+                                       Extended(q * kQuarter3));
         switch (static_cast<int>(q) & 3) {
-            case 0: return std::cos(r);
-            case 1: return -std::sin(r);
-            case 2: return -std::cos(r);
-            default: return std::sin(r);
+            case 0: return Extended(std::cos(r));
+            case 1: return -Extended(std::sin(r));
+            case 2: return -Extended(std::cos(r));
+            default: return Extended(std::sin(r));
         }
     }
 

@@ -438,12 +438,8 @@ void needWholeFace(FontFace& f, char32_t c) {
 }  // namespace
 
 void prepareFaces() {
-    // A preparation under way owns `started`: it is not read until the thread is joined. Only
-    // where a window opens meanwhile is there anything for it to overlap; a run without a display
-    // makes its fonts ready on the program's thread when the first text asks, and starts no
-    // thread of its own before its first frame.
-    const backend::Capabilities& platform = backend::describe();
-    if (engine.preparing.joinable() || engine.started || !platform.threads || !platform.hasDisplay) return;
+    // A preparation under way owns `started`: it is not read until the thread is joined.
+    if (engine.preparing.joinable() || engine.started || !backend::describe().threads) return;
     registerEnd();
     engine.preparing = std::thread([] {
         if (!startHere()) return;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # tools/demo played by the arm64 headless runner under qemu-aarch64 and by this machine's: the
 # trace (every ball's position every frame, the score), the whole sound and the dumped frames must
-# be the same bytes. Fused multiply-adds, or a C library's cosine, would move the balls in their
-# last bits and part the two.
+# be the same bytes (the sound within the arm64 synthesiser's rounding, below). Fused
+# multiply-adds, or a C library's cosine, would move the balls in their last bits and part the two.
 #   demo.sh SOURCE_DIR NATIVE_BIN_DIR ARM64_BIN_DIR WORK_DIR     exit 0 pass, 1 fail, 77 skipped
 set -u
 src=$1; native=$2; ARM64_BIN=$3; work=$4
@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 arm64_check quorbix-headless
 rm -rf "$work"; mkdir -p "$work"
 # tools/demo takes one program as its runner: the emulator's call wrapped in a script.
-printf '#!/bin/sh\nexec qemu-aarch64 -L /usr/aarch64-linux-gnu "%s" "$@"\n' "$ARM64_BIN/quorbix-headless" >"$work/arm64-runner"
+printf '#!/bin/sh\nexec %s "%s" "$@"\n' "${arm64_qemu[*]}" "$ARM64_BIN/quorbix-headless" >"$work/arm64-runner"
 chmod +x "$work/arm64-runner"
 start=$SECONDS
 QRB_RUNNER=$native/quorbix-headless "$src/tools/demo" "$work/x86-64" >/dev/null || { echo "FAIL: the native demo failed"; exit 1; }
@@ -21,8 +21,27 @@ echo "both demos played in $((SECONDS - start)) s"
 failed=0
 files=$(cd "$work/x86-64" && ls)
 [ "$files" = "$(cd "$work/arm64" && ls)" ] || { echo "FAIL: the demos wrote different files"; failed=1; }
+# The music comes from Debian's own FluidSynth of each architecture, whose arm64 build rounds its
+# floating point differently (the library alone renders QRBX.MID to other float bits there): the
+# sound may differ by one unit in the last bit in a few samples, and no more. Everything the
+# game's own arithmetic makes (trace, frames) must be the same bytes.
+sound_within_one_unit() {
+  python3 - "$1" "$2" <<'PY'
+import array, sys
+a, b = (open(p, "rb").read() for p in sys.argv[1:3])
+if len(a) != len(b) or a[:44] != b[:44]:
+    sys.exit("the two sounds differ in length or header")
+x, y = array.array("h", a[44:]), array.array("h", b[44:])
+apart = [abs(p - q) for p, q in zip(x, y) if p != q]
+if apart and (max(apart) > 1 or len(apart) * 1000 > len(x)):
+    sys.exit(f"{len(apart)} of {len(x)} samples differ, by up to {max(apart)}")
+print(f"{len(apart)} of {len(x)} samples one unit apart (the arm64 synthesiser's rounding)")
+PY
+}
 for f in $files; do
-  if ! cmp -s "$work/x86-64/$f" "$work/arm64/$f"; then
+  if [ "$f" = demo.wav ] && ! cmp -s "$work/x86-64/$f" "$work/arm64/$f"; then
+    sound_within_one_unit "$work/x86-64/$f" "$work/arm64/$f" || { echo "FAIL: demo.wav differs beyond the synthesiser's rounding"; failed=1; }
+  elif ! cmp -s "$work/x86-64/$f" "$work/arm64/$f"; then
     echo "FAIL: $f differs between x86-64 and arm64"
     failed=1
     if [ "$f" = trace.jsonl ]; then
@@ -31,4 +50,4 @@ for f in $files; do
   fi
 done
 [ "$failed" = 0 ] || exit 1
-echo "PASS: $(echo $files | wc -w) files the same on x86-64 and arm64 (trace, sound, frames)"
+echo "PASS: $(echo $files | wc -w) files the same on x86-64 and arm64 (trace, frames; the sound within the synthesiser's rounding)"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The arm64 game package that scripts/build-arm64 makes: an arm64 package of the game, holding
+# the files this machine's build installs for the game (the same layout as the amd64 package,
+# which is made from that installation), with arm64 programs in it.
+#   package.sh NATIVE_BUILD_DIR ARM64_BUILD_DIR WORK_DIR       exit 0 pass, 1 fail, 77 skipped
+set -u
+native=$1; arm64=$2; work=$3
+deb=$(ls "$arm64"/quorbix_*_arm64.deb 2>/dev/null | head -1)
+[ -n "$deb" ] || { echo "SKIPPED: arm64 package: no $arm64/quorbix_*_arm64.deb (make arm64 makes it)"; exit 77; }
+[ -x "$native/bin/quorbix" ] ||
+  { echo "SKIPPED: arm64 package: this build has no SDL game ($native/bin/quorbix) to lay out against"; exit 77; }
+rm -rf "$work"; mkdir -p "$work"
+failed=0
+info=$(dpkg-deb --info "$deb") || { echo "FAIL: dpkg-deb cannot read $deb"; exit 1; }
+for field in "Package: quorbix" "Architecture: arm64" "Section: games"; do
+  grep -qx " $field" <<<"$info" || { echo "FAIL: $deb: no '$field' in its control file"; failed=1; }
+done
+# The files (and links) the package holds, against those this build installs for the game.
+DESTDIR="$work/native" cmake --install "$native" --component game --prefix /usr >/dev/null ||
+  { echo "FAIL: cmake --install of this build's game component failed"; exit 1; }
+(cd "$work/native" && find . ! -type d | sort) >"$work/native.list"
+dpkg-deb -x "$deb" "$work/arm64"
+(cd "$work/arm64" && find . ! -type d | sort) >"$work/arm64.list"
+if ! cmp -s "$work/native.list" "$work/arm64.list"; then
+  echo "FAIL: the arm64 package's files differ from this build's installation (< here, > arm64):"
+  diff "$work/native.list" "$work/arm64.list" | head -20
+  failed=1
+fi
+for program in quorbix quorbix-headless; do
+  file -L "$work/arm64/usr/lib/quorbix/$program" 2>/dev/null | grep -q "ARM aarch64" ||
+    { echo "FAIL: the package's $program is not an arm64 program"; failed=1; }
+done
+[ "$failed" = 0 ] || exit 1
+echo "PASS: $(basename "$deb"): $(wc -l <"$work/arm64.list") files, laid out as this build installs them, arm64 programs"
