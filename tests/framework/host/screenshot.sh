@@ -13,17 +13,8 @@ rm -rf "$work/shots" "$work/frames" "$work/closed"
 begin_window_test
 title="Keys and stick"
 start() { start_window "$title" "$work/window.log" "$bin/keys-and-stick" --scale 2 "$@"; }
-finish() {
-  xdotool key Escape
-  for i in $(seq 300); do kill -0 $ppid 2>/dev/null || break; sleep 0.1; done
-  wait $ppid || { sed 's/^/  /' "$work/window.log"; fail "the program ended with an error"; }
-}
+finish() { end_window "$work/window.log"; }
 hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; sleep 0.4; }
-# Waits up to 1.5 s for the title to hold $1.
-title_says() {
-  for i in $(seq 15); do xdotool getwindowname "$win" | grep -q "$1" && return 0; sleep 0.1; done
-  fail "the title never said '$1' (it says '$(xdotool getwindowname "$win")')"
-}
 
 shots=$work/shots; mkdir -p "$shots"
 export QUORBIX_SCREENSHOT_DIR=$shots

@@ -12,28 +12,9 @@ bin=$1; work=$2
 rm -rf "$work/shots" "$work/missing"
 begin_window_test
 title="Keys and stick"
-start() {
-  "$bin/keys-and-stick" --scale 2 "$@" >"$work/window.log" 2>&1 & ppid=$!; pids="$pids $ppid"
-  win=""
-  for i in $(seq 300); do
-    win=$(xdotool search --name "^$title" 2>/dev/null | head -1); [ -n "$win" ] && break
-    kill -0 $ppid 2>/dev/null || break; sleep 0.1
-  done
-  [ -n "$win" ] || { sed 's/^/  /' "$work/window.log"; fail "no window within 30 s"; }
-  xdotool windowfocus "$win" 2>/dev/null
-  sleep 0.5
-}
-finish() {
-  xdotool key Escape
-  for i in $(seq 300); do kill -0 $ppid 2>/dev/null || break; sleep 0.1; done
-  wait $ppid || { sed 's/^/  /' "$work/window.log"; fail "the program ended with an error"; }
-}
+start() { start_window "$title" "$work/window.log" "$bin/keys-and-stick" --scale 2 "$@"; }
+finish() { end_window "$work/window.log"; }
 hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; sleep 0.4; }
-# Waits up to $2 tenths of a second (default 15) for the title to hold $1.
-title_says() {
-  for i in $(seq "${2:-15}"); do xdotool getwindowname "$win" | grep -q "$1" && return 0; sleep 0.1; done
-  fail "the title never said '$1' (it says '$(xdotool getwindowname "$win")')"
-}
 
 shots=$work/shots; mkdir -p "$shots"
 export QUORBIX_SCREENSHOT_DIR=$shots

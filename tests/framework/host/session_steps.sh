@@ -7,6 +7,10 @@
 #   start_window TITLE LOG PROGRAM [OPTION...]
 #                           starts PROGRAM with its options, its output in LOG, and waits for its
 #                           window titled TITLE...: $win and $ppid set; fails when none comes
+#   end_window LOG          Escape to the window; the program must end with status 0 (else its
+#                           LOG is shown)
+#   title_says TEXT [TENTHS] waits up to TENTHS tenths of a second (15) for the window's title
+#                           to hold TEXT
 #   play_a_game             from the start of play: clicks over the field where the balls fly
 #                           for the 600 frames (30 s) of play, then the result back to the title
 #   replay_matches BIN WORK WORK/session.txt replayed by the headless runner, equal to the window
@@ -71,6 +75,15 @@ start_window() {
   fi
   xdotool windowfocus "$win" 2>/dev/null
   sleep 0.5
+}
+end_window() {
+  xdotool key Escape
+  for i in $(seq 300); do kill -0 $ppid 2>/dev/null || break; sleep 0.1; done
+  wait $ppid || { sed 's/^/  /' "$1"; fail "the program ended with an error"; }
+}
+title_says() {
+  for i in $(seq "${2:-15}"); do xdotool getwindowname "$win" | grep -q "$1" && return 0; sleep 0.1; done
+  fail "the title never said '$1' (it says '$(xdotool getwindowname "$win")')"
 }
 play_a_game() {
   local end=$((SECONDS + 32)) x=100 y=100
