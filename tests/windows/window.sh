@@ -48,9 +48,10 @@ wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
 wine_unpack "$zip" "ゲーム 画面"
 win_path() { echo "Z:${1//\//\\}"; }
 
-# The headless title frames with the pointer at (240, 180): the pictures the window must show.
+# The headless title frames with the pointer at (240, 180): the pictures the window must show
+# (both in Japanese, whatever language Wine and this machine ask for).
 printf '1 move 240 180\n' >"$work/title-script.txt"
-"$bin/quorbix-headless" --frames 80 --frames-dir "$work/title-frames" --dump all "$work/title-script.txt" ||
+"$bin/quorbix-headless" --lang ja --frames 80 --frames-dir "$work/title-frames" --dump all "$work/title-script.txt" ||
   fail "the headless title frames could not be made"
 mask=(-fill black -draw "rectangle 0,0 89,19")   # the frame-rate box: real time's own figure
 for f in "$work"/title-frames/frame-*.png; do convert "$f" "${mask[@]}" "$f"; done
@@ -103,7 +104,7 @@ wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/
 dpi_set=1
 wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
 rm -f "$work"/session.txt*
-SDL_AUDIODRIVER=dummy wine 'C:\ゲーム 画面\quorbix.exe' --record "$(win_path "$work/session.txt")" \
+SDL_AUDIODRIVER=dummy wine 'C:\ゲーム 画面\quorbix.exe' --lang ja --record "$(win_path "$work/session.txt")" \
   >"$work/scaled.log" 2>&1 & gpid=$!; pids="$pids $gpid"
 for i in $(seq 120); do probe; [ -n "$cw" ] && break; kill -0 $gpid 2>/dev/null || break; sleep 0.5; done
 [ -n "$cw" ] || fail "no game window within 60 s at 150 %"
@@ -125,7 +126,7 @@ dpi_set=""
 
 # --- 2. Full screen and Alt+Enter ---------------------------------------------------------------
 rm -f "$work"/session.txt*
-SDL_AUDIODRIVER=dummy wine 'C:\ゲーム 画面\quorbix.exe' --fullscreen --record "$(win_path "$work/session.txt")" \
+SDL_AUDIODRIVER=dummy wine 'C:\ゲーム 画面\quorbix.exe' --lang ja --fullscreen --record "$(win_path "$work/session.txt")" \
   >"$work/full.log" 2>&1 & gpid=$!; pids="$pids $gpid"
 wait_client 1920 1080 || fail "--fullscreen: the client area is ${cw:-no window} x ${ch:-}, not the screen's 1920 x 1080"
 [ "$cx,$cy" = 0,0 ] || fail "--fullscreen: the client area lies at ($cx, $cy), not the screen's corner"
