@@ -20,6 +20,7 @@
 #include "platform/files/png_writer.h"
 #include "platform/sound/audio_stream.h"
 #include "platform/headless/audio.h"
+#include "platform/headless/video_writer.h"
 #include "platform/files/riff.h"
 #include "platform/window/state_check.h"
 #include "platform/window/system.h"
@@ -44,7 +45,21 @@ struct TraceContext {
     int lastGif = 0;
     std::string gifError;   // the first frame the GIF could not take
     bool gifRangeError = false;   // gifError is about the frames asked for, not the file
+    platform::headless::VideoWriter* video = nullptr;
+    int videoWidth = 0, videoHeight = 0;   // 0 until the first picture opened the file
+    int lastVideo = 0;
+    std::string videoError;   // the first frame the video could not take
+    bool videoRangeError = false;   // videoError is about the frames asked for, not the file
+    std::uint64_t videoSound = 0;   // frames of sound given to the video since its first picture
+    std::uint64_t videoPictureMs = 0;   // when the last picture starts in the video
+    bool videoEnded = false;        // the frame after --to was reached: the video's length is known
+    std::uint64_t videoEndMs = 0;
 };
+
+// Milliseconds of the mix's 44100 Hz frames, rounded.
+std::uint64_t SoundMs(std::uint64_t frames) {
+    return (frames * 1000 + platform::audio::kRate / 2) / platform::audio::kRate;
+}
 
 // Adds the picture of a frame number in --from..--to to the GIF, opened at the first one.
 void GifFrame(TraceContext& ctx, int frame) {
@@ -70,25 +85,93 @@ void GifFrame(TraceContext& ctx, int frame) {
     ctx.gif->add(pic.pixels.data(), platform::headless::config().frameMs);
 }
 
-// The GIF's frames must lie in the session and its folder must be there: said before the run.
+// A clip's frames (--from, --to: the GIF's and the video's) must lie in the session and its
+// file's folder must be there: said before the run. `what` is "GIF" or "video".
+bool ClipFits(const RunOptions& o, const std::string& path, const char* what, std::string& error) {
+    const int limit = platform::headless::config().frames;
+    if (o.gifTo > limit || o.gifFrom > limit) {
+        error = std::string("the ") + what + "'s frames (--from " + std::to_string(o.gifFrom) +
+                (o.gifTo > 0 ? " --to " + std::to_string(o.gifTo) : "") + ") lie outside the session, whose last frame is " +
+                std::to_string(limit);
+        return false;
+    }
+    const std::size_t slash = path.find_last_of(platform::os::kSeparator == '/' ? "/" : "/\\");
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    if (platform::os::kindOf(folder) != platform::os::Kind::directory) {
+        error = "cannot write '" + path + "': the folder '" + folder + "' does not exist";
+        return false;
+    }
+    return true;
+}
+
 bool GifFits(const RunOptions& o, std::string& error) {
     if (!platform::GifWriter::supported()) {
         error = "this build writes no GIF (--gif): make it with the Linux runner";
         return false;
     }
-    const int limit = platform::headless::config().frames;
-    if (o.gifTo > limit || o.gifFrom > limit) {
-        error = "the GIF's frames (--from " + std::to_string(o.gifFrom) + (o.gifTo > 0 ? " --to " + std::to_string(o.gifTo) : "") +
-                ") lie outside the session, whose last frame is " + std::to_string(limit);
+    return ClipFits(o, o.gifPath, "GIF", error);
+}
+
+bool VideoFits(const RunOptions& o, std::string& error) {
+    if (!platform::headless::VideoWriter::supported()) {
+        error = "this build writes no video (--video): it was built without FFmpeg's libraries (QRB_VIDEO)";
         return false;
     }
-    const std::size_t slash = o.gifPath.find_last_of(platform::os::kSeparator == '/' ? "/" : "/\\");
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : o.gifPath.substr(0, slash);
-    if (platform::os::kindOf(folder) != platform::os::Kind::directory) {
-        error = "cannot write '" + o.gifPath + "': the folder '" + folder + "' does not exist";
-        return false;
+    return ClipFits(o, o.videoPath, "video", error);
+}
+
+// Adds the picture of a frame number in --from..--to to the video, opened at the first one, at
+// the time the sound given to the video has reached: the picture and the sound started in its
+// frame begin together. The frame after --to ends the video.
+void VideoFrame(TraceContext& ctx, int frame) {
+    const RunOptions& o = *ctx.options;
+    if (ctx.video == nullptr || frame <= ctx.lastVideo || !ctx.videoError.empty() || ctx.videoEnded) return;
+    ctx.lastVideo = frame;
+    if (frame < o.gifFrom) return;
+    if (o.gifTo > 0 && frame > o.gifTo) {
+        ctx.videoEnded = true;
+        ctx.videoEndMs = SoundMs(ctx.videoSound);
+        return;
     }
-    return true;
+    const platform::headless::Picture& pic = platform::headless::shownPicture();
+    if (pic.pixels.empty()) {
+        ctx.videoError = "frame " + std::to_string(frame) + " shows no picture yet: start the video later (--from)";
+        ctx.videoRangeError = true;
+        return;
+    }
+    if (ctx.videoWidth == 0) {
+        if (!ctx.video->open(o.videoPath, pic.width, pic.height, platform::headless::config().frameMs, ctx.videoError))
+            return;
+        ctx.videoWidth = pic.width;
+        ctx.videoHeight = pic.height;
+    } else if (pic.width != ctx.videoWidth || pic.height != ctx.videoHeight) {
+        ctx.videoError = "the picture changed its size at frame " + std::to_string(frame) + ": a video has one size";
+        ctx.videoRangeError = true;
+        return;
+    }
+    ctx.videoPictureMs = SoundMs(ctx.videoSound);
+    ctx.video->addPicture(pic.pixels.data(), ctx.videoPictureMs);
+}
+
+// Hands sound the clock mixed to the video while it runs (from its first picture to its end).
+void VideoSound(TraceContext& ctx, const std::vector<std::int16_t>& samples) {
+    if (ctx.video == nullptr || ctx.videoWidth == 0 || ctx.videoEnded || !ctx.videoError.empty()) return;
+    const std::size_t frames = samples.size() / platform::audio::kChannels;
+    ctx.video->addSound(samples.data(), frames);
+    ctx.videoSound += frames;
+}
+
+// The session's last frame number ends the video as the frame after it would: its sound, which
+// the clock mixes only on entering the next frame (and the wave file therefore ends before), is
+// mixed now, while the program still plays, for the video alone.
+void EndVideoAtLimit(TraceContext& ctx, int frame) {
+    if (ctx.video == nullptr || ctx.videoWidth == 0 || ctx.videoEnded || frame != ctx.lastVideo ||
+        frame < platform::headless::config().frames)
+        return;
+    platform::headless::advanceAudio(platform::headless::config().frameMs);
+    VideoSound(ctx, platform::headless::takeAudio());
+    ctx.videoEnded = true;
+    ctx.videoEndMs = SoundMs(ctx.videoSound);
 }
 
 // Writes the picture the window shows as DIR/frame-NNNNNN.png when the frame is listed. A
@@ -116,6 +199,7 @@ void Emit(TraceContext& ctx, const std::string& line) {
 void WriteLine(TraceContext& ctx, int frame, bool quit) {
     DumpFrame(ctx, frame);
     GifFrame(ctx, frame);
+    VideoFrame(ctx, frame);
     if ((ctx.out == nullptr && ctx.file == nullptr) || frame <= ctx.lastWritten) return;
     const bool ran = Shell.LastFrame.Count != ctx.framesBefore;
     const std::uint32_t tick = platform::headless::frameTick(frame);
@@ -126,11 +210,12 @@ void WriteLine(TraceContext& ctx, int frame, bool quit) {
     ctx.framesBefore = Shell.LastFrame.Count;
 }
 
-// Moves what the headless clock has mixed so far into the audio file.
+// Moves what the headless clock has mixed so far into the audio file and the video.
 void DrainAudio(TraceContext& ctx) {
-    if (ctx.audio == nullptr) return;
+    if (ctx.audio == nullptr && ctx.video == nullptr) return;
     std::vector<std::int16_t> samples = platform::headless::takeAudio();
-    ctx.audio->append(samples.data(), samples.size());
+    if (ctx.audio != nullptr) ctx.audio->append(samples.data(), samples.size());
+    VideoSound(ctx, samples);
 }
 
 // Checks a frame that ran against the recording the run replays (RunOptions::checkStates).
@@ -144,8 +229,10 @@ void CheckFrame(TraceContext& ctx, int frame) {
 void OnFrameEnd(int frame, void* user) {
     auto& ctx = *static_cast<TraceContext*>(user);
     CheckFrame(ctx, frame);
-    WriteLine(ctx, frame, false);
+    // The sound mixed up to this frame's picture, before the picture goes to the video.
     DrainAudio(ctx);
+    WriteLine(ctx, frame, false);
+    EndVideoAtLimit(ctx, frame);
     if (ctx.options->frameEnd != nullptr) ctx.options->frameEnd(frame, ctx.options->frameEndUser);
 }
 
@@ -189,9 +276,30 @@ int FinishOutputs(TraceContext& ctx, platform::OutputFile& traceFile, std::strin
             note(ctx.gifError);
         }
     }
+    if (ctx.video != nullptr) {
+        const int to = ctx.options->gifTo;
+        if (ctx.videoError.empty() && to > 0 && ctx.lastVideo < to) {
+            ctx.videoError = "the video's last frame (--to " + std::to_string(to) +
+                             ") lies outside the session, which ended at frame " + std::to_string(ctx.lastVideo);
+            ctx.videoRangeError = true;
+        }
+        if (ctx.videoError.empty() && ctx.videoWidth == 0) {
+            ctx.videoError = "the session ended at frame " + std::to_string(ctx.lastVideo) +
+                             ", before the video's first (--from " + std::to_string(ctx.options->gifFrom) + ")";
+            ctx.videoRangeError = true;
+        }
+        // A program that quit ends the video a frame length after its last picture.
+        const std::uint64_t end =
+            ctx.videoEnded ? ctx.videoEndMs : ctx.videoPictureMs + platform::headless::config().frameMs;
+        if (ctx.videoError.empty()) ctx.video->commit(end, ctx.videoError);
+        if (!ctx.videoError.empty()) {
+            ctx.video->discard();
+            note(ctx.videoError);
+        }
+    }
     if (failed.empty()) return 0;
     error = failed;
-    return ctx.gifRangeError ? 2 : 1;
+    return ctx.gifRangeError || ctx.videoRangeError ? 2 : 1;
 }
 
 }  // namespace
@@ -235,6 +343,7 @@ int RunHeadless(const RunOptions& options, std::string& error) {
     if (!options.audioPath.empty() && !AudioFitsWave(platform::headless::config(), error)) return 2;
     if (!options.framesDir.empty() && !MakeFramesDirectory(options.framesDir, error)) return 2;
     if (!options.gifPath.empty() && !GifFits(options, error)) return 2;
+    if (!options.videoPath.empty() && !VideoFits(options, error)) return 2;
     platform::OutputFile traceFile;
     if (!options.tracePath.empty() && !traceFile.open(options.tracePath, error)) return 2;
     TraceContext ctx;
@@ -244,15 +353,18 @@ int RunHeadless(const RunOptions& options, std::string& error) {
     platform::WavWriter audio;
     if (!options.audioPath.empty()) {
         if (!audio.open(options.audioPath, platform::audio::kChannels, platform::audio::kRate, error)) return 1;
-        platform::headless::setAudioCapture(true);
         ctx.audio = &audio;
     }
     platform::GifWriter gif;
     if (!options.gifPath.empty()) ctx.gif = &gif;
+    platform::headless::VideoWriter video;
+    if (!options.videoPath.empty()) ctx.video = &video;
+    platform::headless::setAudioCapture(ctx.audio != nullptr || ctx.video != nullptr);
     Emit(ctx, TraceBackendLine());
     platform::headless::setSlotEndHook(OnFrameEnd, &ctx);
     WinMain("", platform::SW_SHOWNORMAL);
     // The frame number in which the program quit has not been written yet.
+    DrainAudio(ctx);
     if (!platform::headless::frameLimitReached())
         WriteLine(ctx, platform::headless::currentFrame(), true);
     platform::headless::setSlotEndHook(nullptr, nullptr);

@@ -45,6 +45,10 @@ struct RunOptions {
     int gifFrom = 1;
     int gifTo = 0;
     int gifScale = 1;
+    // The same frames as a WebM video (VP9, Opus) with the mix's sound, each picture from the
+    // time its frame's sound starts, the last a frame length; "" for none. Builds without
+    // FFmpeg's libraries refuse it before the run (status 2).
+    std::string videoPath;
     // The script is a recorded session: every frame is checked against its state comments, and
     // the run ends with status 1 (error saying where) when one differs.
     bool checkStates = false;
@@ -70,7 +74,7 @@ bool MakeFramesDirectory(const std::string& dir, std::string& error);
 // not be written in full, 2 for a bad script, sound too long for a wave file, a frames directory
 // that cannot be made, a trace file that cannot be opened, a GIF's folder that is missing or a
 // GIF's frames outside the session (past the frame limit, or after the program ended: the GIF is
-// then not written; error says why).
+// then not written; error says why), and the same for the video's.
 int RunHeadless(const RunOptions& options, std::string& error);
 
 // The integer value of a field of one trace line ("-1" style values included); -999 if absent.

@@ -27,9 +27,10 @@ const CommandLineOption kRunnerOptions[] = {
     {"--audio", "FILE", "write the whole mix to FILE as a 16-bit stereo 44100 Hz WAV", FileUse::Writes},
     {"--lang", "LANG", "show the program's texts in LANG: ja (default) or en"},
     {"--gif", "FILE", "write the frames --from to --to as an animated GIF to FILE", FileUse::Writes},
-    {"--from", "N", "the GIF's first frame number (default 1)"},
-    {"--to", "N", "the GIF's last frame number (default: the session's last)"},
+    {"--from", "N", "the GIF's and the video's first frame number (default 1)"},
+    {"--to", "N", "the GIF's and the video's last frame number (default: the session's last)"},
     {"--gif-scale", "K", "the GIF's pictures K times as large, 1 or 2 (default 1)"},
+    {"--video", "FILE", "write the frames --from to --to and their sound as a WebM video (VP9, Opus) to FILE", FileUse::Writes},
     {"--data", "DIR", "keep the program's saved data in DIR, made if missing (default: none is kept)", FileUse::Writes},
     {"--check", nullptr, "SCRIPT is a recorded session: check every frame against it (status 1 when one differs)"},
 };
@@ -100,9 +101,12 @@ int ParseHeadlessCommandLine(int argc, char** argv, const CommandLineSyntax& syn
         !Number(syntax, args, "--gif-scale", "1 or 2", 1, 2, o.gifScale))
         return 2;
     if (args.has("--gif") && args.value("--gif").empty()) return CommandLineUsageError(syntax, "--gif needs a file");
+    if (args.has("--video") && args.value("--video").empty()) return CommandLineUsageError(syntax, "--video needs a file");
     o.gifPath = args.value("--gif");
-    if (o.gifPath.empty() && (args.has("--from") || args.has("--to") || args.has("--gif-scale")))
-        return CommandLineUsageError(syntax, "--from, --to and --gif-scale go with --gif");
+    o.videoPath = args.value("--video");
+    if (o.gifPath.empty() && args.has("--gif-scale")) return CommandLineUsageError(syntax, "--gif-scale goes with --gif");
+    if (o.gifPath.empty() && o.videoPath.empty() && (args.has("--from") || args.has("--to")))
+        return CommandLineUsageError(syntax, "--from and --to go with --gif or --video");
     if (o.gifTo > 0 && o.gifTo < o.gifFrom) return CommandLineUsageError(syntax, "--to comes before --from");
     if (args.words.size() > 1) return CommandLineUsageError(syntax, "only one script may be given");
     if (!args.words.empty()) out.scriptPath = args.words[0];

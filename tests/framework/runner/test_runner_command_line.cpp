@@ -62,12 +62,19 @@ TEST(RunnerCommandLine, UsageErrorsAndHelp) {
         {"--from", "2"},           {"--gif", "a.gif", "--from", "5", "--to", "4"},
         {"--gif", "a.gif", "--gif-scale", "3"}, {"--gif", "a.gif", "--from", "0"},
         {"--gif", ""},             {"--gif", "a.gif", "--trace", "a.gif"},
+        {"--video", ""},           {"--video", "a.webm", "--gif-scale", "2"},
+        {"--video", "a.webm", "--audio", "a.webm"}, {"--video", "a.webm", "--from", "5", "--to", "4"},
     };
     for (const auto& words : refused) {
         std::string all;
         for (const std::string& w : words) all += w + " ";
         EXPECT_EQ(Parse(words, run), 2) << all;
     }
+    // --from and --to go with the video as with the GIF.
+    ASSERT_EQ(Parse({"--video", "a.webm", "--from", "3", "--to", "9"}, run), -1);
+    EXPECT_EQ(run.options.videoPath, "a.webm");
+    EXPECT_EQ(run.options.gifFrom, 3);
+    EXPECT_EQ(run.options.gifTo, 9);
     EXPECT_EQ(Parse({"a.txt", "--help"}, run), 0);
     EXPECT_EQ(Parse({"--version"}, run), 0);
 }
