@@ -1,17 +1,26 @@
-// bench-gif: the headless runner's --gif on 30 seconds of play of the game (600 frames of 50 ms
-// after a click that starts it, clicks over the field as a player's), against real time and
-// against the same run without the GIF, measured in the same process. The GIF is decoded back
-// with giflib and checked (its size, its frames, its delays adding up to the range's time)
-// before anything is printed.
+// bench-gif: the headless runner's --gif and --video on 30 seconds of play of the game (600
+// frames of 50 ms after a click that starts it, clicks over the field as a player's), against
+// real time and against the same run without them, measured in the same process. The GIF is
+// decoded back with giflib and checked (its size, its frames, its delays adding up to the range's
+// time), the video read back with libavformat (VP9 and Opus at 48000 Hz, one picture a frame,
+// as long as the range), before anything is printed.
 // Prints "ratio gif_vs_realtime VALUE" (the session's time / the time to render it with the GIF;
-// higher is better), "ratio gif_vs_plain_run VALUE" (the run without the GIF / with it) and as a
-// figure the GIF's size in MB at scale 1.
+// higher is better), "ratio gif_vs_plain_run VALUE" (the run without the GIF / with it), the same
+// two for the video where the build has it (video_vs_realtime, video_vs_plain_run), and as
+// figures the GIF's and the video's sizes in MB.
 #include <gif_lib.h>
+
+#if QRB_WITH_VIDEO
+extern "C" {
+#include <libavformat/avformat.h>
+}
+#endif
 
 #include "bench/bench_util.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -38,15 +47,17 @@ std::string PlayScript(int frames) {
     return script;
 }
 
-// Runs the game over `frames` frame numbers, with the GIF of frames 3 on when `gif` is given;
-// the wall time in seconds, or a negative number after saying why the run failed.
-double Run(int frames, const std::string& gif) {
+// Runs the game over `frames` frame numbers, with the GIF (or the video) of frames 3 on when
+// `gif` (`video`) is given; the wall time in seconds, or a negative number after saying why the
+// run failed.
+double Run(int frames, const std::string& gif, const std::string& video = "") {
     quorbix::RunOptions options;
     options.config.frames = frames;
     options.config.time = 1700000000;
     options.script = PlayScript(frames);
     options.prepare = [] { UseProgram(GameProgram()); };
     options.gifPath = gif;
+    options.videoPath = video;
     options.gifFrom = 3;
     std::string error;
     const auto start = Clock::now();
@@ -87,6 +98,45 @@ bool CheckGif(const std::string& path, int frames, std::string& why) {
     return ok;
 }
 
+#if QRB_WITH_VIDEO
+// The video's streams, pictures and length as the run should have made them.
+bool CheckVideo(const std::string& path, int frames, std::string& why) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) {
+        why = "cannot open the video";
+        return false;
+    }
+    bool ok = avformat_find_stream_info(format, nullptr) >= 0 && format->nb_streams == 2;
+    int video = -1, sound = -1;
+    for (unsigned i = 0; ok && i < format->nb_streams; ++i) {
+        const AVCodecParameters* p = format->streams[i]->codecpar;
+        if (p->codec_id == AV_CODEC_ID_VP9 && p->width == 480 && p->height == 360) video = static_cast<int>(i);
+        if (p->codec_id == AV_CODEC_ID_OPUS && p->sample_rate == 48000) sound = static_cast<int>(i);
+    }
+    long pictures = 0;
+    std::int64_t end = 0;   // milliseconds
+    AVPacket* packet = av_packet_alloc();
+    while (ok && video >= 0 && packet != nullptr && av_read_frame(format, packet) >= 0) {
+        if (packet->stream_index == video) {
+            ++pictures;
+            const AVRational base = format->streams[video]->time_base;
+            end = std::max(end, av_rescale_q(packet->pts + packet->duration, base, AVRational{1, 1000}));
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    avformat_close_input(&format);
+    const long expected = frames - 2;
+    if (!ok || video < 0 || sound < 0)
+        why = "the video has not its two streams (VP9 480 x 360, Opus at 48000 Hz)", ok = false;
+    else if (pictures != expected)
+        why = "the video has " + std::to_string(pictures) + " pictures, not " + std::to_string(expected), ok = false;
+    else if (end != expected * kFrameMs)
+        why = "the video's pictures end at " + std::to_string(end) + " ms, not " + std::to_string(expected * kFrameMs), ok = false;
+    return ok;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,5 +163,22 @@ int main(int argc, char** argv) {
     checks.Ratio("gif_vs_realtime", "gif", "gif", session / withGif);
     checks.Ratio("gif_vs_plain_run", "gif", "plain", plain / withGif);
     checks.Figure(quick ? "gif_mb_5s" : "gif_mb_30s", "gif", megabytes, "%.2f");
+#if QRB_WITH_VIDEO
+    // The video against the same plain runs: VP9 at the encoder's real-time speed, Opus.
+    const std::string video =
+        (std::filesystem::temp_directory_path() / ("bench-video-" + std::to_string(::getpid()) + ".webm")).string();
+    double withVideo = 1e30;
+    for (int r = 0; r < runs; ++r) {
+        const double v = Run(frames, "", video);
+        checks.Expect("video", v > 0, "the run with the video failed");
+        if (v > 0) withVideo = std::min(withVideo, v);
+    }
+    checks.Expect("video", CheckVideo(video, frames, why), why);
+    const double videoMegabytes = static_cast<double>(std::filesystem::file_size(video, ec)) / 1e6;
+    std::filesystem::remove(video, ec);
+    checks.Ratio("video_vs_realtime", "video", "video", session / withVideo);
+    checks.Ratio("video_vs_plain_run", "video", "plain", plain / withVideo);
+    checks.Figure(quick ? "video_mb_5s" : "video_mb_30s", "video", videoMegabytes, "%.2f");
+#endif
     return checks.Status();
 }

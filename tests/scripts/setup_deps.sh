@@ -61,7 +61,7 @@ lists() {
     has "$run" "$p" || fail "the game's task lacks $p"
   done
   for p in chromium emscripten clang libgtest-dev libbenchmark-dev imagemagick fluidsynth xvfb dpkg-dev fonttools python3-brotli \
-           crossbuild-essential-arm64 qemu-user libsdl2-dev:arm64; do
+           crossbuild-essential-arm64 qemu-user libsdl2-dev:arm64 libavcodec-dev ffmpeg; do
     ! has "$run" "$p" || fail "the game's task installs $p"
   done
   for p in emscripten dpkg-dev fonttools python3-brotli; do has "$web" "$p" || fail "the web task lacks $p"; done
@@ -70,7 +70,8 @@ lists() {
   for p in $web; do has "$test" "$p" || fail "the test task lacks the web task's $p (scripts/test builds the web pages)"; done
   for p in libgtest-dev libbenchmark-dev libsdl2-ttf-dev xvfb xdotool x11-utils xfonts-base imagemagick fluidsynth \
            clang libclang-rt-14-dev appstream desktop-file-utils man-db chromium \
-           crossbuild-essential-arm64 qemu-user libfluidsynth-dev:arm64 libgtest-dev:arm64; do
+           crossbuild-essential-arm64 qemu-user libfluidsynth-dev:arm64 libgtest-dev:arm64 \
+           libavformat-dev libavcodec-dev libswscale-dev libswresample-dev ffmpeg; do
     has "$test" "$p" || fail "the test task lacks $p"
   done
   try_setup -- --list run web test
