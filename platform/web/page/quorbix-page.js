@@ -45,7 +45,7 @@ const QuorbixPage = (() => {
   const startMs = performance.now();
   page.calendarMs = () => fixedTime !== null ? fixedTime * 1000 + (performance.now() - startMs) : Date.now();
 
-  let canvas, context, image, box, status, fullButton;
+  let canvas, context, image, box, status, fullButton, shotButton, programName = 'quorbix';
   let scale = 1;
 
   // The canvas's size on the page: the largest whole scale that fits with a margin; on a screen
@@ -411,6 +411,25 @@ const QuorbixPage = (() => {
   }
   let switchKey = null;
 
+  // ---------------------------------------------------------------- screenshot
+  // F12 or the page's button download the picture shown, at the program's own size (the canvas's,
+  // not the page's scaled one), as a PNG named as the desktop names its screenshots:
+  // PROGRAM-YYYY-MM-DD-HHMMSS.png in local time. The program never sees F12.
+  function screenshot() {
+    if (!page.presents) return;
+    const d = new Date(), two = n => String(n).padStart(2, '0');
+    const name = `${programName.replace(/[^A-Za-z0-9._-]/g, '-')}-${d.getFullYear()}-${two(d.getMonth() + 1)}-` +
+      `${two(d.getDate())}-${two(d.getHours())}${two(d.getMinutes())}${two(d.getSeconds())}.png`;
+    canvas.toBlob(blob => {
+      if (!blob) return;
+      const link = document.createElement('a');
+      link.href = URL.createObjectURL(blob);
+      link.download = name;
+      link.click();
+      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    }, 'image/png');
+  }
+
   // ---------------------------------------------------------------- gamepads
   // The browser's gamepads as the program's two joysticks: the first two connected, in the
   // browser's order (pulling one out moves the next one up, as on the desktop). The first stick's
@@ -460,9 +479,9 @@ const QuorbixPage = (() => {
     });
     window.addEventListener('keydown', e => {
       gesture();
-      if (isViewSwitch(e)) {
+      if (isViewSwitch(e) || e.code === 'F12') {
         e.preventDefault();
-        if (!e.repeat) toggleFullScreen();
+        if (!e.repeat) e.code === 'F12' ? screenshot() : toggleFullScreen();
         switchKey = e.code;
         return;
       }
@@ -471,7 +490,7 @@ const QuorbixPage = (() => {
         return;
       }
       // The page's own keys (reload, the developer tools, zoom) stay the browser's.
-      if (e.ctrlKey || e.metaKey || e.code === 'F5' || e.code === 'F12') return;
+      if (e.ctrlKey || e.metaKey || e.code === 'F5') return;
       e.preventDefault();
       if (!e.repeat) push(kinds.keyDown, 0, 0, 0, 0, e.code);
       // A key that types one character ("a", "A", "é", "あ" from a layout that has it) types it,
@@ -480,7 +499,7 @@ const QuorbixPage = (() => {
       if (typed.length === 1 && !e.isComposing) push(kinds.text, typed[0].codePointAt(0), 0, 0, 0);
     });
     window.addEventListener('keyup', e => {
-      // The switch's key is held back until it is released, Alt let go first or not.
+      // The switch's (or F12's) key is held back until it is released, Alt let go first or not.
       if (e.code === switchKey) {
         switchKey = null;
         return;
@@ -504,6 +523,10 @@ const QuorbixPage = (() => {
     if (fullButton) {
       fullButton.hidden = !canFullScreen();
       fullButton.addEventListener('click', () => { gesture(); toggleFullScreen(); canvas.focus(); });
+    }
+    if (shotButton) {
+      shotButton.hidden = false;
+      shotButton.addEventListener('click', () => { screenshot(); canvas.focus(); });
     }
     box.querySelector('button').addEventListener('click', closeBox);
   }
@@ -749,6 +772,8 @@ const QuorbixPage = (() => {
     box = document.getElementById('box');
     status = document.getElementById('status');
     fullButton = document.getElementById('full');
+    shotButton = document.getElementById('shot');
+    programName = program;
     // The language links keep the rest of the page's address (?time, ?arg).
     for (const link of document.querySelectorAll('#lang a[hreflang]')) {
       const other = new URLSearchParams(location.search);
