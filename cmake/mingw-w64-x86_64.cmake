@@ -5,7 +5,12 @@
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 #         -DQRB_WINDOWS_PREFIX=$(scripts/windows-deps --prefix)
 #
-# examples/outside uses it the same way against the SDK (CMAKE_PREFIX_PATH names the SDK).
+# The Windows package carries this file in its SDK (sdk/cmake/): there the prefix is the SDK
+# itself unless given, so that a game writer's project needs nothing but this file named,
+#
+#   cmake -S mygame -B mygame/build-windows -DCMAKE_TOOLCHAIN_FILE=PACKAGE/sdk/cmake/mingw-w64-x86_64.cmake
+#
+# and find_package(Quorbix) finds the SDK from it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(QRB_MINGW x86_64-w64-mingw32)
@@ -17,8 +22,12 @@ find_program(CMAKE_AR NAMES ${QRB_MINGW}-gcc-ar-posix ${QRB_MINGW}-ar)
 find_program(CMAKE_RANLIB NAMES ${QRB_MINGW}-gcc-ranlib-posix ${QRB_MINGW}-ranlib)
 
 # The prefix of the Windows libraries; try_compile projects see it too.
-set(QRB_WINDOWS_PREFIX "$ENV{QRB_WINDOWS_PREFIX}" CACHE PATH
-  "Where scripts/windows-deps installed the Windows libraries")
+set(qrb_prefix "$ENV{QRB_WINDOWS_PREFIX}")
+if(qrb_prefix STREQUAL "" AND EXISTS "${CMAKE_CURRENT_LIST_DIR}/../lib/cmake/Quorbix/QuorbixConfig.cmake")
+  get_filename_component(qrb_prefix "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+endif()
+set(QRB_WINDOWS_PREFIX "${qrb_prefix}" CACHE PATH
+  "Where scripts/windows-deps installed the Windows libraries (the SDK's own folder in the package)")
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QRB_WINDOWS_PREFIX)
 
 # Libraries and headers from MinGW's own tree and the prefix, never the build machine's; programs
@@ -43,3 +52,9 @@ endif()
 
 # The C and C++ runtimes linked in, so that the programs need no MinGW DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# ctest runs a project's Windows test programs under Wine, where it is installed.
+find_program(QRB_WINE NAMES wine)
+if(QRB_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QRB_WINE})
+endif()

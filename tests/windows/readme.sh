@@ -2,7 +2,7 @@
 # The Windows package's README.txt tells what the programs are built from: each library the
 # programs link with its Debian source package, exact version and licence (written by the build),
 # the MinGW-w64 runtime's versions, how to relink with changed LGPL libraries, and how to read
-# the boxes where Wine draws no Japanese.
+# the boxes where Wine draws no Japanese. And each of the two faces in the package once.
 #   readme.sh ZIP WORK_DIR     exit 0 pass, 1 fail, 77 skipped
 set -u
 zip=$1; work=$2
@@ -31,5 +31,17 @@ grep -q -- "--lang en" <<<"$text" && grep -q "cjkfonts" <<<"$text" ||
   fail "README.txt does not say how to read the boxes where Japanese is not drawn"
 # Where a program started from Explorer writes its messages.
 grep -qF '%LOCALAPPDATA%\quorbix\quorbix.log' <<<"$text" || fail "README.txt does not say where the game's log is"
+# Each face lies in the package once, in fonts/, where the game finds it and the SDK's
+# quorbix_add_windows_zip takes it from for a game writer's zip: no copy of it under sdk/ or
+# anywhere else, and no other font file.
+top=$(dirname "$readme")
+for face in quorbix-gothic.ttf quorbix-mincho.ttf; do
+  [ -f "$top/fonts/$face" ] || { fail "the package has no fonts/$face"; continue; }
+  sum=$(sha256sum <"$top/fonts/$face" | cut -d' ' -f1)
+  copies=$(find "$top" -type f -exec sha256sum {} + | grep -c "^$sum ")
+  [ "$copies" = 1 ] || fail "the package holds fonts/$face $copies times"
+done
+fonts=$(find "$top" -type f | grep -iE '\.(ttf|otf|ttc|woff2?)$' | sed "s|^$top/||" | sort | tr '\n' ' ')
+[ "$fonts" = "fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf " ] || fail "the package's font files: $fonts"
 [ $failed = 0 ] && echo PASS
 exit $failed
