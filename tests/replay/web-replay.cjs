@@ -1,9 +1,10 @@
-// A recorded session replayed by the game's headless runner built for WebAssembly, in headless
-// chromium (tests/replay/portable.sh web calls this): RUNNER_DIR (build-web/replay) is served
-// locally, its page runs the runner with --check, and what it wrote comes back into OUT_DIR as the
-// desktop runner writes it: trace.jsonl, sound.wav and log (standard error), the status in status.
+// A recorded session replayed by a headless runner built for WebAssembly (PROGRAM, the game's or the
+// gallery's), in headless chromium (tests/replay/portable.sh web calls this): RUNNER_DIR
+// (build-web/replay) is served locally, its page runs the runner with --check, and what it wrote
+// comes back into OUT_DIR as the desktop runner writes it: trace.jsonl, sound.wav and log (standard
+// error), the status in status.
 //
-//   node tests/replay/web-replay.cjs --runner RUNNER_DIR --session FILE --out OUT_DIR
+//   node tests/replay/web-replay.cjs --runner RUNNER_DIR --program PROGRAM --session FILE --out OUT_DIR
 //        --modules NODE_MODULES_DIR [--chromium PATH]
 // Exit status: 0 the runner ran (its own status is in OUT_DIR/status), 1 failed, 77 skipped.
 'use strict';
@@ -13,7 +14,7 @@ const path = require('path');
 const { serve } = require('../web/page-server.cjs');
 const { Failure, parseOptions, launch, watch } = require('../web/page-kit.cjs');
 
-const usage = 'usage: web-replay.cjs --runner RUNNER_DIR --session FILE --out OUT_DIR --modules NODE_MODULES_DIR [--chromium PATH]';
+const usage = 'usage: web-replay.cjs --runner RUNNER_DIR --program PROGRAM --session FILE --out OUT_DIR --modules NODE_MODULES_DIR [--chromium PATH]';
 
 async function main() {
   const o = parseOptions(process.argv.slice(2), usage);
@@ -33,7 +34,7 @@ async function main() {
     const page = await browser.newPage();
     const problems = [];
     watch(page, { problems });
-    await page.goto(`http://127.0.0.1:${server.address().port}/index.html`, { waitUntil: 'load' });
+    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?program=${o.program}`, { waitUntil: 'load' });
     const outputs = ['/work/trace.jsonl', '/work/sound.wav'];
     const got = await page.evaluate((s, outs) => replay(s, ['--check', '/work/session.txt', '--trace', outs[0],
       '--audio', outs[1]], outs), session, outputs);
