@@ -39,7 +39,7 @@ function(qrb_web_headless target main)
   target_link_options(${target} PRIVATE
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sTOTAL_STACK=1048576
     -sMODULARIZE=1 -sEXPORT_NAME=QuorbixHeadless -sENVIRONMENT=web -sINVOKE_RUN=0
-    -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS,callMain)
+    -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS,callMain -sASSERTIONS=1)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/tests/replay/web-replay.html
       ${QRB_WEB_REPLAY_DIR}/index.html
