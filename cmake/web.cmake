@@ -39,6 +39,9 @@ add_executable(quorbix game/main.cpp)
 qrb_program(quorbix web ${QRB_GAME_SDL})
 qrb_web_page(quorbix "Quorbix v1.0" ${CMAKE_SOURCE_DIR}/assets/QRBX.MID)
 
+# The game's headless runner for WebAssembly, for the tests (build-web/replay, not the site).
+include(cmake/web_replay.cmake)
+
 add_subdirectory(gallery)
 add_subdirectory(examples)
 

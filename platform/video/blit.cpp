@@ -1,6 +1,7 @@
 // Platform: the blit and fill loops. The colour-keyed copy is the framework's hot path (every
 // sprite goes through it), so it compares and selects whole vectors of pixels: AVX-512 or AVX2
-// where the processor has them, SSE2 everywhere else on x86-64, plain loops elsewhere.
+// where the processor has them, SSE2 everywhere else on x86-64, NEON on 64-bit ARM (every such
+// processor has it), plain loops elsewhere.
 #include "platform/video/blit.h"
 
 #include <cstring>
@@ -9,6 +10,9 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define QRB_X86 1
+#elif defined(__aarch64__) && defined(__ARM_NEON)
+#include <arm_neon.h>
+#define QRB_NEON 1
 #endif
 
 namespace platform {
@@ -255,6 +259,58 @@ Paths& chosenPaths() {
 }
 #endif  // QRB_X86
 
+#ifdef QRB_NEON
+// ---------------------------------------------------------------- NEON (every 64-bit ARM)
+
+// As the SSE2 rows: where the source equals the key keep the destination, else take the source,
+// a vector at a time; the last vector of a row overlaps the one before (the pixels it covers
+// twice come out the same the second time).
+void keyedRows32Neon(std::uint8_t* d, int dpitch, const std::uint8_t* s, int spitch, int w, int h,
+                     std::uint32_t key) {
+    const uint32x4_t vkey = vdupq_n_u32(key & 0x00FFFFFFu);
+    const uint32x4_t mask = vdupq_n_u32(0x00FFFFFFu);
+    for (int y = 0; y < h; ++y, d += dpitch, s += spitch) {
+        auto* dr = reinterpret_cast<std::uint32_t*>(d);
+        auto* sr = reinterpret_cast<const std::uint32_t*>(s);
+        if (w < 4) {
+            keyedRowScalar<std::uint32_t>(dr, sr, w, key & 0x00FFFFFFu, 0x00FFFFFFu);
+            continue;
+        }
+        auto one = [&](int i) {
+            const uint32x4_t sv = vld1q_u32(sr + i);
+            const uint32x4_t eq = vceqq_u32(vandq_u32(sv, mask), vkey);
+            vst1q_u32(dr + i, vbslq_u32(eq, vld1q_u32(dr + i), sv));
+        };
+        int i = 0;
+        for (; i + 4 <= w; i += 4) one(i);
+        if (i < w) one(w - 4);
+    }
+}
+
+void keyedRows16Neon(std::uint8_t* d, int dpitch, const std::uint8_t* s, int spitch, int w, int h,
+                     std::uint32_t key) {
+    const uint16x8_t vkey = vdupq_n_u16(static_cast<std::uint16_t>(key & 0xFFFF));
+    for (int y = 0; y < h; ++y, d += dpitch, s += spitch) {
+        auto* dr = reinterpret_cast<std::uint16_t*>(d);
+        auto* sr = reinterpret_cast<const std::uint16_t*>(s);
+        if (w < 8) {
+            keyedRowScalar<std::uint16_t>(dr, sr, w, static_cast<std::uint16_t>(key), 0xFFFF);
+            continue;
+        }
+        auto one = [&](int i) {
+            const uint16x8_t sv = vld1q_u16(sr + i);
+            vst1q_u16(dr + i, vbslq_u16(vceqq_u16(sv, vkey), vld1q_u16(dr + i), sv));
+        };
+        int i = 0;
+        for (; i + 8 <= w; i += 8) one(i);
+        if (i < w) one(w - 8);
+    }
+}
+
+// The tests' switch between the vector rows and the plain loops.
+bool neonChosen = true;
+#endif  // QRB_NEON
+
 void fill32(std::uint32_t* d, int w, std::uint32_t value) {
 #ifdef QRB_X86
     if (chosenPaths().avx2) {
@@ -294,6 +350,16 @@ void blitKeyed(const PixelView& dst, int dx, int dy, const PixelView& src, int s
         return;
     }
 #endif
+#ifdef QRB_NEON
+    if (neonChosen && dst.format == PixelFormat::XRGB8888) {
+        keyedRows32Neon(pixelAt(dst, dx, dy), dst.pitch, pixelAt(src, sx, sy), src.pitch, w, h, key);
+        return;
+    }
+    if (neonChosen && dst.format == PixelFormat::RGB565) {
+        keyedRows16Neon(pixelAt(dst, dx, dy), dst.pitch, pixelAt(src, sx, sy), src.pitch, w, h, key);
+        return;
+    }
+#endif
     keyedScalar(dst, dx, dy, src, sx, sy, w, h, key);
 }
 
@@ -323,12 +389,21 @@ bool forceBlitPath(const char* name) {
         return true;
     }
 #endif
+#ifdef QRB_NEON
+    const std::string want = name != nullptr ? name : "";
+    if (want.empty() || want == "neon" || want == "scalar") {
+        neonChosen = want != "scalar";
+        return true;
+    }
+#endif
     return name == nullptr;
 }
 
 const char* blitPath() {
 #ifdef QRB_X86
     return chosenPaths().name;
+#elif defined(QRB_NEON)
+    return neonChosen ? "neon" : "scalar";
 #else
     return "scalar";
 #endif

@@ -25,10 +25,10 @@ std::uint32_t colorBits(PixelFormat format);
 // Tests: the plain loops, so that the vector paths can be checked against them.
 void blitKeyedScalar(const PixelView& dst, int dx, int dy, const PixelView& src, int sx, int sy,
                      int w, int h, std::uint32_t key);
-// Tests: makes the keyed copy take one path ("avx512", "avx2", "sse2") if the processor has
-// it, answering false otherwise; nullptr goes back to the best one.
+// Tests: makes the keyed copy take one path ("avx512", "avx2", "sse2"; "neon" or "scalar" on
+// 64-bit ARM) if the processor has it, answering false otherwise; nullptr goes back to the best one.
 bool forceBlitPath(const char* name);
-// Tests and benchmarks: which keyed copy runs ("avx512", "avx2", "sse2" or "scalar").
+// Tests and benchmarks: which keyed copy runs ("avx512", "avx2", "sse2", "neon" or "scalar").
 const char* blitPath();
 
 }  // namespace platform

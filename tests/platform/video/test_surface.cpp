@@ -107,7 +107,7 @@ TEST(Surface, BlitRectanglesOutsideEitherSurfaceChangeNothing) {
 
 TEST(Surface, VectorKeyedCopyEqualsThePlainLoopInEveryFormat) {
     std::mt19937 rng(12345);
-    for (const char* path : {"avx512", "avx2", "sse2"}) {
+    for (const char* path : {"avx512", "avx2", "sse2", "neon"}) {
         if (!forceBlitPath(path)) continue;   // this processor has not got it
         for (PixelFormat f : {PixelFormat::RGB565, PixelFormat::RGB888, PixelFormat::XRGB8888}) {
             const int bpp = bytesPerPixel(f);
