@@ -41,6 +41,9 @@ if [ $mode = windows ]; then
   windows_programs "$zip" "$source" "$programs_dir"
   wine_ready
   wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+  # Beside the package's programs, where its fonts are.
+  wine_unpack "$zip" "ゲーム パッド"
+  cp "$PROGRAMS/keys-and-stick-pad.exe" "$FOLDER/"
 fi
 x_server
 start=$SECONDS
@@ -48,7 +51,7 @@ if [ $mode = linux ]; then
   SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$bin/keys-and-stick-pad" --scale 1 --trace "$work/trace.jsonl" \
     >"$work/pad.log" 2>&1 & ppid=$!
 else
-  SDL_AUDIODRIVER=dummy wine "$PROGRAMS/keys-and-stick-pad.exe" --scale 1 --trace "Z:${work//\//\\}\\trace.jsonl" \
+  SDL_AUDIODRIVER=dummy wine 'C:\ゲーム パッド\keys-and-stick-pad.exe' --scale 1 --trace "Z:${work//\//\\}\\trace.jsonl" \
     >"$work/pad.log" 2>&1 & ppid=$!
 fi
 pids="$pids $ppid"
