@@ -65,7 +65,8 @@ quorbix::ProgramSetup KeysAndStickProgram() {
     setup.TraceFields = [](std::string& line) {
         line += ",\"x\":" + std::to_string(static_cast<int>(State.X)) + ",\"y\":" +
                 std::to_string(static_cast<int>(State.Y)) + ",\"presses\":" + std::to_string(State.Presses) +
-                ",\"buttons\":" + std::to_string(State.Buttons);
+                ",\"buttons\":" + std::to_string(State.Buttons) + ",\"stick\":[" + std::to_string(State.StickX) + "," +
+                std::to_string(State.StickY) + "]";
     };
     return setup;
 }
