@@ -1,27 +1,8 @@
 // Platform on Windows: the Windows build carries no GIF encoder (its libraries have no giflib).
 #include "platform/files/gif_writer.h"
 
-namespace platform {
-
-struct GifWriter::State {};
-
-GifWriter::GifWriter() = default;
-
-bool GifWriter::supported() { return false; }
-GifWriter::~GifWriter() = default;
-
-bool GifWriter::open(const std::string&, int, int, int, std::string& error) {
-    error = "GIF output is not part of the Windows build: make the GIF with the Linux runner";
-    return false;
+namespace {
+constexpr const char* kBuildWithoutGif = "Windows";
 }
 
-bool GifWriter::add(const std::uint32_t*, std::uint32_t) { return false; }
-
-bool GifWriter::commit(std::string& error) {
-    error = "GIF output is not part of the Windows build";
-    return false;
-}
-
-void GifWriter::discard() {}
-
-}  // namespace platform
+#include "platform/files/gif_writer_absent.inc"
