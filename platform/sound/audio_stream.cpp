@@ -21,6 +21,7 @@ constexpr int kChunkFrames = 1024;
 struct Source {
     SourceFn fn = nullptr;
     void* user = nullptr;
+    bool music = false;
 };
 
 struct PendingPost {
@@ -180,11 +181,11 @@ void atOpen(void (*opened)()) {
     if (s.openCount < kMaxOpens) s.opens[s.openCount++] = opened;
 }
 
-void addSource(SourceFn fn, void* user) {
+void addSource(SourceFn fn, void* user, bool music) {
     StreamState& s = state();
     for (int i = 0; i < s.sourceCount; ++i)
         if (s.sources[i].fn == fn && s.sources[i].user == user) return;
-    if (s.sourceCount < kMaxSources) s.sources[s.sourceCount++] = Source{fn, user};
+    if (s.sourceCount < kMaxSources) s.sources[s.sourceCount++] = Source{fn, user, music};
 }
 
 void removeSource(SourceFn fn, void* user) {
@@ -211,6 +212,29 @@ void floatToPcm16(const float* in, std::int16_t* out, int samples) {
     }
 }
 
+// The window messages the sources asked for during a render, posted after it (outside the lock).
+void postPending(PendingPost* posts, int count) {
+    // The queue has a lock of its own; it is never taken inside ours.
+    for (int i = 0; i < count; ++i) postMessage(posts[i].window, posts[i].message, posts[i].wParam, posts[i].lParam);
+}
+
+bool isStreamRender(void (*render)(void*, std::int16_t*, int, bool)) { return render == renderMain; }
+
+void renderStreamPart(float* mix, int frames, bool mayWait, bool music) {
+    StreamState& s = state();
+    PendingPost posts[kMaxPosts];
+    int postCount = 0;
+    {
+        std::lock_guard<std::mutex> guard(s.lock.mutex_);
+        for (int i = 0; i < s.sourceCount; ++i)
+            if (s.sources[i].music == music) s.sources[i].fn(s.sources[i].user, mix, frames, mayWait);
+        postCount = s.postCount;
+        std::copy(s.posts, s.posts + postCount, posts);
+        s.postCount = 0;
+    }
+    postPending(posts, postCount);
+}
+
 void renderStream(std::int16_t* out, int frames, bool mayWait) {
     const auto start = std::chrono::steady_clock::now();
     StreamState& s = state();
@@ -233,9 +257,7 @@ void renderStream(std::int16_t* out, int frames, bool mayWait) {
         std::copy(s.posts, s.posts + postCount, posts);
         s.postCount = 0;
     }
-    // The queue has a lock of its own; it is never taken inside ours.
-    for (int i = 0; i < postCount; ++i)
-        postMessage(posts[i].window, posts[i].message, posts[i].wParam, posts[i].lParam);
+    postPending(posts, postCount);
     const std::int64_t nanos =
         std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
     if (!mayWait && nanos > static_cast<std::int64_t>(total) * 1000000000 / kRate) ++s.underruns;

@@ -24,6 +24,7 @@ public:
 
 private:
     friend void renderStream(std::int16_t* out, int frames, bool mayWait);
+    friend void renderStreamPart(float* mix, int frames, bool mayWait, bool music);
     std::mutex mutex_;
     std::chrono::steady_clock::time_point since_;
 };
@@ -51,8 +52,10 @@ void atShutdown(void (*stop)());
 // runs each time the output opens, in the order given, after the open and outside lock().
 // Giving the same function again changes nothing.
 void atOpen(void (*opened)());
-// Called with lock() held. A source is rendered while it is registered.
-void addSource(SourceFn fn, void* user);
+// Called with lock() held. A source is rendered while it is registered. A music source (the
+// sequencer) can be rendered apart from the others: the web backend keeps it further ahead of the
+// output than the rest (see renderStreamPart).
+void addSource(SourceFn fn, void* user, bool music = false);
 void removeSource(SourceFn fn, void* user);
 
 // Called by sources, with lock() held, during a render that may wait (headless), to post a
@@ -63,6 +66,14 @@ void postAfterRender(WindowId window, std::uint32_t message, WParam wParam, LPar
 // Called by the backends from their audio thread (or the headless clock): mixes every source
 // into `out` (interleaved 16-bit stereo), then posts what the sources asked to post.
 void renderStream(std::int16_t* out, int frames, bool mayWait);
+
+// The web backend's render (platform/web/audio.cpp), on a platform without threads: adds into
+// `mix` (interleaved floats, full scale 1.0, not clipped) the music sources (`music`) or all the
+// others, then posts what they asked to post. The two together make what renderStream makes,
+// before its clipping, whenever each is rendered. `render` is the stream's own output (the one
+// acquireStream opens), which the web backend renders in these two parts instead.
+void renderStreamPart(float* mix, int frames, bool mayWait, bool music);
+bool isStreamRender(void (*render)(void*, std::int16_t*, int, bool));
 
 // What the stream measured since the last resetFigures(): the longest time a thread other than
 // the audio thread held lock(), the renders on a real-time thread that took longer than the sound

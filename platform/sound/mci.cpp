@@ -104,7 +104,7 @@ MciError openDevice(const MciCommand& c, std::vector<Post>& posts, WindowId call
     // The stream's lock is never taken inside the sequencer's (the render takes them the other way).
     {
         std::lock_guard<audio::StreamLock> guard(audio::lock());
-        audio::addSource(renderSequencer, nullptr);
+        audio::addSource(renderSequencer, nullptr, true);
     }
     notices.appendTo(posts);
     return 0;

@@ -1,5 +1,8 @@
 // Web backend: audio outputs mixed on the page's thread at every step of a wait and posted to
-// the page's audio worklet (page/quorbix-audio.js), which plays the blocks in order.
+// the page's audio worklet (page/quorbix-audio.js), which plays the blocks in order. The music
+// is mixed apart from the rest and further ahead, so that an absence of the page's thread does
+// not break it; the rest (sound effects) keeps a short lead, so that they are heard soon after
+// their frames.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -13,92 +16,132 @@
 namespace platform::web {
 namespace {
 
+// The two parts of the mix, each a queue of its own in the worklet, which adds them.
+enum Part { kEffects = 0, kMusic = 1, kParts = 2 };
+
 // clang-format off
-EM_JS(double, pageAudioClockMs, (), { return Module.page.audioClockMs(); });
-EM_JS(void, pageAudioOpen, (int leadFrames), { Module.page.audioOpen(leadFrames); });
-EM_JS(int, pageAudioLeadFrames, (int rest), {
-    return Module.page.audioLeadFrames ? Module.page.audioLeadFrames() : rest;
+EM_JS(double, pageAudioClockMs, (int sounding), { return Module.page.audioClockMs(sounding); });
+EM_JS(void, pageAudioOpen, (int effectsLead, int musicLead), { Module.page.audioOpen(effectsLead, musicLead); });
+EM_JS(int, pageAudioLeadFrames, (int part, int rest), {
+    return Module.page.audioLeadFrames ? Module.page.audioLeadFrames(part) : rest;
 });
-EM_JS(void, pageAudioPost, (const float* frames, int count, double at, double now), {
-    Module.page.audioPost(HEAPF32.subarray(frames >> 2, (frames >> 2) + count * 2), at, now);
+EM_JS(void, pageAudioPost, (int part, const float* frames, int count, double at, double now, int lost), {
+    Module.page.audioPost(part, HEAPF32.subarray(frames >> 2, (frames >> 2) + count * 2), at, now, lost);
 });
 // clang-format on
 
-// Sound is rendered ahead of the clock by the page's lead (the page's queue holds it until
-// played): how late a sound is heard after the frame that starts it, and what the output plays
-// while the page's thread is away. This is where the lead rests: it must cover the longest usual
+// Sound is rendered ahead of the clock by a lead (the worklet's queue holds it until played):
+// how late a sound is heard after the frame that starts it, and what the output plays while the
+// page's thread is away. The sound effects' lead rests at 20 ms: it must cover the longest usual
 // time between two steps of a wait, a frame's work and a timer that fires late (the steps are
-// 8 ms apart). 20 ms; the queue holds between that and a block more. The page grows the lead
-// when its thread was away for longer, and lets it shrink back here (quorbix-page.js).
-constexpr std::uint64_t kAudioLeadFrames = 896;
+// 8 ms apart). The music's rests at 150 ms, more than the page's thread is away on a quiet
+// machine (10-48 ms) and than a pause of 100 ms; the music's own commands (a start, a stop, a
+// change of volume) are heard that much after their frames, which nobody hears as late. The page
+// grows each lead when its thread was away for longer while that part sounded, and lets it
+// shrink back here (quorbix-page.js).
+constexpr std::uint64_t kEffectsLeadFrames = 896;
+constexpr std::uint64_t kMusicLeadFrames = 6615;
 // The mix is made in blocks this long (3 ms), so that the queue stays close to the lead.
 constexpr int kPostFrames = 128;
 static_assert(kPostFrames <= audio::kDeviceFrames, "an output renders at most a device buffer a call");
-// What one step renders is posted to the page in one message (each costs the page's thread more
-// than the copy): at most the lead at rest and a block, unless the step came late (the sound of
-// the time passed is not posted) or the lead has just grown (a few messages, once).
+// What one step renders is posted to the page in a message a part (each costs the page's thread
+// more than the copy): at most the effects' lead at rest and a block, unless the step came late
+// (the sound of the time passed is not posted) or a lead has grown (a few messages, once).
 constexpr int kBatchFrames = 2048;
-static_assert(kBatchFrames >= kAudioLeadFrames + 2 * kPostFrames, "a step's sound fits one message");
+static_assert(kBatchFrames >= kEffectsLeadFrames + 2 * kPostFrames, "a step's sound fits one message");
 
 struct Output {
     backend::AudioRenderFn render = nullptr;
     void* user = nullptr;
 };
 
-// The open outputs, the frames rendered since the first opened (against the page's audio
-// clock), and the blocks the mix is made in.
+// One part of the mix: the frames rendered since the first output opened (against the page's
+// audio clock), whether its last block was sounding, and whether sound whose time had passed was
+// rendered and not posted since its last post (the worklet counts it as a gap heard).
+struct PartState {
+    std::uint64_t rendered = 0;
+    bool sounding = false;
+    bool lost = false;
+    float posted[kBatchFrames * audio::kChannels] = {};
+};
+
+// The open outputs, the parts, and the blocks the mix is made in.
 struct AudioOutputs {
     Output outputs[8];
     bool started = false;
     double startMs = 0;
-    std::uint64_t framesRendered = 0;
+    PartState parts[kParts];
     std::int16_t block[audio::kDeviceFrames * audio::kChannels] = {};
-    std::int32_t sum[audio::kDeviceFrames * audio::kChannels] = {};
-    float posted[kBatchFrames * audio::kChannels] = {};
+    float mix[kPostFrames * audio::kChannels] = {};
 };
 
 AudioOutputs audioOutputs;
+
+// A block of one part: the stream's own output renders in two parts (the music and the rest);
+// every other output (a sound played by the system) is one of the sound effects.
+void renderBlock(AudioOutputs& a, int part) {
+    constexpr int kSamples = kPostFrames * audio::kChannels;
+    std::fill(std::begin(a.mix), std::end(a.mix), 0.0f);
+    for (Output& o : a.outputs) {
+        if (o.render == nullptr) continue;
+        if (audio::isStreamRender(o.render)) {
+            audio::renderStreamPart(a.mix, kPostFrames, true, part == kMusic);
+        } else if (part == kEffects) {
+            o.render(o.user, a.block, kPostFrames, true);
+            for (int i = 0; i < kSamples; ++i) a.mix[i] += static_cast<float>(a.block[i]) / 32768.0f;
+        }
+    }
+}
+
+void pumpPart(AudioOutputs& a, int part, std::uint64_t quiet, std::uint64_t lead) {
+    PartState& p = a.parts[part];
+    constexpr int kSamples = kPostFrames * audio::kChannels;
+    int batched = 0;  // frames in p.posted, from frame batchAt on
+    std::uint64_t batchAt = 0;
+    // The block's place and the clock's, in frames since the first output opened: the worklet
+    // keeps to them (a block that comes late plays only what is still to come).
+    const auto post = [&] {
+        if (batched == 0) return;
+        pageAudioPost(part, p.posted, batched, static_cast<double>(batchAt), static_cast<double>(quiet), p.lost);
+        p.lost = false;
+        batched = 0;
+    };
+    while (p.rendered < quiet + lead) {
+        renderBlock(a, part);
+        p.rendered += kPostFrames;
+        p.sounding = std::any_of(std::begin(a.mix), std::end(a.mix), [](float v) { return v != 0.0f; });
+        // Sound whose time has passed (the page was busy or hidden, and the worklet played
+        // without it) is rendered, so that every sound's position keeps to the clock, but not
+        // handed to the page: played late, it would put everything after it late by as much,
+        // for good. If it was not silence, the gap was heard.
+        if (p.rendered < quiet) {
+            p.lost = p.lost || p.sounding;
+            continue;
+        }
+        if (batched + kPostFrames > kBatchFrames) post();
+        if (batched == 0) batchAt = p.rendered - kPostFrames;
+        std::copy(a.mix, a.mix + kSamples, p.posted + batched * audio::kChannels);
+        batched += kPostFrames;
+    }
+    post();
+}
 
 }  // namespace
 
 void pumpAudio() {
     AudioOutputs& a = audioOutputs;
     if (!a.started) return;
-    // (The clock first: reading it is what tells the page how long its thread was away.)
-    const double elapsedMs = pageAudioClockMs() - a.startMs;
-    const std::uint64_t lead = static_cast<std::uint64_t>(
-        std::max(0, pageAudioLeadFrames(static_cast<int>(kAudioLeadFrames))));
-    // Sound whose time has passed (the page was busy or hidden, and the output played silence for
-    // it) is rendered, so that every sound's position keeps to the clock, but not handed to the
-    // page: played late, it would put everything after it late by as much, for good.
+    // (The clock first: reading it is what tells the page how long its thread was away, and
+    // whether either part was sounding meanwhile, which grows its lead.)
+    const int sounding = (a.parts[kEffects].sounding ? 1 : 0) | (a.parts[kMusic].sounding ? 2 : 0);
+    const double elapsedMs = pageAudioClockMs(sounding) - a.startMs;
     const std::uint64_t quiet = static_cast<std::uint64_t>(std::max(0.0, elapsedMs) * audio::kRate / 1000.0);
-    const std::uint64_t due = quiet + lead;
-    constexpr int kFrames = kPostFrames;
-    int batched = 0;                 // frames in a.posted, from frame batchAt on
-    std::uint64_t batchAt = 0;
-    // The block's place and the clock's, in frames since the first output opened: the page's
-    // output keeps to them (a block that comes late plays only what is still to come).
-    const auto post = [&] {
-        if (batched > 0) pageAudioPost(a.posted, batched, static_cast<double>(batchAt), static_cast<double>(quiet));
-        batched = 0;
-    };
-    while (a.framesRendered < due) {
-        std::fill(std::begin(a.sum), std::end(a.sum), 0);
-        for (Output& o : a.outputs) {
-            if (o.render == nullptr) continue;
-            o.render(o.user, a.block, kFrames, true);
-            for (int i = 0; i < kFrames * audio::kChannels; ++i) a.sum[i] += a.block[i];
-        }
-        a.framesRendered += kFrames;
-        if (a.framesRendered < quiet) continue;
-        if (batched + kFrames > kBatchFrames) post();
-        if (batched == 0) batchAt = a.framesRendered - kFrames;
-        float* out = a.posted + batched * audio::kChannels;
-        for (int i = 0; i < kFrames * audio::kChannels; ++i)
-            out[i] = static_cast<float>(std::clamp(a.sum[i], -32768, 32767)) / 32768.0f;
-        batched += kFrames;
+    // The music first: its commands were given before the frame's sound effects.
+    for (int part : {kMusic, kEffects}) {
+        const std::uint64_t rest = part == kMusic ? kMusicLeadFrames : kEffectsLeadFrames;
+        const int lead = pageAudioLeadFrames(part, static_cast<int>(rest));
+        pumpPart(a, part, quiet, static_cast<std::uint64_t>(std::max(0, lead)));
     }
-    post();
 }
 
 }  // namespace platform::web
@@ -115,10 +158,10 @@ int openAudioOutput(AudioRenderFn render, void* user) {
         if (audioOutputs.outputs[slot].render != nullptr) continue;
         audioOutputs.outputs[slot] = web::Output{render, user};
         if (!audioOutputs.started) {
-            web::pageAudioOpen(static_cast<int>(web::kAudioLeadFrames));
+            web::pageAudioOpen(static_cast<int>(web::kEffectsLeadFrames), static_cast<int>(web::kMusicLeadFrames));
             audioOutputs.started = true;
-            audioOutputs.startMs = web::pageAudioClockMs();
-            audioOutputs.framesRendered = 0;
+            audioOutputs.startMs = web::pageAudioClockMs(0);
+            for (web::PartState& p : audioOutputs.parts) p = web::PartState{};
         }
         return slot + 1;
     }

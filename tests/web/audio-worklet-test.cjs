@@ -51,8 +51,11 @@ function origin(sample) {
 }
 
 // Posts a block made by block() at its place `at` on the program's clock, the clock at `now`
-// (unless given, far behind it: a program on time posts ahead of its clock).
-function post(node, frames, at, now = 0) { node.port.onmessage({ data: { frames, at, now } }); }
+// (unless given, far behind it: a program on time posts ahead of its clock), in part 0 (the
+// sound effects) unless given.
+function post(node, frames, at, now = 0, part = 0, lost = false) {
+  node.port.onmessage({ data: { part, frames, at, now, lost } });
+}
 // Renders `quanta` render quanta; the left and right samples, concatenated.
 function render(node, quanta) {
   const left = [], right = [];
@@ -64,10 +67,12 @@ function render(node, quanta) {
   }
   return { left, right };
 }
+// A block of `frames` frames of one constant sample.
+function constant(value, frames) { return new Float32Array(frames * 2).fill(value); }
 
 const tests = {
   // Blocks longer and shorter than a quantum play back to back, left and right in their places,
-  // then silence, counted as one gap.
+  // then silence: a part short of frames, counted, but no sound known lost yet.
   'blocks play in order, whole, then silence': () => {
     const node = new Output();
     post(node, block(1, 100), 5000);
@@ -79,23 +84,65 @@ const tests = {
       assert.strictEqual(right[i], -left[i], `right sample ${i}`);
     }
     assert.ok(left.slice(300).every(s => s === 0), 'silence after the last block');
-    assert.strictEqual(node.underruns, 1);
+    assert.strictEqual(node.parts[0].short, 1);
+    assert.strictEqual(node.underruns, 0);
   },
 
   // The program was away past its lead: the output ran short, and what it then posts for the
   // time already gone is dropped, so the sound after the gap is as close to its frames as before
-  // it (played late, every later sound would be late by the gap for good).
+  // it (played late, every later sound would be late by the gap for good). What was dropped was
+  // sound: the gap's quanta were heard.
   'after a gap, what came late plays only from the present on': () => {
     const node = new Output();
     post(node, block(1, 256), 0);
     render(node, 2);                       // plays 0-255
     render(node, 3);                       // 384 frames of silence: the clock is at 640
-    assert.strictEqual(node.underruns, 3);
+    assert.strictEqual(node.parts[0].short, 3);
     post(node, block(2, 512), 256, 512);   // 256-767, posted late
     const { left } = render(node, 1);
     assert.deepStrictEqual(origin(left[0]), [2, 384], 'the first sample after the gap is the one due now');
     assert.deepStrictEqual(origin(left[127]), [2, 511]);
     assert.strictEqual(node.position, 768);
+    assert.strictEqual(node.underruns, 3, 'the gap lost sound');
+    assert.strictEqual(node.parts[0].heard, 3);
+  },
+
+  // A gap in a part with nothing to play meanwhile (the sound effects between two sounds) is no
+  // gap in the output: what came late was silence. Nor is one whose sound came in time in the
+  // other part, which plays through it.
+  'a gap that lacked only silence is not heard': () => {
+    const node = new Output();
+    post(node, constant(0.25, 1024), 0, 0, 1);   // the music, far ahead
+    post(node, constant(0, 128), 0);
+    render(node, 4);                              // the effects short in three quanta
+    assert.strictEqual(node.parts[0].short, 3);
+    post(node, constant(0, 512), 128, 512);       // came late, and silent
+    const { left } = render(node, 1);
+    assert.ok(left.every(s => s === 0.25), 'the music plays through the effects\' gap');
+    assert.strictEqual(node.underruns, 0);
+    assert.strictEqual(node.parts[1].short, 0);
+  },
+
+  // The program says when it did not post sound whose time had passed (the page's thread was away
+  // for longer than the block it would have been in): that gap was heard too.
+  'sound the program did not post counts as heard': () => {
+    const node = new Output();
+    post(node, constant(0.5, 128), 0);
+    render(node, 3);
+    post(node, constant(0.5, 128), 384, 384, 0, true);
+    render(node, 1);
+    assert.strictEqual(node.underruns, 2);
+  },
+
+  // The two parts are added, each at its place, and clipped at full scale.
+  'the parts are added at their places': () => {
+    const node = new Output();
+    post(node, constant(0.75, 512), 0, 0, 1);
+    post(node, constant(0.5, 64), 0);
+    post(node, constant(-0.25, 64), 64);
+    const { left, right } = render(node, 1);
+    assert.ok(left.slice(0, 64).every(s => s === 1) && right.slice(0, 64).every(s => s === 1), 'clipped at full scale');
+    assert.ok(left.slice(64).every(s => s === 0.5), 'the second block added');
   },
 
   // The output started after the program had posted (blocks waiting on the page until the
@@ -109,31 +156,32 @@ const tests = {
     assert.ok(left.slice(100).every(s => s === 0), 'silence after the block');
   },
 
-  // A block whose place is still to come (the program read its clock late) plays at once.
-  'a block ahead of the output plays at once': () => {
+  // A block whose place is still to come waits for it (the other part keeps the clock), the part
+  // short of frames meanwhile and after it.
+  'a block ahead of the output waits for its place': () => {
     const node = new Output();
     post(node, block(1, 128), 0);
     render(node, 1);
-    post(node, block(2, 128), 300);
-    const { left } = render(node, 1);
-    assert.deepStrictEqual(origin(left[0]), [2, 0]);
-    assert.strictEqual(node.position, 428);
-    assert.strictEqual(node.underruns, 0);
+    post(node, block(2, 128), 200);
+    const { left } = render(node, 2);
+    assert.ok(left.slice(0, 72).every(s => s === 0), 'silence until its place');
+    assert.deepStrictEqual(origin(left[72]), [2, 0]);
+    assert.strictEqual(node.position, 384);
+    assert.strictEqual(node.parts[0].short, 2);
   },
 
-  // A program that ran ahead overfills the queue past half a second: the oldest blocks go, the
-  // one playing among them, and the next one starts at its first frame.
-  'a dropped head block does not cut into the next': () => {
+  // A program that ran ahead overfills a part's queue past a second: the oldest blocks go, the
+  // one playing among them, and the place still keeps to the clock.
+  'a part that ran a second ahead loses its oldest blocks': () => {
     const node = new Output();
     post(node, block(0, 300), 0);
     render(node, 1);   // 128 frames into block 0
-    for (let n = 1; n <= 73; ++n) post(node, block(n, 300), 300 * n, 128);   // 172 + 73 * 300 frames: too many
-    assert.strictEqual(node.queue.length, 73);
-    const { left } = render(node, 3);
-    for (let i = 0; i < 3 * kQuantum; ++i) {
-      const want = i < 300 ? [1, i] : [2, i - 300];
-      assert.deepStrictEqual(origin(left[i]), want, `sample ${i} after the drop`);
-    }
+    for (let n = 1; n <= 148; ++n) post(node, block(n, 300), 300 * n, 128);   // 172 + 148 * 300 frames: too many
+    assert.strictEqual(node.parts[0].queue.length, 147, 'blocks 0 and 1 dropped');
+    const { left } = render(node, 5);
+    assert.ok(left.slice(0, 472).every(s => s === 0), 'the dropped blocks\' places are silence');
+    for (let i = 472; i < 5 * kQuantum; ++i)
+      assert.deepStrictEqual(origin(left[i]), [2, i - 472], `sample ${i} after the drop`);
   },
 
   // The reports say which place on the program's clock the output played, at which time of its
@@ -144,12 +192,12 @@ const tests = {
     render(node, 32);   // 4096 frames: one report, made with the last quantum, from its start
     assert.strictEqual(node.reports.length, 1);
     assert.strictEqual(node.reports[0].position, 10000 + 4096 - 128);
-    assert.strictEqual(node.reports[0].underruns, 0);
+    assert.deepStrictEqual(Array.from(node.reports[0].short), [0, 0]);
     post(node, block(2, 64), 14096);
     render(node, 32);
     const last = node.reports[node.reports.length - 1];
     assert.strictEqual(last.position, 10000 + 2 * 4096 - 128);
-    assert.strictEqual(last.underruns, 32, 'every quantum short of frames');
+    assert.deepStrictEqual(Array.from(last.short), [32, 0], 'every quantum short of frames');
   },
 
   // An empty block is nothing to play: it neither stops the queue nor makes a sample of NaN.

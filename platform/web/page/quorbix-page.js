@@ -22,7 +22,8 @@ const QuorbixPage = (() => {
     programPath: '/app/program',
     audio: { state: 'none', played: 0, peak: 0, recentPeak: 0, underruns: 0, posted: 0, postedPeak: 0, history: [],
              next: 0, clock: [], frames: [], stalls: 0, longestStallMs: 0, stallsAt: [],
-             leadMs: 0, leadMaxMs: 0, leadGrowths: 0, leadSumMs: 0, leadReports: 0 },
+             leadMs: 0, leadMaxMs: 0, leadGrowths: 0, leadSumMs: 0, leadReports: 0, short: [0, 0], heard: [0, 0],
+             musicLeadMs: 0, musicLeadMaxMs: 0, musicLeadGrowths: 0, musicLeadSumMs: 0 },
   };
   // A fixed calendar time for repeatable games: ?time=N, whole seconds since 1970 from 0 to the
   // end of the year 9999, as the headless runner's --time takes them. Anything else is refused
@@ -159,63 +160,86 @@ const QuorbixPage = (() => {
   // The program renders its mix ahead and posts it here; a worklet plays it. Browsers start sound
   // only after a click or a key, so the output is made on the first one.
   let audioNode = null, audioContext = null;
-  // The sound's lead: how far ahead of the output's clock the program keeps its mix (frames at
-  // 44.1 kHz). It is how late a sound is heard after its frame, and what the output plays while
-  // the page's thread is away (its layout, garbage collection, a busy machine): a longer absence
-  // is a gap. So it adapts: at rest it is the program's own (about 20 ms, leadFrames); when the
-  // thread was away for more than half of it, or the output ran short anyway, it grows at once to
-  // cover that absence again (at least kGrownLeadMs, at most kMostLeadMs), and after kHoldLeadMs
-  // with none it shrinks back slowly (kShrinkMsPerSecond), so that a busy moment costs latency
-  // for a while, not a crackle. The blocks stay contiguous whatever the lead does: a longer lead
-  // renders more at once, a shorter one renders nothing until the clock has caught up.
-  const kGrownLeadMs = 100, kMostLeadMs = 160, kHoldLeadMs = 2000, kShrinkMsPerSecond = 10;
-  let leadFrames = 896;   // the program's own
-  let lead = 896, leadGrownAt = -Infinity, leadShrunkAt = 0;
-  const leadMs = () => lead / 44.1;
-  function growLead(toMs, now) {
-    const frames = Math.min(kMostLeadMs, toMs) * 44.1;
-    leadGrownAt = now;
-    if (frames <= lead) return;
-    lead = frames;
-    page.audio.leadGrowths += 1;
-    page.audio.leadMs = leadMs();
-    page.audio.leadMaxMs = Math.max(page.audio.leadMaxMs, page.audio.leadMs);
+  // The sound's leads: how far ahead of the output's clock the program keeps each part of its mix
+  // (frames at 44.1 kHz): the sound effects' (part 0) and the music's (part 1). A lead is how late
+  // a sound of that part is heard after its frame, and what the output plays of it while the
+  // page's thread is away (its layout, garbage collection, a busy machine): a longer absence while
+  // the part sounds is a gap heard. The effects' lead rests short (about 20 ms), for sounds heard
+  // soon after their frames; the music's long (about 150 ms), more than the thread is away on a
+  // quiet machine, and the music's own commands, all it delays, are not heard as late. Each
+  // adapts: when the thread was away for more than half of it while the part sounded, or the
+  // output lost sound of that part all the same, it grows at once to cover that absence again
+  // (at least its grown floor, at most its most), and after kHoldLeadMs with none it shrinks
+  // back slowly to its rest, so that a busy moment costs latency for a while, not a crackle.
+  // The blocks stay contiguous whatever a lead does: a longer lead renders more at once, a
+  // shorter one renders nothing until the clock has caught up. An absence while the sound effects
+  // are silent grows nothing: the output loses nothing by it, and the next sound is heard as soon.
+  const kHoldLeadMs = 2000;
+  function makeLead(restFrames, grownMs, mostMs, shrinkMsPerSecond) {
+    return { rest: restFrames, frames: restFrames, grownMs, mostMs, shrinkMsPerSecond, grownAt: -Infinity, shrunkAt: 0,
+             growths: 0, maxFrames: restFrames };
   }
-  function shrinkLead(now) {
-    if (now - leadGrownAt < kHoldLeadMs) {
-      leadShrunkAt = now;
+  const leads = [makeLead(896, 100, 160, 10), makeLead(6615, 200, 400, 20)];
+  const leadMs = l => l.frames / 44.1;
+  function noteLeads() {
+    const [effects, music] = leads;
+    page.audio.leadMs = leadMs(effects);
+    page.audio.leadMaxMs = effects.maxFrames / 44.1;
+    page.audio.leadGrowths = effects.growths;
+    page.audio.musicLeadMs = leadMs(music);
+    page.audio.musicLeadMaxMs = music.maxFrames / 44.1;
+    page.audio.musicLeadGrowths = music.growths;
+  }
+  function growLead(l, toMs, now) {
+    const frames = Math.min(l.mostMs, toMs) * 44.1;
+    l.grownAt = now;
+    if (frames <= l.frames) return;
+    l.frames = frames;
+    l.maxFrames = Math.max(l.maxFrames, frames);
+    l.growths += 1;
+    noteLeads();
+  }
+  function shrinkLead(l, now) {
+    if (now - l.grownAt < kHoldLeadMs) {
+      l.shrunkAt = now;
       return;
     }
-    lead = Math.max(leadFrames, lead - (now - leadShrunkAt) / 1000 * kShrinkMsPerSecond * 44.1);
-    leadShrunkAt = now;
-    page.audio.leadMs = leadMs();
+    l.frames = Math.max(l.rest, l.frames - (now - l.shrunkAt) / 1000 * l.shrinkMsPerSecond * 44.1);
+    l.shrunkAt = now;
+    noteLeads();
   }
-  page.audioLeadFrames = () => Math.round(lead);
+  // An absence of `gap` ms of the page's thread, the part sounding or not.
+  function adaptLead(l, gap, sounding, now) {
+    const ms = leadMs(l);
+    // Longer than the lead: the part ran short, or nearly. Longer than half: an absence as long
+    // again would have it run short.
+    if (sounding && gap > ms) growLead(l, Math.max(l.grownMs, gap * 1.25), now);
+    else if (sounding && gap > ms / 2) growLead(l, gap * 2, now);
+    else shrinkLead(l, now);
+  }
+  page.audioLeadFrames = part => Math.round(leads[part] ? leads[part].frames : leads[0].frames);
 
   // The sound's clock, in milliseconds: the page's clock until the output runs, then the output's
   // own, which is what consumes the frames (the two drift apart by a little every minute).
-  // The program reads it at every step of its waits: a gap between two readings longer than half
-  // the program's own lead (the page's thread was busy elsewhere, or the machine) would have let
-  // the output run short at that lead, and is counted (page.audio.stalls); one longer than half
-  // the lead in force grows the lead. Half: the output's clock, as the page reads it, moves in the
-  // browser's audio steps and lags the output by up to one (a game with its longest gap at
+  // The program reads it at every step of its waits, saying which parts of its mix sounded (bit 0
+  // the effects, bit 1 the music): a gap between two readings longer than half the effects' lead
+  // at rest (the page's thread was busy elsewhere, or the machine) would have let that part run
+  // short at that lead, and is counted (page.audio.stalls); one longer than half a lead in force
+  // while its part sounded grows that lead. Half: the output's clock, as the page reads it, moves
+  // in the browser's audio steps and lags the output by up to one (a game with its longest gap at
   // 17.8 ms of a 20.3 ms lead ran short 10 times).
   let clockBase = 0, contextBase = null, lastReadMs = null;
-  page.audioClockMs = () => {
+  page.audioClockMs = (sounding = 3) => {
     const now = performance.now();
     if (audioNode && lastReadMs !== null && audioContext.state === 'running') {
       const gap = now - lastReadMs;
       page.audio.longestStallMs = Math.max(page.audio.longestStallMs, gap);
-      if (gap > leadFrames / audioContext.sampleRate * 500) {
+      if (gap > leads[0].rest / audioContext.sampleRate * 500) {
         page.audio.stalls += 1;
         // When, in frames shown, and how long: the first few, for a look at what keeps the thread.
         if (page.audio.stallsAt.length < 20) page.audio.stallsAt.push([page.presents, Math.round(gap)]);
       }
-      // Longer than the lead: the output ran short, or nearly. Longer than half: an absence as
-      // long again would have it run short.
-      if (gap > leadMs()) growLead(Math.max(kGrownLeadMs, gap * 1.25), now);
-      else if (gap > leadMs() / 2) growLead(gap * 2, now);
-      else shrinkLead(now);
+      leads.forEach((l, part) => adaptLead(l, gap, (sounding >> part & 1) !== 0, now));
     }
     lastReadMs = now;
     if (!audioContext || audioContext.state !== 'running') {
@@ -227,31 +251,38 @@ const QuorbixPage = (() => {
     clockBase = Math.max(clockBase, audioContext.currentTime * 1000 - contextBase);
     return clockBase;
   };
-  // The program keeps its mix ahead of the clock by the lead (its own, leadFrames, which it gives
-  // when it opens its output, is where the lead rests), and posts it in blocks that say their
-  // place on the clock (`at`, in frames) and where the clock stood (`now`). Until the output
-  // runs, the newest blocks (the program's lead) are kept, so that the output starts with its
-  // queue full. page.audio.next is the place of the next frame the program will post: where the
-  // sounds a frame starts begin.
-  page.audioOpen = frames => {
-    if (frames > 0) leadFrames = lead = frames;
-    page.audio.leadMs = page.audio.leadMaxMs = leadMs();
+  // The program keeps each part of its mix ahead of the clock by its lead (its own, which it
+  // gives when it opens its output, is where the lead rests), and posts it in blocks that say
+  // their part, their place on the clock (`at`, in frames) and where the clock stood (`now`), and
+  // whether sound of the part whose time had passed went unposted (`lost`). Until the output
+  // runs, the newest blocks of each part (its lead) are kept, so that the output starts with its
+  // queues full. page.audio.next is the place of the next frame of the sound effects the program
+  // will post: where the sounds a frame starts begin.
+  page.audioOpen = (effectsFrames, musicFrames) => {
+    [effectsFrames, musicFrames].forEach((frames, part) => {
+      if (frames > 0) leads[part].rest = leads[part].frames = leads[part].maxFrames = frames;
+    });
+    noteLeads();
   };
-  let waiting = [], waitingFrames = 0;
-  page.audioPost = (frames, at, now) => {
+  const waiting = [[], []], waitingFrames = [0, 0];
+  page.audioPost = (part, frames, at, now, lost) => {
     page.audio.posted += frames.length / 2;
     for (let i = 0; i < frames.length; i += 7) page.audio.postedPeak = Math.max(page.audio.postedPeak, Math.abs(frames[i]));
-    const block = { frames: new Float32Array(frames), at, now };
-    page.audio.next = at + frames.length / 2;
+    const block = { part, frames: new Float32Array(frames), at, now, lost: !!lost };
+    if (part === 0) page.audio.next = at + frames.length / 2;
     if (!audioNode || audioContext.state !== 'running') {
-      waiting.push(block);
-      waitingFrames += frames.length / 2;
-      while (waitingFrames - waiting[0].frames.length / 2 >= leadFrames) waitingFrames -= waiting.shift().frames.length / 2;
+      const w = waiting[part];
+      block.lost = false;
+      w.push(block);
+      waitingFrames[part] += frames.length / 2;
+      while (waitingFrames[part] - w[0].frames.length / 2 >= leads[part].rest) waitingFrames[part] -= w.shift().frames.length / 2;
       return;
     }
-    for (const b of waiting) audioNode.port.postMessage({ ...b, now }, [b.frames.buffer]);
-    waiting = [];
-    waitingFrames = 0;
+    for (let p = 0; p < waiting.length; ++p) {
+      for (const b of waiting[p]) audioNode.port.postMessage({ ...b, now }, [b.frames.buffer]);
+      waiting[p] = [];
+      waitingFrames[p] = 0;
+    }
     audioNode.port.postMessage(block, [block.frames.buffer]);
   };
   // When the output plays frame `index` of the program's clock (the blocks' `at`), in
@@ -275,12 +306,15 @@ const QuorbixPage = (() => {
       await audioContext.audioWorklet.addModule('quorbix-audio.js');
       audioNode = new AudioWorkletNode(audioContext, 'quorbix-output', { outputChannelCount: [2] });
       audioNode.port.onmessage = e => {
-        // The output ran short all the same (the thread's absence was not seen in time): the
-        // lead grows as for an absence.
-        if (e.data.underruns > page.audio.underruns) growLead(kGrownLeadMs, performance.now());
+        // The output lost sound of a part all the same (the thread's absence was not seen in
+        // time): its lead grows as for an absence.
+        leads.forEach((l, part) => {
+          if (e.data.heard[part] > page.audio.heard[part]) growLead(l, l.grownMs, performance.now());
+        });
         Object.assign(page.audio, e.data);
-        // The lead over time, at each report (about ten a second).
-        page.audio.leadSumMs += leadMs();
+        // The leads over time, at each report (about ten a second).
+        page.audio.leadSumMs += leadMs(leads[0]);
+        page.audio.musicLeadSumMs += leadMs(leads[1]);
         page.audio.leadReports += 1;
         // The output's place on the program's clock against its own clock, for audioPlayedAt.
         page.audio.clock.push([e.data.position, e.data.time]);
