@@ -51,7 +51,7 @@ function origin(sample) {
 }
 
 // Posts a block made by block() at its place `at` on the program's clock, the clock at `now`
-// (unless given, far behind it: a program on time posts ahead of its clock), in part 0 (the
+// (unless given, far behind it: a program on time posts ahead of its clock), in the first part (the
 // sound effects) unless given.
 function post(node, frames, at, now = 0, part = 0, lost = false) {
   node.port.onmessage({ data: { part, frames, at, now, lost } });

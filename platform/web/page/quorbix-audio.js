@@ -1,6 +1,6 @@
 // The page's sound output: plays the interleaved stereo blocks the program posts, each at its
-// place on the program's sound clock, in two parts that it adds: the sound effects (part 0),
-// posted a short lead ahead of the clock, and the music (part 1), posted a long one ahead, so that
+// place on the program's sound clock, in two parts that it adds: the sound effects (index 0),
+// posted a short lead ahead of the clock, and the music (index 1), posted a long one ahead, so that
 // an absence of the page's thread that outlasts the first does not break the second. Every block
 // says its part, where it starts (`at`, in frames of the clock) and where the clock stood when
 // it was posted (`now`). The output keeps to that clock: a frame not there in time is silence,

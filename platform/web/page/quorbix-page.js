@@ -161,7 +161,7 @@ const QuorbixPage = (() => {
   // only after a click or a key, so the output is made on the first one.
   let audioNode = null, audioContext = null;
   // The sound's leads: how far ahead of the output's clock the program keeps each part of its mix
-  // (frames at 44.1 kHz): the sound effects' (part 0) and the music's (part 1). A lead is how late
+  // (frames at 44.1 kHz): the sound effects' (index 0) and the music's (index 1). A lead is how late
   // a sound of that part is heard after its frame, and what the output plays of it while the
   // page's thread is away (its layout, garbage collection, a busy machine): a longer absence while
   // the part sounds is a gap heard. The effects' lead rests short (about 20 ms), for sounds heard
