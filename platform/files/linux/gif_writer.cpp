@@ -8,9 +8,13 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/files/output_file.h"
@@ -68,21 +72,14 @@ public:
             const std::uint32_t c = pixels[i];
             const std::uint32_t key = (prefix << 8) | c;
             std::uint32_t at = hash(key);
-            for (;;) {
-                const std::uint32_t k = keys_[at];
-                if (k == (stamp_ | key)) break;
-                if ((k & kStampMask) != stamp_) {
-                    at = kNone;
-                    break;
-                }
-                at = (at + 1) & (kSlots - 1);
-            }
-            if (at != kNone) {
-                prefix = codes_[at];
+            std::uint32_t slot = slots_[at];
+            while (slot != kEmpty && (slot >> 12) != key) slot = slots_[at = (at + 1) & (kSlots - 1)];
+            if (slot != kEmpty) {
+                prefix = slot & 0xFFF;
                 continue;
             }
             emit(prefix);
-            if (next_ < kMaxCodes - 1) insert(key);
+            if (next_ < kMaxCodes - 1) slots_[at] = (key << 12) | next_++;   // the empty slot the search ended on
             prefix = c;
         }
         emit(prefix);
@@ -92,29 +89,18 @@ public:
 
 private:
     static constexpr std::uint32_t kMaxCodes = 4096;
-    static constexpr std::uint32_t kSlots = 1u << 14;   // four slots a code: short probes
-    static constexpr std::uint32_t kStampMask = 0xFFF00000u;
-    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    // A string's slot holds its prefix's code and its last index (20 bits) and its own code (12
+    // bits); 4095, the code never given, makes the empty slot. Half the slots are empty at most:
+    // short searches in a table the size of the first-level cache.
+    static constexpr std::uint32_t kSlots = 1u << 13;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
 
-    static std::uint32_t hash(std::uint32_t key) { return (key * 2654435761u) >> (32 - 14); }
+    static std::uint32_t hash(std::uint32_t key) { return (key * 2654435761u) >> (32 - 13); }
 
-    // A fresh table: the slots of the last one are told apart by their stamp, so none is wiped
-    // (but for every 4095th, when the stamp comes round again).
     void restart() {
         next_ = clearCode_ + 2;
         width_ = minBits_ + 1;
-        stamp_ += 1u << 20;
-        if (stamp_ == 0) {
-            std::fill(std::begin(keys_), std::end(keys_), 0u);
-            stamp_ = 1u << 20;
-        }
-    }
-
-    void insert(std::uint32_t key) {
-        std::uint32_t at = hash(key);
-        while ((keys_[at] & kStampMask) == stamp_) at = (at + 1) & (kSlots - 1);
-        keys_[at] = stamp_ | key;
-        codes_[at] = static_cast<std::uint16_t>(next_++);
+        std::fill(std::begin(slots_), std::end(slots_), kEmpty);
     }
 
     // Puts a code in width_ bits; the width grows once the decoder's table reaches its limit.
@@ -149,9 +135,7 @@ private:
     int bits_ = 0;
     std::uint32_t clearCode_ = 0, next_ = 0;
     int minBits_ = 2, width_ = 3;
-    std::uint32_t stamp_ = 0;
-    std::uint32_t keys_[kSlots] = {};
-    std::uint16_t codes_[kSlots] = {};
+    std::uint32_t slots_[kSlots] = {};
 };
 
 }  // namespace
@@ -162,16 +146,35 @@ struct GifWriter::State {
     int width = 0, height = 0, scale = 1;
     std::string error;                   // the first failure
     std::vector<std::uint32_t> canvas;   // what a decoder shows after the frames written
-    std::vector<std::uint32_t> pending;  // the picture not written yet, its time still growing
+    // The frames are written by a thread of their own while the program draws the next
+    // pictures: the caller's thread only compares each picture with the one before and hands
+    // over a picture once it is done lasting. The buffers go round: incoming (being filled) ->
+    // latest (its time still growing) -> pending (being written) -> shown, whose old buffer
+    // comes back as the next free one.
+    //   The caller's thread:
+    std::vector<std::uint32_t> incoming;  // the picture being added
+    std::vector<std::uint32_t> latest;    // the last picture added, not handed over yet
+    bool hasLatest = false;
+    bool handedAny = false;
+    std::uint64_t endMs = 0;              // the end of the latest picture
+    std::uint64_t writtenCs = 0;          // the end of the frames handed over, rounded
+    //   The writing thread (the caller's before it starts and after it ends):
+    std::vector<std::uint32_t> pending;  // the picture being written
     std::vector<std::uint32_t> shown;    // the picture last written, as the program drew it
     std::vector<std::uint8_t> send;      // per pixel of the picture: written in this frame
+    std::size_t marked = 0;              // how many
     std::vector<GifByteType> indices;    // the frame's rectangle as palette places
     std::vector<GifByteType> coded;      // and as the file stores them
     LzwEncoder lzw;
-    bool hasPending = false;
     bool first = true;
-    std::uint64_t endMs = 0;             // the end of the pending picture
-    std::uint64_t writtenCs = 0;         // the end of the frames written, rounded
+    //   Shared, under `lock`:
+    std::mutex lock;
+    std::condition_variable changed;
+    bool busy = false;                   // pending is handed over and not written yet
+    bool stopping = false;
+    std::uint32_t pendingDelay = 0;
+    std::atomic<bool> broken{false};     // error holds the first failure (read once not busy)
+    std::thread writer;
 
     bool failed(const std::string& what, int code) {
         if (error.empty()) error = what + ": " + (GifErrorString(code) != nullptr ? GifErrorString(code) : "error");
@@ -186,8 +189,10 @@ struct GifWriter::State {
         const std::size_t w = static_cast<std::size_t>(width);
         if (first) {
             std::fill(send.begin(), send.end(), std::uint8_t{1});
+            marked = send.size();
             return Rect{0, 0, width, height};
         }
+        marked = 0;
         int x0 = width, y0 = height, x1 = -1, y1 = -1;
         for (int y = 0; y < height; ++y) {
             const std::uint32_t* a = &pending[y * w];
@@ -198,16 +203,17 @@ struct GifWriter::State {
                 std::memset(m, 0, w);
                 continue;
             }
-            int l = -1, r = -1;
-            for (int x = 0; x < width; ++x) {
-                const bool differs = a[x] != b[x] && (!sinceShown || a[x] != c[x]);
-                m[x] = differs ? 1 : 0;
-                if (differs) {
-                    if (l < 0) l = x;
-                    r = x;
-                }
+            std::size_t n = 0;
+            if (sinceShown) {
+                for (int x = 0; x < width; ++x) n += m[x] = (a[x] != b[x]) & (a[x] != c[x]);
+            } else {
+                for (int x = 0; x < width; ++x) n += m[x] = a[x] != b[x];
             }
-            if (l < 0) continue;
+            if (n == 0) continue;
+            marked += n;
+            int l = 0, r = width - 1;
+            while (m[l] == 0) ++l;
+            while (m[r] == 0) --r;
             x0 = std::min(x0, l);
             x1 = std::max(x1, r);
             y0 = std::min(y0, y);
@@ -335,16 +341,6 @@ struct GifWriter::State {
         return true;
     }
 
-    // How many pixels inside `r` are to be sent.
-    std::size_t sending(const Rect& r) const {
-        std::size_t n = 0;
-        for (int y = 0; y < r.h; ++y) {
-            const std::uint8_t* m = &send[static_cast<std::size_t>(r.y + y) * width + r.x];
-            for (int x = 0; x < r.w; ++x) n += m[x];
-        }
-        return n;
-    }
-
     // Writes the pending picture as a frame shown for `delay` hundredths of a second. Only the
     // pixels that differ from what the canvas shows are sent and choose the palette; the others
     // inside their rectangle keep the canvas (below). When they have more colours than a palette
@@ -355,7 +351,7 @@ struct GifWriter::State {
         Rect r = mark(false);
         std::size_t count = static_cast<std::size_t>(r.w) * r.h;
         indices.assign(count, 0);
-        std::size_t sent = sending(r);
+        std::size_t sent = marked;
         std::vector<GifColorType> colours;
         ColourTable table;
         bool exact = exactColours(r, 256, table, colours);
@@ -372,7 +368,7 @@ struct GifWriter::State {
             r = mark(true);
             count = static_cast<std::size_t>(r.w) * r.h;
             indices.assign(count, 0);
-            sent = sending(r);
+            sent = marked;
             limit = sent < count ? 255 : 256;
             exact = exactColours(r, limit, table, colours);
         }
@@ -380,13 +376,16 @@ struct GifWriter::State {
             // The pixels to send alone, as one row, through the quantiser: first to few colours,
             // which the file stores in 7-bit codes rather than 8 (a quarter smaller for pictures
             // of shaded sprites), then, where some pixel is still far from its colour, to all.
-            std::vector<Pixel> sentPixels;
-            sentPixels.reserve(sent);
+            std::vector<Pixel> sentPixels(sent + 1);   // (and a place the last pixel not sent may take)
+            std::size_t taken = 0;
             for (int y = 0; y < r.h; ++y) {
                 const std::size_t at = static_cast<std::size_t>(r.y + y) * width + r.x;
-                for (int x = 0; x < r.w; ++x)
-                    if (send[at + x] != 0) sentPixels.push_back(pending[at + x]);
+                for (int x = 0; x < r.w; ++x) {
+                    sentPixels[taken] = pending[at + x];
+                    taken += send[at + x];
+                }
             }
+            sentPixels.resize(sent);
             std::vector<GifByteType> chosen;
             if (!quantise(sentPixels, limit > kFewColours ? kFewColours : limit, colours, chosen)) return false;
             if (limit > kFewColours && worstError(sentPixels, colours, chosen) > kMaxFewColoursError &&
@@ -459,12 +458,55 @@ struct GifWriter::State {
         return true;
     }
 
-    // Writes the pending picture with the time it has, rounded so that the total is exact.
+    void writeFrames() {
+        std::unique_lock<std::mutex> held(lock);
+        for (;;) {
+            changed.wait(held, [this] { return busy || stopping; });
+            if (!busy) return;
+            held.unlock();
+            const bool ok = broken || writeFrame(pendingDelay);
+            held.lock();
+            if (!ok) broken = true;
+            busy = false;
+            changed.notify_all();
+        }
+    }
+
+    // Waits until the frame handed over last is written; false once anything failed.
+    bool waitWritten() {
+        std::unique_lock<std::mutex> held(lock);
+        changed.wait(held, [this] { return !busy; });
+        return !broken;
+    }
+
+    // Hands the latest picture over with the time it has, rounded so that the total is exact;
+    // latest then holds a free buffer.
     bool flush() {
-        if (!hasPending) return true;
+        if (!hasLatest) return true;
+        if (!waitWritten()) return false;
         const std::uint64_t endCs = (endMs + 5) / 10;
-        hasPending = false;
-        return writeFrame(static_cast<std::uint32_t>(endCs - writtenCs)) && (writtenCs = endCs, true);
+        hasLatest = false;
+        handedAny = true;
+        {
+            std::lock_guard<std::mutex> held(lock);
+            pending.swap(latest);
+            pendingDelay = static_cast<std::uint32_t>(endCs - writtenCs);
+            busy = true;
+        }
+        changed.notify_all();
+        writtenCs = endCs;
+        return true;
+    }
+
+    // Ends the writing thread once it has written what it was given.
+    void stop() {
+        if (!writer.joinable()) return;
+        {
+            std::lock_guard<std::mutex> held(lock);
+            stopping = true;
+        }
+        changed.notify_all();
+        writer.join();
     }
 };
 
@@ -493,6 +535,7 @@ bool GifWriter::open(const std::string& path, int width, int height, int scale, 
     s->scale = scale;
     s->canvas.assign(static_cast<std::size_t>(s->width) * s->height, 0);
     s->shown = s->canvas;
+    s->incoming.resize(s->canvas.size());
     EGifSetGifVersion(s->gif, true);
     // The screen, then the loop forever that browsers and viewers read from the application block.
     static const GifByteType kLoop[3] = {1, 0, 0};
@@ -505,14 +548,16 @@ bool GifWriter::open(const std::string& path, int width, int height, int scale, 
         discard();
         return false;
     }
+    s->writer = std::thread([state = s.get()] { state->writeFrames(); });
     state_ = std::move(s);
     return true;
 }
 
 bool GifWriter::add(const std::uint32_t* pixels, std::uint32_t ms) {
     State* s = state_.get();
-    if (s == nullptr || !s->error.empty()) return false;
-    std::vector<std::uint32_t> picture(static_cast<std::size_t>(s->width) * s->height);
+    if (s == nullptr || s->broken) return false;
+    std::vector<std::uint32_t>& picture = s->incoming;
+    picture.resize(static_cast<std::size_t>(s->width) * s->height);
     const int w = s->width / s->scale;
     for (int y = 0; y < s->height; y += s->scale) {
         const std::uint32_t* from = pixels + static_cast<std::size_t>(y / s->scale) * w;
@@ -524,14 +569,14 @@ bool GifWriter::add(const std::uint32_t* pixels, std::uint32_t ms) {
             std::copy(to, to + s->width, to + s->width);   // the row again
         }
     }
-    // The same picture again: the pending one lasts longer, unless its delay would overflow.
-    if (s->hasPending && picture == s->pending && (s->endMs + ms + 5) / 10 - s->writtenCs <= kMaxDelay) {
+    // The same picture again: the latest one lasts longer, unless its delay would overflow.
+    if (s->hasLatest && picture == s->latest && (s->endMs + ms + 5) / 10 - s->writtenCs <= kMaxDelay) {
         s->endMs += ms;
         return true;
     }
     if (!s->flush()) return false;
-    s->pending = std::move(picture);
-    s->hasPending = true;
+    s->latest.swap(s->incoming);   // incoming takes the free buffer
+    s->hasLatest = true;
     s->endMs += ms;
     return true;
 }
@@ -542,8 +587,10 @@ bool GifWriter::commit(std::string& error) {
         error = "no GIF was started";
         return false;
     }
-    if (s->first && !s->hasPending && s->error.empty()) s->error = "no frame to write";
     s->flush();
+    s->waitWritten();
+    s->stop();
+    if (!s->handedAny && s->error.empty()) s->error = "no frame to write";
     int code = 0;
     if (s->error.empty() && EGifCloseFile(s->gif, &code) != GIF_OK) s->failed("finishing the GIF failed", code);
     else if (!s->error.empty()) EGifCloseFile(s->gif, &code);
@@ -560,6 +607,7 @@ bool GifWriter::commit(std::string& error) {
 
 void GifWriter::discard() {
     if (state_ == nullptr) return;
+    state_->stop();
     int code = 0;
     if (state_->gif != nullptr) EGifCloseFile(state_->gif, &code);
     state_->file.discard();
