@@ -391,12 +391,16 @@ struct GifWriter::State {
             if (limit > kFewColours && worstError(sentPixels, colours, chosen) > kMaxFewColoursError &&
                 !quantise(sentPixels, limit, colours, chosen))
                 return false;
+            // (A pixel not sent takes its index below.)
+            chosen.push_back(0);
             std::size_t n = 0;
             for (int y = 0; y < r.h; ++y) {
                 const std::size_t at = static_cast<std::size_t>(r.y + y) * width + r.x;
                 GifByteType* out = &indices[static_cast<std::size_t>(y) * r.w];
-                for (int x = 0; x < r.w; ++x)
-                    if (send[at + x] != 0) out[x] = chosen[n++];
+                for (int x = 0; x < r.w; ++x) {
+                    out[x] = chosen[n];
+                    n += send[at + x];
+                }
             }
         }
         // A pixel not sent takes a palette entry of exactly the colour the canvas shows where
