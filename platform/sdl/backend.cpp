@@ -139,7 +139,10 @@ void waitEvents() {
 
 bool waitFrame(std::uint32_t periodMs) {
     const std::int32_t remaining = eventLoop.frames.untilNext(SDL_GetTicks(), periodMs);
-    if (remaining <= 0) return true;
+    if (remaining <= 0) {
+        sdl::countFrameStart(eventLoop.frames.lastLateMs, periodMs);
+        return true;
+    }
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, remaining)) {
         sdl::translate(e);

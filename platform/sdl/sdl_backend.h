@@ -72,6 +72,11 @@ std::string freshStem(const std::string& folder, const std::vector<std::string>&
 // and says how many milliseconds until it should be asked again (0 when none runs).
 void saveSessionGif();
 Uint32 pollSessionGif();
+// Counts a frame's start, `lateMs` after its time on the schedule, apart while a GIF is being
+// made; sayFrameTiming says the counts when the window closes, where QUORBIX_FRAME_TIMING is set
+// (a measurement: the GIF's process must not make the window's frames late).
+void countFrameStart(std::uint32_t lateMs, std::uint32_t periodMs);
+void sayFrameTiming();
 
 // keys.cpp. The virtual-key code of an SDL key; 0 for keys the program has no code for. Called
 // for the key messages and for the key state.

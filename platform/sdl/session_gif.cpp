@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,14 +70,46 @@ bool startRunner(const std::string& session, const std::string& gif, int from, i
         return false;
     }
     // Behind the window's own thread for the processor: the frames come first. (Started before
-    // this, the runner has at most its start-up at the ordinary priority.)
+    // this, the runner has at most its start-up at the ordinary priority; the thread that writes
+    // the GIF's frames starts later, at the clip's first frame, and inherits this one.)
     setpriority(PRIO_PROCESS, static_cast<id_t>(pid), 10);
     rendering = Rendering{pid, gif};
     return true;
 }
 #endif
 
+// The frames' starts against the schedule, apart while a GIF is being made and otherwise, for
+// QUORBIX_FRAME_TIMING (below). A frame is late when it starts more than half a period after
+// its time: the scheduler's own jitter stays well under that.
+struct Tally {
+    long frames = 0, late = 0;
+    std::uint32_t worstMs = 0;
+    void count(std::uint32_t lateMs, std::uint32_t periodMs) {
+        ++frames;
+        if (lateMs > periodMs / 2) ++late;
+        worstMs = std::max(worstMs, lateMs);
+    }
+};
+Tally idle, whileMaking;
+
 }  // namespace
+
+void countFrameStart(std::uint32_t lateMs, std::uint32_t periodMs) {
+#ifndef _WIN32
+    (rendering.pid > 0 ? whileMaking : idle).count(lateMs, periodMs);
+#else
+    idle.count(lateMs, periodMs);
+#endif
+}
+
+void sayFrameTiming() {
+    const char* asked = std::getenv("QUORBIX_FRAME_TIMING");
+    if (asked == nullptr || *asked == '\0' || idle.frames + whileMaking.frames == 0) return;
+    say("frame timing: %ld frames, %ld late by more than half a period (the worst %u ms); while a GIF "
+        "was being made: %ld frames, %ld late (the worst %u ms)\n",
+        idle.frames, idle.late, static_cast<unsigned>(idle.worstMs), whileMaking.frames, whileMaking.late,
+        static_cast<unsigned>(whileMaking.worstMs));
+}
 
 void saveSessionGif() {
 #ifndef _WIN32

@@ -174,6 +174,7 @@ void setTopmost() {
 void closeWindow() {
     sdl::releasePresentation();
     sdl::forgetTitleNote();
+    sdl::sayFrameTiming();
     if (sdlWindow.renderer != nullptr) SDL_DestroyRenderer(sdlWindow.renderer);
     if (sdlWindow.window != nullptr) SDL_DestroyWindow(sdlWindow.window);
     sdlWindow.renderer = nullptr;

@@ -9,6 +9,9 @@ struct FrameSchedule {
     std::uint32_t nextDue = 0;      // when the next frame is due on the schedule
     std::uint32_t lastStart = 0;    // when the last frame started
     bool started = false;
+    // How many milliseconds after its time on the schedule the last frame started (0 on time,
+    // and for the first after a restart that is not a late frame: a start or a clock gone back).
+    std::uint32_t lastLateMs = 0;
 
     // Milliseconds from `now` until the next frame may start; at 0 or less it starts now and is
     // counted. Frames keep to the schedule, and after a late one catch up without coming closer

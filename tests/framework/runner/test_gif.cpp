@@ -95,10 +95,42 @@ void ShadedScene() {
     elDraw::Flip();
 }
 
+// 256 blocks of 18 x 18 pixels in 256 colours that pass one block on each frame, on a
+// background of the first colour: every colour lies among the changed pixels, and the gaps
+// between the blocks lie inside the changed rectangle without changing.
+void AllColoursScene() {
+    const int frame = sceneCalls++;
+    elDraw::SetClipWindow(0, 0, 480, 360);
+    elDraw::FillRect(0, 0, 480, 360, 0x000000);
+    for (int i = 0; i < 256; ++i) {
+        const std::uint32_t k = static_cast<std::uint32_t>((i + frame) % 256);
+        const int x = 20 + (i % 16) * 20, y = 20 + (i / 16) * 20;
+        elDraw::FillRect(x, y, x + 18, y + 18, (k * 7 % 256) | ((k * 13 % 256) << 8) | (k << 16));
+    }
+    elDraw::Flip();
+}
+
+// The blocks of ManyColoursScene, their colours changing on the left half only after the first
+// frame: the right half is drawn again the same.
+void HalfChangingScene() {
+    const int frame = sceneCalls++;
+    elDraw::SetClipWindow(0, 0, 480, 360);
+    for (int y = 0; y < 360; y += 4)
+        for (int x = 0; x < 480; x += 4) {
+            const int moved = x < 240 ? frame : 0;
+            const std::uint32_t r = static_cast<std::uint32_t>(x / 2), g = static_cast<std::uint32_t>(y * 2 / 3),
+                                b = static_cast<std::uint32_t>((moved * 16 + x / 4) & 0xFF);
+            elDraw::FillRect(x, y, x + 4, y + 4, r | (g << 8) | (b << 16));
+        }
+    elDraw::Flip();
+}
+
 void UseFewColours() { UseScene(FewColoursScene); }
 void UseShaded() { UseScene(ShadedScene); }
 void UseJumping() { UseScene(JumpingScene); }
 void UseManyColours() { UseScene(ManyColoursScene); }
+void UseAllColours() { UseScene(AllColoursScene); }
+void UseHalfChanging() { UseScene(HalfChangingScene); }
 
 struct GifFrame {
     int left = 0, top = 0, width = 0, height = 0, delay = 0;
@@ -317,6 +349,44 @@ TEST(RunnerGif, ShadedPicturesTakeSmallPalettesAndKeepRareColours) {
     }
     std::printf("GIF against PNG, shaded picture: largest channel error %d\n", largest);
     EXPECT_LE(largest, 24);
+}
+
+// A picture of exactly 256 colours whose changed pixels hold all of them leaves no index to see
+// through: the whole rectangle is sent, and the frames are still exact.
+TEST(RunnerGif, TwoHundredFiftySixColoursWithUnchangedPixelsStayExact) {
+    const fs::path dir = Folder();
+    std::string error;
+    ASSERT_EQ(RunHeadless(GifRun(dir, UseAllColours, 4, 1, 4), error), 0) << error;
+    int width = 0, height = 0;
+    const auto pictures = Expand(Decode(dir / "out.gif", width, height));
+    ASSERT_EQ(pictures.size(), 4u);
+    for (int n = 1; n <= 4; ++n) ASSERT_EQ(pictures[n - 1], ReadPng(dir / "frames" / PngName(n))) << "frame " << n;
+}
+
+// After a frame of more colours than a palette holds, the pixels the program drew the same again
+// keep the colours that frame's palette gave them: only what changed is sent (the left half),
+// and the error stays the quantiser's.
+TEST(RunnerGif, PixelsDrawnTheSameAfterAQuantisedFrameAreNotSentAgain) {
+    const fs::path dir = Folder();
+    std::string error;
+    ASSERT_EQ(RunHeadless(GifRun(dir, UseHalfChanging, 5, 1, 5), error), 0) << error;
+    int width = 0, height = 0;
+    const std::vector<GifFrame> frames = Decode(dir / "out.gif", width, height);
+    ASSERT_EQ(frames.size(), 5u);
+    for (std::size_t i = 1; i < frames.size(); ++i)
+        EXPECT_LE(frames[i].left + frames[i].width, 240) << "frame " << i << " sends the unchanged half again";
+    const auto pictures = Expand(frames);
+    int largest = 0;
+    for (int n = 1; n <= 5; ++n) {
+        const auto png = ReadPng(dir / "frames" / PngName(n));
+        ASSERT_EQ(png.size(), pictures[n - 1].size());
+        for (std::size_t i = 0; i < png.size(); ++i)
+            for (int shift : {0, 8, 16})
+                largest = std::max(largest, std::abs(static_cast<int>((png[i] >> shift) & 0xFF) -
+                                                     static_cast<int>((pictures[n - 1][i] >> shift) & 0xFF)));
+    }
+    EXPECT_GT(largest, 0);
+    EXPECT_LE(largest, 64) << "as ManyColoursStayWithinTheQuantisersError";
 }
 
 // The delays are the run's time in hundredths of a second whatever the frame length: 33 ms

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "platform/window/frame_schedule.h"
@@ -43,6 +44,25 @@ TEST(FrameSchedule, KeepsToThePeriodCatchesUpWithoutCrowdingAndRestartsAfterAPau
     // The tick count wraps after 49.7 days: the frames keep their period across it.
     auto wrap = Starts(0xFFFFFFC0u, 4, [](int) { return 5u; });
     EXPECT_EQ(wrap, (std::vector<std::uint32_t>{0xFFFFFFC0u, 0xFFFFFFF2u, 0x24u, 0x56u}));
+}
+
+// How late each frame started against the schedule, as the window counts its late frames: a
+// frame after an 80 ms one starts 30 ms late and its catching up less so; after a pause of
+// 500 ms, 450 ms; on time, 0.
+TEST(FrameSchedule, SaysHowLateEachFrameStarted) {
+    platform::FrameSchedule s;
+    std::vector<std::uint32_t> lateness;
+    const std::uint32_t work[] = {5, 80, 5, 5, 5, 5, 500, 5};
+    std::uint32_t now = 1000;
+    for (std::size_t n = 0; n < std::size(work);) {
+        if (s.untilNext(now, 50) <= 0) {
+            lateness.push_back(s.lastLateMs);
+            now += work[n++];
+        } else {
+            ++now;
+        }
+    }
+    EXPECT_EQ(lateness, (std::vector<std::uint32_t>{0, 0, 30, 20, 10, 0, 0, 450}));
 }
 
 // Inactive for weeks, nobody asks; the first frame after it starts at once and the next keep the
