@@ -27,6 +27,8 @@
 #       font hinter measures a face by; the whole faces lie beside the page (fonts/) and are
 #       fetched after its first frame; a text needing another character waits for them.
 include_guard(GLOBAL)
+# (page_split_wasm.py lies beside this file, in the tree and in the SDK.)
+set(_QUORBIX_PAGE_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(quorbix_page_sources)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "TEMPLATE;ICON;DATA;ICONS;SYNTH_JS;SF2_CUT;FACE_CUT;FACE_CHECK" "")
@@ -46,7 +48,32 @@ function(quorbix_page_sources)
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_TEMPLATE ${arg_TEMPLATE})
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON ${arg_ICON})
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_DATA ${arg_DATA})
-  set_property(GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_JS "${arg_SYNTH_JS}")
+  # The music library carries its WebAssembly module as base64 text: split into the script and
+  # the module beside it (which the page asks for from its head on, and which travels smaller)
+  # where a python3 is there to do it (emscripten's own tools run on one), else copied as it is.
+  set(synth "${arg_SYNTH_JS}")
+  set(synth_wasm "")
+  if(synth)
+    find_program(QUORBIX_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+    find_program(QUORBIX_PYTHON3 NAMES python3)
+    get_filename_component(synth_name ${synth} NAME_WE)
+    set(split_dir ${CMAKE_BINARY_DIR}/quorbix-page-synth)
+    set(split_tool ${_QUORBIX_PAGE_CMAKE_DIR}/page_split_wasm.py)
+    if(QUORBIX_PYTHON3 AND EXISTS ${split_tool})
+      get_filename_component(synth_file ${synth} NAME)
+      execute_process(COMMAND ${QUORBIX_PYTHON3} ${split_tool} ${synth} ${split_dir}
+        RESULT_VARIABLE rc ERROR_VARIABLE why)
+      if(rc EQUAL 0)
+        set(synth ${split_dir}/${synth_file})
+        string(REGEX REPLACE "\\.js$" ".wasm" synth_wasm ${synth})
+      else()
+        message(STATUS "The music library is copied whole: ${why}")
+      endif()
+      set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${arg_SYNTH_JS} ${split_tool})
+    endif()
+  endif()
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_JS "${synth}")
+  set_property(GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_WASM "${synth_wasm}")
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICONS "${arg_ICONS}")
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_SF2_CUT "${arg_SF2_CUT}")
   # The faces' cutter, when everything it needs is there: a python3 with fontTools (and Brotli,
@@ -86,6 +113,7 @@ set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES 48 64 128 192 256 512)
 # what the pages' service workers keep besides each page's own files (cmake/web_offline.cmake).
 function(_quorbix_page_shared_names out)
   set(names quorbix-page.js quorbix-audio.js icon.png fonts/LICENSE fonts/README libfluidsynth-2.3.0.js
+    libfluidsynth-2.3.0.wasm
     fonts/quorbix-gothic.woff2 fonts/quorbix-mincho.woff2)
   get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
   foreach(size ${sizes})
@@ -115,8 +143,12 @@ function(_quorbix_page_shared_files dir)
       configure_file(${data}/fonts/${file} ${dir}/fonts/${file} COPYONLY)
     endforeach()
   endif()
+  get_property(synth_wasm GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_WASM)
   if(synth)
     configure_file(${synth} ${dir}/libfluidsynth-2.3.0.js COPYONLY)
+  endif()
+  if(synth_wasm)
+    configure_file(${synth_wasm} ${dir}/libfluidsynth-2.3.0.wasm COPYONLY)
   endif()
   get_property(icons GLOBAL PROPERTY QUORBIX_PAGE_ICONS)
   get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
@@ -331,6 +363,7 @@ function(quorbix_add_page target title)
     endif()
   endforeach()
 
+  set(music_preload "")
   # The sound font, for a page with music only: cut to what its MIDI files play when the cutter
   # is there (it refuses a cut that would sound otherwise), else the whole font.
   if(midis)
@@ -355,6 +388,11 @@ function(quorbix_add_page target title)
     # The music's library: only a page with music loads it.
     set(QRB_PAGE_MUSIC_SCRIPT "<script async src=\"libfluidsynth-2.3.0.js\"></script>")
     set(QRB_PAGE_MUSIC true)
+    # Its module, when it lies beside it, is asked for from the page's head on too.
+    get_property(synth_wasm GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_WASM)
+    if(synth_wasm)
+      set(music_preload "\n<link rel=\"preload\" href=\"libfluidsynth-2.3.0.wasm\" as=\"fetch\" type=\"application/wasm\" crossorigin>")
+    endif()
   else()
     set(QRB_PAGE_MUSIC_SCRIPT "")
     set(QRB_PAGE_MUSIC false)
@@ -378,6 +416,9 @@ function(quorbix_add_page target title)
   set(QRB_PAGE_TITLE "${title}")
   set(QRB_PROGRAM ${target})
   set(QRB_PAGE_ICON "icon.png")
+  # The program's code and packed data, fetched from the page's head on (quorbix-page.js takes
+  # them over): every page packs its faces, so each has both.
+  set(QRB_PAGE_PRELOADS "<link rel=\"preload\" href=\"${target}.wasm\" as=\"fetch\" type=\"application/wasm\" crossorigin data-quorbix=\"wasm\">\n<link rel=\"preload\" href=\"${target}.data\" as=\"fetch\" crossorigin data-quorbix=\"data\">${music_preload}")
   configure_file(${template}/index.html.in ${dir}/${page} @ONLY)
   _quorbix_page_shared_files(${dir})
 endfunction()

@@ -71,3 +71,4 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/QuorbixConfigVersion.cm
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/sdk/QuorbixConfig.cmake ${CMAKE_BINARY_DIR}/sdk/QuorbixConfigVersion.cmake
   ${CMAKE_CURRENT_LIST_DIR}/QuorbixPage.cmake DESTINATION ${QRB_CMAKE_DIR} COMPONENT sdk)
+install(PROGRAMS ${CMAKE_CURRENT_LIST_DIR}/page_split_wasm.py DESTINATION ${QRB_CMAKE_DIR} COMPONENT sdk)

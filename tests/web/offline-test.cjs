@@ -82,6 +82,8 @@ async function checkManifests(browser, base, dir, pages) {
       check(sizes.has(192) && sizes.has(512), `${where}: no 192 and 512 pixel icons among ${[...sizes]}`);
       const response = await page.goto(`${base}/${p.html}`, { waitUntil: 'load' });
       check(response.ok(), `${p.html}: HTTP ${response.status()}`);
+      // (The page links it once its first frame is shown.)
+      await page.waitForSelector('link[rel=manifest]', { timeout: 20000 }).catch(() => {});
       const got = await page.evaluate(async () => {
         const link = document.querySelector('link[rel=manifest]');
         if (!link) return null;

@@ -49,7 +49,8 @@ function writeSite(o, dir, mark, dataBytes = 4096) {
   const pages = [['quorbix', 'index.html', './'], ['quorbix-gallery', 'quorbix-gallery.html', './quorbix-gallery.html']];
   for (const [program, page, scope] of pages) {
     const vars = { QRB_PAGE_TITLE: `${program} ${mark}`, QRB_PAGE_ICON: 'icon.png', QRB_PROGRAM: program,
-      QRB_PAGE_MUSIC_SCRIPT: '', QRB_PAGE_MUSIC: 'false', QRB_PAGE_SCOPE: scope };
+      QRB_PAGE_MUSIC_SCRIPT: '', QRB_PAGE_MUSIC: 'false', QRB_PAGE_SCOPE: scope,
+      QRB_PAGE_PRELOADS: '' };
     fs.writeFileSync(path.join(dir, page), html.replace(/@([A-Z_]+)@/g, (all, name) => name in vars ? vars[name] : all));
     fs.writeFileSync(path.join(dir, `${program}.js`), kProgram);
     fs.writeFileSync(path.join(dir, `${program}.webmanifest`), JSON.stringify({ name: program, start_url: scope, scope }));

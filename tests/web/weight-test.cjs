@@ -10,19 +10,18 @@
 // puppeteer-core or no pages). Each measured number is printed as "figure NAME VALUE".
 'use strict';
 
+const os = require('os');
 const path = require('path');
 const { serve } = require('./page-server.cjs');
 const { Failure, check, figure, sleep, parseOptions, runTest, browserOrSkip, launch, watch } = require('./page-kit.cjs');
 
 // What the game's page may transfer before its first frame, compressed: at most 1.5 MB (the whole
-// faces, 2.6 MB, come after it). The byte counts do not depend on the machine's load and are
-// held exactly; the times do, and are held loosely (the aims, 400 ms on loopback and 1,200 ms on
-// the throttled link, are printed beside them).
+// faces, 2.6 MB, come after it), and how soon it shows: 400 ms on loopback, 1,200 ms on the
+// throttled link. The byte counts do not depend on the machine's load and are held exactly; the
+// times do: the best of a few loads is held (see firstFrame), and a failure says the load.
 const kGameBytesLimit = 1500000;
-const kFirstFrameLoopbackMs = 1000;
-const kFirstFrameThrottledMs = 3000;
-const kAimLoopbackMs = 400;
-const kAimThrottledMs = 1200;
+const kFirstFrameLoopbackMs = 400;
+const kFirstFrameThrottledMs = 1200;
 // The throttled link: 20 Mbit/s both ways, 20 ms of latency.
 const kThrottle = { offline: false, latency: 20, downloadThroughput: 20e6 / 8, uploadThroughput: 20e6 / 8 };
 const kPages = [
@@ -49,7 +48,9 @@ async function load(browser, base, url, { throttle = null, click = false } = {})
     const transferred = new Map();
     const urls = new Map();
     const sentAt = new Map();   // wall time, ms
+    const asked = new Map();    // url -> times requested
     cdp.on('Network.requestWillBeSent', e => {
+      if (!e.redirectResponse) asked.set(e.request.url, (asked.get(e.request.url) || 0) + 1);
       urls.set(e.requestId, e.request.url);
       sentAt.set(e.requestId, e.wallTime * 1000);
     });
@@ -92,20 +93,26 @@ async function load(browser, base, url, { throttle = null, click = false } = {})
     }
     const exited = await page.evaluate(() => QuorbixPage.page.exited);
     check(exited === null, `${url} ended with status ${exited}`);
+    // The page asks for its program's files from its head on and hands them to the program's
+    // loader: a file asked for twice is the early fetch gone unused.
+    const twice = [...asked].filter(([u, n]) => n > 1 && /^https?:/.test(u)).map(([u, n]) => `${path.basename(new URL(u).pathname)} ${n} times`);
+    check(twice.length === 0, `${url} asked for ${twice.join(', ')}`);
+    const loading = await page.evaluate(() => QuorbixPage.page.loading);
+    check(loading.notes.length === 0, `${url}: ${loading.notes.join('; ')}`);
     return { bytes, before, files, firstFrameMs, faces, problems };
   } finally {
     await page.close();
   }
 }
 
-// The first frame's time, the best of up to three loads: a load is only ever slowed by what else
-// the machine is doing (the suite runs beside this test), so one over the limit is loaded again.
+// The first frame's time, the best of up to five loads: a load is only ever slowed by what else
+// the machine is doing (other builds beside this test), so one over the limit is loaded again.
 // Every load's time is printed.
 async function firstFrame(got, again, limitMs) {
   check(got.problems.length === 0, `${[...new Set(got.problems)].join('; ')}`);
   let best = got.firstFrameMs;
   const times = [Math.round(best)];
-  for (let tries = 1; tries < 3 && best > limitMs; ++tries) {
+  for (let tries = 1; tries < 5 && best > limitMs; ++tries) {
     const next = await again();
     check(next.problems.length === 0, `${[...new Set(next.problems)].join('; ')}`);
     times.push(Math.round(next.firstFrameMs));
@@ -113,6 +120,13 @@ async function firstFrame(got, again, limitMs) {
   }
   console.log(`  first frames (ms): ${times.join(', ')}`);
   return best;
+}
+
+// The machine's load, for a time over its limit: on a busy machine, run the test again alone.
+function machineLoad() {
+  const [one] = os.loadavg();
+  return one > os.cpus().length ? ` with the machine loaded (load average ${one.toFixed(1)} on ` +
+    `${os.cpus().length} cores: run it again alone)` : '';
 }
 
 async function run(o, puppeteer, chromium) {
@@ -143,18 +157,16 @@ async function run(o, puppeteer, chromium) {
       figure('whole_faces_after_first_frame_loopback_ms', Math.round(got.faces.arrivedMs - got.firstFrameMs));
       const fast = await firstFrame(got, () => load(browser, base, p.url), kFirstFrameLoopbackMs);
       figure('first_frame_loopback_ms', Math.round(fast));
-      console.log(`  (the aim on a quiet machine: ${kAimLoopbackMs} ms)`);
       check(fast <= kFirstFrameLoopbackMs,
-        `the game's first frame came ${Math.round(fast)} ms after navigation (more than ${kFirstFrameLoopbackMs})`);
+        `the game's first frame came ${Math.round(fast)} ms after navigation (more than ${kFirstFrameLoopbackMs})${machineLoad()}`);
     }
     const load2 = () => load(browser, base, kPages[0].url, { throttle: kThrottle });
     const slowLoad = await load2();
     figure('whole_faces_after_first_frame_throttled_ms', Math.round(slowLoad.faces.arrivedMs - slowLoad.firstFrameMs));
     const slow = await firstFrame(slowLoad, load2, kFirstFrameThrottledMs);
     figure('first_frame_throttled_ms', Math.round(slow));
-    console.log(`  (the aim on a quiet machine: ${kAimThrottledMs} ms)`);
     check(slow <= kFirstFrameThrottledMs, `on a 20 Mbit/s link with 20 ms latency the game's first frame ` +
-      `came ${Math.round(slow)} ms after navigation (more than ${kFirstFrameThrottledMs})`);
+      `came ${Math.round(slow)} ms after navigation (more than ${kFirstFrameThrottledMs})${machineLoad()}`);
   } finally {
     if (browser) await browser.close().catch(() => {});
     server.close();

@@ -109,6 +109,7 @@ const QuorbixPage = (() => {
       page.firstFrameMs = now;
       performance.mark('quorbix-first-frame');
       if (page.wholeFaces.fetch) setTimeout(page.wholeFaces.fetch, 0);
+      setTimeout(linkManifest, 0);
     }
     // Where the sound stream stood at each recent frame: a sound its frame started begins there.
     page.audio.frames.push([page.presents, now, page.audio.next]);
@@ -127,6 +128,16 @@ const QuorbixPage = (() => {
     page.fluid.HEAPU8[p + bytes.length] = 0;
     return p;
   };
+  // The page's manifest (what installs it as an app) is linked once the first frame is shown: a
+  // browser that reads it fetches an icon too, which would share the link with the program's
+  // files before then.
+  function linkManifest() {
+    if (document.querySelector('link[rel=manifest]')) return;
+    const link = document.createElement('link');
+    link.rel = 'manifest';
+    link.href = `${programName}.webmanifest`;
+    document.head.appendChild(link);
+  }
   page.setCursorVisible = visible => { canvas.style.cursor = visible ? 'default' : 'none'; };
 
   // Client coordinates of a pointer event or a touch: the canvas is scaled by CSS.
@@ -738,7 +749,9 @@ const QuorbixPage = (() => {
   // Only names under the folder, without '.' or '..' parts, are files of it.
   const savedPathGood = p => typeof p === 'string' && p.startsWith(kSavedRoot + '/') &&
     p.slice(1).split('/').every(part => part !== '' && part !== '.' && part !== '..');
-  async function loadSaved(FS) {
+  // Read from the browser's storage as soon as the page starts (beside the program's download),
+  // written into the program's file system before it runs (putSaved, in its preRun).
+  async function readSaved() {
     try {
       if (typeof indexedDB === 'undefined' || !indexedDB) throw new Error('this browser has no IndexedDB');
       const open = indexedDB.open(kSavedDb, 1);
@@ -750,19 +763,26 @@ const QuorbixPage = (() => {
       const tx = db.transaction(kSavedStore, 'readonly');
       const store = tx.objectStore(kSavedStore);
       const [keys, values] = await Promise.all([request(store.getAllKeys()), request(store.getAll())]);
-      FS.mkdirTree(kSavedRoot);
-      keys.forEach((key, i) => {
-        const value = values[i];
-        if (!savedPathGood(key) || !(value instanceof Uint8Array)) return;
-        FS.mkdirTree(key.slice(0, key.lastIndexOf('/')));
-        FS.writeFile(key, value);
-        saved.loaded += 1;
-      });
-      saved.db = db;
-      saved.ready = true;
+      return { db, keys, values };
     } catch (e) {
-      saved.why = `the browser keeps no data for this page (${e && e.message || e})`;
+      return { error: e };
     }
+  }
+  function putSaved(FS, got) {
+    if (got.error) {
+      saved.why = `the browser keeps no data for this page (${got.error && got.error.message || got.error})`;
+      return;
+    }
+    FS.mkdirTree(kSavedRoot);
+    got.keys.forEach((key, i) => {
+      const value = got.values[i];
+      if (!savedPathGood(key) || !(value instanceof Uint8Array)) return;
+      FS.mkdirTree(key.slice(0, key.lastIndexOf('/')));
+      FS.writeFile(key, value);
+      saved.loaded += 1;
+    });
+    saved.db = got.db;
+    saved.ready = true;
   }
   saved.keep = (module, path) => {
     if (!saved.ready || !savedPathGood(path)) return 0;
@@ -794,6 +814,40 @@ const QuorbixPage = (() => {
     return write ? write.error : 'no such write';
   };
 
+  // ---------------------------------------------------------------- the program's files, early
+  // The page's head names the program's code and packed data (link rel=preload data-quorbix), so
+  // that the browser fetches them beside the page's scripts instead of after them. As soon as this
+  // script runs, the code is compiled as it arrives (on the browser's own threads, while the other
+  // scripts are read and run), the data is taken as it comes and the saved data is read; the
+  // program is made once all are here, and instantiates its compiled code at once. A file that
+  // could not be had this way is left to the program's own loader, which fetches it again.
+  // page.loading says when each was ready (ms on the page's clock) and what went wrong.
+  page.loading = { wasmMs: null, dataMs: null, savedMs: null, factoryMs: null, notes: [] };
+  const early = {};
+  function fetchOk(url) {
+    return fetch(url, { credentials: 'same-origin' }).then(r => {
+      if (!r.ok) throw new Error(`${url}: HTTP ${r.status}`);
+      return r;
+    });
+  }
+  function startEarly() {
+    for (const link of document.querySelectorAll('link[rel=preload][data-quorbix]')) {
+      const url = link.getAttribute('href');
+      const done = name => value => { page.loading[name] = performance.now(); return value; };
+      if (link.dataset.quorbix === 'wasm') {
+        // A server that does not send application/wasm cannot stream it: compiled whole then.
+        early.wasm = WebAssembly.compileStreaming(fetchOk(url)).catch(e => {
+          page.loading.notes.push(`${url}: compiled whole, not as it came (${e && e.message || e})`);
+          return fetchOk(url).then(r => r.arrayBuffer()).then(b => WebAssembly.compile(b));
+        }).then(done('wasmMs'));
+      } else if (link.dataset.quorbix === 'data') {
+        early.data = fetchOk(url).then(r => r.arrayBuffer()).then(done('dataMs'));
+      }
+    }
+    savedRead = readSaved().then(got => { page.loading.savedMs = performance.now(); return got; });
+  }
+  let savedRead = null;
+
   // ---------------------------------------------------------------- start
   // options.music: false for a page without music, which loads no music library.
   // options.scope: the addresses the page's service worker serves ('./' for the game's folder);
@@ -816,6 +870,7 @@ const QuorbixPage = (() => {
     }
     keepOffline(program, options.scope);
     if (page.refused) {
+      linkManifest();
       status.textContent = `This page's address is wrong: ${page.refused}.`;
       console.error('quorbix: ' + page.refused);
       return;
@@ -829,13 +884,44 @@ const QuorbixPage = (() => {
       : Promise.race([fluidStarted, new Promise(r => setTimeout(() => r(null), 5000))]);
     const args = params.getAll('arg');
     if (params.has('lang')) args.unshift('--lang', params.get('lang'));
+    // The program's code and data fetched early (above): given to its loader, which then neither
+    // fetches them again nor compiles.
+    const given = {};
+    const [wasm, data] = await Promise.allSettled([early.wasm, early.data]);
+    if (early.wasm && wasm.status === 'fulfilled') {
+      given.instantiateWasm = (imports, receive) => {
+        WebAssembly.instantiate(wasm.value, imports).then(instance => receive(instance, wasm.value), e => {
+          console.error(`quorbix: the program's code could not be started: ${e && e.message || e}`);
+          status.textContent = 'The program could not be started. Reload the page to try again.';
+        });
+        return {};
+      };
+    } else if (early.wasm) {
+      page.loading.notes.push(`the code was fetched again (${wasm.reason && wasm.reason.message || wasm.reason})`);
+    }
+    if (early.data && data.status === 'fulfilled') {
+      let buffer = data.value;
+      given.getPreloadedPackage = () => { const b = buffer; buffer = null; return b; };
+    } else if (early.data) {
+      page.loading.notes.push(`the data was fetched again (${data.reason && data.reason.message || data.reason})`);
+    }
+    if (!savedRead) savedRead = readSaved();
+    page.loading.factoryMs = performance.now();
     page.module = await factory({
+      ...given,
       page,
       arguments: args,
       preRun: [module => {
         // The saved data is in place before the program's first look at it.
         module.addRunDependency('quorbix-saved');
-        loadSaved(module.FS).then(() => module.removeRunDependency('quorbix-saved'));
+        savedRead.then(got => {
+          try {
+            putSaved(module.FS, got);
+          } catch (e) {
+            saved.why = `the browser keeps no data for this page (${e && e.message || e})`;
+          }
+          module.removeRunDependency('quorbix-saved');
+        });
         module.addRunDependency('quorbix-music');
         fluid.then(f => {
           page.fluid = f;
@@ -854,5 +940,6 @@ const QuorbixPage = (() => {
     status.hidden = true;
   }
 
+  if (!page.refused) startEarly();
   return { page, start };
 })();
