@@ -7,8 +7,8 @@
 # message font, the title's those of the title in the caption's, and no two of the characters
 # are drawn alike (the empty squares of a font without them). Enter closes the box, no second one
 # follows, the game goes on, and Escape ends it with status 0, as on Linux. The screenshots stay
-# in WORK_DIR (box-ja.png, box-en.png). The two languages run one after the other in one Wine
-# session.
+# in WORK_DIR (box-ja.png, box-en.png). The two languages run one after the other, each under a
+# Wine server of its own (see win_box).
 # Then the errors example (built against the package's SDK, tests/windows/programs.sh), beside
 # it a TITLE.BMP that is missing and then one that breaks off after its header: its box
 # "エラー発生" / "elDraw::LoadObject : BMPファイルを読み込めません" (in English "Error" / "... The
