@@ -8,6 +8,10 @@
 #                         the programs at its top; sets FOLDER; calls fail on a bad package
 command -v wine >/dev/null || { echo "SKIPPED: wine is missing (scripts/setup-deps test installs wine64)"; exit 77; }
 export WINEDEBUG=-all
+# Wine reads the command line's and the file names' bytes in the locale's character set: in the C
+# locale (a shell or CI runner with no LANG) "C:\ゲーム フォルダ\quorbix.exe" cannot be opened
+# (c0000135), and xwininfo prints Japanese titles as "(failure in conversion ...)".
+case $(locale charmap 2>/dev/null) in UTF-8) ;; *) export LC_ALL=C.UTF-8 ;; esac
 # No Mono or Gecko installer dialogs on the first boot: the programs need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine_ready() {

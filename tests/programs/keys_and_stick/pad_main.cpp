@@ -7,6 +7,10 @@
 // dead zone), with nothing added to the programs a player gets.
 #define SDL_MAIN_HANDLED   // main stays the program's own on Windows too
 #include <SDL.h>
+// SDL's pkg-config flags for Windows add -Dmain=SDL_main, which SDL_MAIN_HANDLED does not undo:
+// main would become SDL_main, and MinGW's start-up code would call the framework's WinMain with
+// Windows' arguments (its show command 0, a hidden window, and no program set up).
+#undef main
 
 #include <cstdio>
 #include <string>
