@@ -7,14 +7,16 @@
 #       TARGET (the game's window program) as NAME.zip (TARGET-windows.zip unless given) in the
 #       calling folder's build folder, made by every build: TARGET.exe at its top, each FILE
 #       (relative to the calling folder) beside it under its own name, fonts/ (the two faces,
-#       their licence and README) and sf2/TimGM6mb.sf2 (the sound font MIDI music plays with).
+#       their licence and README), sf2/ (TimGM6mb.sf2, the sound font MIDI music plays with, its
+#       licence and README) and licences/ (the copyright and licence texts of the libraries the
+#       program links, which a program built with the SDK carries as the package's own do).
 #       The fonts and the sound font are also put beside the programs of the build folder, which
 #       then run there as they do from the zip (under Wine too). TARGET becomes a window program:
 #       no console window opens beside it on a double-click.
 include_guard(GLOBAL)
 get_filename_component(_QUORBIX_WINDOWS_PACKAGE "${CMAKE_CURRENT_LIST_DIR}/../../../.." ABSOLUTE)
 set(_QUORBIX_WINDOWS_DATA fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf fonts/LICENSE fonts/README
-  sf2/TimGM6mb.sf2)
+  sf2/TimGM6mb.sf2 sf2/LICENSE sf2/README)
 
 function(quorbix_add_windows_zip target)
   if(NOT TARGET ${target})
@@ -37,6 +39,11 @@ function(quorbix_add_windows_zip target)
         "and sf2/): use it where the package was unzipped")
     endif()
   endforeach()
+  file(GLOB licences LIST_DIRECTORIES false ${package}/licences/*)
+  if(NOT licences)
+    message(FATAL_ERROR "quorbix_add_windows_zip(${target}): ${package}/licences holds no licence text; the "
+      "SDK takes them from the Windows package it came in: use it where the package was unzipped")
+  endif()
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
 
   # The game's files: each a file, under a name of its own that is none of the zip's other names.
@@ -44,7 +51,7 @@ function(quorbix_add_windows_zip target)
   if(NOT exe_name)
     set(exe_name ${target})
   endif()
-  set(names fonts sf2 ${exe_name}.exe)
+  set(names fonts sf2 licences ${exe_name}.exe)
   set(files)
   foreach(file ${arg_UNPARSED_ARGUMENTS})
     get_filename_component(file ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
@@ -82,15 +89,17 @@ function(quorbix_add_windows_zip target)
   endif()
   add_custom_command(OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/fonts ${stage}/sf2
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/fonts ${stage}/sf2 ${stage}/licences
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${stage}/${exe_name}.exe
     ${copy_files}
     COMMAND ${CMAKE_COMMAND} -E copy ${package}/fonts/quorbix-gothic.ttf ${package}/fonts/quorbix-mincho.ttf
       ${package}/fonts/LICENSE ${package}/fonts/README ${stage}/fonts/
-    COMMAND ${CMAKE_COMMAND} -E copy ${package}/sf2/TimGM6mb.sf2 ${stage}/sf2/
+    COMMAND ${CMAKE_COMMAND} -E copy ${package}/sf2/TimGM6mb.sf2 ${package}/sf2/LICENSE ${package}/sf2/README
+      ${stage}/sf2/
+    COMMAND ${CMAKE_COMMAND} -E copy ${licences} ${stage}/licences/
     COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${out}.tmp --format=zip -- ${names}
     COMMAND ${CMAKE_COMMAND} -E rename ${out}.tmp ${out}
-    DEPENDS ${target} ${files} ${data}
+    DEPENDS ${target} ${files} ${data} ${licences}
     COMMENT "Packing ${target} for Windows: ${zip}.zip" VERBATIM)
   add_custom_target(${target}-zip ALL DEPENDS ${out})
 endfunction()

@@ -51,15 +51,18 @@ frames=$(grep -c '"frame"' "$game/trace.jsonl")
 [ "$frames" -ge 100 ] || fail "the headless run under Wine traced $frames frames, not 100"
 grep -v '"boxes":\[\]' "$game/trace.jsonl" | grep -q '"frame"' && fail "a frame of the headless run shows a box"
 
-# The zip: the program, its files, the fonts and the sound font, and nothing else.
+# The zip: the program, its files, the fonts, the sound font and the libraries' licence texts, and
+# nothing else.
 [ -f "$out/mygame-windows.zip" ] || fail "the build made no mygame/build-windows/mygame-windows.zip"
-listed=$(unzip -Z1 "$out/mygame-windows.zip" | grep -v '/$' | sort | tr '\n' ' ')
-expected="BEEP SPRITES fonts/LICENSE fonts/README fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf mygame.exe sf2/TimGM6mb.sf2 "
+listed=$(unzip -Z1 "$out/mygame-windows.zip" | grep -v '/$' | grep -v '^licences/' | sort | tr '\n' ' ')
+expected="BEEP SPRITES fonts/LICENSE fonts/README fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf mygame.exe sf2/LICENSE sf2/README sf2/TimGM6mb.sf2 "
 [ "$listed" = "$expected" ] || fail "the zip holds: $listed; expected: $expected"
 mkdir -p "$work/zip"
 unzip -q "$out/mygame-windows.zip" -d "$work/zip"
 sdk_package=$HOME/quorbix-windows
-for f in fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf fonts/LICENSE sf2/TimGM6mb.sf2; do
+licences=$(cd "$sdk_package" && ls licences/*.txt 2>/dev/null)
+[ -n "$licences" ] || fail "the Windows package holds no licence texts"
+for f in fonts/quorbix-gothic.ttf fonts/quorbix-mincho.ttf fonts/LICENSE sf2/TimGM6mb.sf2 sf2/LICENSE $licences; do
   cmp -s "$work/zip/$f" "$sdk_package/$f" || fail "the zip's $f is not the Windows package's"
 done
 cmp -s "$work/zip/SPRITES" "$game/SPRITES" && cmp -s "$work/zip/BEEP" "$game/BEEP" ||

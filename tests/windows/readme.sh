@@ -2,7 +2,9 @@
 # The Windows package's README.txt tells what the programs are built from: each library the
 # programs link with its Debian source package, exact version and licence (written by the build),
 # the MinGW-w64 runtime's versions, how to relink with changed LGPL libraries, and how to read
-# the boxes where Wine draws no Japanese. And each of the two faces in the package once.
+# the boxes where Wine draws no Japanese. The copyright and licence text of each of those
+# libraries, of MinGW-w64's runtime and of the sound font. And each of the two faces in the
+# package once.
 #   readme.sh ZIP WORK_DIR     exit 0 pass, 1 fail, 77 skipped
 set -u
 zip=$1; work=$2
@@ -22,6 +24,11 @@ for lib in $libs; do
   [ -n "$line" ] || { fail "README.txt gives no source and version for $lib"; continue; }
   grep -q "^      licence: ." <<<"$line" || fail "README.txt gives no licence for $lib"
 done
+top=$(dirname "$readme")
+for lib in $libs mingw-w64-x86-64-dev gcc-mingw-w64-x86-64-posix-runtime GPL-2 GPL-3 LGPL-2.1; do
+  [ -s "$top/licences/$lib.txt" ] || fail "the package has no licence text for $lib (licences/$lib.txt)"
+done
+grep -qi "GPL" "$top/sf2/LICENSE" 2>/dev/null || fail "the package has no licence text for the sound font (sf2/LICENSE)"
 grep -q "mingw-w64-x86-64-dev [0-9]" <<<"$text" && grep -q "gcc-mingw-w64-x86-64-posix-runtime [0-9]" <<<"$text" ||
   fail "README.txt does not give the MinGW-w64 runtime's versions"
 [[ $libs != *fluidsynth* ]] || grep -q "put them in place of the ones in sdk.lib" <<<"$text" ||
@@ -34,7 +41,6 @@ grep -qF '%LOCALAPPDATA%\quorbix\quorbix.log' <<<"$text" || fail "README.txt doe
 # Each face lies in the package once, in fonts/, where the game finds it and the SDK's
 # quorbix_add_windows_zip takes it from for a game writer's zip: no copy of it under sdk/ or
 # anywhere else, and no other font file.
-top=$(dirname "$readme")
 for face in quorbix-gothic.ttf quorbix-mincho.ttf; do
   [ -f "$top/fonts/$face" ] || { fail "the package has no fonts/$face"; continue; }
   sum=$(sha256sum <"$top/fonts/$face" | cut -d' ' -f1)
