@@ -21,6 +21,7 @@
 #include "platform/sound/audio_stream.h"
 #include "platform/headless/audio.h"
 #include "platform/headless/video_writer.h"
+#include "platform/headless/video_module/video_module.h"
 #include "platform/files/riff.h"
 #include "platform/window/state_check.h"
 #include "platform/window/system.h"
@@ -117,6 +118,9 @@ bool VideoFits(const RunOptions& o, std::string& error) {
         error = "this build writes no video (--video): it was built without FFmpeg's libraries (QRB_VIDEO)";
         return false;
     }
+    // The encoder's module and FFmpeg's libraries are loaded now, not with the program: one
+    // missing is said before the run, as a folder that is.
+    if (!platform::headless::loadVideoModule(error)) return false;
     return ClipFits(o, o.videoPath, "video", error);
 }
 
