@@ -43,17 +43,24 @@ void FewColoursScene() {
     elDraw::Flip();
 }
 
-// Blocks of 4 x 4 pixels in a colour each that changes with the frame: 10800 colours a picture.
-void ManyColoursScene() {
-    const int frame = sceneCalls++;
+// Blocks of 4 x 4 pixels in a colour each, 10800 colours a picture: those of the left half as at
+// frame `left`, those of the right half as at frame `right`.
+void DrawBlocks(int left, int right) {
     elDraw::SetClipWindow(0, 0, 480, 360);
     for (int y = 0; y < 360; y += 4)
         for (int x = 0; x < 480; x += 4) {
+            const int frame = x < 240 ? left : right;
             const std::uint32_t r = static_cast<std::uint32_t>(x / 2), g = static_cast<std::uint32_t>(y * 2 / 3),
                                 b = static_cast<std::uint32_t>((frame * 16 + x / 4) & 0xFF);
             elDraw::FillRect(x, y, x + 4, y + 4, r | (g << 8) | (b << 16));
         }
     elDraw::Flip();
+}
+
+// The blocks, every colour changing with the frame.
+void ManyColoursScene() {
+    const int frame = sceneCalls++;
+    DrawBlocks(frame, frame);
 }
 
 void UseScene(void (*scene)()) {
@@ -114,15 +121,7 @@ void AllColoursScene() {
 // frame: the right half is drawn again the same.
 void HalfChangingScene() {
     const int frame = sceneCalls++;
-    elDraw::SetClipWindow(0, 0, 480, 360);
-    for (int y = 0; y < 360; y += 4)
-        for (int x = 0; x < 480; x += 4) {
-            const int moved = x < 240 ? frame : 0;
-            const std::uint32_t r = static_cast<std::uint32_t>(x / 2), g = static_cast<std::uint32_t>(y * 2 / 3),
-                                b = static_cast<std::uint32_t>((moved * 16 + x / 4) & 0xFF);
-            elDraw::FillRect(x, y, x + 4, y + 4, r | (g << 8) | (b << 16));
-        }
-    elDraw::Flip();
+    DrawBlocks(frame, 0);
 }
 
 void UseFewColours() { UseScene(FewColoursScene); }
