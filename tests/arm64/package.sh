@@ -21,6 +21,12 @@ DESTDIR="$work/native" cmake --install "$native" --component game --prefix /usr 
 (cd "$work/native" && find . ! -type d | sort) >"$work/native.list"
 dpkg-deb -x "$deb" "$work/arm64"
 (cd "$work/arm64" && find . ! -type d | sort) >"$work/arm64.list"
+# The runner's video module is built where FFmpeg's libraries are; the arm64 build has none, and
+# its runner says so when asked for a video.
+if ! grep -q '/quorbix-video\.so$' "$work/arm64.list"; then
+  grep -v '/quorbix-video\.so$' "$work/native.list" >"$work/native.list.tmp"
+  mv "$work/native.list.tmp" "$work/native.list"
+fi
 if ! cmp -s "$work/native.list" "$work/arm64.list"; then
   echo "FAIL: the arm64 package's files differ from this build's installation (< here, > arm64):"
   diff "$work/native.list" "$work/arm64.list" | head -20
