@@ -6,13 +6,19 @@
 // goes to the library's own function; where the library cannot be loaded, every call fails or
 // does nothing, as without a sound font: the sounds play, the music is silent, and the first call
 // says why on standard error.
+//
+// A build may carry a FluidSynth of its own beside the programs (the arm64 build does: one
+// compiled without fused multiply-adds, which renders the music to the same samples as every
+// other build). That copy comes first; the system's library is the one otherwise.
 #include <dlfcn.h>
+#include <unistd.h>
 #include <fluidsynth.h>
 
 #include <cstddef>
 #include <mutex>
 #include <string>
 
+#include "platform/files/os.h"
 #include "platform/window/program_name.h"
 
 namespace {
@@ -58,7 +64,23 @@ const Library& library() {
     static Library loaded;
     static std::once_flag once;
     std::call_once(once, [] {
-        void* handle = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+        // Tried by its full path: only a file that is there is taken from beside the programs.
+        void* handle = nullptr;
+        std::string name = kLibrary;
+        const std::string folder = platform::os::executableFolder();
+        const std::string own = folder.empty() ? "" : folder + kLibrary;
+        if (!own.empty() && access(own.c_str(), F_OK) == 0) {
+            handle = dlopen(own.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (handle != nullptr) {
+                name = own;
+            } else {
+                const char* error = dlerror();
+                platform::say("the MIDI synthesiser's library beside the program, %s, could not be loaded (%s): the "
+                              "system's is used\n",
+                              own.c_str(), error != nullptr ? error : "not a library");
+            }
+        }
+        if (handle == nullptr) handle = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
         const char* error = handle == nullptr ? dlerror() : nullptr;
         std::string why = error != nullptr ? error : "not found";
         Library found;
@@ -76,8 +98,8 @@ const Library& library() {
             return;
         }
         // A library without every call stays loaded all the same: a thread of its own may run.
-        platform::say("the MIDI synthesiser's library %s could not be loaded (%s): the music is silent\n", kLibrary,
-                      why.c_str());
+        platform::say("the MIDI synthesiser's library %s could not be loaded (%s): the music is silent\n",
+                      name.c_str(), why.c_str());
     });
     return loaded;
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The MIDI synthesiser's library is loaded when the music starts, not with the program, whose
 # start-up it would otherwise cost most of: the programs do not link it, the game's music plays
-# through it, and without it the game plays on silent, said once, never a crash.
+# through it, and without it the game plays on silent, said once, never a crash. A library of
+# that name beside the program comes before the system's (the arm64 build carries its own), and
+# one beside it that cannot be loaded is said, and the system's plays.
 #   synth_library.sh BIN_DIR WORK_DIR SHIM     exit 0 pass, 1 fail
 set -u
 bin=$1; work=$2; shim=$3
@@ -14,10 +16,12 @@ done
 [ -f "$bin/QRBX.MID" ] || fail "no QRBX.MID beside the program"
 # A click on the title starts the game and its music; 60 frames of it.
 printf '2 move 240 180\n2 ldown\n2 lup\n' >start.txt
-# run NAME [ENV...]: the game for 62 frames, its trace in NAME.jsonl, its stderr in $err.
+# run NAME [ENV...]: the game for 62 frames, its trace in NAME.jsonl, its stderr in $err; the
+# program in $program's folder (by default the build's).
+program=$bin/quorbix-headless
 run() {
   local name=$1; shift
-  env "$@" "$bin/quorbix-headless" --frames 62 --trace $name.jsonl start.txt >/dev/null 2>err.log
+  env "$@" "$program" --frames 62 --trace $name.jsonl start.txt >/dev/null 2>err.log
   local status=$?
   err=$(cat err.log)
   [ $status = 0 ] || fail "$name: exit status $status: $err"
@@ -29,4 +33,20 @@ run with
 run without LD_PRELOAD="$shim"
 [ "$(grep -c "the MIDI synthesiser's library libfluidsynth.so.3 could not be loaded" err.log)" = 1 ] ||
   fail "the missing library was not said once: $err"
+
+# The runner copied into a folder of its own, with its music, and a libfluidsynth.so.3 beside it.
+mkdir own
+cp "$bin/quorbix-headless" "$bin/QRBX.MID" own/
+program=$PWD/own/quorbix-headless
+# A library without the synthesiser's calls: taken before the system's (and so the music is silent).
+cp "$shim" own/libfluidsynth.so.3
+run own-without-calls
+[ "$(grep -c "library $PWD/own/libfluidsynth.so.3 could not be loaded (it has no " err.log)" = 1 ] ||
+  fail "the library beside the program was not the one loaded: $err"
+# A file that is no library: said, and the system's plays the music.
+echo "not a library" >own/libfluidsynth.so.3
+run own-broken
+[ "$(grep -c "beside the program, $PWD/own/libfluidsynth.so.3, could not be loaded" err.log)" = 1 ] ||
+  fail "the broken library beside the program was not said once: $err"
+[ "$(grep -c '"playing":1' own-broken.jsonl)" -ge 55 ] || fail "the system's library did not play the music: $err"
 echo PASS
