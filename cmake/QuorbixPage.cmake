@@ -48,24 +48,30 @@ function(quorbix_page_sources)
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_TEMPLATE ${arg_TEMPLATE})
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON ${arg_ICON})
   set_property(GLOBAL PROPERTY QUORBIX_PAGE_DATA ${arg_DATA})
-  # The music library carries its WebAssembly module as base64 text: split into the script and
-  # the module beside it (which the page asks for from its head on, and which travels smaller)
-  # where a python3 is there to do it (emscripten's own tools run on one), else copied as it is.
+  # The music library's script, copied beside the pages as libfluidsynth.js. Its WebAssembly
+  # module, libfluidsynth.wasm beside the script, is copied beside it. A script that carries its
+  # module as base64 text instead (the js-synthesizer package's) is split into the two (the page
+  # asks for the module from its head on, and it travels smaller) where a python3 is there to do
+  # it (emscripten's own tools run on one), else copied as it is.
   set(synth "${arg_SYNTH_JS}")
   set(synth_wasm "")
   if(synth)
+    get_filename_component(synth_dir ${synth} DIRECTORY)
+    get_filename_component(synth_name ${synth} NAME_WLE)
     find_program(QUORBIX_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
     find_program(QUORBIX_PYTHON3 NAMES python3)
-    get_filename_component(synth_name ${synth} NAME_WE)
     set(split_dir ${CMAKE_BINARY_DIR}/quorbix-page-synth)
     set(split_tool ${_QUORBIX_PAGE_CMAKE_DIR}/page_split_wasm.py)
-    if(QUORBIX_PYTHON3 AND EXISTS ${split_tool})
-      get_filename_component(synth_file ${synth} NAME)
-      execute_process(COMMAND ${QUORBIX_PYTHON3} ${split_tool} ${synth} ${split_dir}
+    if(EXISTS ${synth_dir}/${synth_name}.wasm)
+      set(synth_wasm ${synth_dir}/${synth_name}.wasm)
+    elseif(QUORBIX_PYTHON3 AND EXISTS ${split_tool})
+      # Split under the page's name, which the script then loads its module by.
+      configure_file(${synth} ${split_dir}/whole/libfluidsynth.js COPYONLY)
+      execute_process(COMMAND ${QUORBIX_PYTHON3} ${split_tool} ${split_dir}/whole/libfluidsynth.js ${split_dir}
         RESULT_VARIABLE rc ERROR_VARIABLE why)
       if(rc EQUAL 0)
-        set(synth ${split_dir}/${synth_file})
-        string(REGEX REPLACE "\\.js$" ".wasm" synth_wasm ${synth})
+        set(synth ${split_dir}/libfluidsynth.js)
+        set(synth_wasm ${split_dir}/libfluidsynth.wasm)
       else()
         message(STATUS "The music library is copied whole: ${why}")
       endif()
@@ -112,8 +118,8 @@ set_property(GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES 48 64 128 192 256 512)
 # The names, in their folder, of the files _quorbix_page_shared_files may copy beside the pages:
 # what the pages' service workers keep besides each page's own files (cmake/web_offline.cmake).
 function(_quorbix_page_shared_names out)
-  set(names quorbix-page.js quorbix-audio.js icon.png fonts/LICENSE fonts/README libfluidsynth-2.3.0.js
-    libfluidsynth-2.3.0.wasm
+  set(names quorbix-page.js quorbix-audio.js icon.png fonts/LICENSE fonts/README libfluidsynth.js
+    libfluidsynth.wasm
     fonts/quorbix-gothic.woff2 fonts/quorbix-mincho.woff2)
   get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
   foreach(size ${sizes})
@@ -145,10 +151,10 @@ function(_quorbix_page_shared_files dir)
   endif()
   get_property(synth_wasm GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_WASM)
   if(synth)
-    configure_file(${synth} ${dir}/libfluidsynth-2.3.0.js COPYONLY)
+    configure_file(${synth} ${dir}/libfluidsynth.js COPYONLY)
   endif()
   if(synth_wasm)
-    configure_file(${synth_wasm} ${dir}/libfluidsynth-2.3.0.wasm COPYONLY)
+    configure_file(${synth_wasm} ${dir}/libfluidsynth.wasm COPYONLY)
   endif()
   get_property(icons GLOBAL PROPERTY QUORBIX_PAGE_ICONS)
   get_property(sizes GLOBAL PROPERTY QUORBIX_PAGE_ICON_SIZES)
@@ -386,12 +392,12 @@ function(quorbix_add_page target title)
     target_link_options(${target} PRIVATE "${option}")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${font})
     # The music's library: only a page with music loads it.
-    set(QRB_PAGE_MUSIC_SCRIPT "<script async src=\"libfluidsynth-2.3.0.js\"></script>")
+    set(QRB_PAGE_MUSIC_SCRIPT "<script async src=\"libfluidsynth.js\"></script>")
     set(QRB_PAGE_MUSIC true)
     # Its module, when it lies beside it, is asked for from the page's head on too.
     get_property(synth_wasm GLOBAL PROPERTY QUORBIX_PAGE_SYNTH_WASM)
     if(synth_wasm)
-      set(music_preload "\n<link rel=\"preload\" href=\"libfluidsynth-2.3.0.wasm\" as=\"fetch\" type=\"application/wasm\" crossorigin>")
+      set(music_preload "\n<link rel=\"preload\" href=\"libfluidsynth.wasm\" as=\"fetch\" type=\"application/wasm\" crossorigin>")
     endif()
   else()
     set(QRB_PAGE_MUSIC_SCRIPT "")

@@ -2,7 +2,7 @@
 #   NAME.html (index.html for the game), NAME.js, NAME.wasm and NAME.data (the packed files),
 # beside the page's script, its sound output and the music's library, shared by all pages.
 set(QRB_WEB_DATA "${CMAKE_SOURCE_DIR}/build-web/data" CACHE PATH "The fonts/ and sf2/ the pages pack")
-set(QRB_WEB_FLUIDSYNTH_JS "" CACHE FILEPATH "libfluidsynth-2.3.0.js (from the js-synthesizer package)")
+set(QRB_WEB_FLUIDSYNTH_JS "" CACHE FILEPATH "The pages' music library, libfluidsynth.js (scripts/web-deps builds it)")
 set(QRB_WEB_SF2_CUT "${CMAKE_SOURCE_DIR}/build/bin/sf2-cut" CACHE FILEPATH
   "The native sound font cutter (the sf2_cut_tool target of the desktop build)")
 set(QRB_WEB_FACE_CHECK "${CMAKE_SOURCE_DIR}/build-web/tools/font_subset_check" CACHE FILEPATH

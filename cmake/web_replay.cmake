@@ -18,6 +18,18 @@ add_library(qrb_runner STATIC ${QRB_WEB_RUNNER_SRC})
 target_link_libraries(qrb_runner PUBLIC qrb_framework qrb_platform_headless)
 
 set(QRB_WEB_REPLAY_DIR ${CMAKE_BINARY_DIR}/../replay)
+# Beside the music library's script: its module, where it is a file of its own, and SOURCE, which
+# says which FluidSynth it is (scripts/web-deps writes it; portable.sh reads it).
+set(QRB_WEB_REPLAY_SYNTH_COPIES)
+get_filename_component(synth_dir "${QRB_WEB_FLUIDSYNTH_JS}" DIRECTORY)
+foreach(pair libfluidsynth.wasm:libfluidsynth.wasm SOURCE:libfluidsynth.txt)
+  string(REGEX REPLACE ":.*" "" from ${pair})
+  string(REGEX REPLACE ".*:" "" to ${pair})
+  if(synth_dir AND EXISTS ${synth_dir}/${from})
+    list(APPEND QRB_WEB_REPLAY_SYNTH_COPIES
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${synth_dir}/${from} ${QRB_WEB_REPLAY_DIR}/${to})
+  endif()
+endforeach()
 
 # A headless program for the tests: qrb_web_headless(TARGET MAIN LIBRARIES...), one module the page
 # starts itself (callMain, after it has written the session into the file system), its data packed
@@ -43,7 +55,8 @@ function(qrb_web_headless target main)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/tests/replay/web-replay.html
       ${QRB_WEB_REPLAY_DIR}/index.html
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QRB_WEB_FLUIDSYNTH_JS} ${QRB_WEB_REPLAY_DIR}/libfluidsynth-2.3.0.js
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QRB_WEB_FLUIDSYNTH_JS} ${QRB_WEB_REPLAY_DIR}/libfluidsynth.js
+    ${QRB_WEB_REPLAY_SYNTH_COPIES}
     VERBATIM)
 endfunction()
 

@@ -70,7 +70,7 @@ endif()
 # The page and everything it loads lie together in the build folder; nothing points back into
 # the SDK or this tree.
 foreach(file first-scene.html first-scene.js first-scene.wasm first-scene.data quorbix-page.js
-    quorbix-audio.js libfluidsynth-2.3.0.js libfluidsynth-2.3.0.wasm icon.png fonts/LICENSE fonts/README)
+    quorbix-audio.js libfluidsynth.js libfluidsynth.wasm icon.png fonts/LICENSE fonts/README)
   if(NOT EXISTS ${WORK}/build/${file})
     message(FATAL_ERROR "the outside project's build has no ${file}")
   endif()

@@ -1,6 +1,6 @@
 // Web backend: the part of the FluidSynth C API the sequencer and the synthesiser use, for the
 // WebAssembly build. The library itself is a separate WebAssembly module that the page loads
-// (libfluidsynth, from the js-synthesizer package); fluidsynth_bridge.cpp forwards each call to
+// (libfluidsynth.js, which scripts/web-deps builds); fluidsynth_bridge.cpp forwards each call to
 // it. Handles are that module's addresses, never dereferenced here.
 #pragma once
 #include <cstddef>
