@@ -70,7 +70,7 @@ lists() {
   for p in $web; do has "$test" "$p" || fail "the test task lacks the web task's $p (scripts/test builds the web pages)"; done
   for p in libgtest-dev libbenchmark-dev libsdl2-ttf-dev xvfb xdotool x11-utils xfonts-base imagemagick fluidsynth \
            clang libclang-rt-14-dev appstream desktop-file-utils man-db chromium \
-           crossbuild-essential-arm64 qemu-user libfluidsynth-dev:arm64 libgtest-dev:arm64 \
+           crossbuild-essential-arm64 qemu-user libfluidsynth-dev:arm64 libgtest-dev:arm64 libbenchmark-dev:arm64 \
            libavformat-dev libavcodec-dev libswscale-dev libswresample-dev ffmpeg; do
     has "$test" "$p" || fail "the test task lacks $p"
   done
