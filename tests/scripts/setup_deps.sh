@@ -69,7 +69,7 @@ lists() {
   for p in $run; do has "$web" "$p" || fail "the web task lacks the game's $p"; done
   for p in $web; do has "$test" "$p" || fail "the test task lacks the web task's $p (scripts/test builds the web pages)"; done
   for p in libgtest-dev libbenchmark-dev libsdl2-ttf-dev xvfb xdotool x11-utils xfonts-base imagemagick fluidsynth \
-           clang libclang-rt-14-dev appstream desktop-file-utils man-db chromium \
+           clang libclang-rt-14-dev appstream desktop-file-utils man-db lintian chromium \
            crossbuild-essential-arm64 qemu-user libfluidsynth-dev:arm64 libgtest-dev:arm64 libbenchmark-dev:arm64 \
            libavformat-dev libavcodec-dev libswscale-dev libswresample-dev ffmpeg; do
     has "$test" "$p" || fail "the test task lacks $p"
