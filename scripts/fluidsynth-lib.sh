@@ -29,7 +29,7 @@ done
 unset _o
 
 fluidsynth_source() {
-    local dest=$1 root sources expected actual
+    local dest=$1 root sources why
     root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
     sources=${QRB_WINDOWS_SOURCES:-}
     if [ -z "$sources" ] && [ -d "$root/../shared/windows-sources" ]; then
@@ -42,11 +42,9 @@ fluidsynth_source() {
         fluidsynth_why="no $fluidsynth_orig and $fluidsynth_dsc in ${sources:-QRB_WINDOWS_SOURCES (unset)}"
         return 1
     fi
-    expected=$(awk -v n="$fluidsynth_orig" '/^Checksums-Sha256:/ {on = 1; next} /^[^ ]/ {on = 0}
-        on && $3 == n {print $1; exit}' "$sources/$fluidsynth_dsc")
-    actual=$(sha256sum "$sources/$fluidsynth_orig" | cut -d' ' -f1)
-    if [ -z "$expected" ] || [ "$actual" != "$expected" ]; then
-        fluidsynth_why="$sources/$fluidsynth_orig does not match $fluidsynth_dsc (SHA-256 ${actual}, listed ${expected:-none}): refused"
+    # The Windows build's own check of a tarball against its .dsc.
+    if ! why=$("$root/scripts/windows-deps" --verify "$sources/$fluidsynth_dsc" "$sources/$fluidsynth_orig" 2>&1); then
+        fluidsynth_why=$(echo $why)
         return 1
     fi
     mkdir -p "$dest"

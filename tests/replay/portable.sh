@@ -122,11 +122,10 @@ for what in game gallery; do
     diff "$ref/trace.jsonl" "$out/trace.jsonl" | head -4 | cut -c1-300
     failed=1
   fi
-  # The sound: sample by sample. Where it differs, how many samples, by how much, and where the
-  # first and the largest lie. Every build plays the music through FluidSynth built from Debian's
-  # source without fused multiply-adds (Linux x86-64 through Debian's own library, which has
-  # none), so no sample may differ; a build that had to take another FluidSynth is allowed its
-  # own difference, and says so.
+  # The sound: sample by sample (sound_diff.py). Every build plays the music through FluidSynth
+  # built from Debian's source without fused multiply-adds (Linux x86-64 through Debian's own
+  # library, which has none), so no sample may differ; a build that had to take another
+  # FluidSynth is allowed its own difference, and says so.
   largest=0 share=0
   case $kind in
     arm64)
@@ -143,25 +142,7 @@ for what in game gallery; do
         largest=20 share=40
       fi ;;
   esac
-  python3 - "$ref/sound.wav" "$out/sound.wav" "$largest" "$share" "$kind: $what" <<'PY' || failed=1
-import array, sys
-a, b = (open(p, "rb").read() for p in sys.argv[1:3])
-largest, per_mille, name = int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]
-if len(a) != len(b) or a[:44] != b[:44]:
-    sys.exit(f"FAIL: {name}: the sound differs in length or header: {len(a)} bytes natively, {len(b)} here")
-x, y = array.array("h", a[44:]), array.array("h", b[44:])
-apart = [(abs(p - q), i) for i, (p, q) in enumerate(zip(x, y)) if p != q]
-def where(i):
-    return f"sample {i} ({i // 2 / 44100:.3f} s, {'right' if i % 2 else 'left'})"
-if not apart:
-    print(f"{name}: the sound's {len(x)} samples are identical")
-    sys.exit(0)
-top = max(apart)
-print(f"{name}: {len(apart)} of {len(x)} samples of the sound differ ({len(apart) * 100 / len(x):.4f} %), by up to {top[0]}"
-      f" (at {where(top[1])}: {x[top[1]]} natively, {y[top[1]]} here); the first at {where(apart[0][1])}")
-if top[0] > largest or len(apart) * 1000 > per_mille * len(x):
-    sys.exit(f"FAIL: {name}: the sound differs beyond {largest} in {per_mille / 10} % of the samples")
-PY
+  python3 "$here/sound_diff.py" "$ref/sound.wav" "$out/sound.wav" "$largest" "$share" "$kind: $what" || failed=1
 done
 [ "$failed" = 0 ] || exit 1
 if [ "$kind" = native ]; then

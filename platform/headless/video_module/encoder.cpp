@@ -107,6 +107,20 @@ struct Encoder {
         return false;
     }
 
+    // Starts the encoder `coder` (named `encoder` in a failure) and gives the file a stream for it
+    // (`what`), with the encoder's parameters and time base.
+    bool startStream(AVCodecContext* coder, const AVCodec* codec, AVStream*& stream, const char* encoder,
+                     const char* what) {
+        if ((format->oformat->flags & AVFMT_GLOBALHEADER) != 0) coder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        int code = avcodec_open2(coder, codec, nullptr);
+        if (code < 0) return failed(std::string(encoder) + " would not start", code);
+        stream = avformat_new_stream(format, nullptr);
+        if (stream == nullptr) return failed(what, AVERROR(ENOMEM));
+        stream->time_base = coder->time_base;
+        code = avcodec_parameters_from_context(stream->codecpar, coder);
+        return code < 0 ? failed(what, code) : true;
+    }
+
     bool openVideo(std::uint32_t frameMs) {
         const AVCodec* codec = avcodec_find_encoder_by_name("libvpx-vp9");
         if (codec == nullptr) return failed("no VP9 encoder (libvpx) in this FFmpeg", AVERROR_ENCODER_NOT_FOUND);
@@ -131,14 +145,7 @@ struct Encoder {
         av_opt_set_int(video->priv_data, "crf", 30, 0);
         av_opt_set_int(video->priv_data, "lag-in-frames", 0, 0);
         av_opt_set_int(video->priv_data, "row-mt", 1, 0);
-        if ((format->oformat->flags & AVFMT_GLOBALHEADER) != 0) video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        int code = avcodec_open2(video, codec, nullptr);
-        if (code < 0) return failed("the VP9 encoder would not start", code);
-        videoStream = avformat_new_stream(format, nullptr);
-        if (videoStream == nullptr) return failed("the video stream", AVERROR(ENOMEM));
-        videoStream->time_base = video->time_base;
-        code = avcodec_parameters_from_context(videoStream->codecpar, video);
-        if (code < 0) return failed("the video stream", code);
+        if (!startStream(video, codec, videoStream, "the VP9 encoder", "the video stream")) return false;
         scaler = sws_getContext(width, height, AV_PIX_FMT_0RGB32, width, height, AV_PIX_FMT_YUV420P,
                                 SWS_BILINEAR, nullptr, nullptr, nullptr);
         picture = av_frame_alloc();
@@ -146,7 +153,7 @@ struct Encoder {
         picture->format = AV_PIX_FMT_YUV420P;
         picture->width = width;
         picture->height = height;
-        code = av_frame_get_buffer(picture, 0);
+        const int code = av_frame_get_buffer(picture, 0);
         return code < 0 ? failed("a picture's memory", code) : true;
     }
 
@@ -162,14 +169,7 @@ struct Encoder {
         if (code < 0) return failed("the Opus encoder", code);
         audio->bit_rate = 128000;
         audio->time_base = AVRational{1, kOutRate};
-        if ((format->oformat->flags & AVFMT_GLOBALHEADER) != 0) audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        code = avcodec_open2(audio, codec, nullptr);
-        if (code < 0) return failed("the Opus encoder would not start", code);
-        audioStream = avformat_new_stream(format, nullptr);
-        if (audioStream == nullptr) return failed("the sound stream", AVERROR(ENOMEM));
-        audioStream->time_base = audio->time_base;
-        code = avcodec_parameters_from_context(audioStream->codecpar, audio);
-        if (code < 0) return failed("the sound stream", code);
+        if (!startStream(audio, codec, audioStream, "the Opus encoder", "the sound stream")) return false;
         code = swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, kOutRate, &stereo, AV_SAMPLE_FMT_S16,
                                    kInRate, 0, nullptr);
         if (code >= 0) code = swr_init(resampler);
